@@ -1,0 +1,36 @@
+#pragma once
+#include <QString>
+#include <stdexcept>
+
+// An error raised by the program or by one of its providers. It carries what the
+// error listing records: a number, the source that raised it and a description.
+class AppError : public std::runtime_error {
+public:
+    AppError(int number, QString source, QString description)
+        : std::runtime_error(description.toStdString()),
+          m_number(number), m_source(std::move(source)), m_description(std::move(description)) {}
+
+    int number() const { return m_number; }
+    const QString& source() const { return m_source; }
+    const QString& description() const { return m_description; }
+
+private:
+    int m_number;
+    QString m_source;
+    QString m_description;
+};
+
+// Error numbers used by the database provider (kept close to the classic engine's).
+namespace DbErrors {
+constexpr int NoCurrentRecord = 3021;      // BOF or EOF is true, or the row was deleted
+constexpr int ReadOnly = 3251;             // the record set does not allow the operation
+constexpr int SyntaxError = 3075;          // the statement is not valid
+constexpr int ExtraStatement = 3142;       // characters found after the end of the statement
+constexpr int TypeMismatch = 3464;         // a value cannot be converted to the column type
+constexpr int BadCriteria = 3001;          // Find criteria not understood
+constexpr int NotOpen = 3704;              // operation on a closed object
+constexpr int CannotOpen = 3044;           // database file cannot be opened / wrong password
+constexpr int FileExists = 3204;           // compaction destination exists
+constexpr int InUse = 3356;                // database held by another copy
+constexpr int General = 3000;
+}

@@ -1,0 +1,91 @@
+#pragma once
+#include "platform/DbTypes.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <optional>
+
+class Connection;
+class Recordset;
+
+// A field of the current row: read its value and metadata, write it as text.
+class Field {
+public:
+    Field(Recordset& rs, int index) : m_rs(rs), m_index(index) {}
+    QVariant value() const;        // null for a missing value; QDate/QDateTime for dates
+    QString text() const;          // value as text ("" for null; dates in the short-date form)
+    void setValue(const QVariant& value); // converted to the column's type; error if it can't be
+    QString name() const;
+    int type() const;              // FieldType codes
+    int definedSize() const;
+    int actualSize() const;        // characters of a text value; storage size otherwise; 0 for null
+    int index() const { return m_index; }
+
+private:
+    Recordset& m_rs;
+    int m_index;
+};
+
+// A client-side record set: a statement's rows read into memory, navigated, searched and,
+// when its source is one table with EId, written through to that table by EId.
+class Recordset {
+public:
+    Recordset() = default;
+
+    // source: a table name or one SQL statement. Errors throw AppError.
+    void open(const QString& source, Connection& connection,
+              CursorType cursor = CursorType::ForwardOnly, LockType lock = LockType::ReadOnly);
+    void close();
+    bool isOpen() const { return m_open; }
+
+    bool eof() const;
+    bool bof() const;
+    void moveFirst();
+    void movePrevious();
+    void moveNext();
+    void moveLast();
+    // From the current row forward, the first row satisfying criteria such as
+    // "ULogin= 'x'" or "EId = 7"; none found leaves the record set at EOF.
+    void find(const QString& criteria);
+
+    void addNew();
+    void update();
+    void cancelUpdate();
+    void deleteCurrent();
+
+    int recordCount() const;
+    int fieldCount() const;
+    Field field(int index) { return Field(*this, index); }
+    Field field(const QString& name) { return Field(*this, indexOf(name)); }
+    int indexOf(const QString& name) const; // throws when no such field
+    // The current row's EId (first column named EId).
+    qint64 currentId() const;
+
+    const QVector<ColumnInfo>& columns() const { return m_result.columns; }
+    // All rows, for binding to a grid.
+    const QVector<QVector<QVariant>>& rows() const { return m_result.rows; }
+    int position() const { return m_pos; } // 0-based row, -1 at BOF, recordCount() at EOF
+
+private:
+    friend class Field;
+    QVariant valueAt(int index) const;
+    void setValueAt(int index, const QVariant& value);
+    void checkOpen() const;
+    void checkCurrent() const;
+    void checkWritable() const;
+    void commitPending();
+
+    Connection* m_connection = nullptr;
+    bool m_open = false;
+    LockType m_lock = LockType::ReadOnly;
+    ResultSet m_result;
+    QString m_table;       // the one base table when the record set is updatable
+    int m_pos = -1;
+    bool m_deletedCurrent = false;
+    // An edit in progress: AddNew (new row) or field writes on the current row.
+    std::optional<QVector<QVariant>> m_buffer;
+    QVector<bool> m_dirty;
+    bool m_adding = false;
+    int m_posBeforeAdd = -1;
+};

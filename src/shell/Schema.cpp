@@ -1,0 +1,111 @@
+#include "shell/Schema.h"
+
+#include <QStringList>
+
+namespace {
+using C = SchemaColumn;
+
+SchemaColumn text(const char* name, int width) { return {QString::fromLatin1(name), C::Text, width}; }
+SchemaColumn letter(const char* name) { return text(name, 1); }
+SchemaColumn id(const char* name) { return {QString::fromLatin1(name), C::Id, 0}; }
+SchemaColumn number(const char* name) { return {QString::fromLatin1(name), C::Number, 0}; }
+SchemaColumn date(const char* name) { return {QString::fromLatin1(name), C::Date, 0}; }
+SchemaColumn memo(const char* name) { return {QString::fromLatin1(name), C::Memo, 65500}; }
+
+SchemaTable make(const char* name, QVector<SchemaColumn> rest)
+{
+    SchemaTable t{QString::fromLatin1(name), {id("EId"), date("EDate")}};
+    t.columns += rest;
+    return t;
+}
+
+QVector<SchemaTable> build()
+{
+    QVector<SchemaTable> all;
+    all << make("ktCustomer", {text("CTitle", 5), text("CFirst", 20), text("CLast", 20), text("CCompany", 50),
+                               text("CAddr1", 50), text("CAddr2", 50), text("CCity", 20), text("CState", 20),
+                               text("CCountry", 20), text("CZipCode", 10), text("CTelOff", 20),
+                               text("CTelHome", 20), text("CTelMob", 20), text("CFax", 20), text("CEmail", 50),
+                               text("CWebsite", 50), id("CType"), letter("CActive"), text("CRemarks", 50)});
+    all << make("kmCustType", {text("CCategory", 10), text("CRemarks", 20)});
+    all << make("kmNewsType", {text("NCategory", 10), text("NRemarks", 20)});
+    all << make("ktNews", {id("NType"), text("NReference", 50), text("NSubject", 50), memo("NMessage"),
+                           text("NRemarks", 20)});
+    all << make("ktLead", {text("LReference", 50), text("LSubject", 50), memo("LMessage"), text("LRemarks", 20)});
+    {
+        QVector<SchemaColumn> cols{letter("SType"), number("SCount"), text("SName", 50), text("SMessage", 250),
+                                   text("SLink", 150)};
+        for (int q = 1; q <= 10; ++q)
+            cols << SchemaColumn{QStringLiteral("SQuery%1").arg(q), C::Text, 250};
+        cols << text("SRemarks", 20);
+        all << make("ktSurvey", cols);
+    }
+    {
+        QVector<SchemaColumn> cols{id("SSurveyId")};
+        for (int a = 1; a <= 10; ++a)
+            cols << SchemaColumn{QStringLiteral("SAnswer%1").arg(a), C::Number, 0};
+        cols << text("SRemarks", 20);
+        all << make("ktSUpdate", cols);
+    }
+    const struct { const char* table; const char* l; const char* content; } campaigns[] = {
+        {"ktSNews", "S", "SNewsId"}, {"ktMLead", "M", "MLeadId"}, {"ktESurvey", "E", "ESurveyId"}};
+    for (const auto& c : campaigns) {
+        const QString l = QString::fromLatin1(c.l);
+        all << make(c.table, {id(c.content), {l + "CType", C::Id, 0}, {l + "Criteria", C::Text, 100},
+                              {l + "SentDate", C::Date, 0}, {l + "Remarks", C::Text, 20}});
+    }
+    all << make("kaEnterprise", {text("EName", 30), text("EShort", 15), text("EDesc", 30), text("EAddr1", 30),
+                                 text("EAddr2", 30), text("EAddr3", 30), text("ECity", 20), text("EState", 20),
+                                 text("ECountry", 20), text("ETelephone", 30), text("EEmail", 50),
+                                 text("EWebsite", 50), text("EPasscd", 10), text("ERemarks", 20)});
+    all << make("kaUser", {text("ULogin", 10), text("UPasscd", 10), text("UHint", 10), letter("UMode"),
+                           text("URemarks", 20)});
+    all << make("kaPreference", {letter("PMailFoot"), letter("PMailType"), text("PSmtpSrvr", 50),
+                                 text("PSmtpPort", 10), text("PSmtpFrom", 50), text("PSmtpUser", 50),
+                                 text("PPasscd", 20), text("PRemarks", 20)});
+    all << make("kaCustomize", {text("CBackColor", 10), text("CTexTure", 10), text("CTextFont", 10),
+                                text("CTextSize", 10), text("CTextColor", 10), letter("CDefaScrn"),
+                                letter("CAdminDisp"), letter("CModiPass"), letter("CAllowDele"),
+                                letter("CDelePass"), letter("CShowDash"), text("CRemarks", 20)});
+    return all;
+}
+}
+
+namespace Schema {
+
+const QVector<SchemaTable>& tables()
+{
+    static const QVector<SchemaTable> all = build();
+    return all;
+}
+
+const SchemaTable* table(const QString& name)
+{
+    for (const SchemaTable& t : tables())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+QString createStatement(const SchemaTable& t)
+{
+    QStringList defs;
+    for (const SchemaColumn& c : t.columns) {
+        QString type;
+        if (c.name == QLatin1String("EId"))
+            type = QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+        else
+            switch (c.kind) {
+            case C::Id:
+            case C::Number: type = QStringLiteral("INTEGER"); break;
+            case C::Date: type = QStringLiteral("DATETIME"); break;
+            case C::Text: type = QStringLiteral("VARCHAR(%1)").arg(c.width); break;
+            case C::Memo: type = QStringLiteral("MEMO"); break;
+            }
+        defs << c.name + QLatin1Char(' ') + type;
+    }
+    return QStringLiteral("CREATE TABLE ") + t.name + QStringLiteral(" (") + defs.join(QStringLiteral(", "))
+           + QLatin1Char(')');
+}
+
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+#include <QVector>
+
+// The fourteen tables of the database, as data: column order, kinds and widths.
+// Database creation builds the tables from this, and the screens' box widths agree with it.
+struct SchemaColumn {
+    enum Kind { Id, Number, Date, Text, Memo };
+    QString name;
+    Kind kind;
+    int width = 0; // Text: n; Memo: 65500; others: 0
+};
+
+struct SchemaTable {
+    QString name;
+    QVector<SchemaColumn> columns; // EId and EDate first
+};
+
+namespace Schema {
+const QVector<SchemaTable>& tables();
+const SchemaTable* table(const QString& name);
+// The statement that creates a table on the embedded engine ("CREATE TABLE ...").
+QString createStatement(const SchemaTable& table);
+}

@@ -1,0 +1,83 @@
+#include "TestSupport.h"
+
+#include "platform/Recordset.h"
+#include "shell/DatabaseCreator.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QTimer>
+#include <QtTest>
+
+TestDataFolder::TestDataFolder(const Options& options)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ProgramState::reset();
+    ProgramState& s = state();
+    s.DataFolder = m_dir.path();
+    InitProgramState();
+    DatabaseCreator::createInstallation(s.DataFolder, options.demo);
+    if (options.open) {
+        s.connection->open();
+        s.connection->setCursorLocation(CursorLocation::Client);
+        if (options.login) {
+            s.LoginId = QStringLiteral("Chief");
+            Recordset e;
+            e.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+            s.EShort = e.field(QStringLiteral("EShort")).text();
+            s.EPasscd = e.field(QStringLiteral("EPasscd")).text();
+            e.close();
+            LoadCustomization();
+            LoadMailPreferences();
+        }
+    }
+}
+
+TestDataFolder::~TestDataFolder()
+{
+    ProgramState& s = state();
+    for (Recordset* r : {&s.ListRecordset, &s.RecordRecordset, &s.settingsReader, &s.pickListRecordset,
+                         &s.userRecordset, &s.enterpriseRecordset})
+        if (r->isOpen())
+            r->close();
+    if (s.connection && s.connection->isOpen())
+        s.connection->close();
+    ProgramState::reset();
+}
+
+void TestDataFolder::exec(const QString& sql) const { state().connection->execute(sql); }
+
+QString TestDataFolder::scalar(const QString& sql) const
+{
+    Recordset r;
+    r.open(sql, *state().connection, CursorType::Static, LockType::ReadOnly);
+    return r.eof() ? QString() : r.field(0).text();
+}
+
+int TestDataFolder::count(const QString& table) const
+{
+    return scalar(QStringLiteral("Select Count(*) From ") + table).toInt();
+}
+
+void onNextModal(std::function<void(QWidget*)> action, int timeoutMs)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, action, timeoutMs] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+            action(w);
+        } else if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+        }
+    });
+    timer->start();
+}

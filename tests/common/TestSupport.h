@@ -1,0 +1,63 @@
+#pragma once
+#include "platform/Messages.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+
+// Records every message the program shows and answers questions from a queue
+// (an empty queue answers Yes).
+class ScriptedMessages : public Messages {
+public:
+    ScriptedMessages() { Messages::install(this); }
+    ~ScriptedMessages() override { Messages::install(nullptr); }
+
+    void notice(const QString& text) override { shown << text; }
+    bool question(const QString& text) override
+    {
+        shown << text;
+        return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    void error(const QString& text, const QString& title) override
+    {
+        shown << text;
+        titles << title;
+    }
+
+    int count(const QString& text) const { return int(shown.count(text)); }
+    void clear() { shown.clear(); titles.clear(); }
+
+    QStringList shown;   // every notice, question and error text, in order
+    QStringList titles;  // titles of error() messages
+    QList<bool> answers; // answers to the next questions
+};
+
+// A fresh DataFolder in a temporary directory with a real encrypted database, the program
+// state reset and initialised for it, and (unless told otherwise) the connection open.
+class TestDataFolder {
+public:
+    struct Options {
+        bool demo = false;
+        bool open = true;     // open the connection after creating the database
+        bool login = true;    // log in as Chief: LoginId, EShort, EPasscd and the settings loaded
+    };
+    TestDataFolder() : TestDataFolder(Options{}) {}
+    explicit TestDataFolder(const Options& options);
+    ~TestDataFolder();
+
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+    QString databasePath() const { return file(QStringLiteral("Korvina.Kys")); }
+
+    // Runs one SQL statement on the open connection.
+    void exec(const QString& sql) const;
+    // The first column of the first row of a query, as text ("" when there is no row).
+    QString scalar(const QString& sql) const;
+    int count(const QString& table) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Runs `action` on the next modal window as soon as it is shown (so a test never blocks on one).
+void onNextModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
