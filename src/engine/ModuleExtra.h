@@ -1,0 +1,31 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class RecordScreen;
+class Recordset;
+
+// What a record module adds to the generic screen: its own widgets (merge list, lead editor,
+// swatches, script button) and its share of the hooks. One instance per open screen.
+class ModuleExtra : public QObject {
+    Q_OBJECT
+public:
+    ~ModuleExtra() override = default;
+    // Called once after the generic screen is built and before the module opens.
+    virtual void attach(RecordScreen& screen) { Q_UNUSED(screen); }
+    // A click on cmdList(i); return true when the module handled it itself.
+    virtual bool listButton(RecordScreen& screen, int index) { Q_UNUSED(screen); Q_UNUSED(index); return false; }
+    // "KDataLoad", "KDataInit", "KDataSave"; record is RecordRecordset when open, else nullptr.
+    virtual void hook(RecordScreen& screen, const QString& tag, Recordset* record)
+    {
+        Q_UNUSED(screen); Q_UNUSED(tag); Q_UNUSED(record);
+    }
+};
+
+namespace ModuleExtras {
+using Factory = std::function<std::unique_ptr<ModuleExtra>()>;
+void add(const QString& screen, Factory factory);
+std::unique_ptr<ModuleExtra> create(const QString& screen); // nullptr when the module has none
+}

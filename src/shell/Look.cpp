@@ -1,0 +1,89 @@
+#include "shell/Look.h"
+
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QColor>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QWidget>
+#include <optional>
+
+namespace {
+bool isChildWindow(QWidget* screen)
+{
+    return screen->property("childWindow").toBool() || qobject_cast<QMdiSubWindow*>(screen->parentWidget());
+}
+
+void setBack(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+void setFore(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::Text, c);
+    p.setColor(QPalette::ButtonText, c);
+    w->setPalette(p);
+}
+
+QColor colour(const QString& text, const char* what)
+{
+    bool ok = false;
+    const QColor c = ColorFromText(text, &ok);
+    if (!ok)
+        throw AppError(13, QStringLiteral("ApplyLook"), QStringLiteral("Type mismatch in %1: '%2'").arg(QLatin1String(what), text));
+    return c;
+}
+}
+
+void ApplyLook(QWidget* screen)
+{
+    const ProgramState& s = state();
+    if (!screen || s.CDefaScrn == QLatin1String("Y"))
+        return;
+    // Each setting is read once; a bad one is reported once and left out.
+    const bool child = isChildWindow(screen);
+    std::optional<QColor> back, fore;
+    std::optional<double> size;
+    if (child)
+        Guard([&] { back = colour(s.CBackColor, "Back Color"); });
+    Guard([&] { fore = colour(s.CTextColor, "Text Color"); });
+    Guard([&] {
+        bool ok = false;
+        const double v = s.CTextSize.trimmed().toDouble(&ok);
+        if (!ok || v <= 0)
+            throw AppError(13, QStringLiteral("ApplyLook"), QStringLiteral("Type mismatch in Text Size: '%1'").arg(s.CTextSize));
+        size = v;
+    });
+    if (back)
+        setBack(screen, *back);
+    const QList<QWidget*> controls = screen->findChildren<QWidget*>();
+    for (QWidget* w : controls) {
+        const QString name = w->objectName();
+        const bool frame = name.startsWith(QLatin1String("frmMain")) || name.startsWith(QLatin1String("pctModule"));
+        const bool label = name.startsWith(QLatin1String("lblField")) || name.startsWith(QLatin1String("lblList"))
+                           || name.startsWith(QLatin1String("chkField"));
+        if (frame || label) {
+            if (back)
+                setBack(w, *back);
+            if (fore)
+                setFore(w, *fore);
+        }
+        if (label) {
+            QFont f = w->font();
+            f.setFamily(s.CTextFont);
+            if (size)
+                f.setPointSizeF(*size);
+            w->setFont(f);
+        } else if (name.startsWith(QLatin1String("shpMain"))) {
+            w->setFixedWidth(int(screen->width() * 0.85));
+        }
+    }
+}
