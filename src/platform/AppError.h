@@ -33,4 +33,7 @@ constexpr int CannotOpen = 3044;           // database file cannot be opened / w
 constexpr int FileExists = 3204;           // compaction destination exists
 constexpr int InUse = 3356;                // database held by another copy
 constexpr int General = 3000;
+constexpr int AlreadyOpen = 3705;          // operation not allowed while the object is open
+constexpr int ItemNotFound = 3265;         // no field of that name or position
+constexpr int FieldTooSmall = 3163;        // a text longer than the column's defined size
 }

@@ -75,12 +75,14 @@ private:
     void checkCurrent() const;
     void checkWritable() const;
     void commitPending();
+    QVector<QVariant> readRow(qint64 id); // the row with that EId, in this record set's columns
 
     Connection* m_connection = nullptr;
     bool m_open = false;
     LockType m_lock = LockType::ReadOnly;
     ResultSet m_result;
     QString m_table;       // the one base table when the record set is updatable
+    int m_idColumn = -1;   // the column that holds the base table's EId
     int m_pos = -1;
     bool m_deletedCurrent = false;
     // An edit in progress: AddNew (new row) or field writes on the current row.

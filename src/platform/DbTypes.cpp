@@ -1,0 +1,23 @@
+#include "platform/DbTypes.h"
+
+#include <QStringList>
+
+ConnectionParams ConnectionParams::parse(const QString& connectionString)
+{
+    ConnectionParams p;
+    const QStringList parts = connectionString.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QString key = part.left(eq).trimmed();
+        const QString value = part.mid(eq + 1).trimmed();
+        if (key.compare(QLatin1String("Provider"), Qt::CaseInsensitive) == 0)
+            p.provider = value;
+        else if (key.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0)
+            p.dataSource = value;
+        else if (key.compare(QLatin1String("Jet OLEDB:Database Password"), Qt::CaseInsensitive) == 0)
+            p.password = part.mid(eq + 1); // a password keeps its blanks
+    }
+    return p;
+}

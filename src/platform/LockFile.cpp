@@ -1,0 +1,85 @@
+#include "platform/LockFile.h"
+
+#include "platform/AppError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
+}
+
+LockFile::~LockFile() { release(); }
+
+QString LockFile::pathFor(const QString& databasePath)
+{
+    const QFileInfo info(databasePath);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".Ldb");
+}
+
+bool LockFile::isHeldByAnother(const QString& lockPath)
+{
+    const int fd = ::open(native(lockPath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool held = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        held = errno == EWOULDBLOCK || errno == EAGAIN;
+    else
+        ::flock(fd, LOCK_UN);
+    ::close(fd);
+    return held;
+}
+
+void LockFile::acquire(const QString& lockPath)
+{
+    release();
+    const QByteArray name = native(lockPath);
+    // A copy that is closing may delete the file between our open and our lock: then we
+    // hold a lock on a file nobody else can see, so open again until the lock is on the
+    // file that is in the folder.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            throw AppError(DbErrors::CannotOpen, QStringLiteral("Korvina database"),
+                           QStringLiteral("Cannot create the lock file %1: %2")
+                               .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno))));
+        if (::flock(fd, LOCK_SH) != 0) {
+            const int error = errno;
+            ::close(fd);
+            throw AppError(DbErrors::CannotOpen, QStringLiteral("Korvina database"),
+                           QStringLiteral("Cannot lock the lock file %1: %2")
+                               .arg(lockPath, QString::fromLocal8Bit(std::strerror(error))));
+        }
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_ino == named.st_ino
+            && held.st_dev == named.st_dev) {
+            m_fd = fd;
+            m_path = lockPath;
+            return;
+        }
+        ::close(fd);
+    }
+    throw AppError(DbErrors::CannotOpen, QStringLiteral("Korvina database"),
+                   QStringLiteral("Cannot hold the lock file %1").arg(lockPath));
+}
+
+void LockFile::release()
+{
+    if (m_fd < 0)
+        return;
+    // Nobody else holds it when the shared lock can become an exclusive one at once.
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(native(m_path).constData());
+    ::flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+    m_fd = -1;
+    m_path.clear();
+}

@@ -1,0 +1,493 @@
+#include "platform/SqliteBackend.h"
+
+#include "platform/AppError.h"
+#include "platform/SqlDialect.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+namespace {
+
+const QString kSource = QStringLiteral("Korvina database");
+
+// Finalizes a statement when it goes out of scope.
+struct Statement {
+    sqlite3_stmt* p = nullptr;
+    explicit Statement(sqlite3_stmt* s) : p(s) {}
+    ~Statement() { sqlite3_finalize(p); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    operator sqlite3_stmt*() const { return p; }
+};
+
+QString quoteName(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+QString columnText(sqlite3_stmt* st, int i)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    return QString::fromUtf8(text, sqlite3_column_bytes(st, i));
+}
+
+QString fromC(const char* text) { return text ? QString::fromUtf8(text) : QString(); }
+
+// A date column's stored text as a date (or date and time); other text is left as it is.
+QVariant dateValue(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    if (text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-')) {
+        const QDate d = QDate::fromString(text, Qt::ISODate);
+        if (d.isValid())
+            return d;
+    }
+    if (text.size() >= 19 && text.at(4) == QLatin1Char('-')
+        && (text.at(10) == QLatin1Char(' ') || text.at(10) == QLatin1Char('T'))) {
+        QString iso = text.left(19);
+        iso[10] = QLatin1Char('T');
+        const QDateTime dt = QDateTime::fromString(iso, Qt::ISODate);
+        if (dt.isValid())
+            return dt;
+    }
+    return text;
+}
+
+// The value of column i of the current row, as the column's type code wants it.
+QVariant readValue(sqlite3_stmt* st, int i, int type)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        if (type == FieldType::Double)
+            return sqlite3_column_double(st, i);
+        return qlonglong(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, i);
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
+    default: {
+        const QString text = columnText(st, i);
+        if (type == FieldType::Date)
+            return dateValue(text);
+        if ((type == FieldType::Integer || type == FieldType::Double) && text.trimmed().isEmpty())
+            return {};
+        return text;
+    }
+    }
+}
+
+void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
+{
+    if (!v.isValid() || v.isNull()) {
+        sqlite3_bind_null(st, i);
+        return;
+    }
+    auto bindText = [&](const QString& text) {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(st, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    };
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        sqlite3_bind_int64(st, i, v.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(st, i, v.toDouble());
+        break;
+    case QMetaType::QDate:
+        bindText(v.toDate().toString(Qt::ISODate));
+        break;
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        bindText(dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
+                                          : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        break;
+    }
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        sqlite3_bind_blob(st, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default:
+        bindText(v.toString());
+    }
+}
+
+// like(pattern, text [, escape]): LIKE that ignores case for every alphabet, not only ASCII.
+void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+    auto text = [&](int i) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[i])),
+                                 sqlite3_value_bytes(argv[i]));
+    };
+    QChar escape;
+    if (argc == 3) {
+        const QString e = text(2);
+        if (e.size() != 1) {
+            sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = e.at(0);
+    }
+    sqlite3_result_int(ctx, SqlDialect::likeMatch(text(1), text(0), escape) ? 1 : 0);
+}
+
+}
+
+SqliteBackend::~SqliteBackend()
+{
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+bool SqliteBackend::mapDeclaredType(const QString& declared, int& type, int& definedSize)
+{
+    const QString d = declared.trimmed().toUpper();
+    if (d.isEmpty())
+        return false;
+    static const QRegularExpression sized(QStringLiteral(R"(^([A-Z ]+?)\s*\(\s*(\d+)\s*(?:,\s*\d+\s*)?\)$)"));
+    QString base = d;
+    int size = -1;
+    if (const QRegularExpressionMatch m = sized.match(d); m.hasMatch()) {
+        base = m.captured(1).trimmed();
+        size = m.captured(2).toInt();
+    }
+    if (base == QLatin1String("VARCHAR") || base == QLatin1String("NVARCHAR") || base == QLatin1String("CHAR")
+        || base == QLatin1String("NCHAR") || base == QLatin1String("CHARACTER VARYING")
+        || base == QLatin1String("CHARACTER") || (base == QLatin1String("TEXT") && size >= 0)) {
+        type = FieldType::VarChar;
+        definedSize = size >= 0 ? size : 255;
+        return true;
+    }
+    if (base == QLatin1String("MEMO") || base == QLatin1String("TEXT") || base == QLatin1String("LONGTEXT")
+        || base == QLatin1String("CLOB")) {
+        type = FieldType::Memo;
+        definedSize = 65500;
+        return true;
+    }
+    if (base.contains(QLatin1String("INT")) || base == QLatin1String("COUNTER") || base == QLatin1String("LONG")) {
+        type = FieldType::Integer;
+        definedSize = 4;
+        return true;
+    }
+    if (base == QLatin1String("REAL") || base.startsWith(QLatin1String("DOUBLE")) || base == QLatin1String("FLOAT")
+        || base == QLatin1String("NUMERIC") || base == QLatin1String("DECIMAL") || base == QLatin1String("CURRENCY")) {
+        type = FieldType::Double;
+        definedSize = 8;
+        return true;
+    }
+    if (base == QLatin1String("DATETIME") || base == QLatin1String("DATE") || base == QLatin1String("TIMESTAMP")
+        || base == QLatin1String("TIME")) {
+        type = FieldType::Date;
+        definedSize = 8;
+        return true;
+    }
+    return false;
+}
+
+void SqliteBackend::open(const ConnectionParams& params) { openFile(params, true); }
+
+void SqliteBackend::openWithoutLock(const ConnectionParams& params) { openFile(params, false); }
+
+void SqliteBackend::openFile(const ConnectionParams& params, bool withLock)
+{
+    close();
+    const QString path = params.dataSource;
+    if (path.isEmpty())
+        throw AppError(DbErrors::CannotOpen, kSource, QStringLiteral("No database file was named."));
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
+        throw AppError(DbErrors::CannotOpen, kSource,
+                       QStringLiteral("The folder of the database file %1 does not exist.").arg(path));
+    if (withLock)
+        m_lock.acquire(LockFile::pathFor(path));
+    sqlite3* db = nullptr;
+    auto give_up = [&](const QString& description) {
+        if (db)
+            sqlite3_close_v2(db);
+        m_lock.release();
+        throw AppError(DbErrors::CannotOpen, kSource, description);
+    };
+    const QByteArray file = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK)
+        give_up(QStringLiteral("Cannot open the database file %1: %2")
+                    .arg(path, db ? fromC(sqlite3_errmsg(db)) : fromC(sqlite3_errstr(rc))));
+    if (!params.password.isEmpty()) {
+        const QByteArray key = params.password.toUtf8();
+        if (sqlite3_key(db, key.constData(), int(key.size())) != SQLITE_OK)
+            give_up(QStringLiteral("Cannot set the password of %1.").arg(path));
+    }
+    // The key is only checked when the first page is read.
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        give_up(QStringLiteral("Not a valid password, or not a Korvina database: %1").arg(path));
+    sqlite3_busy_timeout(db, 10000);
+    for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=OFF"})
+        if (sqlite3_exec(db, pragma, nullptr, nullptr, nullptr) != SQLITE_OK)
+            give_up(QStringLiteral("Cannot prepare the database file %1: %2").arg(path, fromC(sqlite3_errmsg(db))));
+    for (int args : {2, 3})
+        sqlite3_create_function_v2(db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
+                                   nullptr, nullptr, nullptr);
+    m_db = db;
+    m_path = path;
+    m_depth = 0;
+}
+
+void SqliteBackend::close()
+{
+    if (!m_db)
+        return;
+    // The program never rolls back: what it began is kept.
+    if (m_depth > 0)
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    m_depth = 0;
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_path.clear();
+    m_lock.release();
+}
+
+void SqliteBackend::ensureOpen() const
+{
+    if (!m_db)
+        throw AppError(DbErrors::NotOpen, kSource, QStringLiteral("Operation is not allowed when the connection is closed."));
+}
+
+void SqliteBackend::fail(int number, const QString& what, const QString& sql) const
+{
+    QString description = what;
+    if (!sql.isEmpty())
+        description += QStringLiteral(" in statement: ") + sql;
+    throw AppError(number, kSource, description);
+}
+
+sqlite3_stmt* SqliteBackend::prepareOne(const QString& sqliteSql, const QString& original)
+{
+    ensureOpen();
+    const QByteArray utf8 = sqliteSql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(DbErrors::SyntaxError, fromC(sqlite3_errmsg(m_db)), original);
+    }
+    if (!st)
+        fail(DbErrors::SyntaxError, QStringLiteral("The statement is empty"), original);
+    const qsizetype used = tail ? tail - utf8.constData() : utf8.size();
+    if (!SqlDialect::isBlank(QString::fromUtf8(utf8.constData() + used, utf8.size() - used))) {
+        sqlite3_finalize(st);
+        fail(DbErrors::ExtraStatement, QStringLiteral("Characters found after end of SQL statement"), original);
+    }
+    return st;
+}
+
+void SqliteBackend::stepToEnd(sqlite3_stmt* st, const QString& original)
+{
+    for (;;) {
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE)
+            return;
+        if (rc != SQLITE_ROW)
+            fail(DbErrors::General, fromC(sqlite3_errmsg(m_db)), original);
+    }
+}
+
+void SqliteBackend::begin()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        executeNative(QStringLiteral("BEGIN IMMEDIATE"));
+    ++m_depth;
+}
+
+void SqliteBackend::commit()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        throw AppError(DbErrors::General, kSource, QStringLiteral("No transaction is active."));
+    if (--m_depth == 0) {
+        try {
+            executeNative(QStringLiteral("COMMIT"));
+        } catch (...) {
+            m_depth = 1; // still open: a later commit tries again
+            throw;
+        }
+    }
+}
+
+ResultSet SqliteBackend::query(const QString& sql)
+{
+    Statement st(prepareOne(SqlDialect::toSqlite(sql), sql));
+    ResultSet result;
+    const int n = sqlite3_column_count(st);
+    QVector<bool> typed(n, false);
+    result.columns.resize(n);
+    for (int i = 0; i < n; ++i) {
+        ColumnInfo& c = result.columns[i];
+        c.name = fromC(sqlite3_column_name(st, i));
+        c.baseTable = fromC(sqlite3_column_table_name(st, i));
+        c.baseColumn = fromC(sqlite3_column_origin_name(st, i));
+        typed[i] = mapDeclaredType(fromC(sqlite3_column_decltype(st, i)), c.type, c.definedSize);
+        if (!typed[i]) {
+            c.type = FieldType::VarChar;
+            c.definedSize = 255;
+        }
+    }
+    // Columns without a declared type (Count(*), expressions) take the type of their first value.
+    QVector<bool> settled = typed;
+    int unsettled = int(typed.count(false));
+    for (;;) {
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            fail(DbErrors::General, fromC(sqlite3_errmsg(m_db)), sql);
+        QVector<QVariant> row(n);
+        for (int i = 0; i < n; ++i) {
+            if (unsettled && !settled[i]) {
+                switch (sqlite3_column_type(st, i)) {
+                case SQLITE_INTEGER:
+                    result.columns[i].type = FieldType::Integer;
+                    result.columns[i].definedSize = 4;
+                    break;
+                case SQLITE_FLOAT:
+                    result.columns[i].type = FieldType::Double;
+                    result.columns[i].definedSize = 8;
+                    break;
+                default:
+                    break;
+                }
+                if (sqlite3_column_type(st, i) != SQLITE_NULL) {
+                    settled[i] = true;
+                    --unsettled;
+                }
+            }
+            row[i] = readValue(st, i, typed[i] ? result.columns[i].type : FieldType::VarChar);
+        }
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}
+
+void SqliteBackend::execute(const QString& sql)
+{
+    Statement st(prepareOne(SqlDialect::toSqlite(sql), sql));
+    stepToEnd(st, sql);
+}
+
+void SqliteBackend::executeNative(const QString& sql)
+{
+    Statement st(prepareOne(sql, sql));
+    stepToEnd(st, sql);
+}
+
+qint64 SqliteBackend::insertRow(const QString& table, const Values& values)
+{
+    QString sql;
+    if (values.isEmpty()) {
+        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table));
+    } else {
+        QStringList names, marks;
+        for (const auto& v : values) {
+            names << quoteName(v.first);
+            marks << QStringLiteral("?");
+        }
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(quoteName(table), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    }
+    Statement st(prepareOne(sql, sql));
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(st, i + 1, values[i].second);
+    stepToEnd(st, sql);
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void SqliteBackend::updateRow(const QString& table, qint64 id, const Values& values)
+{
+    if (values.isEmpty())
+        return;
+    QStringList sets;
+    for (const auto& v : values)
+        sets << quoteName(v.first) + QStringLiteral(" = ?");
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE EId = ?").arg(quoteName(table), sets.join(QStringLiteral(", ")));
+    Statement st(prepareOne(sql, sql));
+    int i = 1;
+    for (const auto& v : values)
+        bindValue(st, i++, v.second);
+    sqlite3_bind_int64(st, i, id);
+    stepToEnd(st, sql);
+    if (sqlite3_changes(m_db) == 0)
+        throw AppError(DbErrors::NoCurrentRecord, kSource,
+                       QStringLiteral("The row %1 of %2 no longer exists.").arg(id).arg(table));
+}
+
+void SqliteBackend::deleteRow(const QString& table, qint64 id)
+{
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE EId = ?").arg(quoteName(table));
+    Statement st(prepareOne(sql, sql));
+    sqlite3_bind_int64(st, 1, id);
+    stepToEnd(st, sql);
+    if (sqlite3_changes(m_db) == 0)
+        throw AppError(DbErrors::NoCurrentRecord, kSource,
+                       QStringLiteral("The row %1 of %2 no longer exists.").arg(id).arg(table));
+}
+
+QVector<ColumnInfo> SqliteBackend::tableColumns(const QString& table)
+{
+    const QString sql = QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table));
+    Statement st(prepareOne(sql, sql));
+    QVector<ColumnInfo> columns;
+    for (;;) {
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            fail(DbErrors::General, fromC(sqlite3_errmsg(m_db)), sql);
+        ColumnInfo c;
+        c.name = columnText(st, 1);
+        c.baseTable = table;
+        c.baseColumn = c.name;
+        if (!mapDeclaredType(columnText(st, 2), c.type, c.definedSize)) {
+            c.type = FieldType::VarChar;
+            c.definedSize = 255;
+        }
+        columns.push_back(c);
+    }
+    if (columns.isEmpty())
+        throw AppError(DbErrors::SyntaxError, kSource, QStringLiteral("There is no table %1.").arg(table));
+    return columns;
+}
+
+void SqliteBackend::refreshCache()
+{
+    ensureOpen();
+    // Best effort: a checkpoint that cannot run now runs later.
+    sqlite3_exec(m_db, "PRAGMA wal_checkpoint(PASSIVE)", nullptr, nullptr, nullptr);
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include "platform/DbBackend.h"
+#include "platform/LockFile.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The embedded backend: one SQLCipher-encrypted file, WAL journal, the lock file beside it.
+class SqliteBackend : public DbBackend {
+public:
+    SqliteBackend() = default;
+    ~SqliteBackend() override;
+
+    void open(const ConnectionParams& params) override;
+    void close() override;
+    bool isOpen() const override { return m_db != nullptr; }
+
+    void begin() override;
+    void commit() override;
+    bool inTransaction() const override { return m_depth > 0; }
+
+    ResultSet query(const QString& sql) override;
+    void execute(const QString& sql) override;
+
+    qint64 insertRow(const QString& table, const Values& values) override;
+    void updateRow(const QString& table, qint64 id, const Values& values) override;
+    void deleteRow(const QString& table, qint64 id) override;
+    QVector<ColumnInfo> tableColumns(const QString& table) override;
+
+    void refreshCache() override;
+
+    // Opens the file without its lock file (compaction works on a file nobody holds).
+    void openWithoutLock(const ConnectionParams& params);
+    // Runs SQL as SQLite reads it (no translation); for the provider's own statements.
+    void executeNative(const QString& sql);
+
+    // The column type code and defined size for a declared column type ("VARCHAR(50)"...);
+    // false when the declaration says nothing the program knows.
+    static bool mapDeclaredType(const QString& declared, int& type, int& definedSize);
+
+private:
+    void openFile(const ConnectionParams& params, bool withLock);
+    void ensureOpen() const;
+    // Prepares exactly one statement; anything after it is an error and nothing runs.
+    sqlite3_stmt* prepareOne(const QString& sqliteSql, const QString& original);
+    void stepToEnd(sqlite3_stmt* stmt, const QString& original);
+    [[noreturn]] void fail(int number, const QString& what, const QString& sql) const;
+
+    sqlite3* m_db = nullptr;
+    int m_depth = 0;
+    LockFile m_lock;
+    QString m_path;
+};
