@@ -1,0 +1,205 @@
+#include "shell/Dashboard.h"
+
+#include "platform/AppError.h"
+#include "platform/Recordset.h"
+#include "shell/ProgramState.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+// Twips to pixels at 96 dpi.
+constexpr int px(int twips) { return twips / 15; }
+
+const char* const PaneTitles[4] = {"Customers", "News", "Leads", "Surveys"};
+
+// Field titles of each pane, labels 1st to 4th.
+const char* const FieldTitles[4][4] = {
+    {"Id:", "Date:", "Title:", "Name:"},
+    {"Id:", "Date:", "NType:", "Ref:"},
+    {"Id:", "Date:", "Ref:", "Subject:"},
+    {"Id:", "Date:", "SType:", "Count:"},
+};
+
+const QStyle::StandardPixmap PaneIcons[4] = {QStyle::SP_DirHomeIcon, QStyle::SP_FileDialogDetailedView,
+                                             QStyle::SP_FileIcon, QStyle::SP_FileDialogInfoView};
+
+void fill(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+// Pane and row of a label number 10 * pane + 10 + k (k = 1..4); false for other numbers.
+bool split(int n, int& pane, int& row)
+{
+    pane = n / 10 - 1;
+    row = n % 10 - 1;
+    return pane >= 0 && pane < 4 && row >= 0 && row < 4;
+}
+}
+
+Dashboard::Dashboard(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pctDash"));
+    setAccessibleName(QStringLiteral("DashBoard"));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(px(125), 2, px(125), 6);
+    outer->setSpacing(2);
+
+    m_head = new QLabel(QStringLiteral("DashBoard"), this);
+    m_head->setObjectName(QStringLiteral("lblHead"));
+    QFont headFont(QStringLiteral("Impact"));
+    headFont.setPointSize(16);
+    m_head->setFont(headFont);
+    m_head->setAlignment(Qt::AlignCenter);
+    outer->addWidget(m_head);
+
+    // shpDash: the rule under the title, as wide as the dashboard less its margins.
+    m_rule = new QFrame(this);
+    m_rule->setObjectName(QStringLiteral("shpDash"));
+    m_rule->setFrameShape(QFrame::HLine);
+    m_rule->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(m_rule);
+
+    // Each 3250-twip pane sits centred in its quarter of the width.
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    for (int i = 0; i < 4; ++i) {
+        auto* quarter = new QHBoxLayout;
+        quarter->addStretch(1);
+        quarter->addWidget(buildPane(i));
+        quarter->addStretch(1);
+        row->addLayout(quarter, 1);
+    }
+    outer->addLayout(row);
+}
+
+QWidget* Dashboard::buildPane(int i)
+{
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("frmDash_%1").arg(i));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Raised);
+    frame->setFixedWidth(px(3250));
+    frame->setAccessibleName(QString::fromLatin1(PaneTitles[i]));
+    m_panes[i] = frame;
+
+    auto* box = new QVBoxLayout(frame);
+    box->setContentsMargins(6, 4, 6, 4);
+    box->setSpacing(2);
+
+    auto* top = new QHBoxLayout;
+    auto* image = new QLabel(frame);
+    image->setObjectName(QStringLiteral("imgFrame_%1").arg(i));
+    image->setPixmap(style()->standardIcon(PaneIcons[i]).pixmap(16, 16));
+    top->addWidget(image);
+    auto* title = new QLabel(QString::fromLatin1(PaneTitles[i]), frame);
+    title->setObjectName(QStringLiteral("lblFrame_%1").arg(i));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    top->addWidget(title, 1);
+    auto* button = new QPushButton(QStringLiteral("+"), frame);
+    button->setObjectName(QStringLiteral("cmdDash_%1").arg(i));
+    const QString tip = QStringLiteral("Open ") + QString::fromLatin1(PaneTitles[i]);
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    button->setFixedSize(22, 22);
+    connect(button, &QPushButton::clicked, this, [this, i] { emit paneButtonClicked(i); });
+    m_buttons[i] = button;
+    top->addWidget(button);
+    box->addLayout(top);
+
+    auto* line = new QFrame(frame);
+    line->setObjectName(QStringLiteral("linFrame_%1").arg(i));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    box->addWidget(line);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(1);
+    for (int k = 0; k < 4; ++k) {
+        const int n = 10 * i + 11 + k;
+        auto* name = new QLabel(QString::fromLatin1(FieldTitles[i][k]), frame);
+        name->setObjectName(QStringLiteral("lblTitl_%1").arg(n));
+        auto* value = new QLabel(QStringLiteral("."), frame);
+        value->setObjectName(QStringLiteral("lblDetl_%1").arg(n));
+        // Long values are cut at the pane's edge rather than widening it.
+        value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        value->setTextFormat(Qt::PlainText);
+        name->setBuddy(value);
+        value->setAccessibleName(QString::fromLatin1(PaneTitles[i]) + QLatin1Char(' ')
+                                 + QString::fromLatin1(FieldTitles[i][k]).chopped(1));
+        grid->addWidget(name, k, 0);
+        grid->addWidget(value, k, 1);
+        m_titles[i][k] = name;
+        m_details[i][k] = value;
+    }
+    grid->setColumnStretch(1, 1);
+    box->addLayout(grid);
+    return frame;
+}
+
+QString Dashboard::paneTitle(int pane)
+{
+    return pane >= 0 && pane < 4 ? QString::fromLatin1(PaneTitles[pane]) : QString();
+}
+
+QLabel* Dashboard::titleLabel(int n) const
+{
+    int pane, row;
+    return split(n, pane, row) ? m_titles[pane][row] : nullptr;
+}
+
+QLabel* Dashboard::detailLabel(int n) const
+{
+    int pane, row;
+    return split(n, pane, row) ? m_details[pane][row] : nullptr;
+}
+
+QPushButton* Dashboard::paneButton(int pane) const
+{
+    return pane >= 0 && pane < 4 ? m_buttons[pane] : nullptr;
+}
+
+QFrame* Dashboard::pane(int pane) const
+{
+    return pane >= 0 && pane < 4 ? m_panes[pane] : nullptr;
+}
+
+void Dashboard::setBackColour(const QColor& colour)
+{
+    fill(this, colour);
+    for (QFrame* frame : m_panes)
+        fill(frame, colour);
+}
+
+void Dashboard::readNewestRecords()
+{
+    ProgramState& s = state();
+    Recordset& reader = s.settingsReader;
+    if (!s.connection)
+        throw AppError(DbErrors::NotOpen, QStringLiteral("RefreshDashboard"), QStringLiteral("No connection"));
+    const int panes = std::min<int>(int(s.ContentTables.size()), 4);
+    for (int i = 0; i < panes; ++i) {
+        if (reader.isOpen())
+            reader.close();
+        s.SqlText = QStringLiteral("Select Top 1 * From ") + s.ContentTables.at(i) + QStringLiteral(" Order By EId Desc");
+        reader.open(s.SqlText, *s.connection, CursorType::Static, LockType::ReadOnly);
+        if (!reader.eof()) {
+            const int columns = std::min(4, reader.fieldCount());
+            for (int k = 0; k < columns; ++k)
+                m_details[i][k]->setText(reader.field(k).text());
+        }
+    }
+}
