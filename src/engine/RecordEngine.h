@@ -2,6 +2,7 @@
 #include "shell/MainView.h"
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 class DataGrid;
@@ -33,6 +34,9 @@ void ShowMasterName(const QString& sql, int i);
 void ListButtonClick(int i);
 void CyclingPicker(int i);
 void OpenPickList(int i, const QString& source);
+
+// What the Report operation opens for a module with a report (the report screen).
+void setReportOpener(std::function<void()> opener);
 }
 
 // The engine as the main window sees it: opens record modules as child windows of the

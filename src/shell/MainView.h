@@ -13,6 +13,8 @@ public:
     // Enables the operation entries and top menus for a command mode ("Help", "View", "Edit").
     virtual void setCommandMenus(const QString& mode) = 0;
     virtual void closeProgram() = 0;                                 // unload the main window
+    // The main window's share of the "KMainLoad" hook: user and organisation panels, txtComp1.
+    virtual void mainLoadHook() = 0;
 };
 
 // What the main window asks of the record engine.

@@ -1,0 +1,129 @@
+#include "engine/DataGrid.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+#include "platform/Messages.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QLabel>
+
+namespace Engine {
+
+namespace {
+QString recordSql()
+{
+    ProgramState& s = state();
+    return QStringLiteral("Select * From ") + s.ModuleTable + QStringLiteral(" Where EId= ")
+           + QString::number(s.ListRecordset.currentId());
+}
+
+void closeRecord()
+{
+    Recordset& r = state().RecordRecordset;
+    if (r.isOpen())
+        r.close();
+}
+}
+
+void LoadRecord()
+{
+    ProgramState& s = state();
+    RecordScreen* screen = activeScreen();
+    if (!screen)
+        return;
+    if (!Guard([&] {
+            s.SqlText = recordSql();
+            closeRecord();
+            s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        }))
+        return; // nothing to show: the boxes keep what they hold
+    for (int i = 0; i <= s.ModuleFieldCount; ++i)
+        Guard([&] {
+            Field f = s.RecordRecordset.field(i);
+            screen->setText(i, screen->kind(i) == QLatin1Char('D') ? DateText::format(f.value()) : f.text());
+        });
+    RunModuleHook(QStringLiteral("KDataLoad"));
+    Guard(closeRecord);
+}
+
+void InitRecord()
+{
+    RecordScreen* screen = activeScreen();
+    if (!screen)
+        return;
+    screen->setText(0, QStringLiteral("(New)"));
+    for (int i = 1; i <= screen->fieldCount(); ++i) {
+        const QChar kind = screen->kind(i);
+        if (kind == QLatin1Char('D')) {
+            screen->setText(i, DateText::format(Clock::today()));
+        } else if (kind == QLatin1Char('M')) {
+            screen->setText(i, QStringLiteral("0"));
+            if (QLabel* l = screen->listLabel(i))
+                l->setText(QStringLiteral("."));
+        } else {
+            screen->setText(i, QString());
+        }
+    }
+    RunModuleHook(QStringLiteral("KDataInit"));
+}
+
+bool ValidateFields()
+{
+    RecordScreen* screen = activeScreen();
+    if (!screen)
+        return false;
+    QString list;
+    for (int i = 1; i <= state().ModuleFieldCount; ++i) {
+        const QString text = screen->text(i);
+        const bool bad = screen->kind(i) == QLatin1Char('D') ? !DateText::isDate(text) : text.trimmed().isEmpty();
+        if (bad)
+            list += screen->fieldLabel(i)->text() + QLatin1Char('\n');
+    }
+    if (list.isEmpty())
+        return true;
+    Messages::current().error(QStringLiteral("Empty/Invalid Fields:\n\n") + list, QStringLiteral("Error"));
+    return false;
+}
+
+void SaveRecord()
+{
+    ProgramState& s = state();
+    RecordScreen* screen = activeScreen();
+    if (!screen)
+        return;
+    Guard([&] {
+        s.SqlText = recordSql();
+        closeRecord();
+        s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
+    });
+    Guard([&] { s.connection->beginTrans(); });
+    for (int i = 1; i <= s.ModuleFieldCount; ++i)
+        if (!screen->isLocked(i))
+            Guard([&] { s.RecordRecordset.field(i).setValue(screen->text(i)); });
+    Guard([&] { s.RecordRecordset.update(); });
+    RunModuleHook(QStringLiteral("KDataSave"));
+    Guard([&] { s.connection->commitTrans(); });
+    Guard(closeRecord);
+}
+
+void FormatGridValues(DataGrid& grid, Recordset& rs)
+{
+    if (!rs.isOpen() || rs.recordCount() == 0)
+        return;
+    const auto& rows = rs.rows();
+    for (int r = 1; r < grid.rowCount() && r - 1 < rows.size(); ++r)
+        for (int c = 0; c < grid.columnCount() && c < rs.fieldCount(); ++c) {
+            const QVariant& v = rows.at(r - 1).at(c);
+            if (v.isNull())
+                continue;
+            const int type = rs.columns().at(c).type;
+            if (type == FieldType::Double)
+                grid.setCellText(r, c, QString::number(v.toDouble(), 'f', 2));
+            else if (type == FieldType::Date)
+                grid.setCellText(r, c, DateText::format(v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate()));
+        }
+}
+
+}

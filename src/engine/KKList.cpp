@@ -1,0 +1,167 @@
+#include "engine/KKList.h"
+
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
+#include "shell/Look.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+std::function<void(const QString&, const QString&)>& reportTarget()
+{
+    static std::function<void(const QString&, const QString&)> target;
+    return target;
+}
+}
+
+QString PadText(const QString& text, int n) { return text.trimmed().left(n).leftJustified(n, QLatin1Char(' ')); }
+
+void KKList::setReportTarget(std::function<void(const QString&, const QString&)> target)
+{
+    reportTarget() = std::move(target);
+}
+
+KKList::KKList(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("KKList"));
+    setWindowTitle(QStringLiteral("Listing"));
+    setModal(true);
+    QFont fixed(QStringLiteral("Courier New"));
+    fixed.setStyleHint(QFont::TypeWriter);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* headers = new QHBoxLayout;
+    m_header0 = new QLabel(this);
+    m_header0->setObjectName(QStringLiteral("lblField_0"));
+    m_header1 = new QLabel(this);
+    m_header1->setObjectName(QStringLiteral("lblField_1"));
+    m_header0->setFont(fixed);
+    m_header1->setFont(fixed);
+    const int nameWidth = QFontMetrics(fixed).horizontalAdvance(QString(31, QLatin1Char('W')));
+    m_header0->setFixedWidth(nameWidth);
+    headers->addWidget(m_header0);
+    headers->addWidget(m_header1, 1);
+    auto* close = new QToolButton(this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    close->setText(QStringLiteral("x"));
+    close->setToolTip(QStringLiteral("Close"));
+    close->setAccessibleName(QStringLiteral("Close"));
+    connect(close, &QToolButton::clicked, this, [this] {
+        release();
+        reject();
+    });
+    headers->addWidget(close);
+    layout->addLayout(headers);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("lstList"));
+    m_list->setFont(fixed);
+    m_list->setAccessibleName(QStringLiteral("Listing"));
+    m_list->installEventFilter(this);
+    m_list->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(50, QLatin1Char('W'))));
+    m_list->setMinimumHeight(300);
+    layout->addWidget(m_list);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { choose(); });
+    connect(m_list, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (item->checkState() == Qt::Checked) {
+            m_list->setCurrentItem(item);
+            choose();
+        }
+    });
+
+    ApplyLook(this);
+    load();
+}
+
+KKList::~KKList() { release(); }
+
+void KKList::load()
+{
+    ProgramState& s = state();
+    Recordset& r = s.pickListRecordset;
+    Guard([&] {
+        if (r.isOpen())
+            r.close();
+        s.SqlText = QStringLiteral("Select ") + s.PickListSource;
+        r.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+    });
+    m_list->clear();
+    if (!r.isOpen() || r.recordCount() == 0)
+        return;
+    const QSignalBlocker block(m_list);
+    Guard([&] {
+        for (r.moveFirst(); !r.eof(); r.moveNext()) {
+            auto* item = new QListWidgetItem(PadText(r.field(0).text(), 30) + QLatin1Char(' ')
+                                             + PadText(r.field(1).text(), 15));
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+            m_list->addItem(item);
+        }
+    });
+    Guard([&] {
+        m_header0->setText(r.field(0).name());
+        m_header1->setText(r.field(1).name());
+    });
+    m_list->setCurrentRow(0);
+}
+
+void KKList::release()
+{
+    Recordset& r = state().pickListRecordset;
+    if (r.isOpen())
+        r.close();
+}
+
+void KKList::choose()
+{
+    ProgramState& s = state();
+    if (QListWidgetItem* item = m_list->currentItem(); item && m_list->count() > 0) {
+        const QString line = item->text();
+        const QString name = line.left(30).trimmed();
+        const QString id = line.right(15).trimmed();
+        if (s.ListTarget == 99) {
+            if (reportTarget())
+                reportTarget()(name, id);
+        } else if (RecordScreen* screen = Engine::activeScreen()) {
+            if (QLabel* l = screen->listLabel(s.ListTarget))
+                l->setText(name);
+            screen->setText(s.ListTarget, id);
+        }
+    }
+    release();
+    accept();
+}
+
+void KKList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        release();
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool KKList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Tab) {
+            choose();
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            release();
+            reject();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

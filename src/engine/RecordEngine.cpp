@@ -1,0 +1,132 @@
+#include "engine/RecordEngine.h"
+
+#include "engine/ModuleCatalogue.h"
+#include "engine/ModuleExtra.h"
+#include "engine/RecordScreen.h"
+#include "shell/Look.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+
+namespace Engine {
+
+RecordScreen* activeScreen() { return qobject_cast<RecordScreen*>(state().ActiveForm.data()); }
+
+void OpenModule()
+{
+    ProgramState& s = state();
+    RecordScreen* screen = activeScreen();
+    if (s.mainView) {
+        s.mainView->setStatusText(1, QStringLiteral("Loading..."));
+        s.mainView->setDashboardVisible(false);
+    }
+    Guard([&] {
+        s.SqlText = QStringLiteral("Select EId, EDate From ") + s.ModuleTable;
+        if (s.ListRecordset.isOpen())
+            s.ListRecordset.close();
+        s.ListRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
+    });
+    Guard([&] { ApplyLook(screen); });
+    Guard([&] { RunOperation(12); });
+    SetCommandMode(QStringLiteral("View"));
+    if (s.mainView && screen)
+        s.mainView->setStatusText(1, screen->def().caption);
+}
+
+void CloseModule()
+{
+    ProgramState& s = state();
+    if (s.mainView) {
+        s.mainView->setStatusText(1, QStringLiteral("Ready"));
+        if (s.CShowDash == QLatin1String("Y")) {
+            s.mainView->setDashboardVisible(true);
+            Guard([&] { s.mainView->refreshDashboard(); });
+        }
+    }
+    for (Recordset* r : {&s.ListRecordset, &s.RecordRecordset, &s.userRecordset, &s.enterpriseRecordset,
+                         &s.pickListRecordset})
+        if (r->isOpen())
+            r->close();
+    s.ActiveForm = nullptr;
+    s.NewRecordFlag = false;
+    s.ReportNumber = 0;
+    s.PickerIndex = 0;
+    SetCommandMode(QStringLiteral("Help"));
+}
+
+void SetCommandMode(const QString& mode)
+{
+    ProgramState& s = state();
+    s.CommandsOn = mode != QLatin1String("Help");
+    if (mode != QLatin1String("Help"))
+        if (RecordScreen* screen = activeScreen())
+            screen->frame()->setEnabled(mode == QLatin1String("Edit"));
+    if (s.mainView)
+        s.mainView->setCommandMenus(mode);
+}
+
+}
+
+RecordEngine::RecordEngine(QWidget* workspace) : m_workspace(workspace) {}
+
+RecordScreen* RecordEngine::open(const QString& screenName)
+{
+    ProgramState& s = state();
+    const ModuleDef* def = ModuleCatalogue::find(screenName);
+    if (!def || s.ActiveForm)
+        return nullptr; // one record module at a time
+    // The menu entry's values.
+    s.ModuleTable.clear();
+    s.ModuleTable = def->table;
+    s.ModuleFieldCount = def->fieldCount;
+    s.ReportNumber = def->reportNumber;
+
+    auto* screen = new RecordScreen(*def);
+    screen->setExtra(ModuleExtras::create(screenName));
+    QObject::connect(screen, &RecordScreen::listButtonClicked, screen, [screen](int i) {
+        if (!screen->extra() || !screen->extra()->listButton(*screen, i))
+            Engine::ListButtonClick(i);
+    });
+    QObject::connect(screen, &RecordScreen::closing, screen, [screen] {
+        if (state().ActiveForm == screen)
+            Engine::CloseModule();
+    });
+
+    if (auto* area = qobject_cast<QMdiArea*>(m_workspace)) {
+        screen->setProperty("childWindow", true);
+        QMdiSubWindow* sub = area->addSubWindow(screen);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowTitle(def->caption);
+        sub->setWindowIcon(QApplication::windowIcon());
+        // Load: the screen becomes ActiveForm and the module opens on its last record.
+        s.ActiveForm = screen;
+        Engine::OpenModule();
+        sub->showMaximized();
+    } else {
+        s.ActiveForm = screen;
+        Engine::OpenModule();
+        screen->show();
+    }
+    return screen;
+}
+
+void RecordEngine::openModule(const QString& screenName) { open(screenName); }
+
+void RecordEngine::runOperation(int n) { Engine::RunOperation(n); }
+
+void RecordEngine::setCommandMode(const QString& mode) { Engine::SetCommandMode(mode); }
+
+void RecordEngine::closeActiveModule()
+{
+    if (RecordScreen* screen = Engine::activeScreen()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(screen->parentWidget()))
+            sub->close();
+        else
+            screen->close();
+    }
+}

@@ -1,0 +1,233 @@
+#include "engine/RecordScreen.h"
+
+#include "engine/ModuleExtra.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+const QColor focusColour(0xC0, 0xC0, 0xFF); // 12632319, red in the low byte
+const QColor plainColour(Qt::white);
+
+void setBase(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, c);
+    w->setPalette(p);
+}
+
+QString symbolTip(FieldDef::Button b)
+{
+    return b == FieldDef::Button::PickList ? QStringLiteral("Listing") : QStringLiteral("Selection");
+}
+
+QString symbol(FieldDef::Button b)
+{
+    switch (b) {
+    case FieldDef::Button::Cycle: return QStringLiteral("<");
+    case FieldDef::Button::PickList: return QStringLiteral("+");
+    default: return QStringLiteral(">");
+    }
+}
+}
+
+RecordScreen::RecordScreen(const ModuleDef& def, QWidget* parent) : QWidget(parent), m_def(def)
+{
+    setObjectName(def.screen);
+    setWindowTitle(def.caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    build();
+}
+
+RecordScreen::~RecordScreen() = default;
+
+void RecordScreen::build()
+{
+    auto* outer = new QVBoxLayout(this);
+    m_frame = new QGroupBox(m_def.caption, this);
+    m_frame->setObjectName(QStringLiteral("frmMain"));
+    outer->addWidget(m_frame);
+
+    auto* frameLayout = new QVBoxLayout(m_frame);
+    auto* top = new QHBoxLayout;
+    frameLayout->addLayout(top, 1);
+    m_grid = new QGridLayout;
+    m_grid->setHorizontalSpacing(8);
+    m_grid->setVerticalSpacing(4);
+    top->addLayout(m_grid);
+    m_side = new QVBoxLayout;
+    top->addLayout(m_side, 1);
+    m_picture = new QLabel(m_frame);
+    m_picture->setObjectName(QStringLiteral("pctModule"));
+    m_picture->setAlignment(Qt::AlignTop | Qt::AlignRight);
+    m_picture->setMinimumWidth(64);
+    top->addWidget(m_picture, 0, Qt::AlignTop);
+    m_bottom = new QVBoxLayout;
+    frameLayout->addLayout(m_bottom, 1);
+
+    const QFontMetrics fm(font());
+    int row = 0;
+    for (int i = 0; i <= m_def.fieldCount; ++i) {
+        const FieldDef& f = m_def.fields.at(i);
+        auto* label = new QLabel(f.caption, m_frame);
+        label->setObjectName(QStringLiteral("lblField_%1").arg(i));
+        QWidget* box = nullptr;
+        if (f.multiline) {
+            auto* edit = new QPlainTextEdit(m_frame);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            edit->setTabChangesFocus(true);
+            edit->setMinimumHeight(fm.height() * 8);
+            // A multi-line box keeps to its maximum length as the user types.
+            connect(edit, &QPlainTextEdit::textChanged, this, [this, i, edit] {
+                const int max = m_def.fields.at(i).maxLength;
+                if (max > 0 && edit->toPlainText().size() > max)
+                    setText(i, edit->toPlainText());
+            });
+            box = edit;
+        } else {
+            auto* edit = new QLineEdit(m_frame);
+            if (f.maxLength > 0)
+                edit->setMaxLength(f.maxLength);
+            if (f.rightAligned)
+                edit->setAlignment(Qt::AlignRight);
+            if (f.masked)
+                edit->setEchoMode(QLineEdit::Password);
+            edit->setReadOnly(f.locked && i == 0);
+            const int chars = qBound(6, f.maxLength, 50);
+            edit->setMinimumWidth(fm.horizontalAdvance(QLatin1Char('W')) * chars * 2 / 3);
+            box = edit;
+        }
+        box->setObjectName(QStringLiteral("txtField_%1").arg(i));
+        box->setEnabled(f.enabled);
+        box->setAccessibleName(f.caption);
+        box->installEventFilter(this);
+        setBase(box, plainColour);
+        label->setBuddy(box);
+        m_fields << box;
+        m_labels << label;
+
+        m_grid->addWidget(label, row, 0, Qt::AlignLeft | (f.multiline ? Qt::AlignTop : Qt::AlignVCenter));
+        m_grid->addWidget(box, row, 1, Qt::AlignLeft);
+        QLabel* listLabel = nullptr;
+        QToolButton* button = nullptr;
+        if (f.button != FieldDef::Button::None) {
+            button = new QToolButton(m_frame);
+            button->setObjectName(QStringLiteral("cmdList_%1").arg(i));
+            button->setText(symbol(f.button));
+            button->setToolTip(symbolTip(f.button));
+            button->setAccessibleName(symbolTip(f.button) + QLatin1Char(' ') + f.caption);
+            connect(button, &QToolButton::clicked, this, [this, i] { emit listButtonClicked(i); });
+            m_grid->addWidget(button, row, 2);
+            listLabel = new QLabel(f.listCaption, m_frame);
+            listLabel->setObjectName(QStringLiteral("lblList_%1").arg(i));
+            m_grid->addWidget(listLabel, row, 3);
+        }
+        m_buttons << button;
+        m_listLabels << listLabel;
+        ++row;
+        if (f.gapAfter) {
+            m_grid->setRowMinimumHeight(row, fm.height());
+            ++row;
+        }
+    }
+    m_grid->setColumnStretch(4, 1);
+    m_grid->setRowStretch(row, 1);
+}
+
+QWidget* RecordScreen::field(int i) const { return m_fields.value(i); }
+QLineEdit* RecordScreen::lineEdit(int i) const { return qobject_cast<QLineEdit*>(field(i)); }
+QPlainTextEdit* RecordScreen::textEdit(int i) const { return qobject_cast<QPlainTextEdit*>(field(i)); }
+QLabel* RecordScreen::fieldLabel(int i) const { return m_labels.value(i); }
+QLabel* RecordScreen::listLabel(int i) const { return m_listLabels.value(i); }
+QAbstractButton* RecordScreen::listButton(int i) const { return m_buttons.value(i); }
+
+QString RecordScreen::text(int i) const
+{
+    if (const QLineEdit* e = lineEdit(i))
+        return e->text();
+    if (const QPlainTextEdit* e = textEdit(i))
+        return e->toPlainText();
+    return {};
+}
+
+void RecordScreen::setText(int i, const QString& value)
+{
+    const int max = m_def.fields.value(i).maxLength;
+    const QString cut = max > 0 ? value.left(max) : value;
+    if (QLineEdit* e = lineEdit(i)) {
+        e->setText(cut);
+        e->setCursorPosition(0);
+    } else if (QPlainTextEdit* e = textEdit(i)) {
+        if (e->toPlainText() != cut)
+            e->setPlainText(cut);
+    }
+}
+
+QAbstractButton* RecordScreen::addCommandRow(int index, const QString& caption, const QString& buttonText,
+                                              const QString& toolTip)
+{
+    const int row = m_grid->rowCount();
+    auto* label = new QLabel(caption, m_frame);
+    label->setObjectName(QStringLiteral("lblField_%1").arg(index));
+    auto* button = new QToolButton(m_frame);
+    button->setObjectName(QStringLiteral("cmdList_%1").arg(index));
+    button->setText(buttonText);
+    button->setToolTip(toolTip);
+    button->setAccessibleName(caption);
+    label->setBuddy(button);
+    connect(button, &QToolButton::clicked, this, [this, index] { emit listButtonClicked(index); });
+    m_grid->addWidget(label, row, 0);
+    m_grid->addWidget(button, row, 2);
+    return button;
+}
+
+void RecordScreen::setExtra(std::unique_ptr<ModuleExtra> extra)
+{
+    m_extra = std::move(extra);
+    if (m_extra)
+        m_extra->attach(*this);
+}
+
+void RecordScreen::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        // Esc closes the screen at once, in any state, without asking.
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            sub->close();
+        else
+            close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void RecordScreen::closeEvent(QCloseEvent* event)
+{
+    emit closing();
+    QWidget::closeEvent(event);
+}
+
+bool RecordScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (auto* w = qobject_cast<QWidget*>(watched); w && m_fields.contains(w)) {
+        if (event->type() == QEvent::FocusIn)
+            setBase(w, focusColour);
+        else if (event->type() == QEvent::FocusOut)
+            setBase(w, plainColour);
+        else if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            keyPressEvent(static_cast<QKeyEvent*>(event));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,51 @@
+#include "shell/StartUp.h"
+
+#include "shell/KKLogin.h"
+#include "shell/KKMain.h"
+#include "shell/KKStart.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+std::unique_ptr<KKMain> StartUp(const StartUpParts& parts)
+{
+    ProgramState& s = state();
+    InitProgramState();
+
+    // The splash screen's timer runs the daily maintenance before anything opens the database.
+    {
+        KKStart splash;
+        splash.exec();
+        if (!splash.maintenanceSucceeded())
+            return nullptr;
+    }
+
+    Guard([&] { s.connection->open(); });
+    Guard([&] { s.connection->setCursorLocation(CursorLocation::Client); });
+    Guard([&] { s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly); });
+    Guard([&] {
+        s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,
+                                   LockType::Optimistic);
+    });
+
+    {
+        KKLogin login;
+        if (login.exec() != QDialog::Accepted)
+            return nullptr;
+    }
+
+    auto main = std::make_unique<KKMain>();
+    if (parts.attach)
+        parts.attach(*main);
+    s.ActiveForm = main.get();
+    if (parts.runModuleHook)
+        parts.runModuleHook("KMainLoad");
+    for (Recordset* r : {&s.userRecordset, &s.enterpriseRecordset})
+        if (r->isOpen())
+            r->close();
+    s.ActiveForm = nullptr;
+
+    main->showMaximized();
+    if (parts.setCommandMode)
+        parts.setCommandMode("Help");
+    return main;
+}

@@ -1,0 +1,140 @@
+#include "EngineFixture.h"
+
+#include "engine/DataGrid.h"
+#include "engine/KKList.h"
+#include "platform/Recordset.h"
+
+#include <QListWidget>
+
+// Field binding, validation and the two kinds of picker.
+class BindingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void validationListsFailingFieldsInIndexOrder()
+    {
+        EngineFixture f;
+        f.open("KKCustType");
+        f.run(1);
+        f.set(2, "   "); // blank only counts as empty
+        f.set(3, "");
+        f.run(5);
+        QCOMPARE(f.messages.shown.last(), QString("Empty/Invalid Fields:\n\nCustomer Type\nRemarks\n"));
+        QCOMPARE(f.messages.titles.last(), QString("Error"));
+        QVERIFY(f.editing());
+        QCOMPARE(f.folder.count("kmCustType"), 0);
+
+        f.set(1, "02/31/2025"); // no such day
+        f.set(2, "Retail");
+        f.set(3, "x");
+        f.run(5);
+        QCOMPARE(f.messages.shown.last(), QString("Empty/Invalid Fields:\n\nEntry Date\n"));
+        f.set(1, "02/28/2025");
+        f.run(5);
+        QVERIFY(!f.editing());
+        QCOMPARE(f.folder.count("kmCustType"), 1);
+    }
+
+    void longStoredTextIsShownAndSavedCut()
+    {
+        EngineFixture f;
+        // A value wider than the box (stored by another program) is cut on screen and on save.
+        f.folder.exec("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2024-01-01', 'Retail', 'r')");
+        f.folder.exec("UPDATE kmCustType SET CRemarks = '" + QString(30, 'z') + "'");
+        f.open("KKCustType");
+        QCOMPARE(f.text(3), QString(20, 'z'));
+        f.run(2);
+        f.run(5);
+        QCOMPARE(f.folder.scalar("Select CRemarks From kmCustType"), QString(20, 'z'));
+    }
+
+    void cyclingPickersWalkAndRestart()
+    {
+        EngineFixture f;
+        f.open("KKCustomer");
+        f.run(1);
+        QStringList titles;
+        for (int k = 0; k < 5; ++k) {
+            f.click(2);
+            titles << f.text(2);
+        }
+        QCOMPARE(titles, QStringList({"Mr", "Mrs", "Ms", "Dr", "Mr"}));
+        f.click(19);
+        QCOMPARE(f.text(19), QString("Y"));
+        f.click(19);
+        QCOMPARE(f.text(19), QString("N"));
+        f.click(2); // another picker was pressed: Title starts again
+        QCOMPARE(f.text(2), QString("Mr"));
+    }
+
+    void surveyAnswersWrapAndSecondPickerStartsAtZero()
+    {
+        EngineFixture f;
+        f.open("KKSUpdate");
+        f.run(1);
+        for (int k = 0; k < 11; ++k)
+            f.click(3);
+        QCOMPARE(f.text(3), QString("10"));
+        f.click(3);
+        QCOMPARE(f.text(3), QString("0"));
+        f.click(4);
+        QCOMPARE(f.text(4), QString("0"));
+    }
+
+    void pickListChoosesNameAndId()
+    {
+        EngineFixture f;
+        const QString longName = QString("Wholesale and retail traders ") + "of the north"; // > 30 characters
+        f.folder.exec("CREATE TABLE kmWide (EId INTEGER PRIMARY KEY, EDate DATETIME, WName VARCHAR(60))");
+        f.folder.exec("INSERT INTO kmWide (EId, EDate, WName) VALUES (42, '2024-01-01', '" + longName + "')");
+        f.open("KKCustomer");
+        f.run(1);
+        state().PickListSource = "WName, EId From kmWide";
+        onNextModal([](QWidget* w) { static_cast<KKList*>(w)->choose(); });
+        Engine::OpenPickList(18, "WName, EId From kmWide");
+        QCOMPARE(f.screen()->listLabel(18)->text(), longName.left(30).trimmed());
+        QCOMPARE(f.text(18), QString("42"));
+        QVERIFY(!state().pickListRecordset.isOpen());
+
+        // Trailing blanks dropped; the list shows header captions from the columns.
+        f.addType("Retail    ");
+        onNextModal([](QWidget* w) {
+            auto* list = static_cast<KKList*>(w);
+            QCOMPARE(list->findChild<QLabel*>("lblField_0")->text(), QString("CCategory"));
+            QCOMPARE(list->findChild<QLabel*>("lblField_1")->text(), QString("EId"));
+            list->list()->setCurrentRow(0);
+            QTest::keyClick(list->list(), Qt::Key_Return);
+        });
+        f.click(18);
+        QCOMPARE(f.screen()->listLabel(18)->text(), QString("Retail"));
+        QCOMPARE(f.text(18), f.folder.scalar("Select EId From kmCustType"));
+
+        // An empty list closes without changing anything.
+        f.folder.exec("DELETE FROM kmCustType");
+        onNextModal([](QWidget* w) { static_cast<KKList*>(w)->choose(); });
+        f.click(18);
+        QCOMPARE(f.screen()->listLabel(18)->text(), QString("Retail"));
+    }
+
+    void padTextAndGridFormatting()
+    {
+        QCOMPARE(PadText("  abc  ", 5), QString("abc  "));
+        QCOMPARE(PadText("abcdefgh", 3), QString("abc"));
+
+        EngineFixture f;
+        f.folder.exec("CREATE TABLE tGrid (EId INTEGER PRIMARY KEY, EDate DATETIME, Amount REAL)");
+        f.folder.exec("INSERT INTO tGrid (EDate, Amount) VALUES ('2025-03-05 10:30:00', 1234.5)");
+        Recordset r;
+        r.open("Select * From tGrid", *state().connection, CursorType::Static, LockType::ReadOnly);
+        DataGrid grid;
+        grid.bind(r);
+        Engine::FormatGridValues(grid, r);
+        QCOMPARE(grid.cellText(0, 2), QString("Amount"));
+        QCOMPARE(grid.cellText(1, 1), QString("03/05/2025"));
+        QCOMPARE(grid.cellText(1, 2), QString("1234.50"));
+        QCOMPARE(grid.rowCount(), 2);
+    }
+};
+
+QTEST_MAIN(BindingTest)
+#include "tst_binding.moc"
