@@ -1,0 +1,42 @@
+#pragma once
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+// The log-in screen, caption "Login". Checks the typed log-in id and password against the
+// user record set (state().userRecordset, open on kaUser) and, on success, fills LoginId,
+// EShort and EPasscd (from the current row of state().enterpriseRecordset), runs
+// LoadCustomization and LoadMailPreferences, and closes: exec() returns Accepted only then.
+//
+// Cancel, Esc, the close box and a fourth failed attempt ("Timed Out!") end the program
+// through ProgramEnd (exit code 0 for Cancel/Esc, 1 for the time-out); the screen itself
+// closes with Rejected. A blank field is not counted as an attempt.
+class KKLogin : public QDialog {
+    Q_OBJECT
+public:
+    explicit KKLogin(QWidget* parent = nullptr);
+
+    QLineEdit* loginField() const { return m_id; }
+    QLineEdit* passwordField() const { return m_password; }
+
+public slots:
+    // cmdOk: the log-in check.
+    void checkLogin();
+    // cmdCancel, Esc and the close box: close and end the program.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Finds the user row for an id; false (and the record set off every user) when there is
+    // none or the id cannot be searched for.
+    bool findUser(const QString& id);
+    void failedAttempt();
+
+    QLineEdit* m_id = nullptr;
+    QLineEdit* m_password = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+};

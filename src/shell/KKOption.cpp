@@ -1,0 +1,101 @@
+#include "shell/KKOption.h"
+
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "shell/ArchiveNames.h"
+#include "shell/Look.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kSource = QStringLiteral("KKOption");
+
+void deleteOldArchives()
+{
+    const QDate today = Clock::today();
+    for (int d = 7; d <= 13; ++d) {
+        const QString path = ArchiveNames::archivePath(today.addDays(-d));
+        if (!QFileInfo::exists(path))
+            continue;
+        Guard([&] {
+            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+            QFile file(path);
+            if (!file.remove())
+                throw AppError(75, kSource, QStringLiteral("Cannot delete %1: %2").arg(path, file.errorString()));
+        });
+    }
+}
+
+void clearErrorListing()
+{
+    Guard([] {
+        QFile file(state().ErrorListing);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw AppError(75, kSource,
+                           QStringLiteral("Cannot create %1: %2").arg(state().ErrorListing, file.errorString()));
+    });
+}
+}
+
+KKOption::KKOption(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("KKOption"));
+    setWindowTitle(QStringLiteral("Options"));
+    setModal(true);
+
+    auto* outer = new QVBoxLayout(this);
+    auto* title = new QLabel(QStringLiteral("Options..."), this);
+    title->setObjectName(QStringLiteral("lblField_0"));
+    QFont tf = title->font();
+    tf.setBold(true);
+    tf.setPointSizeF(tf.pointSizeF() * 1.3);
+    title->setFont(tf);
+    outer->addWidget(title);
+
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("frmMain"));
+    auto* boxes = new QVBoxLayout(frame);
+    const QString captions[2] = {QStringLiteral("Clear Old Backup Files"), QStringLiteral("Clear Error Listing")};
+    for (int i = 0; i < 2; ++i) {
+        m_check[i] = new QCheckBox(captions[i], frame);
+        m_check[i]->setObjectName(QStringLiteral("chkField_%1").arg(i));
+        boxes->addWidget(m_check[i]);
+        connect(m_check[i], &QCheckBox::clicked, this, [this, i] { onCheckClicked(i); });
+    }
+    outer->addWidget(frame);
+
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    row->addWidget(close);
+    outer->addLayout(row);
+
+    ApplyLook(this);
+}
+
+void KKOption::onCheckClicked(int index)
+{
+    QCheckBox* box = m_check[index];
+    if (!box->isChecked())
+        return;
+    if (!Messages::current().question(QStringLiteral("Confirm Operation?")))
+        return;
+    if (index == 0)
+        deleteOldArchives();
+    else
+        clearErrorListing();
+    Messages::current().notice(QStringLiteral("Done!"));
+    box->setChecked(false);
+}

@@ -1,0 +1,130 @@
+#include "shell/KKSpecific.h"
+
+#include "shell/ArchiveNames.h"
+#include "shell/Look.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString kCalc = QStringLiteral("Calc...");
+const QString kUnavailable = QStringLiteral("n/a");
+constexpr int kFirstCount = 2;
+}
+
+KKSpecific::KKSpecific(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("KKSpecific"));
+    setWindowTitle(QStringLiteral("Specifics"));
+    setModal(true);
+
+    auto* outer = new QVBoxLayout(this);
+    auto* title = new QLabel(QStringLiteral("Specifics..."), this);
+    title->setObjectName(QStringLiteral("lblField_0"));
+    QFont tf = title->font();
+    tf.setBold(true);
+    tf.setPointSizeF(tf.pointSizeF() * 1.3);
+    title->setFont(tf);
+    outer->addWidget(title);
+
+    auto* grid = new QGridLayout;
+    const QStringList& tables = state().ContentTables;
+    for (int i = 1; i <= 5; ++i) {
+        QString caption = QStringLiteral(".");
+        if (i == 1)
+            caption = QStringLiteral("Database Size:");
+        else if (i - kFirstCount < tables.size())
+            caption = tables.at(i - kFirstCount).mid(2) + QLatin1Char(':');
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(QStringLiteral("lblField_%1").arg(i));
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("txtField_%1").arg(i));
+        box->setReadOnly(true);
+        box->setAlignment(Qt::AlignRight);
+        box->setAccessibleName(caption);
+        label->setBuddy(box);
+        grid->addWidget(label, i - 1, 0);
+        grid->addWidget(box, i - 1, 1);
+        m_fields[i] = box;
+    }
+    outer->addLayout(grid);
+    m_fields[1]->setText(kCalc);
+
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    row->addWidget(close);
+    outer->addLayout(row);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("tmrSpecific"));
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(3000);
+    connect(m_timer, &QTimer::timeout, this, &KKSpecific::calculate);
+    m_timer->start();
+
+    ApplyLook(this);
+}
+
+QLineEdit* KKSpecific::field(int index) const
+{
+    return index >= 1 && index <= 5 ? m_fields[index] : nullptr;
+}
+
+bool KKSpecific::isTimerEnabled() const { return m_timer->isActive(); }
+
+QString KKSpecific::sizeText(qint64 bytes)
+{
+    // Hundredths of a megabyte, a half going to the even neighbour; whole numbers throughout.
+    qint64 hundredths = bytes / 10000;
+    const qint64 rest = bytes % 10000;
+    if (rest > 5000 || (rest == 5000 && hundredths % 2 != 0))
+        ++hundredths;
+    return QLocale().toString(double(hundredths) / 100.0, 'f', 2) + QStringLiteral(" MB");
+}
+
+void KKSpecific::calculate()
+{
+    m_timer->stop();
+    if (m_calculated)
+        return;
+    m_calculated = true;
+
+    ProgramState& s = state();
+    const QFileInfo file(ArchiveNames::databasePath());
+    // The server keeps its data out of sight: there is no file to measure.
+    m_fields[1]->setText(s.DatabaseUrl.isEmpty() && file.isFile() ? sizeText(file.size()) : kUnavailable);
+
+    Recordset& reader = s.settingsReader;
+    for (int i = 0; i < s.ContentTables.size() && kFirstCount + i <= 5; ++i) {
+        QLineEdit* box = m_fields[kFirstCount + i];
+        box->setText(kCalc);
+        EventPause();
+        QString count = kUnavailable;
+        Guard([&] {
+            if (reader.isOpen())
+                reader.close();
+            s.SqlText = QStringLiteral("Select Count(*) From ") + s.ContentTables.at(i);
+            if (!s.connection)
+                throw AppError(DbErrors::NotOpen, QStringLiteral("KKSpecific"), QStringLiteral("No database connection"));
+            reader.open(s.SqlText, *s.connection, CursorType::Static, LockType::ReadOnly);
+            count = reader.field(0).text();
+        });
+        box->setText(count);
+    }
+    Guard([&] {
+        if (reader.isOpen())
+            reader.close();
+    });
+}

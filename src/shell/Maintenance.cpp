@@ -1,0 +1,147 @@
+#include "shell/Maintenance.h"
+
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/Connection.h"
+#include "platform/LockFile.h"
+#include "platform/Messages.h"
+#include "shell/ArchiveNames.h"
+#include "shell/Program.h"
+#include "shell/ProgramEnd.h"
+#include "shell/ProgramState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString kSource = QStringLiteral("Start-up maintenance");
+
+[[noreturn]] void fail(const QString& what)
+{
+    throw AppError(DbErrors::InUse, kSource, what);
+}
+
+// Clears the read-only attribute so that the file can be deleted or replaced.
+void clearAttributes(const QString& path)
+{
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+}
+
+void removeFile(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return;
+    clearAttributes(path);
+    if (!QFile::remove(path))
+        fail(QStringLiteral("Cannot delete %1").arg(path));
+}
+
+void moveFile(const QString& from, const QString& to)
+{
+    if (!QFile::rename(from, to))
+        fail(QStringLiteral("Cannot move %1 to %2").arg(from, to));
+}
+
+// The engine's companions of a database file: its write-ahead log and the log's index.
+// They belong to that one file; once the file is gone (its content is in the compacted copy)
+// they must go too, or they would be replayed into the file that takes its place.
+void removeCompanions(const QString& database)
+{
+    removeFile(database + QStringLiteral("-wal"));
+    removeFile(database + QStringLiteral("-shm"));
+}
+
+QString connectionPrefix(const QString& file)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file;
+}
+}
+
+QString Maintenance::sourceConnectionString()
+{
+    return connectionPrefix(ArchiveNames::databasePath())
+           + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") + state().databasePassword();
+}
+
+QString Maintenance::destinationConnectionString()
+{
+    return connectionPrefix(ArchiveNames::compactedPath())
+           + QStringLiteral(";Jet OLEDB:Engine Type=5;Jet OLEDB:Database Password=") + state().databasePassword();
+}
+
+void Maintenance::step(const QString& name)
+{
+    if (m_progress.step)
+        m_progress.step(name);
+}
+
+void Maintenance::showProgress(int pauses)
+{
+    for (int i = 0; i < pauses; ++i) {
+        EventPause();
+        if (m_progress.dot)
+            m_progress.dot();
+    }
+}
+
+bool Maintenance::run(const Progress& progress)
+{
+    m_progress = progress;
+    try {
+        step(QStringLiteral("Verify..."));
+        showProgress();
+        if (state().DatabaseUrl.isEmpty() && !QFileInfo::exists(ArchiveNames::archivePath(Clock::today().addDays(-1))))
+            maintainFile();
+        step(QStringLiteral("Loading.."));
+        showProgress(4);
+        return true;
+    } catch (...) {
+        // Whatever failed, another copy of the program is the likely cause; nothing is undone.
+        Messages::current().notice(QStringLiteral("Application In-Use, Try Later!"));
+        ProgramEnd::end(1);
+        return false;
+    }
+}
+
+void Maintenance::maintainFile()
+{
+    const QString database = ArchiveNames::databasePath();
+    const QString lock = ArchiveNames::lockFilePath();
+    const QString compacted = ArchiveNames::compactedPath();
+
+    step(QStringLiteral("Checks..."));
+    if (QFileInfo::exists(lock)) {
+        if (LockFile::isHeldByAnother(lock))
+            fail(QStringLiteral("The database is open in another copy of the program"));
+        removeFile(lock);
+    }
+    showProgress();
+
+    step(QStringLiteral("Repair..."));
+    if (QFileInfo::exists(compacted) && !QFileInfo::exists(database)) {
+        // A compaction stopped after deleting the database: the copy holds everything, and
+        // the old file's log must not be replayed into it.
+        removeCompanions(database);
+        moveFile(compacted, database);
+    }
+    showProgress();
+
+    step(QStringLiteral("Compact.."));
+    clearAttributes(database);
+    // Refused when the copy already exists or another copy of the program holds the file.
+    Connection::compactDatabase(sourceConnectionString(), destinationConnectionString());
+    removeFile(database);
+    removeCompanions(database);
+    moveFile(compacted, database);
+    showProgress();
+
+    step(QStringLiteral("Archive.."));
+    const QString folder = ArchiveNames::archiveFolder();
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        fail(QStringLiteral("Cannot create %1").arg(folder));
+    const QString archive = ArchiveNames::archivePath(Clock::today().addDays(-1));
+    if (!QFile::copy(database, archive))
+        fail(QStringLiteral("Cannot copy %1 to %2").arg(database, archive));
+    showProgress();
+}
