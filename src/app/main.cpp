@@ -5,6 +5,7 @@
 #include "shell/Program.h"
 #include "shell/ProgramState.h"
 #include "shell/StartUp.h"
+#include "shell/admin/AdminModules.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -81,6 +82,7 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), 1);
 
     registerContentModules();
+    registerAdminModules();
     RecordEngine* engine = nullptr;
     StartUpParts parts;
     parts.attach = [&engine](KKMain& main) {

@@ -1,0 +1,118 @@
+#include "../engine/EngineFixture.h"
+
+#include "engine/ModuleExtra.h"
+#include "shell/admin/AdminModules.h"
+#include "shell/admin/CustomizeSwatches.h"
+
+#include <QGroupBox>
+
+// The administration modules: the Customize swatches and what saving the settings changes.
+class AdminTest : public QObject {
+    Q_OBJECT
+
+    // A main window stand-in that records what the hooks ask of it.
+    struct FakeMain : MainView {
+        QStringList calls;
+        void setStatusText(int panel, const QString& text) override { calls << QString("status%1=%2").arg(panel).arg(text); }
+        void showEnterpriseName(const QString& name) override { calls << "comp=" + name; }
+        void applyTexture() override { calls << "texture=" + state().CTexTure; }
+        void setDashboardVisible(bool) override {}
+        void refreshDashboard() override { calls << "dashboard"; }
+        void setCommandMenus(const QString&) override {}
+        void closeProgram() override {}
+        void mainLoadHook() override {}
+    };
+
+private slots:
+    void initTestCase() { registerAdminModules(); }
+
+    void swatchSequencesAndRestart()
+    {
+        EngineFixture f;
+        f.open("KKCustomize");
+        f.run(2);
+        QStringList colours;
+        for (int k = 0; k < 10; ++k) {
+            f.click(2);
+            colours << f.text(2);
+        }
+        QCOMPARE(colours, QStringList({"16777215", "12632319", "12640511", "12648447", "12648384", "16777152",
+                                       "16761024", "16761087", "14737632", "16777215"}));
+        f.click(5);
+        QCOMPARE(f.text(5), QString("11"));
+        f.click(4);
+        QCOMPARE(f.text(4), QString("Century"));
+        f.click(5); // another picker was pressed in between: the sizes start again
+        QCOMPARE(f.text(5), QString("11"));
+        f.click(6);
+        QCOMPARE(f.text(6), QString("8388608"));
+        f.click(3);
+        QCOMPARE(f.text(3), QString("14737632"));
+        // The caption previews the colour.
+        QCOMPARE(f.screen()->fieldLabel(3)->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
+        // Cycling pickers of the same screen store their first letter.
+        f.click(12);
+        QCOMPARE(f.text(12), QString("Y"));
+    }
+
+    void savingCustomizeAppliesTheLook()
+    {
+        EngineFixture f;
+        FakeMain main;
+        state().mainView = &main;
+        f.open("KKCustomize");
+        f.run(2);
+        f.set(2, "255");       // red back colour
+        f.set(3, "65280");     // green texture
+        f.set(7, "N");
+        f.set(12, "Y");
+        f.run(5);
+        QCOMPARE(state().CBackColor, QString("255"));
+        QVERIFY(main.calls.contains("texture=65280"));
+        f.run(17);
+        QVERIFY(main.calls.contains("dashboard"));
+
+        // A screen opened afterwards takes the new back colour on its labels.
+        f.open("KKCustType");
+        QCOMPARE(f.screen()->fieldLabel(2)->palette().color(QPalette::Window), QColor(255, 0, 0));
+        f.run(17);
+
+        // "Default Screen" Y leaves screens as designed.
+        state().CDefaScrn = "Y";
+        state().CBackColor = "65535";
+        f.open("KKCustType");
+        QVERIFY(f.screen()->fieldLabel(2)->palette().color(QPalette::Window) != QColor(255, 255, 0));
+        f.run(17);
+        state().mainView = nullptr;
+    }
+
+    void savingEnterpriseAndPreferencesUpdatesTheProgram()
+    {
+        EngineFixture f;
+        FakeMain main;
+        state().mainView = &main;
+        f.open("KKEnterprise");
+        f.run(2);
+        f.set(3, "Harbour");
+        f.set(14, "Secret");
+        f.run(5);
+        QCOMPARE(state().EShort, QString("Harbour"));
+        QCOMPARE(state().EPasscd, QString("Secret"));
+        QVERIFY(main.calls.contains("comp=Harbour"));
+        QVERIFY(main.calls.contains("status3=Harbour"));
+        f.run(17);
+
+        f.open("KKPreference");
+        f.run(2);
+        f.click(3);
+        f.click(3); // OutlookDefault, SMTP -> "S"
+        f.set(4, "mail.example.com");
+        f.run(5);
+        QCOMPARE(state().PMailType, QString("S"));
+        QCOMPARE(state().PSmtpSrvr, QString("mail.example.com"));
+        state().mainView = nullptr;
+    }
+};
+
+QTEST_MAIN(AdminTest)
+#include "tst_admin.moc"
