@@ -1,0 +1,50 @@
+#include "content/SurveyPage.h"
+
+#include <QFile>
+
+namespace SurveyPage {
+
+QStringList lines(const QString& name, const QString& message, const std::array<QString, 10>& questions)
+{
+    QStringList out;
+    out << QStringLiteral("<Html>") << QStringLiteral("<Body>")
+        << QStringLiteral("<Form Action='Mailto:%1' Method='Post'>").arg(QLatin1String(FormAddress))
+        << QStringLiteral("<Table Border='0' Width='800' Align='Center' "
+                          "Style='Font-family:Trebuchet MS; Font-size:8pt; Color=#000080'>")
+        << QStringLiteral("<tr><td width='800' colspan='2' align='Center' bgcolor='#BBBBFF'>")
+        << QStringLiteral("<b>") + name.toUpper() + QStringLiteral("</b></td></tr>")
+        << QStringLiteral("<tr><td width='800' colspan='2' align='Center'>")
+        << message + QStringLiteral("<br>")
+        << QStringLiteral("[Rating: 1-Low; 10-High]<br>&nbsp</td></tr>");
+    // Always ten questions, empty ones included.
+    for (int q = 1; q <= 10; ++q) {
+        out << QStringLiteral("<tr><td width='400'>")
+            << QStringLiteral("<b>") + questions[std::size_t(q - 1)] + QStringLiteral("</b><br></td>")
+            << QStringLiteral("<td width='400'>");
+        for (int a = 1; a <= 10; ++a)
+            out << QStringLiteral("%1<Input Type='Radio' Value='A%2' Name='Q%3'>&nbsp&nbsp").arg(a).arg(a + 10 * q).arg(q);
+        out << QStringLiteral("<br>&nbsp</td></tr>");
+    }
+    out << QStringLiteral("<tr><td width='800' colspan='2' align='Center'>")
+        << QStringLiteral("<br><Input Type='Submit' Value='Submit' Name='S1'>")
+        << QStringLiteral("</td></tr></Table>") << QStringLiteral("</Body></Html>");
+    return out;
+}
+
+bool write(const QString& path, const QString& name, const QString& message,
+           const std::array<QString, 10>& questions)
+{
+    QByteArray data;
+    for (const QString& line : lines(name, message, questions)) {
+        data += line.toUtf8();
+        data += "\r\n";
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(data) == data.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+}
