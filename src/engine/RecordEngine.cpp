@@ -87,6 +87,7 @@ RecordScreen* RecordEngine::open(const QString& screenName)
     s.ReportNumber = def->reportNumber;
 
     auto* screen = new RecordScreen(*def);
+    screen->setProperty("childWindow", true); // a record screen is always a child of the main window
     screen->setExtra(ModuleExtras::create(screenName));
     QObject::connect(screen, &RecordScreen::listButtonClicked, screen, [screen](int i) {
         if (!screen->extra() || !screen->extra()->listButton(*screen, i))
@@ -98,7 +99,6 @@ RecordScreen* RecordEngine::open(const QString& screenName)
     });
 
     if (auto* area = qobject_cast<QMdiArea*>(m_workspace)) {
-        screen->setProperty("childWindow", true);
         QMdiSubWindow* sub = area->addSubWindow(screen);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowTitle(def->caption);

@@ -1,10 +1,11 @@
 #pragma once
-#include "TestSupport.h"
+#include "common/TestSupport.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 #include "shell/ProgramState.h"
 
 #include <QAbstractButton>
+#include <QGroupBox>
 #include <QLabel>
 #include <QtTest>
 #include <memory>
