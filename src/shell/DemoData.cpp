@@ -82,7 +82,7 @@ quint32 mix(quint32 seed)
 }
 
 // Replaces each '#' of pattern with a digit and each '@' with a letter. A digit that starts a
-// group (after a blank) is never 0 or 1, as in real numbers.
+// group (after a blank or a letter) is never 0 or 1, as in real numbers and postcodes.
 QString fillPattern(const char* pattern, quint32 seed)
 {
     static const char letters[] = "ABDEFGHJLNPQRSTUWXY";
@@ -91,7 +91,7 @@ QString fillPattern(const char* pattern, quint32 seed)
     for (int i = 0; i < out.size(); ++i) {
         state = mix(state + quint32(i) * 2654435761U);
         if (out[i] == QLatin1Char('#')) {
-            const bool groupStart = i > 0 && out[i - 1] == QLatin1Char(' ');
+            const bool groupStart = i > 0 && (out[i - 1] == QLatin1Char(' ') || out[i - 1].isLetter());
             const int digit = groupStart ? 2 + int(state % 8) : int(state % 10);
             out[i] = QLatin1Char(char('0' + digit));
         } else if (out[i] == QLatin1Char('@')) {
