@@ -36,6 +36,9 @@ public:
     void refreshDashboard() override;
     void setCommandMenus(const QString& mode) override;
     void closeProgram() override;
+    // The main-window branch of the "KMainLoad" hook: user and organisation panels and
+    // the enterprise name box.
+    void mainLoadHook() override;
 
     QString statusText(int panel) const;
     QLabel* statusPanel(int panel) const; // stbMain_1 .. stbMain_7
@@ -52,9 +55,6 @@ public:
     // The caption of the Report entry last chosen (the report screen's caption).
     const QString& reportCaption() const { return m_reportCaption; }
 
-    // The main-window branch of the "KMainLoad" hook: user and organisation panels and
-    // the enterprise name box.
-    void mainLoadHook();
 
     // First letter of each word upper case, the rest lower case.
     static QString properCase(const QString& text);
