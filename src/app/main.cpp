@@ -1,11 +1,7 @@
-#include "content/ContentModules.h"
-#include "engine/RecordEngine.h"
+#include "app/Application.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/KKMain.h"
 #include "shell/Program.h"
 #include "shell/ProgramState.h"
-#include "shell/StartUp.h"
-#include "shell/admin/AdminModules.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -81,22 +77,9 @@ int main(int argc, char** argv)
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
         return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), 1);
 
-    registerContentModules();
-    registerAdminModules();
-    RecordEngine* engine = nullptr;
-    StartUpParts parts;
-    parts.attach = [&engine](KKMain& main) {
-        engine = new RecordEngine(main.workspace());
-        state().moduleHost = engine;
-    };
-    parts.runModuleHook = [](const char* tag) { Engine::RunModuleHook(QString::fromLatin1(tag)); };
-    parts.setCommandMode = [](const char* mode) { Engine::SetCommandMode(QString::fromLatin1(mode)); };
-    std::unique_ptr<KKMain> main = StartUp(parts);
-    if (!main)
+    Application application;
+    if (!application.start())
         return 1;
     const int code = QApplication::exec();
-    main.reset();
-    state().moduleHost = nullptr;
-    delete engine;
     return code;
 }

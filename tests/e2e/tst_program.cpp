@@ -1,0 +1,128 @@
+#include "common/TestSupport.h"
+
+#include "app/Application.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
+#include "platform/Clock.h"
+#include "shell/KKLogin.h"
+#include "shell/KKMain.h"
+#include "shell/KKStart.h"
+#include "shell/Program.h"
+#include "shell/ProgramState.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+// Acts on the first modal window of type T as soon as it shows.
+template <class T>
+void whenModal(std::function<void(T*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        }
+    });
+    timer->start();
+}
+
+QString label(QWidget* main, const QString& name)
+{
+    auto* l = main->findChild<QLabel*>(name);
+    return l ? l->text() : QString("<missing %1>").arg(name);
+}
+}
+
+// The whole program, as a user meets it.
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpOnAFreshDemoFolder()
+    {
+        ScriptedMessages messages;
+        TestDataFolder folder({/*demo*/ true, /*open*/ false, /*login*/ false});
+        Clock::setFixed(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
+        const QString dataFolder = folder.path();
+        ProgramState::reset();
+        state().DataFolder = dataFolder;
+
+        Application app;
+        whenModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
+        whenModal<KKLogin>([](KKLogin* login) {
+            login->loginField()->setText("chief");
+            login->passwordField()->setText("KORVINA");
+            login->checkLogin();
+        });
+        KKMain* main = app.start();
+        QVERIFY(main);
+        QVERIFY(messages.shown.isEmpty());
+
+        // The daily maintenance archived the database under yesterday's name.
+        QVERIFY(QFileInfo::exists(dataFolder + "/Arch/Ko241231.Kys"));
+        QCOMPARE(main->statusText(2), QString("User:Chief"));
+        QCOMPARE(main->statusText(3), QString("Korvina"));
+        QCOMPARE(main->enterpriseNameBox()->text(), QString("Korvina"));
+        QVERIFY(label(main, "lblDetl_11") != "."); // newest customer's id
+        QVERIFY(label(main, "lblDetl_44") != "."); // newest survey's count
+        QVERIFY(!main->operationAction(1)->isEnabled());
+        QVERIFY(main->operationAction(17)->isEnabled());
+        Clock::setFixed({});
+    }
+
+    void addACustomerThroughTheMainWindow()
+    {
+        ScriptedMessages messages;
+        TestDataFolder folder({/*demo*/ true, /*open*/ true, /*login*/ true});
+        KKMain main;
+        RecordEngine engine(main.workspace());
+        state().moduleHost = &engine;
+        main.show();
+        const int before = folder.count("ktCustomer");
+
+        main.menuEntry("Transaction", 1)->trigger();
+        RecordScreen* screen = Engine::activeScreen();
+        QVERIFY(screen);
+        QCOMPARE(screen->objectName(), QString("KKCustomer"));
+        QVERIFY(main.toolbarAction(1)->isEnabled());
+        QVERIFY(!main.menu("Transaction")->isEnabled());
+
+        main.toolbarAction(1)->trigger(); // Add
+        QVERIFY(main.toolbarAction(5)->isEnabled());
+        const QStringList values{"Dr", "Imogen", "Fairweather", "Fairweather & Co", "12 Quay Road", "Unit 3",
+                                 "Cork", "Munster", "Ireland", "T12 X7Y", "021 400 1", "021 400 2", "087 400 3",
+                                 "021 400 4", "imogen@example.ie", "www.example.ie"};
+        for (int i = 0; i < values.size(); ++i)
+            screen->setText(i + 2, values.at(i));
+        screen->setText(18, folder.scalar("Select Min(EId) From kmCustType"));
+        screen->setText(19, "Y");
+        screen->setText(20, "Met at the fair");
+        main.toolbarAction(5)->trigger(); // Save
+        QCOMPARE(messages.shown, QStringList{"Confirm Add?"});
+        const QString id = screen->text(0);
+        main.toolbarAction(17)->trigger(); // Exit
+        QCoreApplication::processEvents();
+        QVERIFY(!state().ActiveForm);
+        QVERIFY(main.menu("Transaction")->isEnabled());
+
+        QCOMPARE(folder.count("ktCustomer"), before + 1);
+        QCOMPARE(folder.scalar("Select CLast From ktCustomer Where EId= " + id), QString("Fairweather"));
+        QCOMPARE(label(&main, "lblDetl_11"), id);
+        QCOMPARE(label(&main, "lblDetl_14"), QString("Imogen"));
+        state().moduleHost = nullptr;
+    }
+};
+
+QTEST_MAIN(ProgramTest)
+#include "tst_program.moc"
