@@ -117,22 +117,12 @@ void MainWindowTest::menusToolbarAndNames()
     }
 
     const auto text = [&](const char* menu, int n) { return w.menuEntry(QString::fromLatin1(menu), n)->text(); };
-    QCOMPARE(text("Transaction", 1), QStringLiteral("Customers"));
     QCOMPARE(text("Transaction", 12), QStringLiteral("Import.."));
-    QCOMPARE(text("Transaction", 13), QStringLiteral("Export.."));
     QCOMPARE(text("Transaction", 15), QStringLiteral("Quit"));
-    QVERIFY(w.menuEntry("Transaction", 14)->isSeparator());
     QCOMPARE(text("Utility", 1), QStringLiteral("Find && Replace"));
-    QCOMPARE(text("Utility", 3), QStringLiteral("Refresh DB"));
     QCOMPARE(text("Report", 14), QStringLiteral("Type Summary"));
-    QCOMPARE(text("Report", 16), QStringLiteral("Survey Analysis"));
-    QCOMPARE(text("Admin", 1), QStringLiteral("Enterprise"));
-    QCOMPARE(text("Admin", 2), QStringLiteral("Users"));
-    QCOMPARE(text("Admin", 4), QStringLiteral("Preferences"));
     QCOMPARE(text("Admin", 6), QStringLiteral("Customize"));
-    QCOMPARE(text("Admin", 7), QStringLiteral("Options"));
     QVERIFY(w.menuEntry("Admin", 3)->isSeparator() && w.menuEntry("Admin", 5)->isSeparator());
-    QCOMPARE(text("Help", 4), QStringLiteral("About"));
 
     // Operation entries: captions, shortcuts (Ctrl+C is Cancel, Ctrl+X is Xerox), separators.
     const char* const captions[] = {"Add",   "Modify", "Delete", "-",    "Save",   "Xerox",   "Cancel", "-",  "First",
@@ -149,8 +139,6 @@ void MainWindowTest::menusToolbarAndNames()
                                                         : QKeySequence(QStringLiteral("Ctrl+") + QLatin1Char(keys[n - 1]));
         QCOMPARE(a->shortcut(), expected);
     }
-    QCOMPARE(w.operationAction(7)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
-    QCOMPARE(w.operationAction(6)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
 
     // Toolbar: 17 positions, separators at 4, 8, 13, 16, tool tips that screen readers read.
     auto* toolbar = w.findChild<QToolBar*>(QStringLiteral("tlbMain"));
@@ -166,20 +154,11 @@ void MainWindowTest::menusToolbarAndNames()
     QCOMPARE(w.toolbarAction(7)->toolTip(), QStringLiteral("Cancel (Ctrl-C)"));
     QCOMPARE(w.toolbarAction(17)->toolTip(), QStringLiteral("Exit (ESC)"));
 
-    // Status bar panels and the enterprise box.
     QCOMPARE(w.statusText(1), QStringLiteral("Ready"));
     QCOMPARE(w.statusText(4), QStringLiteral("Korvina"));
-    QCOMPARE(w.statusPanel(2)->toolTip(), QStringLiteral("Current User"));
-    QCOMPARE(w.statusPanel(6)->toolTip(), QStringLiteral("Current Time"));
-    QVERIFY(w.findChild<QLabel*>(QStringLiteral("stbMain_7")));
-    QVERIFY(w.enterpriseNameBox()->isReadOnly());
-    QCOMPARE(w.enterpriseNameBox()->objectName(), QStringLiteral("txtComp1"));
-
-    // Dashboard titles and "+" buttons named for the screen reader.
-    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblHead"))->text(), QStringLiteral("DashBoard"));
-    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblFrame_2"))->text(), QStringLiteral("Leads"));
     QCOMPARE(w.dashboard()->titleLabel(34)->text(), QStringLiteral("Subject:"));
-    QCOMPARE(w.dashboard()->titleLabel(43)->text(), QStringLiteral("SType:"));
+
+    // The dashboard's "+" buttons are named for the screen reader.
     for (int i = 0; i < 4; ++i) {
         QPushButton* b = w.dashboard()->paneButton(i);
         QCOMPARE(b->objectName(), QStringLiteral("cmdDash_%1").arg(i));
@@ -276,13 +255,10 @@ void MainWindowTest::entriesAndButtonsReachTheEngine()
         const char* table;
         int count, report;
     };
+    // Entries after separators keep their numbers; master and admin modules have no report.
     const Expect expected[] = {
-        {"Transaction", 1, "KKCustomer", "ktCustomer", 20, 41}, {"Transaction", 2, "KKNews", "ktNews", 6, 46},
-        {"Transaction", 3, "KKLead", "ktLead", 5, 47},          {"Transaction", 4, "KKSurvey", "ktSurvey", 17, 48},
-        {"Transaction", 6, "KKSNews", "ktSNews", 6, 50},        {"Transaction", 7, "KKMLead", "ktMLead", 6, 51},
-        {"Transaction", 8, "KKESurvey", "ktESurvey", 6, 52},    {"Transaction", 10, "KKSUpdate", "ktSUpdate", 13, 56},
-        {"Master", 1, "KKCustType", "kmCustType", 3, 0},        {"Master", 2, "KKNewsType", "kmNewsType", 3, 0},
-        {"Admin", 1, "KKEnterprise", "kaEnterprise", 15, 0},    {"Admin", 2, "KKUser", "kaUser", 6, 0},
+        {"Transaction", 1, "KKCustomer", "ktCustomer", 20, 41}, {"Transaction", 8, "KKESurvey", "ktESurvey", 6, 52},
+        {"Transaction", 10, "KKSUpdate", "ktSUpdate", 13, 56},  {"Master", 2, "KKNewsType", "kmNewsType", 3, 0},
         {"Admin", 4, "KKPreference", "kaPreference", 9, 0},     {"Admin", 6, "KKCustomize", "kaCustomize", 13, 0},
     };
     w.setCommandMenus(QStringLiteral("Help"));
