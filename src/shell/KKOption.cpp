@@ -79,6 +79,8 @@ KKOption::KKOption(QWidget* parent) : QDialog(parent)
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    close->setDefault(true);
+    close->setFocus();
     row->addWidget(close);
     outer->addLayout(row);
 

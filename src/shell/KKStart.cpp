@@ -53,20 +53,26 @@ protected:
         for (const QPointF& s : stars)
             p.drawEllipse(s, 1.4, 1.4);
 
-        // The envelope, tilted as if in flight, with two swept wings.
-        p.translate(r.center().x(), r.center().y() + 4);
-        p.rotate(-12);
-        const QRectF env(-38, -24, 76, 50);
-        QPainterPath wingL, wingR;
-        wingL.moveTo(-34, -6);
-        wingL.cubicTo(-62, -40, -78, -30, -70, -52);
-        wingL.cubicTo(-52, -36, -40, -30, -20, -22);
-        wingR.moveTo(34, -6);
-        wingR.cubicTo(62, -40, 78, -30, 70, -52);
-        wingR.cubicTo(52, -36, 40, -30, 20, -22);
-        p.setBrush(QColor(20, 20, 28));
-        p.drawPath(wingL);
-        p.drawPath(wingR);
+        // The envelope, tilted as if in flight, with a swept wing on each side: three
+        // feathers each, longest at the top.
+        p.translate(r.center().x(), r.center().y() + 10);
+        p.rotate(-10);
+        const QRectF env(-30, -19, 60, 40);
+        p.setBrush(QColor(24, 24, 34));
+        p.setPen(QPen(QColor(214, 222, 246, 170), 1.2));
+        for (const int side : {-1, 1}) {
+            for (int f = 0; f < 3; ++f) {
+                const double reach = 58 - f * 9;   // how far out the feather goes
+                const double lift = 50 - f * 12;   // how high its tip is
+                QPainterPath feather;
+                feather.moveTo(side * 14, -14 + f * 5);
+                feather.cubicTo(side * (reach * 0.45), -lift * 0.9, side * reach * 0.8, -lift, side * reach, -lift - 4);
+                feather.cubicTo(side * reach * 0.75, -lift * 0.55, side * reach * 0.5, -lift * 0.25,
+                                side * 26, -4 + f * 5);
+                feather.closeSubpath();
+                p.drawPath(feather);
+            }
+        }
         p.setPen(QPen(QColor(40, 44, 60), 2));
         p.setBrush(QColor(250, 247, 238));
         p.drawRoundedRect(env, 4, 4);
