@@ -71,7 +71,7 @@ QString dateLiteral(const QString& inner)
 
 // Splits a statement into tokens; the concatenation of the tokens' texts is the input.
 struct Options {
-    bool top = true, dates = true, brackets = true;
+    bool top = true, dates = true, brackets = true, noCase = true;
 };
 
 QVector<Token> tokenize(const QString& sql, const Options& o)
@@ -209,6 +209,57 @@ void applyTop(QVector<Token>& tokens)
     }
 }
 
+// Text columns of a new table compare and sort without regard to case, as the program's
+// statements expect ("Where CCountry = 'india'" finds "India", GROUP BY and ORDER BY agree).
+void applyNoCase(QVector<Token>& tokens)
+{
+    qsizetype i = nextSolid(tokens, 0);
+    if (i >= tokens.size() || !isWord(tokens[i], "CREATE"))
+        return;
+    i = nextSolid(tokens, i + 1);
+    if (i < tokens.size() && (isWord(tokens[i], "TEMP") || isWord(tokens[i], "TEMPORARY")))
+        i = nextSolid(tokens, i + 1);
+    if (i >= tokens.size() || !isWord(tokens[i], "TABLE"))
+        return;
+    // Find the column list: the first "(" after the name.
+    while (i < tokens.size() && !(tokens[i].kind == Kind::Punct && tokens[i].text == QLatin1String("(")))
+        ++i;
+    if (i >= tokens.size())
+        return;
+    int depth = 1;
+    qsizetype defStart = i + 1;
+    for (qsizetype j = i + 1; j < tokens.size() && depth > 0; ++j) {
+        const Token& t = tokens[j];
+        const bool open = t.kind == Kind::Punct && t.text == QLatin1String("(");
+        const bool close = t.kind == Kind::Punct && t.text == QLatin1String(")");
+        const bool comma = t.kind == Kind::Punct && t.text == QLatin1String(",");
+        if (open)
+            ++depth;
+        else if (close)
+            --depth;
+        if (!((comma && depth == 1) || (close && depth == 0)))
+            continue;
+        // tokens[defStart, j) is one column definition (or a table constraint).
+        const qsizetype name = nextSolid(tokens, defStart);
+        const qsizetype type = name < j ? nextSolid(tokens, name + 1) : j;
+        bool text = false, collated = false;
+        if (type < j)
+            for (const char* w : {"VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "TEXT", "MEMO", "LONGTEXT", "CLOB"})
+                text = text || isWord(tokens[type], w);
+        for (qsizetype k = defStart; k < j; ++k)
+            collated = collated || isWord(tokens[k], "COLLATE");
+        if (text && !collated && tokens[name].kind != Kind::Punct
+            && !isWord(tokens[name], "CONSTRAINT") && !isWord(tokens[name], "PRIMARY") && !isWord(tokens[name], "UNIQUE")) {
+            qsizetype at = j;
+            while (at > defStart && (tokens[at - 1].kind == Kind::Space || tokens[at - 1].kind == Kind::Comment))
+                --at;
+            tokens.insert(at, Token{Kind::Word, QStringLiteral(" COLLATE NOCASE")});
+            ++j;
+        }
+        defStart = j + 1;
+    }
+}
+
 }
 
 namespace SqlDialect {
@@ -218,13 +269,16 @@ static QString translate(const QString& sql, const Options& o)
     QVector<Token> tokens = tokenize(sql, o);
     if (o.top)
         applyTop(tokens);
+    if (o.noCase)
+        applyNoCase(tokens);
     return join(tokens);
 }
 
 QString toSqlite(const QString& sql) { return translate(sql, Options{}); }
-QString translateTop(const QString& sql) { return translate(sql, Options{true, false, false}); }
-QString translateDateLiterals(const QString& sql) { return translate(sql, Options{false, true, false}); }
-QString translateBrackets(const QString& sql) { return translate(sql, Options{false, false, true}); }
+QString translateTop(const QString& sql) { return translate(sql, Options{true, false, false, false}); }
+QString translateDateLiterals(const QString& sql) { return translate(sql, Options{false, true, false, false}); }
+QString translateBrackets(const QString& sql) { return translate(sql, Options{false, false, true, false}); }
+QString translateCreateTable(const QString& sql) { return translate(sql, Options{false, false, false, true}); }
 
 bool isBlank(const QString& text)
 {

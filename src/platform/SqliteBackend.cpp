@@ -223,7 +223,11 @@ void SqliteBackend::openFile(const ConnectionParams& params, bool withLock)
     const QString path = params.dataSource;
     if (path.isEmpty())
         throw AppError(DbErrors::CannotOpen, kSource, QStringLiteral("No database file was named."));
-    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
+    // ":memory:" is a private database that lives while it is open (a worksheet read for import).
+    const bool inMemory = path == QLatin1String(":memory:");
+    if (inMemory)
+        withLock = false;
+    else if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
         throw AppError(DbErrors::CannotOpen, kSource,
                        QStringLiteral("The folder of the database file %1 does not exist.").arg(path));
     if (withLock)

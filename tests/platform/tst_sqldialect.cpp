@@ -60,6 +60,11 @@ void TstSqlDialect::datesBracketsAndLiterals_data()
     QTest::newRow("literal untouched") << "Where x = 'it''s #1/2/2024# [y]' And [z] = #1/2/2024#"
                                        << "Where x = 'it''s #1/2/2024# [y]' And \"z\" = '2024-01-02'";
     QTest::newRow("unterminated literal runs to the end") << "Where x = 'Brien [a] #1/2/2024#" << "Where x = 'Brien [a] #1/2/2024#";
+    QTest::newRow("text columns of a new table ignore case")
+        << "CREATE TABLE ktX (EId INTEGER PRIMARY KEY AUTOINCREMENT, EDate DATETIME, CName VARCHAR(20), "
+           "NMessage MEMO, [Col 1] TEXT COLLATE BINARY, N INTEGER)"
+        << "CREATE TABLE ktX (EId INTEGER PRIMARY KEY AUTOINCREMENT, EDate DATETIME, CName VARCHAR(20) COLLATE NOCASE, "
+           "NMessage MEMO COLLATE NOCASE, \"Col 1\" TEXT COLLATE BINARY, N INTEGER)";
     QTest::newRow("like stays") << "Where CLast Like 'sm%'" << "Where CLast Like 'sm%'";
 }
 

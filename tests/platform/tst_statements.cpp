@@ -88,6 +88,9 @@ void TstStatements::forms_data()
     QTest::newRow("bracketed names") << "Select [CFirst] From [ktCustomer] Where [CCountry] = 'Chile'" << "Dora";
     QTest::newRow("literal text is not translated")
         << "Select CFirst From ktCustomer Where CRemarks = 'Top 5 #1/2/2024# [x]'" << "Dora";
+    QTest::newRow("text equality ignores case") << "Select * From ktCustomer Where CCountry = 'INDIA' ORDER BY EId"
+                                                << "Anna,Bob";
+    QTest::newRow("text order ignores case") << "Select * From ktCustomer ORDER BY CLast, EId" << "Dora,Anna,Bob,Cem";
     QTest::newRow("criterion of the selection screen")
         << "Select * From ktCustomer Where CType = 2 And ( 1=1 ) ORDER BY EId" << "Bob,Cem,Dora";
 }
@@ -119,6 +122,11 @@ void TstStatements::countsByGroupAreIntegers()
     rs.moveNext();
     QCOMPARE(rs.field(0).text() + QLatin1Char('=') + rs.field(1).text(), QStringLiteral("Trade=3"));
     QCOMPARE(column(QStringLiteral("Select Count(*) As n From ktCustomer Where CCountry = 'Nowhere'")), QStringLiteral("0"));
+    // Texts that differ only in case fall in one group.
+    db().execute(QStringLiteral("UPDATE ktCustomer SET CCountry = 'INDIA' WHERE CFirst = 'Bob'"));
+    QCOMPARE(column(QStringLiteral("SELECT a.CCountry, Count(a.CCountry) As tCount FROM ktCustomer as a WHERE "
+                                   "a.EId=a.EId GROUP BY a.CCountry ORDER BY a.CCountry"), 1),
+             QStringLiteral("1,2,1"));
 }
 
 void TstStatements::secondStatementNeverRuns()
