@@ -41,8 +41,15 @@ void NewsExtra::attach(RecordScreen& screen)
 
 void LeadExtra::attach(RecordScreen& screen)
 {
+    m_screen = &screen;
     m_editor = new LeadEditor(&screen);
     screen.bottomArea()->addWidget(m_editor, 1);
+    // The small box follows the working copy, so that a lead written in the editor passes the
+    // check for empty fields; the row itself is written by the save hook.
+    connect(m_editor, &LeadEditor::documentEdited, this, [this] {
+        if (m_screen && m_editor)
+            m_screen->setText(4, m_editor->html());
+    });
 }
 
 void LeadExtra::hook(RecordScreen& screen, const QString& tag, Recordset* record)

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/ModuleExtra.h"
+#include "engine/RecordScreen.h"
 
 #include <QPointer>
 #include <QUrl>
@@ -33,6 +34,7 @@ public:
 
 private:
     QPointer<LeadEditor> m_editor;
+    QPointer<RecordScreen> m_screen;
 };
 
 // KKSurvey: "Survey Script" (cmdList(18)) writes the survey page and opens it in the browser.

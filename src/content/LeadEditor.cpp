@@ -150,8 +150,19 @@ LeadEditor::LeadEditor(QWidget* parent) : QWidget(parent)
     m_editor->setAccessibleName(QStringLiteral("Message(Html)"));
     m_editor->setAcceptRichText(true);
     m_editor->setMinimumHeight(200);
+    {
+        // A preview on a screen in "View" stays readable while the screen's frame is disabled.
+        QPalette p = m_editor->palette();
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
+            p.setColor(QPalette::Disabled, role, p.color(QPalette::Active, role));
+        m_editor->setPalette(p);
+    }
     layout->addWidget(m_editor, 1);
 
+    connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!m_settingDocument)
+            emit documentEdited();
+    });
     connect(m_switch, &QPushButton::clicked, this, &LeadEditor::switchClick);
     connect(m_load, &QPushButton::clicked, this, &LeadEditor::loadClick);
 
@@ -195,10 +206,14 @@ void LeadEditor::setPreview() { setEditing(false); }
 
 void LeadEditor::setDocument(const QString& html, bool replaced)
 {
+    m_settingDocument = true;
     m_editor->setHtml(html);
     m_editor->document()->setModified(false);
+    m_settingDocument = false;
     m_original = html;
     m_replaced = replaced;
+    if (replaced)
+        emit documentEdited();
 }
 
 void LeadEditor::showDocument(const QString& html)

@@ -54,6 +54,10 @@ public:
     std::function<bool(QString& url, QString& text)> askLink;
     std::function<bool(const QUrl& url)> openInBrowser;
 
+signals:
+    // The document was edited, or replaced by a template or a loaded file.
+    void documentEdited();
+
 public slots:
     void switchClick();          // cmdHtml
     void loadClick();            // cmdLoad
@@ -76,6 +80,7 @@ private:
     QVector<QAbstractButton*> m_tab;
     QString m_original;
     bool m_replaced = false;
+    bool m_settingDocument = false;
     bool m_editing = false;
     QColor m_lastColour = Qt::white;
 };
