@@ -188,6 +188,12 @@ QAbstractButton* RecordScreen::addCommandRow(int index, const QString& caption, 
     connect(button, &QToolButton::clicked, this, [this, index] { emit listButtonClicked(index); });
     m_grid->addWidget(label, row, 0);
     m_grid->addWidget(button, row, 2);
+    if (index >= m_buttons.size()) {
+        m_buttons.resize(index + 1);
+        m_labels.resize(index + 1);
+    }
+    m_buttons[index] = button;
+    m_labels[index] = label;
     return button;
 }
 
