@@ -40,25 +40,37 @@ QString columnText(sqlite3_stmt* st, int i)
 
 QString fromC(const char* text) { return text ? QString::fromUtf8(text) : QString(); }
 
-// A date column's stored text as a date (or date and time); other text is left as it is.
-QVariant dateValue(const QString& text)
+// Digits text[from, from + count) as a number, or -1 when one of them is not a digit.
+int digits(const char* text, int from, int count)
 {
-    if (text.isEmpty())
+    int n = 0;
+    for (int i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        n = n * 10 + (text[i] - '0');
+    }
+    return n;
+}
+
+// A date column's stored text ("YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS") as a date or a date
+// and time; other text is left as it is. Read straight from the bytes: lists hold many dates.
+QVariant dateValue(const char* text, int size)
+{
+    if (size == 0)
         return {};
-    if (text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-')) {
-        const QDate d = QDate::fromString(text, Qt::ISODate);
-        if (d.isValid())
-            return d;
+    if ((size == 10 || size >= 19) && text[4] == '-' && text[7] == '-') {
+        const QDate d(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+        if (d.isValid() && digits(text, 0, 4) >= 0) {
+            if (size == 10)
+                return d;
+            if ((text[10] == ' ' || text[10] == 'T') && text[13] == ':' && text[16] == ':') {
+                const QTime t(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
+                if (t.isValid())
+                    return QDateTime(d, t);
+            }
+        }
     }
-    if (text.size() >= 19 && text.at(4) == QLatin1Char('-')
-        && (text.at(10) == QLatin1Char(' ') || text.at(10) == QLatin1Char('T'))) {
-        QString iso = text.left(19);
-        iso[10] = QLatin1Char('T');
-        const QDateTime dt = QDateTime::fromString(iso, Qt::ISODate);
-        if (dt.isValid())
-            return dt;
-    }
-    return text;
+    return QString::fromUtf8(text, size);
 }
 
 // The value of column i of the current row, as the column's type code wants it.
@@ -76,9 +88,9 @@ QVariant readValue(sqlite3_stmt* st, int i, int type)
     case SQLITE_BLOB:
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
     default: {
-        const QString text = columnText(st, i);
         if (type == FieldType::Date)
-            return dateValue(text);
+            return dateValue(reinterpret_cast<const char*>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i));
+        const QString text = columnText(st, i);
         if ((type == FieldType::Integer || type == FieldType::Double) && text.trimmed().isEmpty())
             return {};
         return text;
