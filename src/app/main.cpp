@@ -22,6 +22,13 @@ int main(int argc, char** argv)
     // Screen readers reach every screen through the platform's accessibility bridge.
     if (qEnvironmentVariableIsEmpty("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"))
         qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    // Creating a data folder or printing help needs no screen: run those without one.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if ((arg == "--init" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v")
+            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvina"));
     QApplication::setApplicationVersion(QStringLiteral("8.0"));

@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -53,10 +54,17 @@ RecordScreen::~RecordScreen() = default;
 
 void RecordScreen::build()
 {
+    // The frame scrolls when the window is smaller than the form.
     auto* outer = new QVBoxLayout(this);
-    m_frame = new QGroupBox(m_def.caption, this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrMain"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(scroll);
+    m_frame = new QGroupBox(m_def.caption);
     m_frame->setObjectName(QStringLiteral("frmMain"));
-    outer->addWidget(m_frame);
+    scroll->setWidget(m_frame);
 
     auto* frameLayout = new QVBoxLayout(m_frame);
     auto* top = new QHBoxLayout;
@@ -70,6 +78,7 @@ void RecordScreen::build()
     m_picture = new QLabel(m_frame);
     m_picture->setObjectName(QStringLiteral("pctModule"));
     m_picture->setAlignment(Qt::AlignTop | Qt::AlignRight);
+    m_picture->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(48, 48));
     m_picture->setMinimumWidth(64);
     top->addWidget(m_picture, 0, Qt::AlignTop);
     m_bottom = new QVBoxLayout;
@@ -117,7 +126,9 @@ void RecordScreen::build()
         m_labels << label;
 
         m_grid->addWidget(label, row, 0, Qt::AlignLeft | (f.multiline ? Qt::AlignTop : Qt::AlignVCenter));
-        m_grid->addWidget(box, row, 1, Qt::AlignLeft);
+        auto* cell = new QHBoxLayout;
+        cell->addWidget(box, f.multiline ? 1 : 0);
+        m_grid->addLayout(cell, row, 1);
         QLabel* listLabel = nullptr;
         QToolButton* button = nullptr;
         if (f.button != FieldDef::Button::None) {
@@ -127,11 +138,13 @@ void RecordScreen::build()
             button->setToolTip(symbolTip(f.button));
             button->setAccessibleName(symbolTip(f.button) + QLatin1Char(' ') + f.caption);
             connect(button, &QToolButton::clicked, this, [this, i] { emit listButtonClicked(i); });
-            m_grid->addWidget(button, row, 2);
+            cell->addWidget(button);
             listLabel = new QLabel(f.listCaption, m_frame);
             listLabel->setObjectName(QStringLiteral("lblList_%1").arg(i));
-            m_grid->addWidget(listLabel, row, 3);
+            cell->addWidget(listLabel);
         }
+        if (!f.multiline)
+            cell->addStretch(1);
         m_buttons << button;
         m_listLabels << listLabel;
         ++row;
@@ -140,7 +153,7 @@ void RecordScreen::build()
             ++row;
         }
     }
-    m_grid->setColumnStretch(4, 1);
+    m_grid->setColumnStretch(1, 1);
     m_grid->setRowStretch(row, 1);
 }
 
@@ -186,8 +199,11 @@ QAbstractButton* RecordScreen::addCommandRow(int index, const QString& caption, 
     button->setAccessibleName(caption);
     label->setBuddy(button);
     connect(button, &QToolButton::clicked, this, [this, index] { emit listButtonClicked(index); });
+    auto* cell = new QHBoxLayout;
+    cell->addWidget(button);
+    cell->addStretch(1);
     m_grid->addWidget(label, row, 0);
-    m_grid->addWidget(button, row, 2);
+    m_grid->addLayout(cell, row, 1);
     if (index >= m_buttons.size()) {
         m_buttons.resize(index + 1);
         m_labels.resize(index + 1);

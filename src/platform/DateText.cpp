@@ -8,6 +8,10 @@ namespace DateText {
 QString shortDateFormat()
 {
     QString f = QLocale().dateFormat(QLocale::ShortFormat);
+    // A locale whose short date spells the month (the C locale's "d MMM yyyy") gets the
+    // classic numeric month/day/year form instead.
+    if (f.contains(QLatin1String("MMM")))
+        return QStringLiteral("MM/dd/yyyy");
     // Normalise each part to its full width: dd, MM and yyyy.
     static const QRegularExpression day(QStringLiteral("d+")), month(QStringLiteral("M+")), year(QStringLiteral("y+"));
     f.replace(day, QStringLiteral("dd"));

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -57,7 +58,12 @@ Dashboard::Dashboard(QWidget* parent) : QWidget(parent)
 
     m_head = new QLabel(QStringLiteral("DashBoard"), this);
     m_head->setObjectName(QStringLiteral("lblHead"));
-    QFont headFont(QStringLiteral("Impact"));
+    // Impact where the machine has it; otherwise a bold, condensed sans serif of the same spirit.
+    QFont headFont(QFontDatabase::hasFamily(QStringLiteral("Impact")) ? QStringLiteral("Impact")
+                                                                       : QStringLiteral("DejaVu Sans Condensed"));
+    headFont.setStyleHint(QFont::SansSerif);
+    if (headFont.family() != QLatin1String("Impact"))
+        headFont.setBold(true);
     headFont.setPointSize(16);
     m_head->setFont(headFont);
     m_head->setAlignment(Qt::AlignCenter);
