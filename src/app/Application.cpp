@@ -4,7 +4,7 @@
 #include "engine/RecordEngine.h"
 #include "shell/KKMain.h"
 #include "shell/KKOption.h"
-#include "shell/KKSpecific.h"
+#include "shell/KKDatabaseInfo.h"
 #include "shell/KKStart.h"
 #include "shell/ProgramState.h"
 #include "shell/StartUp.h"

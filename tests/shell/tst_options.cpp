@@ -4,7 +4,7 @@
 #include "platform/Clock.h"
 #include "shell/ArchiveNames.h"
 #include "shell/KKOption.h"
-#include "shell/KKSpecific.h"
+#include "shell/KKDatabaseInfo.h"
 #include "shell/ProgramState.h"
 
 #include <QCheckBox>

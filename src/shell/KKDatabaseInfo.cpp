@@ -1,4 +1,4 @@
-#include "shell/KKSpecific.h"
+#include "shell/KKDatabaseInfo.h"
 
 #include "shell/ArchiveNames.h"
 #include "shell/Look.h"
