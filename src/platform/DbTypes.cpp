@@ -21,3 +21,24 @@ ConnectionParams ConnectionParams::parse(const QString& connectionString)
     }
     return p;
 }
+
+bool isIntegralValue(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -3,6 +3,9 @@
 #include <QVariant>
 #include <QVector>
 
+// True for a value of any whole-number type (bool and char types included).
+bool isIntegralValue(const QVariant& value);
+
 // Cursor and lock kinds a record set is opened with (the names of the classic provider).
 enum class CursorLocation { Server, Client };
 enum class CursorType { ForwardOnly, Keyset, Dynamic, Static };

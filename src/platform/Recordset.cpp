@@ -20,23 +20,7 @@ const QString kSource = QStringLiteral("Korvina database");
 
 [[noreturn]] void raise(int number, const QString& description) { throw AppError(number, kSource, description); }
 
-bool isIntegral(const QVariant& v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
+bool isIntegral(const QVariant& v) { return isIntegralValue(v); }
 
 bool isFloating(const QVariant& v) { return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float; }
 

@@ -108,21 +108,11 @@ void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
         const QByteArray utf8 = text.toUtf8();
         sqlite3_bind_text(st, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     };
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
+    if (isIntegralValue(v)) {
         sqlite3_bind_int64(st, i, v.toLongLong());
-        break;
+        return;
+    }
+    switch (v.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:
         sqlite3_bind_double(st, i, v.toDouble());

@@ -28,13 +28,7 @@ KKSpecific::KKSpecific(QWidget* parent) : QDialog(parent)
     setModal(true);
 
     auto* outer = new QVBoxLayout(this);
-    auto* title = new QLabel(QStringLiteral("Specifics..."), this);
-    title->setObjectName(QStringLiteral("lblField_0"));
-    QFont tf = title->font();
-    tf.setBold(true);
-    tf.setPointSizeF(tf.pointSizeF() * 1.3);
-    title->setFont(tf);
-    outer->addWidget(title);
+    outer->addWidget(MakeTitle(QStringLiteral("Specifics..."), this));
 
     auto* grid = new QGridLayout;
     const QStringList& tables = state().ContentTables;

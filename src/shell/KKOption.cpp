@@ -54,13 +54,7 @@ KKOption::KKOption(QWidget* parent) : QDialog(parent)
     setModal(true);
 
     auto* outer = new QVBoxLayout(this);
-    auto* title = new QLabel(QStringLiteral("Options..."), this);
-    title->setObjectName(QStringLiteral("lblField_0"));
-    QFont tf = title->font();
-    tf.setBold(true);
-    tf.setPointSizeF(tf.pointSizeF() * 1.3);
-    title->setFont(tf);
-    outer->addWidget(title);
+    outer->addWidget(MakeTitle(QStringLiteral("Options..."), this));
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("frmMain"));

@@ -87,3 +87,14 @@ void ApplyLook(QWidget* screen)
         }
     }
 }
+
+QLabel* MakeTitle(const QString& caption, QWidget* parent)
+{
+    auto* title = new QLabel(caption, parent);
+    title->setObjectName(QStringLiteral("lblField_0"));
+    QFont f = title->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.3);
+    title->setFont(f);
+    return title;
+}

@@ -1,7 +1,12 @@
 #pragma once
+class QLabel;
+class QString;
 class QWidget;
 
 // Applies the customization (CBackColor, CTextFont, CTextSize, CTextColor) to a screen by its
 // controls' names, unless CDefaScrn is "Y" (screens stay as designed). Child windows of the main
 // window also take the back colour.
 void ApplyLook(QWidget* screen);
+
+// The title of a tool screen (lblField(0), "Options..."): its caption in bold, a size larger.
+QLabel* MakeTitle(const QString& caption, QWidget* parent);
