@@ -1,0 +1,44 @@
+#include "content/LeadExtra.h"
+
+#include "platform/Recordset.h"
+#include "shell/Program.h"
+
+#include <QBoxLayout>
+
+void LeadExtra::attach(RecordScreen& screen)
+{
+    m_screen = &screen;
+    m_editor = new LeadEditor(&screen);
+    screen.bottomArea()->addWidget(m_editor, 1);
+    // The small box follows the working copy, so that a lead written in the editor passes the
+    // check for empty fields; the row itself is written by the save hook.
+    connect(m_editor, &LeadEditor::documentEdited, this, [this] {
+        if (m_screen && m_editor)
+            m_screen->setText(4, m_editor->html());
+    });
+}
+
+void LeadExtra::hook(RecordScreen& screen, const QString& tag, Recordset* record)
+{
+    if (!m_editor)
+        return;
+    if (tag == QLatin1String("KDataLoad")) {
+        // The stored HTML as the row holds it (the box may be shorter than the document).
+        QString html = screen.text(4);
+        if (record && record->isOpen() && !record->eof() && !record->bof())
+            Guard([&] { html = record->field(QStringLiteral("LMessage")).text(); });
+        m_editor->showDocument(html);
+    } else if (tag == QLatin1String("KDataInit")) {
+        m_editor->newDocument();
+    } else if (tag == QLatin1String("KDataSave")) {
+        if (record) {
+            const QString html = m_editor->html();
+            Guard([&] {
+                record->field(QStringLiteral("LMessage")).setValue(html);
+                record->update();
+            });
+            screen.setText(4, html);
+        }
+        m_editor->setEditing(false);
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include "content/LeadEditor.h"
+#include "engine/ModuleExtra.h"
+#include "engine/RecordScreen.h"
+
+#include <QPointer>
+
+// KKLead: the lead editor under the fields; field 4 holds the stored HTML.
+class LeadExtra : public ModuleExtra {
+    Q_OBJECT
+public:
+    void attach(RecordScreen& screen) override;
+    void hook(RecordScreen& screen, const QString& tag, Recordset* record) override;
+    LeadEditor* editor() const { return m_editor; }
+
+private:
+    QPointer<LeadEditor> m_editor;
+    QPointer<RecordScreen> m_screen;
+};

@@ -1,0 +1,16 @@
+#pragma once
+#include "content/MergeList.h"
+#include "engine/ModuleExtra.h"
+
+#include <QPointer>
+
+// KKNews: the merge list "Customer Info" beside the message box (field 5).
+class NewsExtra : public ModuleExtra {
+    Q_OBJECT
+public:
+    void attach(RecordScreen& screen) override;
+    MergeList* mergeList() const { return m_list; }
+
+private:
+    QPointer<MergeList> m_list;
+};
