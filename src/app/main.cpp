@@ -64,6 +64,8 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("--demo goes with --init\n\n") + parser.helpText(), 2);
     if (parser.isSet(database) && !parser.value(database).startsWith(QLatin1String("postgresql://")))
         return fail(QStringLiteral("--database takes a postgresql:// URL"), 2);
+    if (parser.isSet(database))
+        return fail(QStringLiteral("the shared PostgreSQL database is not available in this version"), 2);
 
     ProgramState& s = state();
     const QString folder = parser.isSet(data) ? parser.value(data) : QApplication::applicationDirPath();
