@@ -3,7 +3,6 @@
 #include "common/TestSupport.h"
 #include "platform/AppError.h"
 #include "platform/Connection.h"
-#include "platform/DbBackend.h"
 #include "platform/LockFile.h"
 #include "platform/Recordset.h"
 #include "shell/ProgramState.h"
@@ -13,40 +12,24 @@
 
 namespace {
 
-const QString kSecret = QStringLiteral("Quixotic-Zebedee");
-
-QString withSource(const QString& connectionString, const QString& file, const QString& password = {})
+// Runs f and returns the AppError number it raised (0 when it raised none).
+template <class F>
+int errorOf(F&& f)
 {
-    QStringList parts;
-    for (const QString& part : connectionString.split(QLatin1Char(';'))) {
-        if (part.startsWith(QLatin1String("Data Source="), Qt::CaseInsensitive))
-            parts << QStringLiteral("Data Source=") + file;
-        else if (!password.isNull() && part.startsWith(QLatin1String("Jet OLEDB:Database Password="), Qt::CaseInsensitive))
-            parts << QStringLiteral("Jet OLEDB:Database Password=") + password;
-        else
-            parts << part;
-    }
-    return parts.join(QLatin1Char(';'));
-}
-
-int errorOfOpen(const QString& connectionString)
-{
-    Connection c;
-    c.setConnectionString(connectionString);
     try {
-        c.open();
+        f();
     } catch (const AppError& e) {
         return e.number();
     }
     return 0;
 }
 
+// Every row of a statement, its cells joined with "|".
 QStringList rows(Connection& c, const QString& sql)
 {
     Recordset rs;
-    rs.open(sql, c, CursorType::Static, LockType::ReadOnly);
     QStringList out;
-    for (; !rs.eof(); rs.moveNext()) {
+    for (rs.open(sql, c, CursorType::Static, LockType::ReadOnly); !rs.eof(); rs.moveNext()) {
         QStringList cells;
         for (int i = 0; i < rs.fieldCount(); ++i)
             cells << rs.field(i).text();
@@ -60,149 +43,92 @@ QStringList rows(Connection& c, const QString& sql)
 class TstDatabaseFile : public QObject {
     Q_OBJECT
 private slots:
-    void fileIsEncrypted();
-    void compactionKeepsRowsAndPassword();
-    void lockFileWhileOpen();
-    void transactionsNest();
+    void encryptedAndCompacted();
+    void lockFileAndTransactions();
 };
 
-void TstDatabaseFile::fileIsEncrypted()
+void TstDatabaseFile::encryptedAndCompacted()
 {
     TestDataFolder folder;
     Connection& c = *state().connection;
-    const QString cs = c.connectionString();
-    c.execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CRemarks) VALUES (#1/2/2024#, '%1', 'r')").arg(kSecret));
-    c.close();
-
-    QFile file(folder.databasePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QVERIFY(bytes.size() > 1024);
-    QVERIFY(!bytes.startsWith(QByteArray("SQLite format 3\0", 16)));
-    QVERIFY(!bytes.contains(kSecret.toUtf8()));
-    QVERIFY(!bytes.contains(QByteArray("ktCustomer")));
-    QVERIFY(!QFile::exists(folder.databasePath() + QStringLiteral("-wal")));
-
-    QCOMPARE(errorOfOpen(withSource(cs, folder.databasePath(), QStringLiteral("wrong1"))), DbErrors::CannotOpen);
-    QCOMPARE(errorOfOpen(withSource(cs, folder.databasePath(), QStringLiteral(""))), DbErrors::CannotOpen);
-    QVERIFY(!QFile::exists(folder.file(QStringLiteral("Korvina.Ldb"))));
-    QCOMPARE(errorOfOpen(withSource(cs, QStringLiteral("postgresql://127.0.0.1/korvina"))), DbErrors::CannotOpen);
-    QCOMPARE(errorOfOpen(withSource(cs, folder.file(QStringLiteral("NoFolder/Korvina.Kys")))), DbErrors::CannotOpen);
-
-    c.open();
-    QCOMPARE(rows(c, QStringLiteral("Select CFirst From ktCustomer")), QStringList{kSecret});
-}
-
-void TstDatabaseFile::compactionKeepsRowsAndPassword()
-{
-    TestDataFolder folder;
-    Connection& c = *state().connection;
-    const QString source = c.connectionString();
-    for (int i = 0; i < 30; ++i)
-        c.execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CType) VALUES (#1/%1/2024#, 'C%1', %1)").arg(i + 1));
+    const auto source = [](const QString& file, const QString& password = state().databasePassword()) {
+        return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;Jet OLEDB:Database Password=%2")
+            .arg(file, password);
+    };
+    Connection copy; // refused opens first, then the compacted file
+    const auto errorOfOpen = [&](const QString& cs) { copy.setConnectionString(cs); return errorOf([&] { copy.open(); }); };
+    const QString secret = QStringLiteral("Quixotic-Zebedee"), target = folder.file(QStringLiteral("Korvina.Cpt"));
+    for (int i = 1; i <= 30; ++i)
+        c.execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CType) VALUES (#1/%1/2024#, 'C%1', %1)").arg(i));
+    c.execute(QStringLiteral("UPDATE ktCustomer SET CFirst = '%1' WHERE CType = 1").arg(secret));
     c.execute(QStringLiteral("DELETE FROM ktCustomer WHERE CType > 20"));
-    const QString sql = QStringLiteral("Select * From ktCustomer ORDER BY EId");
-    const QStringList before = rows(c, sql);
-    const QStringList users = rows(c, QStringLiteral("Select * From kaUser"));
-    const QString target = folder.file(QStringLiteral("Korvina.Cpt"));
-    const QString destination = withSource(source, target);
+    const QString sql = QStringLiteral("Select * From ktCustomer ORDER BY EId"), users = QStringLiteral("Select * From kaUser");
+    const QStringList before = rows(c, sql), usersBefore = rows(c, users);
 
-    // Refused while this copy holds the database.
-    QVERIFY(LockFile::isHeldByAnother(LockFile::pathFor(folder.databasePath())));
-    QVERIFY_THROWS_EXCEPTION(AppError, Connection::compactDatabase(source, destination));
-    try {
-        Connection::compactDatabase(source, destination);
-    } catch (const AppError& e) {
-        QCOMPARE(e.number(), DbErrors::InUse);
-    }
+    // Compaction is refused while this copy holds the database, and onto an existing file.
+    const auto compact = [&] { Connection::compactDatabase(c.connectionString(), source(target)); };
+    QCOMPARE(errorOf(compact), DbErrors::InUse);
     QVERIFY(!QFile::exists(target));
     c.close();
+    QVERIFY(!QFile::exists(folder.databasePath() + QStringLiteral("-wal")));
+    compact();
+    QCOMPARE(errorOf(compact), DbErrors::FileExists);
 
-    Connection::compactDatabase(source, destination);
-    QVERIFY(QFile::exists(target));
-    QVERIFY(!QFile::exists(folder.file(QStringLiteral("Korvina.Ldb"))));
-    QFile file(target);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(!file.read(16).startsWith("SQLite format 3"));
-    file.close();
-    try {
-        Connection::compactDatabase(source, destination);
-        QFAIL("an existing destination was overwritten");
-    } catch (const AppError& e) {
-        QCOMPARE(e.number(), DbErrors::FileExists);
+    // Neither file shows the SQLite header, a customer's name or a table's name; only its password opens it.
+    for (const QString& path : {folder.databasePath(), target}) {
+        const QByteArray bytes = [&] { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }();
+        QVERIFY(bytes.size() > 1024 && !bytes.startsWith(QByteArray("SQLite format 3\0", 16)));
+        QVERIFY(!bytes.contains(secret.toUtf8()) && !bytes.contains(QByteArray("ktCustomer")));
+        for (const QString& password : {QStringLiteral("wrong1"), QStringLiteral("")})
+            QCOMPARE(errorOfOpen(source(path, password)), DbErrors::CannotOpen);
+        QVERIFY(!QFile::exists(folder.file(QStringLiteral("Korvina.Ldb")))); // compaction and failed opens leave none
     }
+    QCOMPARE(errorOfOpen(source(folder.file(QStringLiteral("NoFolder/Korvina.Kys")))), DbErrors::CannotOpen);
 
-    QCOMPARE(errorOfOpen(withSource(source, target, QStringLiteral("wrong1"))), DbErrors::CannotOpen);
-    Connection copy;
-    copy.setConnectionString(destination);
-    copy.open();
+    // The copy has the same rows under the same password, and numbers on after the highest EId given.
+    QCOMPARE(errorOfOpen(source(target)), 0);
     QCOMPARE(rows(copy, sql), before);
-    QCOMPARE(rows(copy, QStringLiteral("Select * From kaUser")), users);
-    // The numbering goes on after the highest EId ever given, as in the original.
+    QCOMPARE(rows(copy, users), usersBefore);
     copy.execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst) VALUES (#1/1/2024#, 'New')"));
     QCOMPARE(rows(copy, QStringLiteral("Select Max(EId) From ktCustomer")), QStringList{QStringLiteral("31")});
-    copy.close();
 }
 
-void TstDatabaseFile::lockFileWhileOpen()
+void TstDatabaseFile::lockFileAndTransactions()
 {
     TestDataFolder folder;
     const QString lock = folder.file(QStringLiteral("Korvina.Ldb"));
-    QCOMPARE(LockFile::pathFor(folder.databasePath()), lock);
     Connection& first = *state().connection;
-    QVERIFY(QFile::exists(lock));
-    QVERIFY(LockFile::isHeldByAnother(lock));
+    QVERIFY(QFile::exists(lock) && LockFile::isHeldByAnother(lock));
 
-    // A second copy shares the database; the file stays until the last one closes.
+    // A second copy shares the database, and sees only what the outermost commit of a nest wrote.
     Connection second;
     second.setConnectionString(first.connectionString());
     second.open();
-    first.execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/1/2024#, 'Shared', 'r')"));
-    QCOMPARE(rows(second, QStringLiteral("Select CCategory From kmCustType")), QStringList{QStringLiteral("Shared")});
+    const auto count = [&](Connection& on) { return rows(on, QStringLiteral("Select Count(*) From kmCustType")).value(0); };
+    const QString insert = QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/1/2024#, 'T', 'r')");
+    first.beginTrans();
+    first.beginTrans();
+    first.execute(insert);
+    first.commitTrans();
+    QCOMPARE(count(second), QStringLiteral("0"));
+    first.commitTrans();
+    QCOMPARE(count(second), QStringLiteral("1"));
+    QVERIFY(errorOf([&] { first.commitTrans(); }) != 0); // nothing left to commit
+
+    // What a copy began and never committed is kept when it closes; the lock file stays until the last closes.
+    first.beginTrans();
+    first.execute(insert);
     first.close();
-    QVERIFY(QFile::exists(lock));
-    QVERIFY(LockFile::isHeldByAnother(lock));
+    QCOMPARE(count(second), QStringLiteral("2"));
+    QVERIFY(QFile::exists(lock) && LockFile::isHeldByAnother(lock));
     second.close();
-    QVERIFY(!QFile::exists(lock));
-    QVERIFY(!LockFile::isHeldByAnother(lock));
+    QVERIFY(!QFile::exists(lock) && !LockFile::isHeldByAnother(lock));
 
     // A lock file left behind by a copy that ended without closing holds nobody.
-    QFile stale(lock);
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.close();
+    QVERIFY(QFile(lock).open(QIODevice::WriteOnly));
     QVERIFY(!LockFile::isHeldByAnother(lock));
     first.open();
     QVERIFY(LockFile::isHeldByAnother(lock));
-    first.close();
-    QVERIFY(!QFile::exists(lock));
-}
-
-void TstDatabaseFile::transactionsNest()
-{
-    TestDataFolder folder;
-    Connection& c = *state().connection;
-    Connection other;
-    other.setConnectionString(c.connectionString());
-    other.open();
-    const QString count = QStringLiteral("Select Count(*) From kmCustType");
-
-    c.beginTrans();
-    c.beginTrans();
-    c.execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/1/2024#, 'T', 'r')"));
-    c.commitTrans();
-    QVERIFY(c.backend().inTransaction());
-    QCOMPARE(rows(other, count), QStringList{QStringLiteral("0")}); // not yet committed
-    c.commitTrans();
-    QVERIFY(!c.backend().inTransaction());
-    QCOMPARE(rows(other, count), QStringList{QStringLiteral("1")});
-    QVERIFY_THROWS_EXCEPTION(AppError, c.commitTrans());
-
-    // What a copy began and never committed is kept when it closes: there are no roll-backs.
-    other.beginTrans();
-    other.execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/1/2024#, 'U', 'r')"));
-    other.close();
-    QCOMPARE(rows(c, count), QStringList{QStringLiteral("2")});
-    c.refreshCache();
 }
 
 QTEST_MAIN(TstDatabaseFile)

@@ -12,29 +12,41 @@ namespace {
 
 Connection& db() { return *state().connection; }
 
-// Runs f and returns the AppError number it raised (0 when it raised none).
+// Runs f and returns the AppError number it raised (0 when it raised none), and its description.
 template <class F>
-int errorOf(F&& f)
+int errorOf(F&& f, QString* description = nullptr)
 {
     try {
         f();
     } catch (const AppError& e) {
+        if (description)
+            *description = e.description();
         return e.number();
     }
     return 0;
 }
 
-void addType(const QString& category)
+void addTypes(std::initializer_list<const char*> categories)
 {
-    db().execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/2/2024#, '%1', 'r')")
-                     .arg(category));
+    for (const char* c : categories)
+        db().execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/2/2024#, '%1', 'r')")
+                         .arg(QString::fromUtf8(c)));
 }
 
-// A table with one column of each kind the program knows.
-void createKinds()
+using Move = void (Recordset::*)();
+constexpr Move First = &Recordset::moveFirst, Prev = &Recordset::movePrevious, Next = &Recordset::moveNext,
+               Last = &Recordset::moveLast, Delete = &Recordset::deleteCurrent;
+
+// Runs each move and checks the category (column 2) then current; nullptr: no record is current.
+void walk(Recordset& rs, std::initializer_list<std::pair<Move, const char*>> steps)
 {
-    db().execute(QStringLiteral("CREATE TABLE kxKinds (EId INTEGER PRIMARY KEY AUTOINCREMENT, EDate DATETIME, "
-                                "XNum INTEGER, XVal DOUBLE, XText VARCHAR(5), XMemo MEMO)"));
+    for (const auto& [move, shown] : steps) {
+        (rs.*move)();
+        if (shown)
+            QCOMPARE(rs.field(2).text(), QLatin1String(shown));
+        else
+            QCOMPARE(errorOf([&] { rs.field(2).value(); }), DbErrors::NoCurrentRecord);
+    }
 }
 
 }
@@ -42,196 +54,76 @@ void createKinds()
 class TstRecordset : public QObject {
     Q_OBJECT
 private slots:
-    void navigationAndEnds();
-    void emptyRecordset();
-    void addUpdateCancel();
-    void deleteKeepsClassicPosition();
-    void findForwardAndCriteria();
-    void fieldMetadata();
-    void writtenValuesAreConverted();
-    void readOnlyRefusesWrites();
+    void navigationDeleteAndFind();
+    void writesAndReadOnly();
+    void fieldMetadataAndConversion();
 };
 
-void TstRecordset::navigationAndEnds()
+void TstRecordset::navigationDeleteAndFind()
 {
     TestDataFolder folder;
-    for (const char* c : {"Alpha", "Beta", "Gamma"})
-        addType(QLatin1String(c));
+    addTypes({"A", "B", "C", "D"});
     Recordset rs;
     rs.open(QStringLiteral("Select * From kmCustType ORDER BY EId"), db(), CursorType::Dynamic, LockType::ReadOnly);
-    QCOMPARE(rs.recordCount(), 3);
+    QCOMPARE(rs.recordCount(), 4);
     QVERIFY(!rs.bof() && !rs.eof());
-    QCOMPARE(rs.field(QStringLiteral("CCategory")).text(), QStringLiteral("Alpha"));
-    rs.moveNext();
-    rs.moveNext();
-    QCOMPARE(rs.field(2).text(), QStringLiteral("Gamma"));
-    rs.moveNext();
-    QVERIFY(rs.eof() && !rs.bof());
-    QCOMPARE(rs.position(), 3);
-    QCOMPARE(errorOf([&] { rs.field(2).value(); }), DbErrors::NoCurrentRecord);
+    walk(rs, {{Next, "B"}, {Last, "D"}, {Next, nullptr}});
+    QVERIFY(rs.eof() && !rs.bof() && rs.position() == 4);
     QCOMPARE(errorOf([&] { rs.moveNext(); }), DbErrors::NoCurrentRecord);
-    rs.movePrevious();
-    QCOMPARE(rs.field(2).text(), QStringLiteral("Gamma"));
-    rs.moveFirst();
-    rs.movePrevious();
+    walk(rs, {{Prev, "D"}, {First, "A"}, {Prev, nullptr}});
     QVERIFY(rs.bof() && !rs.eof());
-    QCOMPARE(errorOf([&] { rs.field(2).text(); }), DbErrors::NoCurrentRecord);
     QCOMPARE(errorOf([&] { rs.movePrevious(); }), DbErrors::NoCurrentRecord);
-    rs.moveNext();
-    QCOMPARE(rs.field(2).text(), QStringLiteral("Alpha"));
-    rs.moveLast();
-    QCOMPARE(rs.field(2).text(), QStringLiteral("Gamma"));
+    walk(rs, {{Next, "A"}, {Last, "D"}});
     QCOMPARE(errorOf([&] { rs.open(QStringLiteral("kmCustType"), db()); }), DbErrors::AlreadyOpen);
-    rs.close();
-    QVERIFY(!rs.isOpen());
-    QCOMPARE(errorOf([&] { rs.eof(); }), DbErrors::NotOpen);
-    // A table name alone is the whole table.
-    rs.open(QStringLiteral("kmCustType"), db(), CursorType::Static, LockType::ReadOnly);
-    QCOMPARE(rs.recordCount(), 3);
-    QCOMPARE(rs.fieldCount(), 4);
     QCOMPARE(errorOf([&] { rs.indexOf(QStringLiteral("Nope")); }), DbErrors::ItemNotFound);
-}
+    rs.close();
+    QCOMPARE(errorOf([&] { rs.eof(); }), DbErrors::NotOpen);
 
-void TstRecordset::emptyRecordset()
-{
-    TestDataFolder folder;
-    Recordset rs;
-    rs.open(QStringLiteral("ktLead"), db(), CursorType::Dynamic, LockType::Optimistic);
-    QCOMPARE(rs.recordCount(), 0);
-    QVERIFY(rs.bof());
-    QVERIFY(rs.eof());
-    for (auto move : {&Recordset::moveFirst, &Recordset::moveLast, &Recordset::moveNext, &Recordset::movePrevious})
-        QCOMPARE(errorOf([&] { (rs.*move)(); }), DbErrors::NoCurrentRecord);
-    QCOMPARE(errorOf([&] { rs.field(0).value(); }), DbErrors::NoCurrentRecord);
-    QCOMPARE(errorOf([&] { rs.deleteCurrent(); }), DbErrors::NoCurrentRecord);
-    // Metadata needs no row.
-    QCOMPARE(rs.field(QStringLiteral("LMessage")).type(), int(FieldType::Memo));
-    QCOMPARE(rs.field(QStringLiteral("LSubject")).definedSize(), 50);
-    rs.find(QStringLiteral("EId = 1"));
-    QVERIFY(rs.eof());
-}
-
-void TstRecordset::addUpdateCancel()
-{
-    TestDataFolder folder;
-    addType(QStringLiteral("Old"));
-    Recordset list;
-    list.open(QStringLiteral("Select EId, EDate From kmCustType"), db(), CursorType::Dynamic, LockType::Optimistic);
-    QCOMPARE(list.recordCount(), 1);
-
-    // Save's first step: AddNew with only the date, Update; the new EId is there at once.
-    db().beginTrans();
-    list.addNew();
-    QVERIFY(!list.eof() && !list.bof());
-    QVERIFY(list.field(0).value().isNull());
-    list.field(QStringLiteral("EDate")).setValue(QStringLiteral("03/05/2024"));
-    list.update();
-    db().commitTrans();
-    QCOMPARE(list.recordCount(), 2);
-    QCOMPARE(list.position(), 1);
-    const qint64 id = list.currentId();
-    QVERIFY(id > 1);
-    QCOMPARE(list.field(1).value(), QVariant(QDate(2024, 3, 5)));
-    QCOMPARE(folder.scalar(QStringLiteral("Select EDate || '' From kmCustType Where EId = %1").arg(id)),
-             QStringLiteral("2024-03-05"));
-
-    // Then the whole row through the one-record set.
-    Recordset one;
-    one.open(QStringLiteral("Select * From kmCustType Where EId= %1").arg(id), db(), CursorType::Dynamic,
-             LockType::Optimistic);
-    one.field(2).setValue(QStringLiteral("Retail"));
-    one.field(3).setValue(QStringLiteral("Shops"));
-    QCOMPARE(one.field(2).text(), QStringLiteral("Retail")); // the pending value is what a read sees
-    one.update();
-    QCOMPARE(folder.scalar(QStringLiteral("Select CCategory From kmCustType Where EId = %1").arg(id)),
-             QStringLiteral("Retail"));
-    QCOMPARE(errorOf([&] { one.field(0).setValue(99); }), DbErrors::ReadOnly); // EId is the database's
-
-    // Moving saves a pending edit; CancelUpdate drops one.
-    one.field(3).setValue(QStringLiteral("Moved"));
-    one.moveFirst();
-    QCOMPARE(folder.scalar(QStringLiteral("Select CRemarks From kmCustType Where EId = %1").arg(id)),
-             QStringLiteral("Moved"));
-    one.field(3).setValue(QStringLiteral("Dropped"));
-    one.cancelUpdate();
-    QCOMPARE(one.field(3).text(), QStringLiteral("Moved"));
-
-    list.moveFirst();
-    list.addNew();
-    list.cancelUpdate();
-    QCOMPARE(list.position(), 0);
-    QCOMPARE(list.recordCount(), 2);
-    QCOMPARE(folder.count(QStringLiteral("kmCustType")), 2);
-    list.close();
-    one.close();
-}
-
-void TstRecordset::deleteKeepsClassicPosition()
-{
-    TestDataFolder folder;
-    for (const char* c : {"A", "B", "C", "D"})
-        addType(QLatin1String(c));
-    Recordset rs;
+    // A deleted row stays current, unreadable, until the next move.
     rs.open(QStringLiteral("Select * From kmCustType ORDER BY CCategory"), db(), CursorType::Dynamic, LockType::Optimistic);
-    rs.moveNext(); // B
-    rs.deleteCurrent();
+    walk(rs, {{Next, "B"}, {Delete, nullptr}});
     QCOMPARE(rs.recordCount(), 3);
     QVERIFY(!rs.eof() && !rs.bof());
-    QCOMPARE(errorOf([&] { rs.field(2).text(); }), DbErrors::NoCurrentRecord);
-    rs.moveNext();
-    QCOMPARE(rs.field(2).text(), QStringLiteral("C"));
-    rs.deleteCurrent();
-    rs.movePrevious();
-    QCOMPARE(rs.field(2).text(), QStringLiteral("A"));
-    rs.moveLast(); // D, the last
-    rs.deleteCurrent();
-    rs.moveNext();
+    walk(rs, {{Next, "C"}, {Delete, nullptr}, {Prev, "A"}, {Last, "D"}, {Delete, nullptr}, {Next, nullptr}});
     QVERIFY(rs.eof());
-    rs.moveLast();
-    QCOMPARE(rs.field(2).text(), QStringLiteral("A"));
-    rs.deleteCurrent(); // the only row
+    walk(rs, {{Last, "A"}, {Delete, nullptr}, {Next, nullptr}}); // the only row
     QCOMPARE(rs.recordCount(), 0);
-    rs.moveNext();
     QVERIFY(rs.eof() && rs.bof());
     QCOMPARE(errorOf([&] { rs.moveLast(); }), DbErrors::NoCurrentRecord);
     QCOMPARE(folder.count(QStringLiteral("kmCustType")), 0);
-}
+    rs.close();
 
-void TstRecordset::findForwardAndCriteria()
-{
-    TestDataFolder folder;
+    // A table name alone is the whole table; an empty one is at BOF and EOF at once.
+    rs.open(QStringLiteral("ktLead"), db(), CursorType::Dynamic, LockType::Optimistic);
+    QCOMPARE(rs.recordCount(), 0);
+    QVERIFY(rs.bof() && rs.eof());
+    for (Move move : {First, Last, Next, Prev, Delete})
+        QCOMPARE(errorOf([&] { (rs.*move)(); }), DbErrors::NoCurrentRecord);
+    QCOMPARE(errorOf([&] { rs.field(0).value(); }), DbErrors::NoCurrentRecord);
+    QCOMPARE(rs.field(QStringLiteral("LMessage")).type(), int(FieldType::Memo)); // metadata needs no row
+    QCOMPARE(rs.field(QStringLiteral("LSubject")).definedSize(), 50);
+    rs.close();
+
+    // Find starts at the current row (after an optional move) and goes forward only; 5 is EOF.
     for (const char* c : {"chief", "Sales", "Ärger", "sales"})
-        db().execute(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) "
-                                    "VALUES (#1/2/2024#, '%1', 'p', 'h', 'U', 'r')")
-                         .arg(QString::fromUtf8(c)));
-    Recordset rs;
+        folder.exec(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) "
+                                   "VALUES (#1/2/2024#, '%1', 'p', 'h', 'U', 'r')").arg(QString::fromUtf8(c)));
     rs.open(QStringLiteral("Select * From kaUser ORDER BY EId"), db(), CursorType::Dynamic, LockType::ReadOnly);
-    QCOMPARE(rs.recordCount(), 5); // Chief of the installation first
-
-    rs.find(QStringLiteral("ULogin= 'Chief'"));
-    QCOMPARE(rs.position(), 0); // the current row counts
-    rs.find(QStringLiteral("ULogin= 'CHIEF'"));
-    QCOMPARE(rs.position(), 0);
-    rs.moveNext();
-    rs.find(QStringLiteral("ULogin= 'chief'"));
-    QCOMPARE(rs.position(), 1); // forward only: the next match
-    rs.find(QStringLiteral("ULogin Like 'SAL%'"));
-    QCOMPARE(rs.field(QStringLiteral("ULogin")).text(), QStringLiteral("Sales"));
-    rs.find(QStringLiteral("ULogin like 'ä%'"));
-    QCOMPARE(rs.field(QStringLiteral("ULogin")).text(), QStringLiteral("Ärger"));
-    rs.moveFirst();
-    rs.find(QStringLiteral("EId >= 4"));
-    QCOMPARE(rs.currentId(), qint64(4));
-    rs.find(QStringLiteral("[EId] <> 4"));
-    QCOMPARE(rs.currentId(), qint64(5));
-    rs.find(QStringLiteral("EDate = #1/2/2024#"));
-    QCOMPARE(rs.currentId(), qint64(5));
-    rs.find(QStringLiteral("ULogin = 'nobody'"));
-    QVERIFY(rs.eof());
+    QCOMPARE(rs.recordCount(), 5); // Chief of the installation first: Chief, chief, Sales, Ärger, sales
+    const struct { Move before; const char* criteria; int position; } finds[] = {
+        {nullptr, "ULogin= 'Chief'", 0},    {nullptr, "ULogin= 'CHIEF'", 0}, {Next, "ULogin= 'chief'", 1},
+        {nullptr, "ULogin Like 'SAL%'", 2}, {nullptr, "ULogin like 'ä%'", 3}, {First, "EId >= 4", 3},
+        {nullptr, "[EId] <> 4", 4},         {nullptr, "EDate = #1/2/2024#", 4}, {nullptr, "ULogin = 'nobody'", 5}};
+    for (const auto& f : finds) {
+        if (f.before)
+            (rs.*f.before)();
+        rs.find(QString::fromUtf8(f.criteria));
+        QCOMPARE(rs.position(), f.position);
+        QCOMPARE(rs.eof(), f.position == 5);
+    }
 
     // A typed id that tries to widen the condition is refused and nothing moves.
-    rs.moveFirst();
-    rs.moveNext();
+    walk(rs, {{First, "Chief"}, {Next, "chief"}});
     for (const char* bad : {"ULogin= 'x' Or 'a'='a'", "ULogin= 'x'' Or ''a''=''a'", "ULogin = x", "Nope = 1",
                             "ULogin", "ULogin == 'x'", "ULogin = 'x'; DELETE FROM kaUser"}) {
         QCOMPARE(errorOf([&] { rs.find(QLatin1String(bad)); }), DbErrors::BadCriteria);
@@ -239,120 +131,137 @@ void TstRecordset::findForwardAndCriteria()
     }
 }
 
-void TstRecordset::fieldMetadata()
+void TstRecordset::writesAndReadOnly()
 {
     TestDataFolder folder;
-    createKinds();
-    db().execute(QStringLiteral("INSERT INTO kxKinds (EDate, XNum, XVal, XText, XMemo) VALUES "
-                                "('2024-03-04 10:30:00', 42, 2.5, 'abc', 'long text')"));
-    db().execute(QStringLiteral("INSERT INTO kxKinds (EDate) VALUES (NULL)"));
-    Recordset rs;
-    rs.open(QStringLiteral("Select k.*, Count(*) As n, XVal * 2 As twice, XText || 'x' As t, NULL As z "
-                           "From kxKinds k GROUP BY k.EId ORDER BY k.EId"),
-            db(), CursorType::Static, LockType::ReadOnly);
-    struct Expect { const char* name; int type; int size; int actual; };
-    const Expect expected[] = {{"EId", 3, 4, 4},    {"EDate", 7, 8, 8},  {"XNum", 3, 4, 4},
-                               {"XVal", 5, 8, 8},   {"XText", 202, 5, 3}, {"XMemo", 203, 65500, 9},
-                               {"n", 3, 4, 4},      {"twice", 5, 8, 8},  {"t", 202, 255, 4},
-                               {"z", 202, 255, 0}};
-    QCOMPARE(rs.fieldCount(), 10);
-    for (int i = 0; i < 10; ++i) {
-        const Field f = rs.field(i);
-        QCOMPARE(f.name(), QLatin1String(expected[i].name));
-        QCOMPARE(f.type(), expected[i].type);
-        QCOMPARE(f.definedSize(), expected[i].size);
-        QCOMPARE(f.actualSize(), expected[i].actual);
-    }
-    QCOMPARE(rs.field(QStringLiteral("EDate")).value(), QVariant(QDateTime(QDate(2024, 3, 4), QTime(10, 30))));
-    QCOMPARE(rs.field(QStringLiteral("XNum")).value(), QVariant(qlonglong(42)));
-    QCOMPARE(rs.field(QStringLiteral("twice")).text(), QStringLiteral("5"));
-    QCOMPARE(rs.columns().at(2).baseTable, QStringLiteral("kxKinds"));
-    QCOMPARE(rs.columns().at(6).baseTable, QString());
-    rs.moveNext();
-    for (const char* name : {"EDate", "XNum", "XVal", "XText", "XMemo"}) {
-        QVERIFY(rs.field(QLatin1String(name)).value().isNull());
-        QCOMPARE(rs.field(QLatin1String(name)).text(), QString());
-        QCOMPARE(rs.field(QLatin1String(name)).actualSize(), 0);
-    }
-}
-
-void TstRecordset::writtenValuesAreConverted()
-{
-    TestDataFolder folder;
-    createKinds();
-    Recordset rs;
-    rs.open(QStringLiteral("kxKinds"), db(), CursorType::Dynamic, LockType::Optimistic);
-    rs.addNew();
-    rs.field(QStringLiteral("EDate")).setValue(QStringLiteral("12/31/2023"));
-    rs.field(QStringLiteral("XNum")).setValue(QStringLiteral(" 17 "));
-    rs.field(QStringLiteral("XVal")).setValue(QStringLiteral("12.5"));
-    rs.field(QStringLiteral("XText")).setValue(QStringLiteral("abcde"));
-    rs.field(QStringLiteral("XMemo")).setValue(QString(70000, QLatin1Char('m')));
-    rs.update();
-    const QString id = QString::number(rs.currentId());
-    const auto stored = [&](const char* column) {
-        return folder.scalar(QStringLiteral("Select typeof(%1) || ':' || %1 From kxKinds Where EId = %2")
-                                 .arg(QLatin1String(column), id));
+    addTypes({"Old"});
+    const auto stored = [&](const char* column, qint64 id) {
+        return folder.scalar(QStringLiteral("Select %1 || '' From kmCustType Where EId = %2").arg(column).arg(id));
     };
-    QCOMPARE(stored("EDate"), QStringLiteral("text:2023-12-31"));
-    QCOMPARE(stored("XNum"), QStringLiteral("integer:17"));
-    QCOMPARE(stored("XVal"), QStringLiteral("real:12.5"));
-    QCOMPARE(rs.field(QStringLiteral("EDate")).text(), QStringLiteral("12/31/2023"));
-    QCOMPARE(rs.field(QStringLiteral("XVal")).text(), QStringLiteral("12.5"));
+    Recordset list;
+    list.open(QStringLiteral("Select EId, EDate From kmCustType"), db(), CursorType::Dynamic, LockType::Optimistic);
+    QCOMPARE(list.recordCount(), 1);
 
-    rs.field(QStringLiteral("EDate")).setValue(QStringLiteral("2024-02-29 08:15:00"));
-    rs.field(QStringLiteral("XNum")).setValue(QString());
-    rs.field(QStringLiteral("XVal")).setValue(1e20);
-    rs.update();
-    QCOMPARE(stored("EDate"), QStringLiteral("text:2024-02-29 08:15:00"));
-    QVERIFY(rs.field(QStringLiteral("XNum")).value().isNull());
-    QCOMPARE(rs.field(QStringLiteral("XVal")).text(), QStringLiteral("100000000000000000000"));
+    // Save's first step: AddNew with only the date, Update; the new EId is there at once.
+    db().beginTrans();
+    list.addNew();
+    QVERIFY(!list.eof() && !list.bof() && list.field(0).value().isNull());
+    list.field(QStringLiteral("EDate")).setValue(QStringLiteral("03/05/2024"));
+    list.update();
+    db().commitTrans();
+    QCOMPARE(list.recordCount(), 2);
+    QCOMPARE(list.position(), 1);
+    const qint64 id = list.currentId();
+    QCOMPARE(list.field(1).value(), QVariant(QDate(2024, 3, 5)));
+    QCOMPARE(stored("EDate", id), QStringLiteral("2024-03-05"));
 
-    const struct { const char* column; QVariant value; int error; } refused[] = {
-        {"EDate", QStringLiteral("02/30/2024"), DbErrors::TypeMismatch},
-        {"EDate", QStringLiteral("soon"), DbErrors::TypeMismatch},
-        {"XNum", QStringLiteral("12.5"), DbErrors::TypeMismatch},
-        {"XNum", QStringLiteral("12a"), DbErrors::TypeMismatch},
-        {"XNum", QStringLiteral("9999999999"), DbErrors::TypeMismatch},
-        {"XVal", QStringLiteral("12,5"), DbErrors::TypeMismatch},
-        {"XText", QStringLiteral("abcdef"), DbErrors::FieldTooSmall},
-    };
-    for (const auto& r : refused) {
-        try {
-            rs.field(QLatin1String(r.column)).setValue(r.value);
-            QFAIL(qPrintable(QStringLiteral("%1 accepted %2").arg(QLatin1String(r.column), r.value.toString())));
-        } catch (const AppError& e) {
-            QCOMPARE(e.number(), r.error);
-            QVERIFY2(e.description().contains(QLatin1String(r.column)), qPrintable(e.description()));
-        }
-    }
-    rs.update();
-    QCOMPARE(stored("XText"), QStringLiteral("text:abcde"));
-}
+    // Then the whole row through the one-record set.
+    Recordset one;
+    one.open(QStringLiteral("Select * From kmCustType Where EId= %1").arg(id), db(), CursorType::Dynamic, LockType::Optimistic);
+    one.field(2).setValue(QStringLiteral("Retail"));
+    QCOMPARE(one.field(2).text(), QStringLiteral("Retail")); // the pending value is what a read sees
+    one.update();
+    QCOMPARE(stored("CCategory", id), QStringLiteral("Retail"));
+    QCOMPARE(errorOf([&] { one.field(0).setValue(99); }), DbErrors::ReadOnly); // EId is the database's
 
-void TstRecordset::readOnlyRefusesWrites()
-{
-    TestDataFolder folder;
-    addType(QStringLiteral("One"));
-    const QString join = QStringLiteral("Select a.EId, a.CFirst, b.CCategory From ktCustomer a, kmCustType b Where a.CType = b.EId");
-    db().execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CType) VALUES (#1/2/2024#, 'Ann', 1)"));
-    const struct { QString source; LockType lock; } sets[] = {
-        {QStringLiteral("kmCustType"), LockType::ReadOnly},
-        {join, LockType::Optimistic},
-        {QStringLiteral("Select CCategory From kmCustType"), LockType::Optimistic},
-        {QStringLiteral("Select Count(*) As n From kmCustType"), LockType::Optimistic},
-    };
+    // Moving saves a pending edit; CancelUpdate drops one.
+    one.field(3).setValue(QStringLiteral("Moved"));
+    one.moveFirst();
+    QCOMPARE(stored("CRemarks", id), QStringLiteral("Moved"));
+    one.field(3).setValue(QStringLiteral("Dropped"));
+    one.cancelUpdate();
+    QCOMPARE(one.field(3).text(), QStringLiteral("Moved"));
+    list.moveFirst();
+    list.addNew();
+    list.cancelUpdate();
+    QCOMPARE(list.position(), 0);
+    QCOMPARE(list.recordCount(), 2);
+
+    // Read-only by its lock, or by what it selects: a join, no EId, an aggregate.
+    db().execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CType) VALUES (#1/2/2024#, 'Ann', %1)").arg(id));
+    const struct { const char* source; LockType lock; int rows; } sets[] = {
+        {"kmCustType", LockType::ReadOnly, 2},
+        {"Select a.EId, a.CFirst, b.CCategory From ktCustomer a, kmCustType b Where a.CType = b.EId", LockType::Optimistic, 1},
+        {"Select CCategory From kmCustType", LockType::Optimistic, 2},
+        {"Select Count(*) As n From kmCustType", LockType::Optimistic, 1}};
     for (const auto& s : sets) {
         Recordset rs;
-        rs.open(s.source, db(), CursorType::Dynamic, s.lock);
-        QCOMPARE(rs.recordCount(), 1);
+        rs.open(QLatin1String(s.source), db(), CursorType::Dynamic, s.lock);
+        QCOMPARE(rs.recordCount(), s.rows);
         QCOMPARE(errorOf([&] { rs.addNew(); }), DbErrors::ReadOnly);
         QCOMPARE(errorOf([&] { rs.field(rs.fieldCount() - 1).setValue(QStringLiteral("x")); }), DbErrors::ReadOnly);
         QCOMPARE(errorOf([&] { rs.deleteCurrent(); }), DbErrors::ReadOnly);
         QCOMPARE(errorOf([&] { rs.update(); }), DbErrors::ReadOnly);
     }
-    QCOMPARE(folder.count(QStringLiteral("kmCustType")), 1);
-    QCOMPARE(folder.scalar(QStringLiteral("Select CCategory From kmCustType")), QStringLiteral("One"));
+    QCOMPARE(folder.count(QStringLiteral("kmCustType")), 2);
+    QCOMPARE(stored("CCategory", 1) + stored("CRemarks", 1), QStringLiteral("Oldr"));
+}
+
+void TstRecordset::fieldMetadataAndConversion()
+{
+    TestDataFolder folder;
+    // A table with one column of each kind the program knows.
+    db().execute(QStringLiteral("CREATE TABLE kxKinds (EId INTEGER PRIMARY KEY AUTOINCREMENT, EDate DATETIME, "
+                                "XNum INTEGER, XVal DOUBLE, XText VARCHAR(5), XMemo MEMO)"));
+    db().execute(QStringLiteral("INSERT INTO kxKinds (EDate, XNum, XVal, XText, XMemo) VALUES "
+                                "('2024-03-04 10:30:00', 42, 2.5, 'abc', 'long text'), (NULL, NULL, NULL, NULL, NULL)"));
+    Recordset rs;
+    rs.open(QStringLiteral("Select k.*, Count(*) As n, XVal * 2 As twice, XText || 'x' As t, NULL As z "
+                           "From kxKinds k GROUP BY k.EId ORDER BY k.EId"),
+            db(), CursorType::Static, LockType::ReadOnly);
+    // Name, type code, defined size and actual size of each column.
+    QStringList described;
+    for (int i = 0; i < rs.fieldCount(); ++i) {
+        const Field f = rs.field(i);
+        described << QStringLiteral("%1 %2 %3 %4").arg(f.name()).arg(f.type()).arg(f.definedSize()).arg(f.actualSize());
+    }
+    QCOMPARE(described, (QStringList{"EId 3 4 4", "EDate 7 8 8", "XNum 3 4 4", "XVal 5 8 8", "XText 202 5 3",
+                                      "XMemo 203 65500 9", "n 3 4 4", "twice 5 8 8", "t 202 255 4", "z 202 255 0"}));
+    QCOMPARE(rs.field(QStringLiteral("EDate")).value(), QVariant(QDateTime(QDate(2024, 3, 4), QTime(10, 30))));
+    QCOMPARE(rs.field(QStringLiteral("XNum")).value(), QVariant(qlonglong(42)));
+    rs.moveNext();
+    for (int i = 1; i <= 5; ++i) { // EDate .. XMemo of the row of nulls
+        QVERIFY(rs.field(i).value().isNull() && rs.field(i).text().isEmpty());
+        QCOMPARE(rs.field(i).actualSize(), 0);
+    }
+    rs.close();
+
+    // Written values are converted to the column's type, or refused naming the column.
+    rs.open(QStringLiteral("kxKinds"), db(), CursorType::Dynamic, LockType::Optimistic);
+    rs.addNew();
+    const auto stored = [&](const char* column) {
+        return folder.scalar(QStringLiteral("Select typeof(%1) || ':' || %1 From kxKinds Where EId = %2")
+                                 .arg(QLatin1String(column)).arg(rs.currentId()));
+    };
+    const QString memo(70000, QLatin1Char('m')); // a memo takes more than its defined 65500
+    const struct { const char* column; QVariant value; QString stored, text; } accepted[] = { // text: null, unchecked
+        {"EDate", QStringLiteral("12/31/2023"), QStringLiteral("text:2023-12-31"), QStringLiteral("12/31/2023")},
+        {"XNum", QStringLiteral(" 17 "), QStringLiteral("integer:17"), QStringLiteral("17")},
+        {"XVal", QStringLiteral("12.5"), QStringLiteral("real:12.5"), QStringLiteral("12.5")},
+        {"XText", QStringLiteral("abcde"), QStringLiteral("text:abcde"), QStringLiteral("abcde")},
+        {"XMemo", memo, QStringLiteral("text:") + memo, memo},
+        {"EDate", QStringLiteral("2024-02-29 08:15:00"), QStringLiteral("text:2024-02-29 08:15:00"), QString()},
+        {"XNum", QString(), QString(), QStringLiteral("")},
+        {"XVal", 1e20, QStringLiteral("real:1.0e+20"), QStringLiteral("100000000000000000000")}};
+    for (const auto& a : accepted) {
+        rs.field(QLatin1String(a.column)).setValue(a.value);
+        rs.update();
+        QCOMPARE(stored(a.column), a.stored);
+        if (!a.text.isNull())
+            QCOMPARE(rs.field(QLatin1String(a.column)).text(), a.text);
+    }
+    QVERIFY(rs.field(QStringLiteral("XNum")).value().isNull());
+    const struct { const char* column; const char* value; int error; } refused[] = {
+        {"EDate", "02/30/2024", DbErrors::TypeMismatch}, {"XNum", "12.5", DbErrors::TypeMismatch},
+        {"XNum", "9999999999", DbErrors::TypeMismatch},  {"XVal", "12,5", DbErrors::TypeMismatch},
+        {"XText", "abcdef", DbErrors::FieldTooSmall}};
+    for (const auto& r : refused) {
+        QString why;
+        QCOMPARE(errorOf([&] { rs.field(QLatin1String(r.column)).setValue(QString::fromUtf8(r.value)); }, &why), r.error);
+        QVERIFY2(why.contains(QLatin1String(r.column)), qPrintable(why));
+    }
+    rs.update();
+    QCOMPARE(stored("XText"), QStringLiteral("text:abcde"));
 }
 
 QTEST_MAIN(TstRecordset)
