@@ -2,7 +2,6 @@
 #include "content/SurveyPage.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,7 +27,6 @@ class TestSurveyPage : public QObject {
 
 private slots:
     void writesTheQuestionnaire();
-    void rewritesTheSamePage();
     void reportsAnUnwritableFile();
 };
 
@@ -37,8 +35,9 @@ void TestSurveyPage::writesTheQuestionnaire()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Temp01.Htm"));
     const auto questions = sampleQuestions();
-    QVERIFY(SurveyPage::write(path, QStringLiteral("Service survey 2024 \u00e9t\u00e9"),
-                              QStringLiteral("Please tell us & rate."), questions));
+    const QString name = QStringLiteral("Service survey 2024 \u00e9t\u00e9");
+    const QString message = QStringLiteral("Please tell us & rate.");
+    QVERIFY(SurveyPage::write(path, name, message, questions));
 
     QString expected = QStringLiteral(
         "<Html>\r\n<Body>\r\n<Form Action='Mailto:survey@example.com' Method='Post'>\r\n"
@@ -62,35 +61,16 @@ void TestSurveyPage::writesTheQuestionnaire()
     const QByteArray written = readAll(path);
     QCOMPARE(QString::fromUtf8(written), expected);
 
-    // 100 radios in ten groups; the last is A110 in Q10; question 7 is empty but present.
-    const QString page = QString::fromUtf8(written);
-    QCOMPARE(page.count(QStringLiteral("<Input Type='Radio'")), 100);
-    QCOMPARE(page.count(QStringLiteral("<tr><td width='400'>")), 10);
-    for (int q = 1; q <= 10; ++q)
-        QCOMPARE(page.count(QStringLiteral("Name='Q%1'>").arg(q)), 10);
-    QVERIFY(page.contains(QStringLiteral("\r\n10<Input Type='Radio' Value='A110' Name='Q10'>&nbsp&nbsp\r\n<br>&nbsp")));
-    QVERIFY(page.contains(QStringLiteral("\r\n1<Input Type='Radio' Value='A11' Name='Q1'>")));
-    QVERIFY(page.contains(QStringLiteral("\r\n<b></b><br></td>\r\n")));
-    QVERIFY(!page.contains(QStringLiteral("</Form>")));
-    // Every line ends in CR LF, and there is no bare LF.
-    QCOMPARE(written.count("\n"), written.count("\r\n"));
-    QVERIFY(written.endsWith("</Body></Html>\r\n"));
-}
+    // A hundred radios; the last is A110 in Q10.
+    QCOMPARE(QString::fromUtf8(written).count(QStringLiteral("<Input Type='Radio'")), 100);
+    QVERIFY(written.contains("\r\n10<Input Type='Radio' Value='A110' Name='Q10'>&nbsp&nbsp\r\n<br>&nbsp"));
 
-void TestSurveyPage::rewritesTheSamePage()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Temp01.Htm"));
-    const auto questions = sampleQuestions();
+    // Writing again over a longer page leaves exactly the same file.
     std::array<QString, 10> longer = questions;
     longer[0] = QString(200, QLatin1Char('x'));
-
     QVERIFY(SurveyPage::write(path, QStringLiteral("n"), QStringLiteral("m"), longer));
-    QVERIFY(SurveyPage::write(path, QStringLiteral("n"), QStringLiteral("m"), questions));
-    const QByteArray first = readAll(path);
-    QVERIFY(!first.contains("xxxx"));
-    QVERIFY(SurveyPage::write(path, QStringLiteral("n"), QStringLiteral("m"), questions));
-    QCOMPARE(readAll(path), first);
+    QVERIFY(SurveyPage::write(path, name, message, questions));
+    QCOMPARE(readAll(path), written);
 }
 
 void TestSurveyPage::reportsAnUnwritableFile()
