@@ -1,12 +1,9 @@
-// The log-in screen: messages, focus and attempt counting, success filling the program state,
-// and the ways it ends the program.
 #include "common/TestSupport.h"
 #include "shell/KKLogin.h"
 #include "shell/ProgramEnd.h"
 #include "shell/ProgramState.h"
 
-#include <QLineEdit>
-#include <QPushButton>
+#include <QtWidgets>
 #include <QtTest>
 
 class TestLogin : public QObject {
@@ -15,11 +12,9 @@ class TestLogin : public QObject {
     QList<int> m_ends;
     std::unique_ptr<TestDataFolder> m_folder;
 
-    // A log-in screen shown and active, as start-up shows it.
     static void showActive(KKLogin& login)
     {
         login.show();
-        login.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&login));
     }
 
@@ -35,14 +30,14 @@ private slots:
     {
         m_ends.clear();
         ProgramEnd::setHandler([this](int code) { m_ends << code; });
-        m_folder = std::make_unique<TestDataFolder>(TestDataFolder::Options{.demo = false, .open = true, .login = false});
+        m_folder = std::make_unique<TestDataFolder>(TestDataFolder::Options{.login = false});
         m_folder->exec(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) "
                                       "VALUES ('2024-01-02', 'Anna', 'Secret1', 'hint', 'U', 'Sales')"));
         ProgramState& s = state();
         s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
         s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,
                                    LockType::Optimistic);
-        s.AttemptCount = 7;
+        s.AttemptCount = 7; // the screen starts counting afresh
     }
     void cleanup()
     {
@@ -56,107 +51,65 @@ private slots:
         KKLogin login;
         QCOMPARE(state().AttemptCount, 0);
         showActive(login);
-
-        // Blank fields are not counted.
-        attempt(login, QString(), QString());
-        attempt(login, QStringLiteral("Chief"), QString());
-        QCOMPARE(messages.shown, QStringList(2, QStringLiteral("Blank LoginId/Password!")));
-        QCOMPARE(state().AttemptCount, 0);
-        QCOMPARE(login.focusWidget(), login.loginField());
-
-        // An unknown id: the id box is emptied and focused.
-        messages.clear();
-        login.passwordField()->setFocus();
-        attempt(login, QStringLiteral("Nobody"), QStringLiteral("korvina"));
-        QCOMPARE(messages.shown, QStringList{QStringLiteral("Invalid Login!")});
-        QCOMPARE(login.loginField()->text(), QString());
-        QCOMPARE(login.focusWidget(), login.loginField());
-        QCOMPARE(state().AttemptCount, 1);
-
-        // A wrong password: the password box is emptied and focused, the id stays.
-        messages.clear();
-        attempt(login, QStringLiteral("Chief"), QStringLiteral("korvin"));
-        QCOMPARE(messages.shown, QStringList{QStringLiteral("Invalid Password!")});
-        QCOMPARE(login.loginField()->text(), QStringLiteral("Chief"));
-        QCOMPARE(login.passwordField()->text(), QString());
-        QCOMPARE(login.focusWidget(), login.passwordField());
-        QCOMPARE(state().AttemptCount, 2);
-
-        // An id with a quote matches nobody, quietly, even one that reads as criteria of its own.
-        messages.clear();
-        attempt(login, QStringLiteral("x' Or ''='"), QStringLiteral("korvina"));
-        QCOMPARE(messages.shown, QStringList{QStringLiteral("Invalid Login!")});
+        // id, password, message, "id box|password box" after, attempts. The box to retype is emptied and
+        // focused; blanks are not counted; an id with a quote matches nobody, even one read as criteria.
+        const QList<QStringList> cases = {{"Chief", "", "Blank LoginId/Password!", "Chief|", "0"},
+                                          {"Nobody", "korvina", "Invalid Login!", "|korvina", "1"},
+                                          {"Chief", "korvin", "Invalid Password!", "Chief|", "2"},
+                                          {"x' Or ''='", "korvina", "Invalid Login!", "|korvina", "3"}};
+        for (const QStringList& c : cases) {
+            const bool password = c[2] == QLatin1String("Invalid Password!");
+            (password ? login.loginField() : login.passwordField())->setFocus();
+            attempt(login, c[0], c[1]);
+            QCOMPARE(messages.shown, QStringList{c[2]});
+            QCOMPARE(login.focusWidget(), password ? login.passwordField() : login.loginField());
+            QCOMPARE(login.loginField()->text() + '|' + login.passwordField()->text(), c[3]);
+            QCOMPARE(state().AttemptCount, c[4].toInt());
+            messages.clear();
+        }
         QVERIFY(state().userRecordset.eof()); // left on no user
-        QCOMPARE(state().AttemptCount, 3);
-        messages.clear();
+
         attempt(login, QStringLiteral("O'Brien"), QStringLiteral("Secret1"));
-        QCOMPARE(messages.shown, (QStringList{QStringLiteral("Invalid Login!"), QStringLiteral("Timed Out!")}));
+        QCOMPARE(messages.shown, (QStringList{"Invalid Login!", "Timed Out!"}));
         QCOMPARE(m_ends, QList<int>{1});
-        QVERIFY(!login.isVisible());
-        QCOMPARE(login.result(), int(QDialog::Rejected));
-        QVERIFY(state().LoginId.isEmpty());
+        QVERIFY(!login.isVisible() && state().LoginId.isEmpty());
     }
 
-    void successOnTheFourthAttempt()
+    void keysSuccessAndEndings()
     {
         ScriptedMessages messages;
-        ProgramState& s = state();
         KKLogin login;
         showActive(login);
+        QCOMPARE(login.focusWidget(), login.loginField());
         for (int i = 0; i < 3; ++i)
             attempt(login, QStringLiteral("Anna"), QStringLiteral("wrong"));
-        QCOMPARE(s.AttemptCount, 3);
-        QVERIFY(login.isVisible());
 
-        // The password is compared without regard to case; the id is kept as typed.
-        messages.clear();
-        attempt(login, QStringLiteral("Anna"), QStringLiteral("sECRET1"));
-        QVERIFY(messages.shown.isEmpty());
+        // A correct fourth attempt at the keyboard: ten letters at most, Return to the masked password,
+        // Enter to log in; the password's letter case does not matter; the program state is filled.
+        QTest::keyClicks(login.loginField(), QStringLiteral("XXXXXXXX"));
+        QCOMPARE(login.loginField()->text(), QStringLiteral("AnnaXXXXXX"));
+        login.loginField()->setText(QStringLiteral("Anna"));
+        QTest::keyClick(login.loginField(), Qt::Key_Return);
+        QCOMPARE(login.focusWidget(), login.passwordField());
+        QTest::keyClicks(login.passwordField(), QStringLiteral("sECRET1"));
+        QCOMPARE(login.passwordField()->displayText(), QStringLiteral("xxxxxxx"));
+        QTest::keyClick(login.passwordField(), Qt::Key_Enter);
+        QCOMPARE(messages.shown, QStringList(3, QStringLiteral("Invalid Password!")));
         QVERIFY(m_ends.isEmpty());
         QCOMPARE(login.result(), int(QDialog::Accepted));
+        const ProgramState& s = state();
         QCOMPARE(s.AttemptCount, 3);
-        QCOMPARE(s.LoginId, QStringLiteral("Anna"));
-        QCOMPARE(s.EShort, QStringLiteral("Korvina"));
-        QCOMPARE(s.EPasscd, QStringLiteral("Access"));
-        QCOMPARE(s.CBackColor, QStringLiteral("16777215"));
-        QCOMPARE(s.PMailType, QStringLiteral("S"));
-    }
+        QCOMPARE((QStringList{s.LoginId, s.EShort, s.EPasscd, s.CBackColor, s.PMailType}),
+                 (QStringList{"Anna", "Korvina", "Access", "16777215", "S"}));
 
-    void keysMaskAndLength()
-    {
-        ScriptedMessages messages;
-        {
-            KKLogin login;
-            showActive(login);
-            QCOMPARE(login.focusWidget(), login.loginField());
-            QTest::keyClicks(login.loginField(), QStringLiteral("ChiefChiefChief"));
-            QCOMPARE(login.loginField()->text(), QStringLiteral("ChiefChief"));
-            login.loginField()->setText(QStringLiteral("Chief"));
-            QTest::keyClick(login.loginField(), Qt::Key_Return);
-            QCOMPARE(login.focusWidget(), login.passwordField());
-            QTest::keyClicks(login.passwordField(), QStringLiteral("KORVINA"));
-            QCOMPARE(login.passwordField()->displayText(), QStringLiteral("xxxxxxx"));
-            QTest::keyClick(login.passwordField(), Qt::Key_Enter);
-            QCOMPARE(login.result(), int(QDialog::Accepted));
-            QVERIFY(m_ends.isEmpty());
-        }
         // Esc in a box, and Cancel, end the program.
-        {
-            KKLogin login;
-            showActive(login);
-            QTest::keyClick(login.passwordField(), Qt::Key_Escape);
-            QCOMPARE(login.result(), int(QDialog::Rejected));
-            QCOMPARE(m_ends, QList<int>{0});
-        }
-        m_ends.clear();
-        {
-            KKLogin login;
-            showActive(login);
-            login.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-            QVERIFY(!login.isVisible());
-            QCOMPARE(m_ends, QList<int>{0});
-        }
-        QVERIFY(messages.shown.isEmpty());
+        KKLogin byEscape, byCancel;
+        showActive(byEscape);
+        QTest::keyClick(byEscape.passwordField(), Qt::Key_Escape);
+        showActive(byCancel);
+        byCancel.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        QVERIFY(!byEscape.isVisible() && !byCancel.isVisible());
+        QCOMPARE(m_ends, (QList<int>{0, 0}));
     }
 };
 
