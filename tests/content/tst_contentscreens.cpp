@@ -1,14 +1,10 @@
 // The News, Leads and Surveys screens as the record engine opens them.
-#include "content/ContentModules.h"
-#include "content/LeadEditor.h"
-#include "content/MergeList.h"
+#include "content/ContentModules.h" // the three screens' extras: lead editor, merge list, script button
 #include "engine/EngineFixture.h"
-#include "platform/Recordset.h"
 #include "shell/Schema.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
@@ -17,12 +13,6 @@ namespace {
 const QString OddLead = QStringLiteral(
     "<HTML>\r\n<BODY  bgColor=#ffffff data-x='1'>\t<P class=x>Spring&nbsp;sale</p>\n\n"
     "<font face=Arial size=2>Call   us</font>\r\n</BODY></HTML>  \r\n");
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 enum { Add = 1, Modify = 2, Save = 5 };
 }
@@ -41,37 +31,31 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 {
     EngineFixture f;
     f.folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) "
-                                 "VALUES ('2024-03-01', 'Spring', 'Spring sale', 'x', 'r')"));
-    {
-        Recordset r;
-        r.open(QStringLiteral("Select * From ktLead Where EId= 1"), *state().connection, CursorType::Dynamic,
-               LockType::Optimistic);
-        r.field(QStringLiteral("LMessage")).setValue(OddLead);
-        r.update();
-    }
-    RecordScreen* screen = f.open(QStringLiteral("KKLead"));
-    auto* extra = qobject_cast<LeadExtra*>(screen->extra());
+                                 "VALUES ('2024-03-01', 'Spring', 'Spring sale', '%1', 'r')")
+                      .arg(QString(OddLead).replace(QLatin1Char('\''), QStringLiteral("''"))));
+    auto* extra = qobject_cast<LeadExtra*>(f.open(QStringLiteral("KKLead"))->extra());
     QVERIFY(extra && extra->editor());
     LeadEditor* editor = extra->editor();
-    QCOMPARE(screen->findChild<QTextEdit*>(QStringLiteral("htmLead")), editor->editor());
+    const QString stored = QStringLiteral("Select LMessage From ktLead Where EId=1");
+    // Preview: "Edit>", read-only, the buttons off; editing: "<Preview", the buttons on.
+    const auto checkMode = [&](bool editing) {
+        QCOMPARE(editor->switchButton()->text(), editing ? QStringLiteral("<Preview") : QStringLiteral("Edit>"));
+        QCOMPARE(editor->editor()->isReadOnly(), !editing);
+        QVERIFY(editor->selButton(0)->isEnabled() == editing && editor->tabButton(9)->isEnabled() == editing);
+    };
 
-    // Shown: preview, buttons off, the stored text as it is.
-    QCOMPARE(editor->switchButton()->text(), QStringLiteral("Edit>"));
-    QVERIFY(editor->editor()->isReadOnly());
-    QVERIFY(!editor->selButton(0)->isEnabled() && !editor->tabButton(9)->isEnabled());
+    checkMode(false); // shown as stored, in preview
     QCOMPARE(editor->html(), OddLead);
-    QCOMPARE(f.text(4), OddLead);
 
-    // Saved without editing: the row keeps its HTML byte for byte.
+    // Saved without editing: the row keeps its HTML byte for byte, and the editor returns to preview.
     f.run(Modify);
     editor->switchClick();
-    QVERIFY(editor->selButton(0)->isEnabled());
+    checkMode(true);
     f.set(3, QStringLiteral("Spring sale 2"));
     f.run(Save);
-    QCOMPARE(f.folder.scalar(QStringLiteral("Select LMessage From ktLead Where EId=1")), OddLead);
+    QCOMPARE(f.folder.scalar(stored), OddLead);
     QCOMPARE(f.folder.scalar(QStringLiteral("Select LSubject From ktLead Where EId=1")), QStringLiteral("Spring sale 2"));
-    QCOMPARE(editor->switchButton()->text(), QStringLiteral("Edit>"));
-    QVERIFY(!editor->selButton(0)->isEnabled());
+    checkMode(false);
 
     // Edited: the editor's HTML is written, and shown again after the save.
     f.run(Modify);
@@ -79,27 +63,14 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
     editor->editor()->selectAll();
     editor->selClick(3); // italic
     const QString edited = editor->html();
-    QVERIFY(edited != OddLead && edited.contains(QStringLiteral("font-style:italic")));
+    QVERIFY(edited.contains(QStringLiteral("font-style:italic")));
     f.run(Save);
-    QCOMPARE(f.folder.scalar(QStringLiteral("Select LMessage From ktLead Where EId=1")), edited);
+    QCOMPARE(f.folder.scalar(stored), edited);
     QCOMPARE(editor->html(), edited);
-    QVERIFY(editor->editor()->isReadOnly());
 
-    // A new lead starts empty and is written from the editor.
+    // A new lead starts empty.
     f.run(Add);
-    QVERIFY(editor->editor()->toPlainText().isEmpty());
-    QCOMPARE(f.text(4), QString());
-    f.set(2, QStringLiteral("Autumn"));
-    f.set(3, QStringLiteral("Autumn offer"));
-    f.set(5, QStringLiteral("new"));
-    editor->switchClick();
-    QTest::keyClicks(editor->editor(), QStringLiteral("Autumn prices"));
-    f.run(Save);
-    QVERIFY2(f.messages.shown.filter(QStringLiteral("Empty")).isEmpty(), qPrintable(f.messages.shown.join(QLatin1Char('|'))));
-    QCOMPARE(f.folder.count(QStringLiteral("ktLead")), 2);
-    const QString stored = f.folder.scalar(QStringLiteral("Select LMessage From ktLead Where LReference='Autumn'"));
-    QVERIFY(stored.contains(QStringLiteral("Autumn prices")));
-    QCOMPARE(f.messages.count(QStringLiteral("Error!")), 0);
+    QVERIFY(editor->editor()->toPlainText().isEmpty() && editor->html().isEmpty() && f.text(4).isEmpty());
 }
 
 void TestContentScreens::newsScreenInsertsMergeTags()
@@ -111,11 +82,9 @@ void TestContentScreens::newsScreenInsertsMergeTags()
     QVERIFY(QTest::qWaitForWindowActive(screen));
     auto* list = screen->findChild<MergeList*>(QStringLiteral("lstMerge"));
     QVERIFY(list);
-    auto* heading = screen->findChild<QLabel*>(QStringLiteral("lblList_5"));
-    QVERIFY(heading && heading->text() == QStringLiteral("Customer Info"));
     QCOMPARE(list->count(), int(Schema::table(QStringLiteral("ktCustomer"))->columns.size()));
-    QVERIFY(list->selectedItems().isEmpty());
 
+    // The tag goes into the message box at its cursor, and is saved with the message.
     f.run(Modify);
     QPlainTextEdit* box = screen->textEdit(5);
     box->setFocus();
@@ -128,66 +97,44 @@ void TestContentScreens::newsScreenInsertsMergeTags()
     list->setCurrentItem(list->findItems(QStringLiteral("CFirst"), Qt::MatchExactly).first());
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(box->toPlainText(), QStringLiteral("Dear <<CFirst>>reader, welcome"));
-    QTRY_VERIFY(box->hasFocus());
     f.run(Save);
-    QCOMPARE(f.folder.scalar(QStringLiteral("Select NMessage From ktNews Where EId=1")),
-             QStringLiteral("Dear <<CFirst>>reader, welcome"));
+    QCOMPARE(f.folder.scalar(QStringLiteral("Select NMessage From ktNews Where EId=1")), box->toPlainText());
 }
 
 void TestContentScreens::surveyScreenGeneratesThePage()
 {
     EngineFixture f;
-    QString queries, texts;
-    for (int q = 1; q <= 10; ++q) {
-        queries += QStringLiteral(", SQuery%1").arg(q);
-        texts += QStringLiteral(", 'Question %1'").arg(q);
-    }
-    f.folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SType, SCount, SName, SMessage, SLink%1, SRemarks) "
-                                 "VALUES ('2024-03-01', 'R', 10, 'customer care', 'Tell us', 'http://example.com/s'%2, 'r')")
-                      .arg(queries, texts));
-
+    f.folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SName, SMessage) "
+                                 "VALUES ('2024-03-01', 'customer care', 'Tell us')"));
+    for (int q = 1; q <= 10; ++q)
+        f.folder.exec(QStringLiteral("UPDATE ktSurvey SET SQuery%1 = 'Question %1'").arg(q));
     RecordScreen* screen = f.open(QStringLiteral("KKSurvey"));
     auto* extra = qobject_cast<SurveyExtra*>(screen->extra());
-    QVERIFY(extra);
-    QList<QUrl> opened;
-    extra->openInBrowser = [&](const QUrl& url) {
-        opened << url;
-        return true;
-    };
     auto* script = screen->findChild<QAbstractButton*>(QStringLiteral("cmdList_18"));
-    QVERIFY(script);
-    QCOMPARE(script->text(), QStringLiteral(">"));
-    QCOMPARE(script->toolTip(), QStringLiteral("Selection"));
-    QCOMPARE(screen->findChild<QLabel*>(QStringLiteral("lblField_18"))->text(), QStringLiteral("Survey Script"));
+    QVERIFY(extra && script);
+    QList<QUrl> opened;
+    extra->openInBrowser = [&](const QUrl& url) { opened << url; return true; };
 
+    // The page holds what the screen shows, saved or not, and opens in the browser.
     f.run(Modify);
     f.set(9, QStringLiteral("Changed, not saved"));
     script->click();
-    const QString page = QString::fromUtf8(readAll(f.folder.file(QStringLiteral("Docs/Temp01.Htm"))));
-    QVERIFY(page.contains(QStringLiteral("\r\n<b>CUSTOMER CARE</b></td></tr>\r\n")));
-    QVERIFY(page.contains(QStringLiteral("\r\nTell us<br>\r\n")));
-    QVERIFY(page.contains(QStringLiteral("<b>Question 1</b>")));
+    QFile file(f.folder.file(QStringLiteral("Docs/Temp01.Htm")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    QVERIFY(page.contains(QStringLiteral("<b>CUSTOMER CARE</b>")) && page.contains(QStringLiteral("\r\nTell us<br>\r\n")));
     QVERIFY(page.contains(QStringLiteral("<b>Changed, not saved</b>")));
-    QVERIFY(page.contains(QStringLiteral("<b>Question 10</b>")));
+    QCOMPARE(page.count(QStringLiteral("<b>Question ")), 9); // the tenth is the changed one
     QCOMPARE(f.messages.shown, QStringList{QStringLiteral("Script Generated!")});
-    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(f.folder.file(QStringLiteral("Docs/Temp01.Htm")))});
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(file.fileName())});
 
-    // The cycling pickers stay the engine's, and start over after the script button.
-    f.click(2);
-    QCOMPARE(f.text(2), QStringLiteral("R"));
-    f.click(3);
-    f.click(3);
-    QCOMPARE(f.text(3), QStringLiteral("10"));
-
-    // Without a Docs folder: a clear message, no "Script Generated!", no browser.
+    // Without a Docs folder: one clear message, no "Script Generated!", no browser; the screen goes on.
     f.messages.clear();
     QVERIFY(QDir(f.folder.file(QStringLiteral("Docs"))).removeRecursively());
     script->click();
     QCOMPARE(f.messages.shown.size(), 1);
     QVERIFY(f.messages.shown.first().startsWith(QStringLiteral("Cannot write the survey page ")));
-    QVERIFY(f.messages.shown.first().endsWith(QLatin1Char('!')));
-    QCOMPARE(opened.size(), 1);
-    QVERIFY(f.editing()); // the screen goes on
+    QVERIFY(opened.size() == 1 && f.editing());
 }
 
 QTEST_MAIN(TestContentScreens)
