@@ -53,15 +53,7 @@ KKSpecific::KKSpecific(QWidget* parent) : QDialog(parent)
     outer->addLayout(grid);
     m_fields[1]->setText(kCalc);
 
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("cmdClose"));
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    close->setDefault(true);
-    close->setFocus();
-    row->addWidget(close);
-    outer->addLayout(row);
+    outer->addLayout(MakeCloseRow(this));
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("tmrSpecific"));

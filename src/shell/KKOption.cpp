@@ -68,15 +68,7 @@ KKOption::KKOption(QWidget* parent) : QDialog(parent)
     }
     outer->addWidget(frame);
 
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("cmdClose"));
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    close->setDefault(true);
-    close->setFocus();
-    row->addWidget(close);
-    outer->addLayout(row);
+    outer->addLayout(MakeCloseRow(this));
 
     ApplyLook(this);
 }

@@ -4,6 +4,9 @@
 #include "shell/ProgramState.h"
 
 #include <QColor>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -97,4 +100,17 @@ QLabel* MakeTitle(const QString& caption, QWidget* parent)
     f.setPointSizeF(f.pointSizeF() * 1.3);
     title->setFont(f);
     return title;
+}
+
+QHBoxLayout* MakeCloseRow(QDialog* dialog)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    auto* close = new QPushButton(QStringLiteral("Close"), dialog);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::accept);
+    close->setDefault(true);
+    close->setFocus();
+    row->addWidget(close);
+    return row;
 }

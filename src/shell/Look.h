@@ -1,4 +1,6 @@
 #pragma once
+class QDialog;
+class QHBoxLayout;
 class QLabel;
 class QString;
 class QWidget;
@@ -10,3 +12,6 @@ void ApplyLook(QWidget* screen);
 
 // The title of a tool screen (lblField(0), "Options..."): its caption in bold, a size larger.
 QLabel* MakeTitle(const QString& caption, QWidget* parent);
+
+// The closing row of a tool screen: a right-aligned default button cmdClose "Close" that closes it.
+QHBoxLayout* MakeCloseRow(QDialog* dialog);
