@@ -3,6 +3,7 @@
 #include "platform/Recordset.h"
 #include "shell/Program.h"
 
+#include <QAbstractButton>
 #include <QBoxLayout>
 
 void LeadExtra::attach(RecordScreen& screen)
@@ -10,6 +11,14 @@ void LeadExtra::attach(RecordScreen& screen)
     m_screen = &screen;
     m_editor = new LeadEditor(&screen);
     screen.bottomArea()->addWidget(m_editor, 1);
+    // The preview can be read in View; switching to editing and loading a template wait for Edit.
+    auto enableCommands = [this](bool editing) {
+        for (const char* name : {"cmdHtml", "cmdLoad"})
+            if (auto* b = m_editor->findChild<QAbstractButton*>(QLatin1String(name)))
+                b->setEnabled(editing);
+    };
+    enableCommands(false);
+    connect(&screen, &RecordScreen::editingChanged, this, enableCommands);
     // The small box follows the working copy, so that a lead written in the editor passes the
     // check for empty fields; the row itself is written by the save hook.
     connect(m_editor, &LeadEditor::documentEdited, this, [this] {

@@ -154,7 +154,7 @@ void exitModule()
             s.mainView->closeProgram();
         return;
     }
-    if (screen->frame()->isEnabled() && !Messages::current().question(QStringLiteral("Cancel Edits?")))
+    if (screen->isEditing() && !Messages::current().question(QStringLiteral("Cancel Edits?")))
         return;
     closeScreen(screen);
 }

@@ -65,7 +65,7 @@ void SetCommandMode(const QString& mode)
     s.CommandsOn = mode != QLatin1String("Help");
     if (mode != QLatin1String("Help"))
         if (RecordScreen* screen = activeScreen())
-            screen->frame()->setEnabled(mode == QLatin1String("Edit"));
+            screen->setEditing(mode == QLatin1String("Edit"));
     if (s.mainView)
         s.mainView->setCommandMenus(mode);
 }

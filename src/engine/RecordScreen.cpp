@@ -62,9 +62,17 @@ void RecordScreen::build()
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     outer->addWidget(scroll);
-    m_frame = new QGroupBox(m_def.caption);
+    // The fields' frame, and under it the place for a module's own large widgets (the lead
+    // editor), which stays usable for reading while the frame is disabled in View.
+    auto* page = new QWidget;
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    scroll->setWidget(page);
+    m_frame = new QGroupBox(m_def.caption, page);
     m_frame->setObjectName(QStringLiteral("frmMain"));
-    scroll->setWidget(m_frame);
+    pageLayout->addWidget(m_frame);
+    m_bottom = new QVBoxLayout;
+    pageLayout->addLayout(m_bottom, 1);
 
     auto* frameLayout = new QVBoxLayout(m_frame);
     auto* top = new QHBoxLayout;
@@ -81,8 +89,6 @@ void RecordScreen::build()
     m_picture->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(48, 48));
     m_picture->setMinimumWidth(64);
     top->addWidget(m_picture, 0, Qt::AlignTop);
-    m_bottom = new QVBoxLayout;
-    frameLayout->addLayout(m_bottom, 1);
 
     const QFontMetrics fm(font());
     int row = 0;
@@ -211,6 +217,14 @@ QAbstractButton* RecordScreen::addCommandRow(int index, const QString& caption, 
     m_buttons[index] = button;
     m_labels[index] = label;
     return button;
+}
+
+bool RecordScreen::isEditing() const { return m_frame->isEnabled(); }
+
+void RecordScreen::setEditing(bool editing)
+{
+    m_frame->setEnabled(editing);
+    emit editingChanged(editing);
 }
 
 void RecordScreen::setExtra(std::unique_ptr<ModuleExtra> extra)

@@ -43,8 +43,13 @@ public:
     QLabel* picture() const { return m_picture; } // pctModule
 
     // Places for a module's own widgets: beside the fields (right) and under them.
+    // The side area is inside frmMain; the bottom area is under it and stays enabled in View.
     QBoxLayout* sideArea() const { return m_side; }
     QBoxLayout* bottomArea() const { return m_bottom; }
+
+    // The edit switch: enables frmMain in "Edit", disables it in "View".
+    void setEditing(bool editing);
+    bool isEditing() const;
     // Adds a button cmdList(index) with a caption label lblField(index) after the last field row
     // (the survey screen's "Survey Script").
     QAbstractButton* addCommandRow(int index, const QString& caption, const QString& buttonText, const QString& toolTip);
@@ -54,6 +59,7 @@ public:
 
 signals:
     void listButtonClicked(int index);
+    void editingChanged(bool editing);
     void closing();
 
 protected:

@@ -46,9 +46,11 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 
     checkMode(false); // shown as stored, in preview
     QCOMPARE(editor->html(), OddLead);
+    QVERIFY(editor->editor()->isEnabled() && !editor->switchButton()->isEnabled()); // readable, not editable, in View
 
     // Saved without editing: the row keeps its HTML byte for byte, and the editor returns to preview.
     f.run(Modify);
+    QVERIFY(editor->switchButton()->isEnabled());
     editor->switchClick();
     checkMode(true);
     f.set(3, QStringLiteral("Spring sale 2"));
