@@ -20,9 +20,7 @@ KKInquiry::KKInquiry(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("KKInquiry"));
     setWindowTitle(QStringLiteral("Inquiry"));
     setModal(true);
-    QFont fixed(QStringLiteral("Courier New"));
-    fixed.setStyleHint(QFont::TypeWriter);
-    setFont(fixed);
+    setFont(FixedFont());
 
     auto* layout = new QGridLayout(this);
     m_field = new QComboBox(this);
@@ -42,11 +40,7 @@ KKInquiry::KKInquiry(QWidget* parent) : QDialog(parent)
     m_search = new QPushButton(QStringLiteral("<Inquiry"), this);
     m_search->setObjectName(QStringLiteral("cmdInquiry"));
     m_search->setAutoDefault(false);
-    auto* close = new QToolButton(this);
-    close->setObjectName(QStringLiteral("cmdClose"));
-    close->setText(QStringLiteral("x"));
-    close->setToolTip(QStringLiteral("Close"));
-    close->setAccessibleName(QStringLiteral("Close"));
+    QToolButton* close = MakeCloseCross(this);
     m_grid = new DataGrid(this);
     m_grid->setObjectName(QStringLiteral("grdInquiry"));
     m_grid->setToolTip(QStringLiteral("Double-Click To Select Record"));
@@ -62,7 +56,6 @@ KKInquiry::KKInquiry(QWidget* parent) : QDialog(parent)
     layout->setColumnStretch(2, 1);
 
     connect(m_search, &QPushButton::clicked, this, &KKInquiry::search);
-    connect(close, &QToolButton::clicked, this, &QDialog::reject);
     connect(m_grid, &DataGrid::rowChosen, this, &KKInquiry::chooseRow);
     connect(m_grid, &DataGrid::escapePressed, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, &KKInquiry::release);

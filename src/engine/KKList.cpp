@@ -33,8 +33,7 @@ KKList::KKList(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("KKList"));
     setWindowTitle(QStringLiteral("Listing"));
     setModal(true);
-    QFont fixed(QStringLiteral("Courier New"));
-    fixed.setStyleHint(QFont::TypeWriter);
+    const QFont fixed = FixedFont();
 
     auto* layout = new QVBoxLayout(this);
     auto* headers = new QHBoxLayout;
@@ -48,15 +47,7 @@ KKList::KKList(QWidget* parent) : QDialog(parent)
     m_header0->setFixedWidth(nameWidth);
     headers->addWidget(m_header0);
     headers->addWidget(m_header1, 1);
-    auto* close = new QToolButton(this);
-    close->setObjectName(QStringLiteral("cmdClose"));
-    close->setText(QStringLiteral("x"));
-    close->setToolTip(QStringLiteral("Close"));
-    close->setAccessibleName(QStringLiteral("Close"));
-    connect(close, &QToolButton::clicked, this, [this] {
-        release();
-        reject();
-    });
+    auto* close = MakeCloseCross(this);
     headers->addWidget(close);
     layout->addLayout(headers);
 
@@ -76,6 +67,7 @@ KKList::KKList(QWidget* parent) : QDialog(parent)
         }
     });
 
+    connect(this, &QDialog::finished, this, &KKList::release);
     ApplyLook(this);
     load();
 }
@@ -135,14 +127,12 @@ void KKList::choose()
             screen->setText(s.ListTarget, id);
         }
     }
-    release();
     accept();
 }
 
 void KKList::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        release();
         reject();
         return;
     }
@@ -158,7 +148,6 @@ bool KKList::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (key == Qt::Key_Escape) {
-            release();
             reject();
             return true;
         }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QToolButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -113,4 +114,22 @@ QHBoxLayout* MakeCloseRow(QDialog* dialog)
     close->setFocus();
     row->addWidget(close);
     return row;
+}
+
+QFont FixedFont()
+{
+    QFont fixed(QStringLiteral("Courier New"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    return fixed;
+}
+
+QToolButton* MakeCloseCross(QDialog* dialog)
+{
+    auto* close = new QToolButton(dialog);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    close->setText(QStringLiteral("x"));
+    close->setToolTip(QStringLiteral("Close"));
+    close->setAccessibleName(QStringLiteral("Close"));
+    QObject::connect(close, &QToolButton::clicked, dialog, &QDialog::reject);
+    return close;
 }

@@ -1,5 +1,7 @@
 #pragma once
 class QDialog;
+class QFont;
+class QToolButton;
 class QHBoxLayout;
 class QLabel;
 class QString;
@@ -15,3 +17,9 @@ QLabel* MakeTitle(const QString& caption, QWidget* parent);
 
 // The closing row of a tool screen: a right-aligned default button cmdClose "Close" that closes it.
 QHBoxLayout* MakeCloseRow(QDialog* dialog);
+
+// The fixed-width font of the list screens ("Courier New", or the machine's typewriter face).
+QFont FixedFont();
+
+// The "x" button (cmdClose, tool tip "Close") that closes a list screen without a choice.
+QToolButton* MakeCloseCross(QDialog* dialog);
