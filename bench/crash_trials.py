@@ -52,9 +52,9 @@ class Trials:
         target = db if os.path.exists(db) else cpt if os.path.exists(cpt) else None
         if target is None:
             return True  # nothing written yet
-        lines = self.sql(folder, target, "SELECT 'ic=' || integrity_check FROM pragma_integrity_check;\n"
+        lines = self.sql(folder, target, "SELECT 'check:';\nPRAGMA integrity_check;\nSELECT 'checked:';\n"
                                          "SELECT 'n=' || count(*) FROM sqlite_master;\n")
-        checks = [l[3:] for l in lines if l.startswith("ic=")]
+        checks = lines[lines.index("check:") + 1:lines.index("checked:")] if "checked:" in lines else []
         tables = [int(l[2:]) for l in lines if l.startswith("n=")]
         return checks == ["ok"] and bool(tables) and tables[0] >= 14
 
@@ -146,6 +146,7 @@ class Trials:
         return result, f"{left} of {n} kills left a complete database, the others none; --init {duration:.1f} s"
 
 def main():
+    os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
     ap.add_argument("--trials", type=int, default=50)
