@@ -11,6 +11,22 @@ class BindingTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The box with the focus turns light red (12632319, red in the low byte) and back on leaving.
+    void focusedBoxIsLightRed()
+    {
+        EngineFixture f;
+        f.open("KKCustType");
+        f.run(Operation::Modify);
+        QWidget* box = f.screen()->field(2);
+        const QColor before = box->palette().color(QPalette::Base);
+        f.screen()->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.screen()->window()));
+        box->setFocus();
+        QTRY_COMPARE(box->palette().color(QPalette::Base), QColor(255, 192, 192));
+        f.screen()->field(3)->setFocus();
+        QTRY_COMPARE(box->palette().color(QPalette::Base), before);
+    }
+
     void validationListsFailingFieldsInIndexOrder()
     {
         EngineFixture f;
