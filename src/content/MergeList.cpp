@@ -77,10 +77,10 @@ void MergeList::keyInsert(int keyAscii)
     cursor.setPosition(qMin(p, length));
     cursor.insertText(tag);
 
-    // The cursor stands right after the closing ">>".
+    // The cursor stands one character beyond the closing ">>".
     const int end = m_box->document()->characterCount() - 1;
     QTextCursor after = m_box->textCursor();
-    after.setPosition(qMin(p + int(name.size()) + 4, end));
+    after.setPosition(qMin(p + int(name.size()) + 5, end));
     m_box->setTextCursor(after);
     m_box->setFocus(Qt::OtherFocusReason);
     s.PickerPosition = Reread;

@@ -51,6 +51,7 @@ bool SurveyExtra::generate(RecordScreen& screen)
         return false;
     }
     Messages::current().notice(QStringLiteral("Script Generated!"));
-    openInBrowser(QUrl::fromLocalFile(path));
+    if (!openInBrowser(QUrl::fromLocalFile(path)))
+        Messages::current().notice(QStringLiteral("No web browser could be started; the survey page is %1").arg(path));
     return true;
 }

@@ -7,19 +7,20 @@ namespace SurveyPage {
 QStringList lines(const QString& name, const QString& message, const std::array<QString, 10>& questions)
 {
     QStringList out;
-    out << QStringLiteral("<Html>") << QStringLiteral("<Body>")
+    // The page is written in UTF-8 and says so; the survey's own texts are escaped for HTML.
+    out << QStringLiteral("<Html>") << QStringLiteral("<Head><Meta Charset='UTF-8'></Head>") << QStringLiteral("<Body>")
         << QStringLiteral("<Form Action='Mailto:%1' Method='Post'>").arg(QLatin1String(FormAddress))
         << QStringLiteral("<Table Border='0' Width='800' Align='Center' "
                           "Style='Font-family:Trebuchet MS; Font-size:8pt; Color=#000080'>")
         << QStringLiteral("<tr><td width='800' colspan='2' align='Center' bgcolor='#BBBBFF'>")
-        << QStringLiteral("<b>") + name.toUpper() + QStringLiteral("</b></td></tr>")
+        << QStringLiteral("<b>") + name.toUpper().toHtmlEscaped() + QStringLiteral("</b></td></tr>")
         << QStringLiteral("<tr><td width='800' colspan='2' align='Center'>")
-        << message + QStringLiteral("<br>")
+        << message.toHtmlEscaped() + QStringLiteral("<br>")
         << QStringLiteral("[Rating: 1-Low; 10-High]<br>&nbsp</td></tr>");
     // Always ten questions, empty ones included.
     for (int q = 1; q <= 10; ++q) {
         out << QStringLiteral("<tr><td width='400'>")
-            << QStringLiteral("<b>") + questions[std::size_t(q - 1)] + QStringLiteral("</b><br></td>")
+            << QStringLiteral("<b>") + questions[std::size_t(q - 1)].toHtmlEscaped() + QStringLiteral("</b><br></td>")
             << QStringLiteral("<td width='400'>");
         for (int a = 1; a <= 10; ++a)
             out << QStringLiteral("%1<Input Type='Radio' Value='A%2' Name='Q%3'>&nbsp&nbsp").arg(a).arg(a + 10 * q).arg(q);

@@ -32,16 +32,22 @@ void DataGrid::bind(Recordset& rs)
     setHorizontalHeaderLabels(headers);
     const auto& rows = rs.rows();
     setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < columns.size(); ++c) {
+    for (int c = 0; c < columns.size(); ++c) {
+        // A password column is hidden and holds nothing, so no screen reader can read it out.
+        const bool password = columns.at(c).name.contains(QLatin1String("Passcd"));
+        setColumnHidden(c, password);
+        for (int r = 0; r < rows.size(); ++r) {
             const QVariant& v = rows.at(r).at(c);
             QString text;
-            if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
+            if (password || v.isNull())
+                text.clear();
+            else if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
                 text = DateText::format(v);
-            else if (!v.isNull())
+            else
                 text = v.toString();
             setItem(r, c, new QTableWidgetItem(text));
         }
+    }
 }
 
 QString DataGrid::cellText(int row, int column) const

@@ -57,6 +57,9 @@ KKList::KKList(QWidget* parent) : QDialog(parent)
     connect(this, &QDialog::finished, this, &KKList::release);
     ApplyLook(this);
     load();
+    // The list, with its first entry selected, takes the keys: Enter chooses, Esc closes.
+    setTabOrder(m_list, close);
+    m_list->setFocus();
 }
 
 KKList::~KKList() { release(); }

@@ -132,6 +132,14 @@ void TestContentScreens::surveyScreenGeneratesThePage()
     QCOMPARE(f.messages.shown, QStringList{QStringLiteral("Script Generated!")});
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(file.fileName())});
 
+    // No browser: the page is written and the user is told where it is.
+    f.messages.clear();
+    extra->openInBrowser = [&](const QUrl& url) { opened << url; return false; };
+    script->click();
+    QCOMPARE(f.messages.shown.size(), 2);
+    QVERIFY(f.messages.shown.last().contains(file.fileName()));
+    opened.removeLast();
+
     // Without a Docs folder: one clear message, no "Script Generated!", no browser; the screen goes on.
     f.messages.clear();
     QVERIFY(QDir(f.folder.file(QStringLiteral("Docs"))).removeRecursively());

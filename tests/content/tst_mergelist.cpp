@@ -81,17 +81,17 @@ void TestMergeList::listsColumnsAndInsertsTags()
     QVERIFY(s.list->selectedItems().isEmpty());
 
     // Enter and character 26 (Ctrl+Z, or the character itself) insert "<<column>>" at the cursor (after the first
-    // character at the very start) and leave the cursor after it; other keys insert nothing. Null text: straight on.
+    // character at the very start) and leave the cursor one character beyond it; other keys insert nothing. Null text: straight on.
     const struct { const char* text; int position; const char* column; int key; Qt::KeyboardModifiers modifiers;
                    const char* result; int cursor; } cases[] = {
-        {"Hello world", 5, "CFirst", Qt::Key_Return, {}, "Hello<<CFirst>> world", 15},
-        {nullptr, 0, "CLast", Qt::Key_Enter, {}, "Hello<<CFirst>><<CLast>> world", 24},
-        {"Dear friend", 0, "CTitle", Qt::Key_Return, {}, "D<<CTitle>>ear friend", 11},
+        {"Hello world", 5, "CFirst", Qt::Key_Return, {}, "Hello<<CFirst>> world", 16},
+        {nullptr, 0, "CLast", Qt::Key_Enter, {}, "Hello<<CFirst>> <<CLast>>world", 26},
+        {"Dear friend", 0, "CTitle", Qt::Key_Return, {}, "D<<CTitle>>ear friend", 12},
         {"", 0, "CCity", Qt::Key_Return, {}, "<<CCity>>", 9},
-        {"Hi\nthere", 3, "CLast", Qt::Key_Return, {}, "Hi\n<<CLast>>there", 12},
+        {"Hi\nthere", 3, "CLast", Qt::Key_Return, {}, "Hi\n<<CLast>>there", 13},
         {"abcdef", 3, "CEmail", Qt::Key_X, {}, "abcdef", -1},
-        {"abcdef", 3, "CEmail", Qt::Key_Z, Qt::ControlModifier, "abc<<CEmail>>def", 13},
-        {"abcdef", 2, "CFax", 0, {}, "ab<<CFax>>cdef", 10}}; // key 0: an event carrying character 26
+        {"abcdef", 3, "CEmail", Qt::Key_Z, Qt::ControlModifier, "abc<<CEmail>>def", 14},
+        {"abcdef", 2, "CFax", 0, {}, "ab<<CFax>>cdef", 11}}; // key 0: an event carrying character 26
     for (const auto& c : cases) {
         s.placeAndPick(c.text ? QString::fromUtf8(c.text) : QString(), c.position, QLatin1String(c.column));
         QKeyEvent sub(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\x1a"));

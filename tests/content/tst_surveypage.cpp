@@ -17,6 +17,7 @@ std::array<QString, 10> sampleQuestions()
     std::array<QString, 10> q;
     for (int i = 0; i < 10; ++i)
         q[std::size_t(i)] = QStringLiteral("How do you rate item %1?").arg(i + 1);
+    q[2] = QStringLiteral("Speed < price?");
     q[6].clear(); // an empty question still gets its row
     return q;
 }
@@ -36,19 +37,19 @@ void TestSurveyPage::writesTheQuestionnaire()
     const QString path = dir.filePath(QStringLiteral("Temp01.Htm"));
     const auto questions = sampleQuestions();
     const QString name = QStringLiteral("Service survey 2024 \u00e9t\u00e9");
-    const QString message = QStringLiteral("Please tell us & rate.");
+    const QString message = QStringLiteral("Please tell us & rate <b>honestly</b>.");
     QVERIFY(SurveyPage::write(path, name, message, questions));
 
     QString expected = QStringLiteral(
-        "<Html>\r\n<Body>\r\n<Form Action='Mailto:survey@example.com' Method='Post'>\r\n"
+        "<Html>\r\n<Head><Meta Charset='UTF-8'></Head>\r\n<Body>\r\n<Form Action='Mailto:survey@example.com' Method='Post'>\r\n"
         "<Table Border='0' Width='800' Align='Center' Style='Font-family:Trebuchet MS; Font-size:8pt; Color=#000080'>\r\n"
         "<tr><td width='800' colspan='2' align='Center' bgcolor='#BBBBFF'>\r\n"
         "<b>SERVICE SURVEY 2024 \u00c9T\u00c9</b></td></tr>\r\n"
         "<tr><td width='800' colspan='2' align='Center'>\r\n"
-        "Please tell us & rate.<br>\r\n"
+        "Please tell us &amp; rate &lt;b&gt;honestly&lt;/b&gt;.<br>\r\n"
         "[Rating: 1-Low; 10-High]<br>&nbsp</td></tr>\r\n");
     for (int q = 1; q <= 10; ++q) {
-        expected += QStringLiteral("<tr><td width='400'>\r\n<b>") + questions[std::size_t(q - 1)]
+        expected += QStringLiteral("<tr><td width='400'>\r\n<b>") + questions[std::size_t(q - 1)].toHtmlEscaped()
                     + QStringLiteral("</b><br></td>\r\n<td width='400'>\r\n");
         for (int a = 1; a <= 10; ++a)
             expected += QString::number(a) + QStringLiteral("<Input Type='Radio' Value='A") + QString::number(a + 10 * q)
@@ -60,6 +61,8 @@ void TestSurveyPage::writesTheQuestionnaire()
                                "</td></tr></Table>\r\n</Body></Html>\r\n");
     const QByteArray written = readAll(path);
     QCOMPARE(QString::fromUtf8(written), expected);
+
+    QVERIFY(written.contains("<b>Speed &lt; price?</b>"));
 
     // A hundred radios; the last is A110 in Q10.
     QCOMPARE(QString::fromUtf8(written).count(QStringLiteral("<Input Type='Radio'")), 100);

@@ -4,6 +4,7 @@
 #include "engine/KKList.h"
 #include "platform/Recordset.h"
 
+#include <QApplication>
 #include <QListWidget>
 
 // Field binding, validation and the two kinds of picker.
@@ -124,6 +125,20 @@ private slots:
         f.click(18);
         QCOMPARE(f.screen()->listLabel(18)->text(), QString("Retail"));
         QCOMPARE(f.text(18), f.folder.scalar("Select EId From kmCustType"));
+
+        // The list has the keys as it opens: Enter takes its first entry.
+        f.folder.exec("DELETE FROM kmCustType");
+        f.addType("Trade");
+        f.addType("Zeta");
+        bool listFocused = false;
+        onNextModal([&](QWidget* w) {
+            auto* list = static_cast<KKList*>(w);
+            listFocused = QApplication::focusWidget() == list->list() && list->list()->currentRow() == 0;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        f.click(18);
+        QVERIFY(listFocused);
+        QCOMPARE(f.screen()->listLabel(18)->text(), QString("Trade"));
 
         // An empty list closes without changing anything.
         f.folder.exec("DELETE FROM kmCustType");
