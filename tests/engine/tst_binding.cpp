@@ -144,7 +144,7 @@ private slots:
         f.folder.exec("DELETE FROM kmCustType");
         onNextModal([](QWidget* w) { static_cast<KKList*>(w)->choose(); });
         f.click(18);
-        QCOMPARE(f.screen()->listLabel(18)->text(), QString("Retail"));
+        QCOMPARE(f.screen()->listLabel(18)->text(), QString("Trade"));
     }
 
     void padTextAndGridFormatting()
