@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "campaigns/CampaignModules.h"
 #include "content/ContentModules.h"
 #include "engine/RecordEngine.h"
 #include "shell/KKMain.h"
@@ -16,6 +17,7 @@
 Application::Application()
 {
     registerContentModules();
+    registerCampaignModules();
     registerAdminModules();
     KKMain::setToolScreen(QStringLiteral("Options"), [](KKMain& main) {
         KKOption screen(&main);

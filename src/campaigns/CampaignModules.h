@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers what the three campaign screens add to the generic record screen.
+void registerCampaignModules();
