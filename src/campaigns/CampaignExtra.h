@@ -21,6 +21,7 @@ public:
 
     void attach(RecordScreen& screen) override;
     bool listButton(RecordScreen& screen, int index) override;
+    bool canClose() const override { return !isRunning(); }
 
     bool isRunning() const;
     CampaignRun* run() const { return m_run; }
