@@ -48,6 +48,8 @@ void CampaignRun::start()
         return;
     m_running = true;
     m_stopRequested = false;
+    m_walked = false;
+    m_linking = false;
     emit statusChanged(QStringLiteral("Docking.."));
 
     Recordset content;
@@ -61,10 +63,15 @@ void CampaignRun::start()
     m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
                                           m_request.campaignId, Clock::now());
     emit progressChanged(0, m_total);
-    QMetaObject::invokeMethod(this, &CampaignRun::linkRecipient, Qt::QueuedConnection);
+    scheduleLink();
 }
 
-void CampaignRun::stop() { m_stopRequested = true; }
+void CampaignRun::stop()
+{
+    m_stopRequested = true;
+    if (m_dispatcher)
+        m_dispatcher->cancel(); // the message being sent still goes; the one waiting does not
+}
 
 bool CampaignRun::openContent(Recordset& content)
 {
@@ -139,10 +146,22 @@ QString CampaignRun::composeBody(QString* subject, bool* ok)
     return body;
 }
 
+// One recipient at a time goes through linking and sending.
+void CampaignRun::scheduleLink()
+{
+    if (m_linking)
+        return;
+    m_linking = true;
+    QMetaObject::invokeMethod(this, &CampaignRun::linkRecipient, Qt::QueuedConnection);
+}
+
 void CampaignRun::linkRecipient()
 {
     if (m_stopRequested || m_recipients.eof()) {
-        finish(true);
+        m_linking = false;
+        m_walked = true;
+        if (m_inFlight.isEmpty())
+            finish(true);
         return;
     }
     QString email;
@@ -162,53 +181,81 @@ void CampaignRun::linkRecipient()
 
 void CampaignRun::sendRecipient()
 {
-    emit statusChanged(QStringLiteral("Sending: ") + m_recipients.field(QStringLiteral("CEmail")).text() + QStringLiteral(" .."));
+    QString email;
+    Guard([&] { email = m_recipients.field(QStringLiteral("CEmail")).text(); });
+    emit statusChanged(QStringLiteral("Sending: ") + email + QStringLiteral(" .."));
+    const QString address = email.trimmed();
     if (!m_composed) {
-        recordOutcome(QStringLiteral("not sent: the content cannot be read"));
+        recordOutcome(address, QStringLiteral("not sent: the content cannot be read"));
         advance();
         return;
     }
     if (!m_transportWanted) {
-        recordOutcome(QStringLiteral("not sent: no mail transport chosen"));
+        recordOutcome(address, QStringLiteral("not sent: no mail transport chosen"));
         advance();
         return;
     }
     if (!m_dispatcher) {
+        recordOutcome(address, QStringLiteral("failed: no mail transport"));
         LogError(AppError(MailErrors::NoTransport, source, QStringLiteral("No mail transport: ") + m_transportError));
-        recordOutcome(QStringLiteral("failed: no mail transport"));
         advance();
         return;
     }
     m_message.sender = mailTransportKind(state().PMailType) == MailTransportKind::Smtp ? state().PSmtpFrom : QString();
-    emit dispatch(m_done, m_message);
+    m_inFlight.enqueue(address);
+    emit dispatch(m_done + m_inFlight.size(), m_message);
+    Guard([&] { m_recipients.moveNext(); });
+    m_linking = false;
+    if (m_inFlight.size() < window)
+        scheduleLink();
 }
 
 void CampaignRun::recipientSent(int index, int errorNumber, const QString& error)
 {
     Q_UNUSED(index);
-    if (errorNumber == 0) {
-        recordOutcome(QStringLiteral("sent"));
-    } else {
-        recordOutcome(QStringLiteral("failed: ") + error);
-        LogError(AppError(errorNumber, source, error));
-    }
-    advance();
+    // An error box lets window events run; answers arriving meanwhile wait their turn.
+    m_deferred.enqueue({errorNumber, error});
+    if (m_reporting)
+        return;
+    while (!m_deferred.isEmpty())
+        takeAnswer(m_deferred.dequeue());
+    if (m_walked && m_inFlight.isEmpty())
+        finish(true);
+    else if (!m_walked && m_inFlight.size() < window)
+        scheduleLink();
 }
 
-void CampaignRun::recordOutcome(const QString& outcome)
+void CampaignRun::takeAnswer(const Answer& answer)
 {
-    QString address;
-    Guard([&] { address = m_recipients.field(QStringLiteral("CEmail")).text().trimmed(); });
+    const QString address = m_inFlight.dequeue();
+    ++m_done;
+    emit progressChanged(m_done, m_total);
+    if (answer.errorNumber == 0) {
+        recordOutcome(address, QStringLiteral("sent"));
+    } else if (answer.errorNumber == MailDispatcher::notSent) {
+        recordOutcome(address, QStringLiteral("not sent: the run was stopped"));
+    } else {
+        recordOutcome(address, QStringLiteral("failed: ") + answer.error);
+        m_reporting = true;
+        LogError(AppError(answer.errorNumber, source, answer.error));
+        m_reporting = false;
+    }
+}
+
+void CampaignRun::recordOutcome(const QString& address, const QString& outcome)
+{
     if (m_log)
         m_log->write(address, Clock::now(), outcome);
 }
 
+// A recipient that was not handed to the worker is done at once.
 void CampaignRun::advance()
 {
     ++m_done;
     emit progressChanged(m_done, m_total);
     Guard([&] { m_recipients.moveNext(); });
-    QMetaObject::invokeMethod(this, &CampaignRun::linkRecipient, Qt::QueuedConnection);
+    m_linking = false;
+    scheduleLink();
 }
 
 void CampaignRun::finish(bool completed)

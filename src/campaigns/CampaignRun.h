@@ -4,6 +4,7 @@
 #include "platform/Recordset.h"
 
 #include <QObject>
+#include <QQueue>
 #include <QThread>
 #include <memory>
 
@@ -13,8 +14,9 @@ class MailDispatcher;
 // One sending of a campaign: the content to every customer of the type who satisfies the
 // criteria, one message each. The run walks the recipients on the window's thread (reading
 // the content afresh for each and reporting every step through statusChanged) while the
-// messages travel through the transport on a worker thread, one at a time. It writes
-// nothing to the database; its only record is the delivery log in Docs/Sent.
+// messages travel through the transport on a worker thread, one at a time; the next
+// message is composed while one is on its way. It writes nothing to the database; its only
+// record is the delivery log in Docs/Sent.
 class CampaignRun : public QObject {
     Q_OBJECT
 public:
@@ -51,9 +53,19 @@ private:
     bool openRecipients();
     void openTransport();
     QString composeBody(QString* subject, bool* ok);
-    void recordOutcome(const QString& outcome);
+    void recordOutcome(const QString& address, const QString& outcome);
     void advance();
+    void scheduleLink();
     void finish(bool completed);
+
+    // A transport's answer for one message.
+    struct Answer {
+        int errorNumber;
+        QString error;
+    };
+    void takeAnswer(const Answer& answer);
+
+    static constexpr int window = 2; // messages handed to the worker and not yet answered
 
     Request m_request;
     bool m_running = false;
@@ -67,5 +79,10 @@ private:
     QString m_transportError;         // why the transport could not open
     QThread m_thread;
     MailDispatcher* m_dispatcher = nullptr;
+    QQueue<QString> m_inFlight;       // addresses of the messages handed to the worker
+    QQueue<Answer> m_deferred;        // answers that came while an error was being reported
+    bool m_reporting = false;
+    bool m_linking = false;           // a recipient is between linking and handing over
+    bool m_walked = false;            // every recipient has been handed over (or the run stopped)
     std::unique_ptr<DeliveryLog> m_log;
 };

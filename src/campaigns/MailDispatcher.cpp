@@ -4,6 +4,10 @@
 
 void MailDispatcher::send(int index, const MailMessage& message)
 {
+    if (m_cancelled) {
+        emit sent(index, notSent, QString());
+        return;
+    }
     try {
         m_transport->send(message);
     } catch (const AppError& e) {

@@ -3,6 +3,7 @@
 #include "platform/MailTransport.h"
 
 #include <QObject>
+#include <atomic>
 #include <memory>
 
 // Lives on the run's worker thread and hands one message at a time to the transport, so
@@ -11,6 +12,10 @@ class MailDispatcher : public QObject {
     Q_OBJECT
 public:
     explicit MailDispatcher(std::unique_ptr<MailTransport> transport) : m_transport(std::move(transport)) {}
+
+    // Set from the window's thread: messages still waiting are given back unsent.
+    void cancel() { m_cancelled = true; }
+    static constexpr int notSent = -1; // the errorNumber of a message given back unsent
 
 public slots:
     void send(int index, const MailMessage& message);
@@ -21,4 +26,5 @@ signals:
 
 private:
     std::unique_ptr<MailTransport> m_transport;
+    std::atomic<bool> m_cancelled = false;
 };
