@@ -6,10 +6,10 @@
 #include "campaigns/CampaignLetter.h"
 #include "campaigns/CampaignRun.h"
 #include "platform/MailComposer.h"
-#include "platform/Messages.h"
+#include "base/Messages.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,12 +62,11 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 5000;
-    SilentMessages silent;
-    Messages::install(&silent);
-
     QTemporaryDir dir;
-    ProgramState::reset();
+    ProgramState programState;
     ProgramState& s = state();
+    SilentMessages silent;
+    s.setMessages(&silent);
     s.DataFolder = dir.path();
     InitProgramState();
     DatabaseCreator::createInstallation(s.DataFolder, false);
@@ -159,6 +158,6 @@ int main(int argc, char** argv)
     customers.close();
     news.close();
     s.connection->close();
-    Messages::install(nullptr);
+    s.setMessages(nullptr);
     return 0;
 }

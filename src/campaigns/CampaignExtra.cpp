@@ -4,7 +4,7 @@
 #include "campaigns/KKSelect.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QBoxLayout>
 #include <QLabel>

@@ -4,10 +4,10 @@
 #include "campaigns/DeliveryLog.h"
 #include "campaigns/MailDispatcher.h"
 #include "platform/AppError.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Clock.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 namespace {
 const QString source = QStringLiteral("CampaignRun");
@@ -61,7 +61,7 @@ void CampaignRun::start()
     m_done = 0;
     openTransport();
     m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
-                                          m_request.campaignId, Clock::now());
+                                          m_request.campaignId, state().clock.now());
     emit progressChanged(0, m_total);
     scheduleLink();
 }
@@ -245,7 +245,7 @@ void CampaignRun::takeAnswer(const Answer& answer)
 void CampaignRun::recordOutcome(const QString& address, const QString& outcome)
 {
     if (m_log)
-        m_log->write(address, Clock::now(), outcome);
+        m_log->write(address, state().clock.now(), outcome);
 }
 
 // A recipient that was not handed to the worker is done at once.
@@ -265,7 +265,7 @@ void CampaignRun::finish(bool completed)
     delete m_dispatcher;
     m_dispatcher = nullptr;
     if (completed)
-        Messages::current().notice(QStringLiteral("Message(s) Sent!"));
+        state().messages().notice(QStringLiteral("Message(s) Sent!"));
     emit statusChanged(QStringLiteral("."));
     if (m_recipients.isOpen())
         m_recipients.close();

@@ -4,10 +4,10 @@
 #include "engine/DataGrid.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "platform/Messages.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -143,7 +143,7 @@ void KKSelect::load()
         showRows();
         state().Criterion = neutral + QStringLiteral(" )");
     } else {
-        Messages::current().notice(QStringLiteral("No Records!"));
+        state().messages().notice(QStringLiteral("No Records!"));
     }
 }
 
@@ -161,7 +161,7 @@ bool KKSelect::appendCondition(QString& criterion, QComboBox* field, QComboBox* 
     bool ok = false;
     const QString literal = CriterionLiteral(field->currentData().toInt(), op->currentText(), value->text(), &ok);
     if (!ok) {
-        Messages::current().notice(QStringLiteral("Invalid Criteria!"));
+        state().messages().notice(QStringLiteral("Invalid Criteria!"));
         return false;
     }
     criterion += field->currentText() + QLatin1Char(' ') + op->currentText() + QLatin1Char(' ') + literal;
@@ -190,7 +190,7 @@ void KKSelect::view()
         count = m_rows.recordCount();
     }
     m_screen.setText(4, criterion);
-    Messages::current().notice(QStringLiteral("Total Records: ") + QString::number(count));
+    state().messages().notice(QStringLiteral("Total Records: ") + QString::number(count));
 }
 
 void KKSelect::ok()

@@ -3,7 +3,7 @@
 #include "common/TestSupport.h"
 
 #include "campaigns/CampaignRun.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,8 +90,8 @@ struct CampaignFixture {
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
-    ScriptedMessages messages;
     TestDataFolder folder;
+    ScriptedMessages messages;
     MailServer server;
     QString type, otherType;
     QStringList statuses;

@@ -1,6 +1,5 @@
 #include "ScreenFixture.h"
 
-#include "campaigns/CampaignModules.h"
 #include "campaigns/KKSelect.h"
 
 #include <QComboBox>
@@ -12,7 +11,6 @@
 class TestCampaignScreens : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { registerCampaignModules(); }
     void screensCarryTheirSendRow_data();
     void screensCarryTheirSendRow();
     void sendStopsAtValidation();
@@ -33,9 +31,10 @@ void TestCampaignScreens::screensCarryTheirSendRow()
 {
     QFETCH(QString, screen);
     QFETCH(QString, caption);
-    ScriptedMessages messages;
     TestDataFolder folder;
+    ScriptedMessages messages;
     RecordEngine engine;
+    registerCampaignModules(engine);
     RecordScreen* s = engine.open(screen);
     QCOMPARE(s->findChild<QPushButton*>("cmdSend")->text(), caption);
     QCOMPARE(s->findChild<QLabel*>("lblField_7")->text(), QStringLiteral("."));
@@ -76,7 +75,7 @@ void TestCampaignScreens::selectionThenSendMailsExactlyTheMatches()
         select->findChild<QPushButton*>("cmdView")->click();
         select->findChild<QPushButton*>("cmdOk")->click();
     });
-    Engine::RunOperation(2); // Modify: the field buttons work in Edit
+    Engine::RunOperation(Operation::Modify); // the field buttons work in Edit
     f.messages.clear();
     f.screen->listButton(4)->click();
     QVERIFY(shown);

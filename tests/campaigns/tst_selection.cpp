@@ -1,6 +1,5 @@
 #include "ScreenFixture.h"
 
-#include "campaigns/CampaignModules.h"
 #include "campaigns/KKSelect.h"
 #include "engine/DataGrid.h"
 
@@ -40,7 +39,6 @@ void addCustomers(ScreenFixture& f)
 class TestSelection : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { registerCampaignModules(); }
     void viewBuildsCriterion_data();
     void viewBuildsCriterion();
     void invalidValueStopsView_data();
