@@ -11,7 +11,7 @@ PACKAGES=(
   libgmime-3.0-dev
   libcurl4-openssl-dev
   liborcus-dev libixion-dev libboost-dev
-  libxlsxwriter-dev python3-aiosmtpd
+  libxlsxwriter-dev python3-aiosmtpd msmtp openssl
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "admin/AdminModules.h"
 #include "base/ProgramState.h"
+#include "campaigns/CampaignModules.h"
 #include "content/ContentModules.h"
 #include "engine/ModuleCatalogue.h"
 #include "engine/RecordEngine.h"
@@ -44,6 +45,7 @@ KKMain* Application::start()
 void Application::plugIn(KKMain& main, RecordEngine& engine)
 {
     registerContentModules(engine);
+    registerCampaignModules(engine);
     registerAdminModules(engine);
 
     main.setToolScreen(ToolScreen::Options, [](KKMain& w) {

@@ -18,6 +18,8 @@ public:
     ~ModuleExtra() override = default;
     // Called once after the generic screen is built and before the module opens.
     virtual void attach(RecordScreen& screen) { Q_UNUSED(screen); }
+    // False while the module is busy with work the screen must outlive (a campaign run).
+    virtual bool canClose() const { return true; }
     // A click on cmdList(i); return true when the module handled it itself.
     virtual bool listButton(RecordScreen& screen, int index) { Q_UNUSED(screen); Q_UNUSED(index); return false; }
     // DataLoad, DataInit and DataSave; record is RecordRecordset when open, else nullptr.

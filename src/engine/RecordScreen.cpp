@@ -251,6 +251,10 @@ void RecordScreen::keyPressEvent(QKeyEvent* event)
 
 void RecordScreen::closeEvent(QCloseEvent* event)
 {
+    if (m_extra && !m_extra->canClose()) {
+        event->ignore();
+        return;
+    }
     emit closing();
     QWidget::closeEvent(event);
 }

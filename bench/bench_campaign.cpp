@@ -1,0 +1,163 @@
+// A newsletter campaign to N customers through the SMTP transport, against a local server
+// that discards what it receives, next to Python's smtplib sending the same composed
+// messages over one connection to the same server.
+//
+//   bench_campaign [N=5000]
+#include "campaigns/CampaignLetter.h"
+#include "campaigns/CampaignRun.h"
+#include "platform/MailComposer.h"
+#include "base/Messages.h"
+#include "shell/DatabaseCreator.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+const QString sourceDir = QStringLiteral(KORVINA_SOURCE_DIR);
+
+class SilentMessages : public Messages {
+public:
+    void notice(const QString&) override {}
+    bool question(const QString&) override { return true; }
+    void error(const QString&, const QString&) override {}
+};
+
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+// The discarding SMTP server of the tests, on a free port of 127.0.0.1.
+int startServer(QProcess& server)
+{
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-W"), QStringLiteral("ignore"), sourceDir + QStringLiteral("/tests/common/mailserver.py")});
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 20000) {
+        server.waitForReadyRead(200);
+        const QByteArray line = server.readLine().trimmed();
+        if (line.startsWith("PORT "))
+            return line.mid(5).toInt();
+    }
+    return 0;
+}
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const int n = argc > 1 ? std::atoi(argv[1]) : 5000;
+    QTemporaryDir dir;
+    ProgramState programState;
+    ProgramState& s = state();
+    SilentMessages silent;
+    s.setMessages(&silent);
+    s.DataFolder = dir.path();
+    InitProgramState();
+    DatabaseCreator::createInstallation(s.DataFolder, false);
+    s.connection->open();
+    s.connection->setCursorLocation(CursorLocation::Client);
+    s.connection->execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', 'Retail', '')"));
+    s.connection->execute(QStringLiteral(
+        "INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) VALUES ('2026-12-04', 1, 'Dec', "
+        "'December offers', 'Dear <<CFirst>> <<CLast>>,\n\nour December offers for <<CCity>> are here.\n"
+        "Best regards\nKorvina', '')"));
+    s.connection->beginTrans();
+    for (int i = 0; i < n; ++i)
+        s.connection->execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CLast, CCity, CEmail, CType, CActive) "
+                                             "VALUES ('2026-02-03', 'First%1', 'Last%1', 'Pune', 'c%1@example.com', 1, 'Y')")
+                                  .arg(i));
+    s.connection->commitTrans();
+
+    QProcess server;
+    const int port = startServer(server);
+    if (!port) {
+        std::fprintf(stderr, "the SMTP server did not start\n");
+        return 1;
+    }
+    s.PMailType = QStringLiteral("S");
+    s.PMailFoot = QStringLiteral("Y");
+    s.PSmtpSrvr = QStringLiteral("127.0.0.1");
+    s.PSmtpPort = QString::number(port);
+    s.PSmtpFrom = QStringLiteral("news@korvina.test");
+
+    // The campaign, as the screen runs it.
+    CampaignRun run({&CampaignFamily::of(CampaignKind::News), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"),
+                     QStringLiteral(" ( 1=1 )")});
+    const long rssBefore = residentKb();
+    long rssHalf = 0;
+    QObject::connect(&run, &CampaignRun::progressChanged, [&](int done, int total) {
+        if (done == total / 2)
+            rssHalf = residentKb();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    bool over = false;
+    QObject::connect(&run, &CampaignRun::finished, [&] { over = true; });
+    run.start();
+    while (!over)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double runSeconds = clock.elapsed() / 1000.0;
+    const long rssAfter = residentKb();
+
+    // The same messages, composed once more and handed to smtplib.
+    QTemporaryDir composed;
+    MailComposer composer;
+    Recordset customers;
+    customers.open(QStringLiteral("Select * From ktCustomer"), *s.connection, CursorType::Static, LockType::ReadOnly);
+    Recordset news;
+    news.open(QStringLiteral("Select * From ktNews Where EId= 1"), *s.connection, CursorType::Static, LockType::ReadOnly);
+    for (int i = 0; !customers.eof(); ++i, customers.moveNext()) {
+        MailMessage m;
+        m.recipient = customers.field(QStringLiteral("CFirst")).text() + QLatin1Char('<')
+                      + customers.field(QStringLiteral("CEmail")).text() + QLatin1Char('>');
+        m.subject = news.field(QStringLiteral("NSubject")).text();
+        m.body = CampaignLetter::mergeTags(news.field(QStringLiteral("NMessage")).text(), customers, nullptr)
+                 + CampaignLetter::trackingFooter(QStringLiteral("MgNews:"), news.field(QStringLiteral("EDate")).text(),
+                                                  QStringLiteral("1"));
+        m.sender = s.PSmtpFrom;
+        const MailComposer::Composed c = composer.compose(m, QDateTime::currentDateTime(), MailComposer::LineEnd::CrLf);
+        QFile file(composed.filePath(QStringLiteral("%1.eml").arg(i, 6, 10, QLatin1Char('0'))));
+        file.open(QIODevice::WriteOnly);
+        file.write(c.recipient + '\n' + c.data);
+    }
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {sourceDir + QStringLiteral("/bench/smtplib_send.py"), QString::number(port), composed.path()});
+    python.waitForFinished(-1);
+    const QList<QByteArray> said = python.readAllStandardOutput().trimmed().split(' ');
+    const double pySeconds = said.value(2).toDouble();
+
+    QFile log(QDir(s.DataFolder + QStringLiteral("/Docs/Sent")).entryInfoList({QStringLiteral("*.log")}).value(0).filePath());
+    log.open(QIODevice::ReadOnly);
+    const int logged = int(log.readAll().count("\tsent\n"));
+
+    std::printf("messages: %d (sent per the delivery log: %d)\n", n, logged);
+    std::printf("campaign run: %.2f s, %.0f messages/s\n", runSeconds, n / runSeconds);
+    std::printf("smtplib:      %.2f s, %.0f messages/s (%s messages)\n", pySeconds, n / pySeconds, said.value(1).constData());
+    std::printf("ratio (run / smtplib messages per second): %.2f\n", pySeconds / runSeconds);
+    std::printf("resident memory: before %ld kB, half-way %ld kB, after %ld kB\n", rssBefore, rssHalf, rssAfter);
+
+    server.closeWriteChannel();
+    server.waitForFinished(5000);
+    customers.close();
+    news.close();
+    s.connection->close();
+    s.setMessages(nullptr);
+    return 0;
+}

@@ -1,0 +1,100 @@
+#include "campaigns/CampaignExtra.h"
+
+#include "campaigns/CampaignRun.h"
+#include "campaigns/KKSelect.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
+#include "base/ProgramState.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+enum Field { IdField = 0, ContentField = 2, TypeField = 3, StatusLine = 7 };
+}
+
+CampaignExtra::~CampaignExtra() = default;
+
+void CampaignExtra::attach(RecordScreen& screen)
+{
+    m_screen = &screen;
+    auto* row = new QHBoxLayout;
+    m_send = new QPushButton(m_family.sendCaption, &screen);
+    m_send->setObjectName(QStringLiteral("cmdSend"));
+    m_status = new QLabel(QStringLiteral("."), &screen);
+    m_status->setObjectName(QStringLiteral("lblField_%1").arg(StatusLine));
+    m_status->setAccessibleName(QStringLiteral("Status"));
+    m_progress = new QProgressBar(&screen);
+    m_progress->setObjectName(QStringLiteral("prgSend"));
+    m_progress->setFormat(QStringLiteral("%v of %m"));
+    m_progress->setAccessibleName(QStringLiteral("Messages handled"));
+    m_stop = new QPushButton(QStringLiteral("Stop"), &screen);
+    m_stop->setObjectName(QStringLiteral("cmdStop"));
+    row->addWidget(m_send);
+    row->addWidget(m_status, 1);
+    row->addWidget(m_progress);
+    row->addWidget(m_stop);
+    screen.bottomArea()->addLayout(row);
+    showRunning(false);
+    connect(m_send, &QPushButton::clicked, this, &CampaignExtra::send);
+    connect(m_stop, &QPushButton::clicked, this, &CampaignExtra::stop);
+}
+
+bool CampaignExtra::listButton(RecordScreen& screen, int index)
+{
+    if (index != criteriaField)
+        return false;
+    ProgramState& s = state();
+    if (index != s.PickerIndex) {
+        s.PickerPosition = 0;
+        s.PickerIndex = index;
+    }
+    KKSelect select(screen, &screen);
+    select.load();
+    select.exec();
+    return true;
+}
+
+bool CampaignExtra::isRunning() const { return m_run && m_run->isRunning(); }
+
+void CampaignExtra::send()
+{
+    if (!m_screen || isRunning())
+        return;
+    if (!Engine::ValidateFields())
+        return;
+    CampaignRun::Request request{&m_family, m_screen->text(IdField), m_screen->text(ContentField),
+                                 m_screen->text(TypeField), m_screen->text(criteriaField)};
+    m_run = new CampaignRun(std::move(request), this);
+    connect(m_run, &CampaignRun::statusChanged, m_status, [this](const QString& text) {
+        m_status->setText(text);
+        m_status->repaint();
+    });
+    connect(m_run, &CampaignRun::progressChanged, m_progress, [this](int done, int total) {
+        m_progress->setMaximum(std::max(total, 1));
+        m_progress->setValue(done);
+    });
+    connect(m_run, &CampaignRun::finished, this, [this] {
+        showRunning(false);
+        m_run->deleteLater();
+    });
+    showRunning(true);
+    m_run->start();
+}
+
+void CampaignExtra::stop()
+{
+    if (m_run)
+        m_run->stop();
+}
+
+void CampaignExtra::showRunning(bool running)
+{
+    m_send->setEnabled(!running);
+    m_progress->setVisible(running);
+    m_stop->setVisible(running);
+    if (running)
+        m_progress->setValue(0);
+}

@@ -1,0 +1,27 @@
+#include "campaigns/DeliveryLog.h"
+
+#include <QDir>
+
+DeliveryLog::DeliveryLog(const QString& folder, const QString& screen, const QString& campaignId, const QDateTime& started)
+{
+    QDir().mkpath(folder);
+    const QString id = campaignId.trimmed().isEmpty() ? QStringLiteral("new") : campaignId.trimmed();
+    const QString stem = folder + QLatin1Char('/') + started.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QLatin1Char('-')
+                         + screen + QLatin1Char('-') + id;
+    // Two runs of one campaign in the same second keep separate logs.
+    QString name = stem + QStringLiteral(".log");
+    for (int n = 2; QFile::exists(name); ++n)
+        name = stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".log");
+    m_file.setFileName(name);
+    m_file.open(QIODevice::WriteOnly | QIODevice::Text);
+}
+
+void DeliveryLog::write(const QString& address, const QDateTime& when, const QString& outcome)
+{
+    if (!m_file.isOpen())
+        return;
+    QString line = address + QLatin1Char('\t') + when.toString(Qt::ISODate) + QLatin1Char('\t') + outcome;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_file.write(line.toUtf8() + '\n');
+    m_file.flush();
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+// The record of one campaign run: Docs/Sent/<date-time>-<screen>-<id>.log, one line per
+// recipient with the address, the time and "sent" or why it was not. Each line is on disk
+// as soon as it is written.
+class DeliveryLog {
+public:
+    // folder: the DataFolder's Docs/Sent; the file is created at once.
+    DeliveryLog(const QString& folder, const QString& screen, const QString& campaignId, const QDateTime& started);
+
+    QString fileName() const { return m_file.fileName(); }
+    bool isOpen() const { return m_file.isOpen(); }
+    void write(const QString& address, const QDateTime& when, const QString& outcome);
+
+private:
+    QFile m_file;
+};

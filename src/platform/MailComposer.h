@@ -1,0 +1,33 @@
+#pragma once
+#include "platform/MailMessage.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+// Builds an Internet message (RFC 5322 with MIME) from a MailMessage: From, To, Subject,
+// Date, Message-ID and MIME-Version headers, names and subjects that are not ASCII as
+// encoded words, and a UTF-8 text/plain or text/html body whose transfer encoding keeps
+// every line within the legal length. Failures throw AppError.
+class MailComposer {
+public:
+    enum class LineEnd { Lf, CrLf }; // LF for local mail programs, CR LF on the wire
+
+    MailComposer();
+    ~MailComposer();
+    MailComposer(const MailComposer&) = delete;
+    MailComposer& operator=(const MailComposer&) = delete;
+
+    struct Composed {
+        QByteArray data;       // the whole message
+        QByteArray recipient;  // the envelope recipient address
+        QByteArray sender;     // the envelope sender address ("" when the message has no From)
+    };
+    Composed compose(const MailMessage& message, const QDateTime& date, LineEnd lineEnd) const;
+
+    // Splits a recipient text "Name<address>" (or a bare address) into name and address.
+    struct Mailbox {
+        QString name;
+        QString address;
+    };
+    static Mailbox splitRecipient(const QString& text);
+};

@@ -1,0 +1,99 @@
+#pragma once
+#include "common/MailServer.h"
+#include "common/TestSupport.h"
+
+#include "campaigns/CampaignRun.h"
+#include "base/ProgramState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+// A database with customers, a newsletter, a lead and a survey, the mail preferences
+// pointing at a real SMTP server, and the run's statuses recorded.
+struct CampaignFixture {
+    explicit CampaignFixture(MailServer::Options serverOptions = {}) : server(serverOptions)
+    {
+        ProgramState& s = state();
+        s.PMailType = QStringLiteral("S");
+        s.PMailFoot = QStringLiteral("N");
+        s.PSmtpSrvr = QStringLiteral("127.0.0.1");
+        s.PSmtpPort = server.portText();
+        s.PSmtpFrom = QStringLiteral("Korvina <news@korvina.test>");
+        type = addType(QStringLiteral("Retail"));
+        otherType = addType(QStringLiteral("Trade"));
+    }
+
+    QString addType(const QString& name) const
+    {
+        folder.exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', '%1', '')").arg(name));
+        return folder.scalar(QStringLiteral("Select Max(EId) From kmCustType"));
+    }
+    // Values are SQL literals ("'Anna'" or "NULL").
+    void addCustomer(const QString& type, const QString& first, const QString& email, const QString& country = QStringLiteral("'India'"),
+                     const QString& city = QStringLiteral("'Pune'")) const
+    {
+        folder.exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CEmail, CCountry, CCity, CType, CActive) "
+                                   "VALUES ('2026-02-03', %1, %2, %3, %4, %5, 'Y')")
+                        .arg(first, email, country, city, type));
+    }
+    QString addNews(const QString& subject, const QString& body) const
+    {
+        folder.exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
+                                   "VALUES ('2026-12-04', 1, 'ref', '%1', '%2', '')").arg(subject, body));
+        return folder.scalar(QStringLiteral("Select Max(EId) From ktNews"));
+    }
+    QString addLead(const QString& subject, const QString& body) const
+    {
+        folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) "
+                                   "VALUES ('2026-12-04', 'ref', '%1', '%2', '')").arg(subject, body));
+        return folder.scalar(QStringLiteral("Select Max(EId) From ktLead"));
+    }
+    QString addSurvey(const QString& name, const QString& body, const QString& link) const
+    {
+        folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SType, SCount, SName, SMessage, SLink, SRemarks) "
+                                   "VALUES ('2026-12-04', 'R', 0, '%1', '%2', '%3', '')").arg(name, body, link));
+        return folder.scalar(QStringLiteral("Select Max(EId) From ktSurvey"));
+    }
+
+    // Runs a campaign to its end and returns true when it finished in time.
+    bool run(CampaignKind kind, const QString& contentId, const QString& criteria = QStringLiteral(" ( 1=1 )"),
+             const QString& customerType = {})
+    {
+        CampaignRun run({&CampaignFamily::of(kind), QStringLiteral("7"), contentId,
+                         customerType.isEmpty() ? type : customerType, criteria});
+        QObject::connect(&run, &CampaignRun::statusChanged, [this](const QString& t) { statuses << t; });
+        QSignalSpy finished(&run, &CampaignRun::finished);
+        run.start();
+        const bool done = !finished.isEmpty() || finished.wait(60000);
+        logFile = lastLog();
+        return done;
+    }
+
+    QStringList deliveryLines() const
+    {
+        QFile f(logFile.isEmpty() ? lastLog() : logFile);
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QString lastLog() const
+    {
+        const QDir dir(folder.file(QStringLiteral("Docs/Sent")));
+        const QStringList logs = dir.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
+        return logs.isEmpty() ? QString() : dir.filePath(logs.first());
+    }
+    QString errorListing() const
+    {
+        QFile f(state().ErrorListing);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    TestDataFolder folder;
+    ScriptedMessages messages;
+    MailServer server;
+    QString type, otherType;
+    QStringList statuses;
+    QString logFile;
+};

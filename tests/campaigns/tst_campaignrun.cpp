@@ -1,0 +1,242 @@
+#include "CampaignFixture.h"
+
+#include "campaigns/CampaignLetter.h"
+
+class TestCampaignRun : public QObject {
+    Q_OBJECT
+private slots:
+    void eachKindBuildsItsLetter_data();
+    void eachKindBuildsItsLetter();
+    void nullColumnKeepsItsTag();
+    void failedMessagesAreLoggedAndRunGoesOn_data();
+    void failedMessagesAreLoggedAndRunGoesOn();
+    void unusableQueryOrContentEndsRun_data();
+    void unusableQueryOrContentEndsRun();
+    void otherMailTypeWalksWithoutSending();
+    void desktopMailKeepsCopies();
+    void runWritesNothingToDatabase();
+};
+
+// Newsletters merge tags; leads go as stored; surveys get their link; every kind its footer.
+void TestCampaignRun::eachKindBuildsItsLetter_data()
+{
+    QTest::addColumn<CampaignKind>("kind");
+    QTest::addColumn<QString>("footer");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("contentType");
+
+    const QString news = "Dear <<CFirst>>, <<CFirst>> and <<CFirst>> of <<CCity>>; <<cfirst>> <<CNoSuch>> <<CCountry>>";
+    QTest::newRow("news, no footer") << CampaignKind::News << "N" << news
+                                     << "Dear Anna, Anna and Anna of Pune; <<cfirst>> <<CNoSuch>> India" << "text/plain";
+    QTest::newRow("news, footer") << CampaignKind::News << "Y" << "Hi <<CFirst>>"
+                                  << "Hi Anna\r\n\r\nMgNews:12/04/2026-{id}" << "text/plain";
+    QTest::newRow("lead as stored") << CampaignKind::Lead << "N" << "<p>Hi <<CFirst>></p>" << "<p>Hi <<CFirst>></p>"
+                                    << "text/html";
+    QTest::newRow("lead, footer") << CampaignKind::Lead << "Y" << "<p>x</p>" << "<p>x</p>\r\n\r\nMgLead:12/04/2026-{id}"
+                                  << "text/html";
+    QTest::newRow("survey link and footer")
+        << CampaignKind::Survey << "Y" << "<p>Tell us</p>"
+        << "<p>Tell us</p><br><br>Survey Link:<br>http://example.com/s.htm<br>\r\n\r\nMgSurv:12/04/2026-{id}" << "text/html";
+}
+
+void TestCampaignRun::eachKindBuildsItsLetter()
+{
+    QFETCH(CampaignKind, kind);
+    QFETCH(QString, footer);
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+    QFETCH(QString, contentType);
+
+    CampaignFixture f;
+    state().PMailFoot = footer;
+    f.addCustomer(f.type, " 'Anna'", "'anna@example.com '");
+    f.addCustomer(f.type, "'Ravi'", "'ravi@example.in'", "'India'", "'Delhi'");
+    f.addCustomer(f.type, "'Jürgen'", "'jo@example.de'", "'Germany'");
+    f.addCustomer(f.otherType, "'Other'", "'other@example.com'");
+    f.addCustomer(f.type, "' Anna'", "'anna2@example.com '"); // blanks around name and address
+    QString id;
+    if (kind == CampaignKind::News)
+        id = f.addNews("Grüße, news", stored);
+    else if (kind == CampaignKind::Lead)
+        id = f.addLead("Grüße, lead", stored);
+    else
+        id = f.addSurvey("Grüße, survey", stored, "http://example.com/s.htm");
+    expected.replace("{id}", id);
+
+    QVERIFY(f.run(kind, id, " ( CCountry = 'India' )"));
+    QVERIFY(f.server.waitFor(3));
+    QTest::qWait(200);
+    QCOMPARE(f.server.files().size(), 3); // the Indian customers of the type, no one else
+
+    const ReceivedMail first(f.server.message(0));
+    QCOMPARE(first.subject, CampaignFamily::of(kind).kind == CampaignKind::News ? QStringLiteral("Grüße, news")
+                            : kind == CampaignKind::Lead                      ? QStringLiteral("Grüße, lead")
+                                                                              : QStringLiteral("Grüße, survey"));
+    QCOMPARE(first.contentType, contentType);
+    // SMTP ends the last line of a message; the rest arrives as built.
+    QString body = QString(first.body).replace("\r\n", "\n");
+    QVERIFY(body.endsWith('\n'));
+    body.chop(1);
+    QCOMPARE(body, QString(expected).replace("\r\n", "\n"));
+    const ReceivedMail trimmed(f.server.message(2));
+    QCOMPARE(trimmed.toName, QStringLiteral("Anna"));
+    QCOMPARE(trimmed.toAddress, QStringLiteral("anna2@example.com"));
+    QVERIFY(trimmed.from.contains("news@korvina.test"));
+
+    // Docking, a Linking and a Sending line per recipient, "Message(s) Sent!" and back to ".".
+    QStringList steps{"Docking.."};
+    for (const char* mail : {"anna@example.com ", "ravi@example.in", "anna2@example.com "})
+        steps << QStringLiteral("Linking: %1 ..").arg(mail) << QStringLiteral("Sending: %1 ..").arg(mail);
+    steps << ".";
+    QCOMPARE(f.statuses, steps);
+    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+    QCOMPARE(f.deliveryLines().size(), 3);
+    QVERIFY(f.deliveryLines().first().startsWith("anna@example.com\t"));
+    QVERIFY(f.deliveryLines().first().endsWith("\tsent"));
+}
+
+void TestCampaignRun::nullColumnKeepsItsTag()
+{
+    CampaignFixture f;
+    f.addCustomer(f.type, "'Anna'", "'anna@example.com'", "'India'", "NULL");
+    const QString id = f.addNews("s", "<<CFirst>> from <<CCity>> in <<CCountry>>");
+    QVERIFY(f.run(CampaignKind::News, id));
+    QVERIFY(f.server.waitFor(1));
+    QCOMPARE(ReceivedMail(f.server.message(0)).body.trimmed(), QStringLiteral("Anna from <<CCity>> in India"));
+    QCOMPARE(f.messages.count("Error!"), 1);
+    QVERIFY(f.errorListing().contains("CCity"));
+}
+
+// Each failing message gives one error and one log line; the others still go out.
+void TestCampaignRun::failedMessagesAreLoggedAndRunGoesOn_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<int>("errors");
+    QTest::addColumn<int>("delivered");
+    QTest::newRow("empty address") << "empty" << 1 << 2;
+    QTest::newRow("address the composer refuses") << "bad" << 1 << 2;
+    QTest::newRow("address the server refuses") << "refused" << 1 << 2;
+    QTest::newRow("wrong credentials") << "credentials" << 3 << 0;
+    QTest::newRow("server not listening") << "down" << 3 << 0;
+}
+
+void TestCampaignRun::failedMessagesAreLoggedAndRunGoesOn()
+{
+    QFETCH(QString, failure);
+    QFETCH(int, errors);
+    QFETCH(int, delivered);
+
+    const bool secure = failure == "credentials";
+    CampaignFixture f(secure ? MailServer::Options{MailServer::Tls::StartTls, "mailer", "right-Secret", true}
+                             : MailServer::Options{});
+    ProgramState& s = state();
+    s.PSmtpUser = "mailer";
+    s.PPasscd = "Wrong-Secret-42";
+    if (secure)
+        qputenv("KORVINA_SMTP_CA_FILE", f.server.certificate().toLocal8Bit());
+    if (failure == "down")
+        s.PSmtpPort = "1"; // nothing listens there
+    const QString odd = failure == "empty" ? "''" : failure == "bad" ? "'not an address'" : failure == "refused" ? "'refuse@example.com'" : "'c@example.com'";
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    f.addCustomer(f.type, "'B'", odd);
+    f.addCustomer(f.type, "'C'", "'c2@example.com'");
+    const QString id = f.addNews("s", "b");
+
+    QVERIFY(f.run(CampaignKind::News, id));
+    qunsetenv("KORVINA_SMTP_CA_FILE");
+    if (delivered)
+        QVERIFY(f.server.waitFor(delivered));
+    QCOMPARE(f.server.files().size(), delivered);
+    QCOMPARE(f.messages.count("Error!"), errors);
+    QCOMPARE(f.messages.count("Message(s) Sent!"), 1);
+    QCOMPARE(f.statuses.last(), QStringLiteral("."));
+    const QStringList lines = f.deliveryLines();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.filter("\tsent").size(), delivered);
+    QCOMPARE(f.errorListing().split('\n', Qt::SkipEmptyParts).size(), errors);
+    for (const QString& text : {f.errorListing(), lines.join('\n')})
+        QVERIFY2(!text.contains(s.PPasscd), "a password was written down");
+}
+
+void TestCampaignRun::unusableQueryOrContentEndsRun_data()
+{
+    QTest::addColumn<QString>("criteria");
+    QTest::addColumn<bool>("missingContent");
+    QTest::newRow("criterion the database rejects") << " ( CNoSuchColumn = 1 )" << false;
+    QTest::newRow("criterion that is no condition") << " ( CFirst = " << false;
+    QTest::newRow("content record gone") << " ( 1=1 )" << true;
+}
+
+void TestCampaignRun::unusableQueryOrContentEndsRun()
+{
+    QFETCH(QString, criteria);
+    QFETCH(bool, missingContent);
+    CampaignFixture f;
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    const QString id = missingContent ? QStringLiteral("999") : f.addNews("s", "b");
+    QVERIFY(f.run(CampaignKind::News, id, criteria));
+    QCOMPARE(f.messages.shown, QStringList{"Error!"});
+    QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
+    QTest::qWait(300);
+    QCOMPARE(f.server.files().size(), 0);
+}
+
+void TestCampaignRun::otherMailTypeWalksWithoutSending()
+{
+    CampaignFixture f;
+    state().PMailType = "o";
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    f.addCustomer(f.type, "'B'", "'b@example.com'");
+    QVERIFY(f.run(CampaignKind::Lead, f.addLead("s", "<p>b</p>")));
+    QCOMPARE(f.statuses.filter("Sending: ").size(), 2);
+    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+    QTest::qWait(300);
+    QCOMPARE(f.server.files().size(), 0);
+    QCOMPARE(f.deliveryLines().size(), 2);
+}
+
+// "O": the desktop's sendmail program (msmtp here) delivers, and copies stay in Docs/Sent;
+// a program that is not there is reported once at opening and once per message.
+void TestCampaignRun::desktopMailKeepsCopies()
+{
+    CampaignFixture f;
+    state().PMailType = "O";
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    f.addCustomer(f.type, "'B'", "'b@example.com'");
+    const QString id = f.addNews("s", "Hello <<CFirst>>");
+    qputenv("KORVINA_SENDMAIL", QStringLiteral("msmtp --host 127.0.0.1 --port %1 --from desk@korvina.test").arg(f.server.port()).toLocal8Bit());
+    QVERIFY(f.run(CampaignKind::News, id));
+    QVERIFY(f.server.waitFor(2));
+    QCOMPARE(ReceivedMail(f.server.message(1)).body.trimmed(), QStringLiteral("Hello B"));
+    QCOMPARE(QDir(f.folder.file("Docs/Sent")).entryList({"*.eml"}).size(), 2);
+    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+
+    f.messages.clear();
+    qputenv("KORVINA_SENDMAIL", "/nonexistent/sendmail");
+    QVERIFY(f.run(CampaignKind::News, id));
+    qunsetenv("KORVINA_SENDMAIL");
+    QCOMPARE(f.messages.count("Error!"), 3);
+    QCOMPARE(f.messages.count("Message(s) Sent!"), 1);
+}
+
+void TestCampaignRun::runWritesNothingToDatabase()
+{
+    CampaignFixture f;
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    const QString id = f.addNews("s", "b");
+    f.folder.exec("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
+                  "VALUES ('2026-12-01', " + id + ", " + f.type + ", ' ( 1=1 )', '2026-12-02', 'r')");
+    auto snapshot = [&] {
+        QStringList all;
+        for (const char* t : {"ktSNews", "ktNews", "ktCustomer", "kmCustType", "kaPreference"})
+            all << QString::number(f.folder.count(t));
+        return all << f.folder.scalar("Select SSentDate From ktSNews") << f.folder.scalar("Select NMessage From ktNews");
+    };
+    const QStringList before = snapshot();
+    QVERIFY(f.run(CampaignKind::News, id));
+    QCOMPARE(snapshot(), before);
+}
+
+QTEST_MAIN(TestCampaignRun)
+#include "tst_campaignrun.moc"

@@ -1,0 +1,136 @@
+#include "ScreenFixture.h"
+
+#include "campaigns/KKSelect.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+class TestCampaignScreens : public QObject {
+    Q_OBJECT
+private slots:
+    void screensCarryTheirSendRow_data();
+    void screensCarryTheirSendRow();
+    void sendStopsAtValidation();
+    void selectionThenSendMailsExactlyTheMatches();
+    void stopInMidRunKeepsLogAndWindow();
+};
+
+void TestCampaignScreens::screensCarryTheirSendRow_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("news") << "KKSNews" << "Send News >";
+    QTest::newRow("lead") << "KKMLead" << "Market Lead >";
+    QTest::newRow("survey") << "KKESurvey" << "Email Survey >";
+}
+
+void TestCampaignScreens::screensCarryTheirSendRow()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, caption);
+    TestDataFolder folder;
+    ScriptedMessages messages;
+    RecordEngine engine;
+    registerCampaignModules(engine);
+    RecordScreen* s = engine.open(screen);
+    QCOMPARE(s->findChild<QPushButton*>("cmdSend")->text(), caption);
+    QCOMPARE(s->findChild<QLabel*>("lblField_7")->text(), QStringLiteral("."));
+    QVERIFY(!s->findChild<QProgressBar*>("prgSend")->isVisible());
+    s->close();
+}
+
+void TestCampaignScreens::sendStopsAtValidation()
+{
+    ScreenFixture f;
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    f.screen->setText(5, QString()); // no sent date
+    f.button("cmdSend")->click();
+    QVERIFY(!f.extra()->isRunning());
+    QCOMPARE(f.status(), QStringLiteral("."));
+    QCOMPARE(f.messages.titles.size(), 1); // the validation message only
+    QVERIFY(f.lastLog().isEmpty());
+}
+
+// The Selection screen writes " ( CCountry = 'India' )" and the run mails exactly the Indian
+// customers of the campaign's type.
+void TestCampaignScreens::selectionThenSendMailsExactlyTheMatches()
+{
+    ScreenFixture f;
+    f.addCustomer(f.type, "'Asha'", "'asha@example.in'");
+    f.addCustomer(f.type, "'Hans'", "'hans@example.de'", "'Germany'");
+    f.addCustomer(f.otherType, "'Ravi'", "'ravi@example.in'");
+    f.addCustomer(f.type, "'Meera'", "'meera@example.in'");
+
+    bool shown = false;
+    onNextModal([&](QWidget* w) {
+        shown = true;
+        auto* select = qobject_cast<KKSelect*>(w);
+        QVERIFY(select);
+        select->findChild<QComboBox*>("cmbField1")->setCurrentText("CCountry");
+        select->findChild<QComboBox*>("cmbOperator1")->setCurrentText("=");
+        select->findChild<QLineEdit*>("txtInquiry1")->setText("India");
+        select->findChild<QPushButton*>("cmdView")->click();
+        select->findChild<QPushButton*>("cmdOk")->click();
+    });
+    Engine::RunOperation(Operation::Modify); // the field buttons work in Edit
+    f.messages.clear();
+    f.screen->listButton(4)->click();
+    QVERIFY(shown);
+    QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));
+    QCOMPARE(f.messages.shown, QStringList{"Total Records: 2"});
+    f.messages.clear();
+
+    f.button("cmdSend")->click();
+    QVERIFY(f.waitUntilIdle());
+    QVERIFY(f.server.waitFor(2));
+    QTest::qWait(200);
+    QStringList to;
+    for (int i = 0; i < f.server.files().size(); ++i)
+        to << ReceivedMail(f.server.message(i)).toAddress;
+    QCOMPARE(to, (QStringList{"asha@example.in", "meera@example.in"}));
+    QCOMPARE(f.status(), QStringLiteral("."));
+}
+
+void TestCampaignScreens::stopInMidRunKeepsLogAndWindow()
+{
+    ScreenFixture f;
+    f.folder.exec("BEGIN");
+    for (int i = 0; i < 500; ++i)
+        f.addCustomer(f.type, QStringLiteral("'C%1'").arg(i), QStringLiteral("'c%1@example.com'").arg(i));
+    f.folder.exec("COMMIT");
+
+    f.button("cmdSend")->click();
+    QVERIFY(f.extra()->isRunning());
+    QVERIFY(f.server.waitFor(20));
+    QVERIFY(!f.button("cmdSend")->isEnabled());
+    f.button("cmdSend")->click(); // a second run cannot start
+    f.screen->close();            // nor can the screen close under the run
+    QVERIFY(f.screen && f.screen->isVisible());
+    QVERIFY(f.screen->findChild<QProgressBar*>("prgSend")->text().endsWith(" of 500"));
+
+    f.button("cmdStop")->click();
+    QVERIFY(f.waitUntilIdle());
+    QCOMPARE(f.status(), QStringLiteral("."));
+    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+    QTest::qWait(300);
+    // One line per recipient handed over: sent, or (the one composed ahead) not sent.
+    const QStringList lines = f.deliveryLines();
+    QVERIFY(lines.size() < 500);
+    QCOMPARE(lines.filter("\tsent").size(), f.server.files().size());
+    QVERIFY(lines.size() - f.server.files().size() <= 1);
+    QCOMPARE(lines.filter("\tnot sent: the run was stopped").size(), lines.size() - f.server.files().size());
+    QCOMPARE(f.screen->findChild<QProgressBar*>("prgSend")->value(), lines.size());
+    QCOMPARE(QDir(f.folder.file("Docs/Sent")).entryList({"*.log"}).size(), 1);
+
+    // The window lives on and the screen closes once the run is over.
+    QVERIFY(f.button("cmdSend")->isEnabled());
+    f.screen->close();
+    QCoreApplication::processEvents();
+    QVERIFY(!f.screen || !f.screen->isVisible());
+}
+
+QTEST_MAIN(TestCampaignScreens)
+#include "tst_campaignscreens.moc"

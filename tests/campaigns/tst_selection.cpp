@@ -1,0 +1,184 @@
+#include "ScreenFixture.h"
+
+#include "campaigns/KKSelect.h"
+#include "engine/DataGrid.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+struct Row {
+    QString field, op, value;
+};
+
+// The Selection screen opened on the fixture's campaign, filled in as a user would.
+struct Selection {
+    explicit Selection(ScreenFixture& f) : select(*f.screen) { select.load(); }
+    template <class T>
+    T* child(const char* name) { return select.findChild<T*>(name); }
+    void fill(int n, const Row& row)
+    {
+        child<QComboBox>(n == 1 ? "cmbField1" : "cmbField2")->setCurrentText(row.field);
+        child<QComboBox>(n == 1 ? "cmbOperator1" : "cmbOperator2")->setCurrentText(row.op);
+        child<QLineEdit>(n == 1 ? "txtInquiry1" : "txtInquiry2")->setText(row.value);
+    }
+    int previewRows() { return child<DataGrid>("grdSelect")->rowCount() - 1; }
+    KKSelect select;
+};
+
+// Asha and Ravi (India) and Anna (Germany) are of the campaign's type; Anil is not.
+void addCustomers(ScreenFixture& f)
+{
+    f.addCustomer(f.type, "'Asha'", "'asha@example.in'");
+    f.addCustomer(f.type, "'Anna'", "'anna@example.de'", "'Germany'");
+    f.addCustomer(f.type, "'Ravi'", "'ravi@example.in'");
+    f.addCustomer(f.otherType, "'Anil'", "'anil@example.in'");
+}
+}
+
+class TestSelection : public QObject {
+    Q_OBJECT
+private slots:
+    void viewBuildsCriterion_data();
+    void viewBuildsCriterion();
+    void invalidValueStopsView_data();
+    void invalidValueStopsView();
+    void openingPreviewsFieldFour_data();
+    void openingPreviewsFieldFour();
+    void okWritesCriterionCrossDoesNot();
+};
+
+void TestSelection::viewBuildsCriterion_data()
+{
+    QTest::addColumn<QString>("field1");
+    QTest::addColumn<QString>("op1");
+    QTest::addColumn<QString>("value1");
+    QTest::addColumn<QString>("join");
+    QTest::addColumn<QString>("field2");
+    QTest::addColumn<QString>("op2");
+    QTest::addColumn<QString>("value2");
+    QTest::addColumn<QString>("criterion");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("nothing entered") << "CFirst" << "Like" << "" << "" << "CFirst" << "Like" << "" << " ( 1=1 )" << 3;
+    QTest::newRow("like, value trimmed") << "CFirst" << "Like" << " An " << "" << "" << "" << "" << " ( CFirst Like 'An%' )" << 1;
+    QTest::newRow("equal text") << "CCountry" << "=" << "India" << "" << "" << "" << "" << " ( CCountry = 'India' )" << 2;
+    QTest::newRow("number with decimal comma") << "EId" << "=" << "2,5" << "" << "" << "" << "" << " ( EId = 2.5 )" << 0;
+    QTest::newRow("date") << "EDate" << "=" << "2/3/2026" << "" << "" << "" << "" << " ( EDate = #02/03/2026# )" << 3;
+    QTest::newRow("row 2 only, Or") << "CFirst" << "Like" << "" << "Or" << "CCountry" << "=" << "India"
+                                    << " ( 1=1 Or CCountry = 'India' )" << 3;
+    QTest::newRow("both rows, And") << "CFirst" << "Like" << "A" << "And" << "CCountry" << "=" << "India"
+                                    << " ( CFirst Like 'A%' And CCountry = 'India' )" << 1;
+    QTest::newRow("row 2 without join ignored") << "CFirst" << "Like" << "R" << "" << "CCountry" << "=" << "Germany"
+                                                << " ( CFirst Like 'R%' )" << 1;
+}
+
+void TestSelection::viewBuildsCriterion()
+{
+    QFETCH(QString, field1);
+    QFETCH(QString, op1);
+    QFETCH(QString, value1);
+    QFETCH(QString, join);
+    QFETCH(QString, field2);
+    QFETCH(QString, op2);
+    QFETCH(QString, value2);
+    QFETCH(QString, criterion);
+    QFETCH(int, count);
+
+    ScreenFixture f;
+    addCustomers(f);
+    Selection s(f);
+    s.fill(1, {field1, op1, value1});
+    s.child<QComboBox>("cmbJoin")->setCurrentText(join);
+    if (!field2.isEmpty())
+        s.fill(2, {field2, op2, value2});
+    f.messages.clear();
+    s.select.view();
+    QCOMPARE(f.screen->text(4), criterion);
+    QCOMPARE(state().Criterion, criterion);
+    QCOMPARE(f.messages.shown, QStringList{QStringLiteral("Total Records: %1").arg(count)});
+    QCOMPARE(s.previewRows(), count);
+}
+
+void TestSelection::invalidValueStopsView_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("not a number") << 1 << "EId" << "abc";
+    QTest::newRow("not a date") << 1 << "EDate" << "31/31/2026";
+    QTest::newRow("row 2 not a number") << 2 << "CType" << "x";
+}
+
+void TestSelection::invalidValueStopsView()
+{
+    QFETCH(int, row);
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    ScreenFixture f;
+    addCustomers(f);
+    Selection s(f);
+    s.fill(row, {field, "=", value});
+    s.child<QComboBox>("cmbJoin")->setCurrentText("And");
+    f.messages.clear();
+    s.select.view();
+    QCOMPARE(f.messages.shown, QStringList{"Invalid Criteria!"});
+    QCOMPARE(f.screen->text(4), QStringLiteral(" ( 1=1 )"));
+    QCOMPARE(s.previewRows(), 3);
+}
+
+void TestSelection::openingPreviewsFieldFour_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("criteria");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("criterion of the record") << "type" << " ( CCountry = 'Germany' )" << QStringList{} << 21 << 1;
+    QTest::newRow("no customer of the type") << "none" << " ( 1=1 )" << QStringList{"No Records!"} << 21 << 0;
+    QTest::newRow("no type chosen") << "" << " ( 1=1 )" << QStringList{"Error!"} << 0 << 0;
+    QTest::newRow("criterion the database rejects") << "type" << " ( CNoSuch = 1 )" << QStringList{"Error!"} << 0 << 0;
+}
+
+void TestSelection::openingPreviewsFieldFour()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, criteria);
+    QFETCH(QStringList, shown);
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    ScreenFixture f(criteria);
+    addCustomers(f);
+    f.screen->setText(3, type == "type" ? f.type : type == "none" ? f.addType("Empty") : QString());
+    f.messages.clear();
+    Selection s(f);
+    QCOMPARE(f.messages.shown, shown);
+    QCOMPARE(s.child<QComboBox>("cmbField1")->count(), columns);
+    QCOMPARE(s.child<QComboBox>("cmbField2")->count(), columns);
+    QCOMPARE(s.previewRows(), rows);
+    if (columns)
+        QCOMPARE(s.child<QComboBox>("cmbOperator1")->currentText(), QStringLiteral("Like"));
+}
+
+void TestSelection::okWritesCriterionCrossDoesNot()
+{
+    ScreenFixture f("");
+    addCustomers(f);
+    {
+        Selection s(f);
+        s.fill(1, {"CCountry", "=", "India"});
+        s.select.view(); // View writes field 4 already
+        s.fill(1, {"CCountry", "=", "Germany"});
+        s.select.reject(); // x
+    }
+    QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));
+    {
+        Selection s(f);
+        s.select.ok();
+        QVERIFY(!s.select.isVisible());
+    }
+    QCOMPARE(f.screen->text(4), QStringLiteral(" ( 1=1 )"));
+}
+
+QTEST_MAIN(TestSelection)
+#include "tst_selection.moc"

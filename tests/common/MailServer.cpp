@@ -1,0 +1,126 @@
+#include <gmime/gmime.h>
+
+#include "MailServer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+MailServer::MailServer(const Options& options)
+{
+    const QString folder = m_dir.filePath(QStringLiteral("mail"));
+    QDir().mkpath(folder);
+    QStringList args{QStringLiteral("-W"), QStringLiteral("ignore"), QString::fromLocal8Bit(qgetenv("KORVINA_SOURCE_DIR")) + QStringLiteral("/tests/common/mailserver.py")};
+    if (options.store)
+        args << QStringLiteral("--folder") << folder;
+    if (options.tls != Tls::None) {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+                       QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"),
+                       QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                       QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
+                       QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"),
+                       m_dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"), certificate()});
+        QVERIFY2(openssl.waitForFinished(60000) && openssl.exitCode() == 0, openssl.readAllStandardError().constData());
+        args << QStringLiteral("--tls") << (options.tls == Tls::StartTls ? QStringLiteral("starttls") : QStringLiteral("implicit"))
+             << QStringLiteral("--cert") << certificate() << QStringLiteral("--key") << m_dir.filePath(QStringLiteral("key.pem"));
+    }
+    if (!options.user.isEmpty())
+        args << QStringLiteral("--user") << options.user << QStringLiteral("--password") << options.password;
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral("/usr/bin/python3"), args);
+    QElapsedTimer clock;
+    clock.start();
+    while (m_port == 0 && clock.elapsed() < 20000) {
+        m_process.waitForReadyRead(200);
+        const QByteArray line = m_process.readLine().trimmed();
+        if (line.startsWith("PORT "))
+            m_port = line.mid(5).toInt();
+        if (m_process.state() == QProcess::NotRunning)
+            break;
+    }
+    QVERIFY2(m_port > 0, "the test SMTP server did not start");
+}
+
+MailServer::~MailServer()
+{
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+QStringList MailServer::files() const
+{
+    QDir dir(m_dir.filePath(QStringLiteral("mail")));
+    QStringList names = dir.entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name);
+    for (QString& n : names)
+        n = dir.filePath(n);
+    return names;
+}
+
+QByteArray MailServer::message(int i) const
+{
+    QFile f(files().value(i));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool MailServer::waitFor(int n, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (files().size() < n && clock.elapsed() < timeoutMs)
+        QTest::qWait(20);
+    return files().size() >= n;
+}
+
+ReceivedMail::ReceivedMail(const QByteArray& data) : raw(data)
+{
+    g_mime_init();
+    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(data.constData(), size_t(data.size()));
+    GMimeParser* parser = g_mime_parser_new_with_stream(stream);
+    GMimeMessage* message = g_mime_parser_construct_message(parser, nullptr);
+    if (message) {
+        subject = QString::fromUtf8(g_mime_message_get_subject(message));
+        InternetAddressList* to = g_mime_message_get_to(message);
+        if (to && internet_address_list_length(to) > 0) {
+            InternetAddress* a = internet_address_list_get_address(to, 0);
+            toName = QString::fromUtf8(internet_address_get_name(a));
+            if (INTERNET_ADDRESS_IS_MAILBOX(a))
+                toAddress = QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(a)));
+        }
+        from = QString::fromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "From"));
+        GMimeObject* part = g_mime_message_get_mime_part(message);
+        if (part && GMIME_IS_TEXT_PART(part)) {
+            GMimeContentType* type = g_mime_object_get_content_type(part);
+            contentType = QString::fromUtf8(g_mime_content_type_get_mime_type(type));
+            charset = QString::fromUtf8(g_mime_text_part_get_charset(GMIME_TEXT_PART(part)));
+            char* text = g_mime_text_part_get_text(GMIME_TEXT_PART(part));
+            body = QString::fromUtf8(text);
+            g_free(text);
+        }
+        g_object_unref(message);
+    }
+    g_object_unref(parser);
+    g_object_unref(stream);
+}
+
+bool ReceivedMail::hasHeader(const char* name) const
+{
+    const QByteArray head = raw.left(raw.indexOf("\n\n") >= 0 ? raw.indexOf("\n\n") : raw.indexOf("\r\n\r\n"));
+    return head.startsWith(QByteArray(name) + ':') || head.contains(QByteArray("\n") + name + ':');
+}
+
+int ReceivedMail::longestLine() const
+{
+    int longest = 0;
+    for (QByteArray line : raw.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        longest = std::max(longest, int(line.size()));
+    }
+    return longest;
+}

@@ -1,0 +1,267 @@
+#include "common/MailServer.h"
+
+#include "platform/AppError.h"
+#include "platform/MailComposer.h"
+#include "platform/SendmailTransport.h"
+#include "platform/SmtpTransport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+MailMessage letter(const QString& recipient, const QString& subject, const QString& body, BodyKind kind = BodyKind::PlainText)
+{
+    return {recipient, subject, body, kind, QStringLiteral("Korvina Sales <sales@korvina.test>")};
+}
+
+MailSettings smtpTo(const MailServer& server)
+{
+    MailSettings s;
+    s.server = QStringLiteral("127.0.0.1");
+    s.port = server.portText();
+    return s;
+}
+
+// The error a send raises, or an empty text when it went out.
+QString sendError(MailTransport& transport, const MailMessage& message)
+{
+    try {
+        transport.send(message);
+    } catch (const AppError& e) {
+        return QString::number(e.number()) + QLatin1Char(' ') + e.description();
+    }
+    return {};
+}
+}
+
+class TestMailTransport : public QObject {
+    Q_OBJECT
+private slots:
+    void messagesArriveAsComposed_data();
+    void messagesArriveAsComposed();
+    void unusableAddressesAreRefused_data();
+    void unusableAddressesAreRefused();
+    void refusedRecipientLeavesConnectionUsable();
+    void secureServersWithAuthentication_data();
+    void secureServersWithAuthentication();
+    void serverNotListening();
+    void portRules_data();
+    void portRules();
+    void desktopMailThroughSendmailProgram();
+    void missingSendmailProgramCannotOpen();
+    void transportKindIsExactLetter();
+};
+
+// Plain text and HTML, ASCII and not, short and very long lines, over one SMTP connection.
+void TestMailTransport::messagesArriveAsComposed_data()
+{
+    QTest::addColumn<QString>("recipient");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("html");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("address");
+
+    QTest::newRow("plain ascii") << "Anna<anna@example.com>" << "Spring offers" << "Dear Anna,\r\nsee you.\r\n\r\nMgNews:12/04/2026-12"
+                                 << false << "Anna" << "anna@example.com";
+    QTest::newRow("non-ascii name and subject")
+        << "Jürgen Østergård<jo@example.dk>" << "Grüße aus Köln – 10 % Rabatt" << "Schöne Grüße\nvon uns" << false
+        << "Jürgen Østergård" << "jo@example.dk";
+    QTest::newRow("html with a long line")
+        << "Ravi<ravi@example.in>" << "Lead" << "<html><body><p>" + QString(3000, QLatin1Char('x')) + "</p></body></html>"
+        << true << "Ravi" << "ravi@example.in";
+    QTest::newRow("bare address") << "solo@example.org" << "Hi" << "text" << false << "" << "solo@example.org";
+}
+
+void TestMailTransport::messagesArriveAsComposed()
+{
+    QFETCH(QString, recipient);
+    QFETCH(QString, subject);
+    QFETCH(QString, body);
+    QFETCH(bool, html);
+    QFETCH(QString, name);
+    QFETCH(QString, address);
+
+    MailServer server;
+    SmtpTransport transport(smtpTo(server));
+    transport.open();
+    const MailMessage message = letter(recipient, subject, body, html ? BodyKind::Html : BodyKind::PlainText);
+    QCOMPARE(sendError(transport, message), QString());
+    QCOMPARE(sendError(transport, message), QString()); // the same connection carries the next one
+    QVERIFY(server.waitFor(2));
+
+    const ReceivedMail mail(server.message(0));
+    QCOMPARE(mail.subject, subject);
+    QCOMPARE(mail.toName, name);
+    QCOMPARE(mail.toAddress, address);
+    QCOMPARE(mail.contentType, html ? QStringLiteral("text/html") : QStringLiteral("text/plain"));
+    QCOMPARE(mail.charset.toLower(), QStringLiteral("utf-8"));
+    QCOMPARE(QString(mail.body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed(),
+             QString(body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed());
+    QVERIFY(mail.from.contains(QLatin1String("sales@korvina.test")));
+    for (const char* header : {"Date", "Message-Id", "MIME-Version"})
+        QVERIFY2(mail.hasHeader(header), header);
+    QVERIFY(mail.longestLine() <= 78);
+    // Headers of a message that is not ASCII travel as encoded words only.
+    const QByteArray head = mail.raw.left(mail.raw.indexOf("\r\n\r\n") + 1);
+    QVERIFY(std::all_of(head.begin(), head.end(), [](char c) { return uchar(c) < 0x80; }));
+}
+
+void TestMailTransport::unusableAddressesAreRefused_data()
+{
+    QTest::addColumn<QString>("recipient");
+    QTest::newRow("empty address") << "Anna<>";
+    QTest::newRow("nothing at all") << "";
+    QTest::newRow("no domain") << "Anna<anna>";
+    QTest::newRow("two addresses") << "Anna<a@x.com, b@y.com>";
+}
+
+void TestMailTransport::unusableAddressesAreRefused()
+{
+    QFETCH(QString, recipient);
+    MailComposer composer;
+    try {
+        composer.compose(letter(recipient, QStringLiteral("s"), QStringLiteral("b")), QDateTime::currentDateTime(),
+                         MailComposer::LineEnd::CrLf);
+        QFAIL("the composer accepted the address");
+    } catch (const AppError& e) {
+        QCOMPARE(e.number(), MailErrors::BadAddress);
+    }
+}
+
+void TestMailTransport::refusedRecipientLeavesConnectionUsable()
+{
+    MailServer server;
+    SmtpTransport transport(smtpTo(server));
+    transport.open();
+    const QString error = sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "s", "b"));
+    QVERIFY2(error.contains(QLatin1String("550")) && error.contains(QLatin1String("refuse@example.com")), qPrintable(error));
+    QCOMPARE(sendError(transport, letter(QStringLiteral("Y<fine@example.com>"), "s", "b")), QString());
+    QVERIFY(server.waitFor(1));
+    QCOMPARE(server.files().size(), 1);
+}
+
+void TestMailTransport::secureServersWithAuthentication_data()
+{
+    QTest::addColumn<MailServer::Tls>("tls");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("delivered");
+    QTest::newRow("starttls, right password") << MailServer::Tls::StartTls << "s3cret-Pass" << true;
+    QTest::newRow("implicit tls, right password") << MailServer::Tls::Implicit << "s3cret-Pass" << true;
+    QTest::newRow("starttls, wrong password") << MailServer::Tls::StartTls << "wrong-Pass" << false;
+    QTest::newRow("implicit tls, wrong password") << MailServer::Tls::Implicit << "wrong-Pass" << false;
+}
+
+void TestMailTransport::secureServersWithAuthentication()
+{
+    QFETCH(MailServer::Tls, tls);
+    QFETCH(QString, password);
+    QFETCH(bool, delivered);
+
+    MailServer server({tls, QStringLiteral("mailer"), QStringLiteral("s3cret-Pass"), true});
+    // The test server cannot listen on 465: the server name asks for TLS from the start instead.
+    MailSettings settings = smtpTo(server);
+    if (tls == MailServer::Tls::Implicit)
+        settings.server = QStringLiteral("smtps://127.0.0.1");
+    settings.user = QStringLiteral("mailer");
+    settings.password = password;
+    settings.caFile = server.certificate();
+    SmtpTransport transport(settings);
+    transport.open();
+    for (int i = 0; i < 2; ++i) {
+        const QString error = sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"));
+        QVERIFY2(error.isEmpty() == delivered, qPrintable(error));
+        QVERIFY2(!error.contains(password), "the password appears in an error");
+    }
+    if (delivered)
+        QVERIFY(server.waitFor(2));
+    QCOMPARE(server.files().size(), delivered ? 2 : 0);
+}
+
+void TestMailTransport::serverNotListening()
+{
+    int freePort = 0;
+    {
+        MailServer gone;
+        freePort = gone.port();
+    }
+    MailSettings settings;
+    settings.server = QStringLiteral("127.0.0.1");
+    settings.port = QString::number(freePort);
+    SmtpTransport transport(settings);
+    transport.open();
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"))
+                    .startsWith(QString::number(MailErrors::SendFailed)));
+}
+
+void TestMailTransport::portRules_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("empty") << "mail.example.com" << "" << "smtp://mail.example.com:25";
+    QTest::newRow("submission") << "mail.example.com" << "587" << "smtp://mail.example.com:587";
+    QTest::newRow("implicit tls") << "mail.example.com" << "465" << "smtps://mail.example.com:465";
+    QTest::newRow("blanks around") << " mail.example.com " << " 465 " << "smtps://mail.example.com:465";
+    QTest::newRow("tls named with the server") << "smtps://mail.example.com" << "2465" << "smtps://mail.example.com:2465";
+    QTest::newRow("plain named with the server") << "smtp://mail.example.com" << "" << "smtp://mail.example.com:25";
+}
+
+void TestMailTransport::portRules()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, port);
+    QFETCH(QString, url);
+    MailSettings settings;
+    settings.server = server;
+    settings.port = port;
+    QCOMPARE(SmtpTransport(settings).url(), url);
+}
+
+void TestMailTransport::desktopMailThroughSendmailProgram()
+{
+    MailServer server;
+    QTemporaryDir sent;
+    MailSettings settings;
+    settings.sendmail = QStringLiteral("msmtp --host 127.0.0.1 --port %1 --from desk@korvina.test").arg(server.port());
+    settings.sentFolder = sent.filePath(QStringLiteral("Docs/Sent"));
+    SendmailTransport transport(settings);
+    transport.open();
+    QCOMPARE(sendError(transport, letter(QStringLiteral("Ravi<ravi@example.in>"), "Offer", "<p>Hi</p>", BodyKind::Html)),
+             QString());
+    QVERIFY(!sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "Offer", "b")).isEmpty());
+    QVERIFY(server.waitFor(1));
+
+    const ReceivedMail mail(server.message(0));
+    QCOMPARE(mail.toAddress, QStringLiteral("ravi@example.in"));
+    QCOMPARE(mail.contentType, QStringLiteral("text/html"));
+    QVERIFY2(mail.from.contains(QLatin1String("desk@korvina.test")), qPrintable(mail.from)); // chosen by the mail system
+    const QStringList copies = QDir(settings.sentFolder).entryList({QStringLiteral("*.eml")});
+    QCOMPARE(copies.size(), 1); // only what was accepted
+    QFile copy(settings.sentFolder + QLatin1Char('/') + copies.first());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(ReceivedMail(copy.readAll()).body.trimmed(), QStringLiteral("<p>Hi</p>"));
+}
+
+void TestMailTransport::missingSendmailProgramCannotOpen()
+{
+    MailSettings settings;
+    settings.sendmail = QStringLiteral("/nonexistent/sendmail");
+    SendmailTransport transport(settings);
+    QVERIFY_THROWS_EXCEPTION(AppError, transport.open());
+    QVERIFY(sendError(transport, letter(QStringLiteral("A<a@b.com>"), "s", "b")).startsWith(QString::number(MailErrors::NoTransport)));
+}
+
+void TestMailTransport::transportKindIsExactLetter()
+{
+    QCOMPARE(mailTransportKind(QStringLiteral("O")), MailTransportKind::Desktop);
+    QCOMPARE(mailTransportKind(QStringLiteral("S")), MailTransportKind::Smtp);
+    for (const char* other : {"o", "s", "", "SMTP", " S"})
+        QCOMPARE(mailTransportKind(QString::fromLatin1(other)), MailTransportKind::None);
+    QVERIFY(!MailTransport::create(MailTransportKind::None, {}));
+}
+
+QTEST_GUILESS_MAIN(TestMailTransport)
+#include "tst_mailtransport.moc"
