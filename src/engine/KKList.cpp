@@ -21,7 +21,6 @@ std::function<void(const QString&, const QString&)>& reportTarget()
 }
 }
 
-QString PadText(const QString& text, int n) { return text.trimmed().left(n).leftJustified(n, QLatin1Char(' ')); }
 
 void KKList::setReportTarget(std::function<void(const QString&, const QString&)> target)
 {
