@@ -9,6 +9,9 @@
 #include "shell/ProgramState.h"
 #include "shell/StartUp.h"
 #include "shell/admin/AdminModules.h"
+#include "utilities/KKExport.h"
+#include "utilities/KKFindRepl.h"
+#include "utilities/KKImport.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -23,6 +26,21 @@ Application::Application()
     });
     KKMain::setToolScreen(QStringLiteral("Specifics"), [](KKMain& main) {
         KKSpecific screen(&main);
+        screen.exec();
+    });
+    KKMain::setToolScreen(QStringLiteral("Export"), [](KKMain& main) {
+        KKExport screen(&main);
+        screen.exec();
+    });
+    KKMain::setToolScreen(QStringLiteral("Import"), [](KKMain& main) {
+        KKImport screen(&main);
+        screen.exec();
+        // A completed import ends the program, the way Quit does.
+        if (screen.endsProgram())
+            main.closeProgram();
+    });
+    KKMain::setToolScreen(QStringLiteral("FindReplace"), [](KKMain& main) {
+        KKFindRepl screen(&main);
         screen.exec();
     });
     KKMain::setToolScreen(QStringLiteral("About"), [](KKMain& main) {

@@ -21,7 +21,7 @@ void DataGrid::clearRows()
     setRowCount(0);
 }
 
-void DataGrid::bind(Recordset& rs)
+void DataGrid::bind(Recordset& rs, int maxRows)
 {
     clear();
     const auto& columns = rs.columns();
@@ -31,8 +31,9 @@ void DataGrid::bind(Recordset& rs)
         headers << c.name;
     setHorizontalHeaderLabels(headers);
     const auto& rows = rs.rows();
-    setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
+    const int shown = maxRows >= 0 ? std::min(maxRows, int(rows.size())) : int(rows.size());
+    setRowCount(shown);
+    for (int r = 0; r < shown; ++r)
         for (int c = 0; c < columns.size(); ++c) {
             const QVariant& v = rows.at(r).at(c);
             QString text;
