@@ -169,6 +169,9 @@ QVector<int> KKExport::columnWidths(Recordset& listing)
 
 void KKExport::exportRecords()
 {
+    // A run in progress is not started again (the frame is disabled, but a queued call may come).
+    if (m_run.isRunning())
+        return;
     ProgramState& s = state();
     Messages& messages = Messages::current();
     Recordset& listing = m_browser->listing();
@@ -185,9 +188,10 @@ void KKExport::exportRecords()
         messages.notice(QStringLiteral("Select File!"));
         return;
     }
-    if (!messages.question(QStringLiteral("Confirm Export?")) || !m_run.start())
+    if (!messages.question(QStringLiteral("Confirm Export?")))
         return;
 
+    m_run.start();
     ExportFile file;
     const QVector<int> widths = columnWidths(listing);
     if (!Guard([&] { file.open(path, ExportFile::formatFor(path), widths); })) {

@@ -187,6 +187,9 @@ void KKImport::listWorksheet()
 
 void KKImport::importRecords()
 {
+    // A run in progress is not started again (the frame is disabled, but a queued call may come).
+    if (m_run.isRunning())
+        return;
     ProgramState& s = state();
     Messages& messages = Messages::current();
     Recordset& source = m_browser->listing();
@@ -226,9 +229,10 @@ void KKImport::importRecords()
         messages.notice(QStringLiteral("Invalid Fields:\r\n\r\n") + invalid);
         return;
     }
-    if (!messages.question(QStringLiteral("Confirm Import?")) || !m_run.start())
+    if (!messages.question(QStringLiteral("Confirm Import?")))
         return;
 
+    m_run.start();
     s.AttemptCount = 0;
     for (source.moveFirst(); !source.eof(); source.moveNext()) {
         importRow(copied);

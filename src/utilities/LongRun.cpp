@@ -8,14 +8,11 @@ namespace {
 constexpr qint64 kPaintEveryMs = 100;
 }
 
-bool LongRun::start()
+void LongRun::start()
 {
-    if (m_running)
-        return false;
     m_running = true;
     m_frame->setEnabled(false);
     m_sinceShown.start();
-    return true;
 }
 
 void LongRun::show(int count)

@@ -12,8 +12,7 @@ class LongRun {
 public:
     LongRun(QWidget* frame, QLabel* progress) : m_frame(frame), m_progress(progress) {}
 
-    // False when a run is already going on (the caller then does nothing).
-    bool start();
+    void start();
     // After each row: count is the number of rows done so far.
     void step(int count);
     void finish(int count);

@@ -3,6 +3,7 @@
 #include "utilities/KKExport.h"
 
 #include <QFileDialog>
+#include <QTimer>
 
 // The export screen and the table browser it shares with import and find-and-replace.
 class ExportTest : public QObject {
@@ -109,6 +110,27 @@ private slots:
         QCOMPARE(lines.at(0), QByteArray("EId ;\r"));
         QCOMPARE(lines.at(1200), QByteArray("1200;\r"));
         QCOMPARE(screen.progressLabel()->text(), QString("1200.."));
+    }
+
+    void runningExportIsNeitherRestartedNorClosed()
+    {
+        UtilityFixture f;
+        f.addManyCustomers(300);
+        KKExport screen;
+        screen.browser().ListRecords();
+        const QString path = f.folder.file("Docs/run.Txt");
+        screen.fileBox()->setText(path);
+        bool frameEnabled = true;
+        QTimer::singleShot(0, &screen, [&] {
+            frameEnabled = screen.findChild<QWidget*>("frmMain")->isEnabled();
+            screen.exportRecords();
+            screen.reject();
+        });
+        screen.exportRecords();
+        QVERIFY(!frameEnabled);
+        QCOMPARE(f.messages.shown, QStringList({"Total Records: 300", "Confirm Export?", "Done!"}));
+        QCOMPARE(readFile(path).count('\n'), 301);
+        QCOMPARE(screen.result(), int(QDialog::Accepted));
     }
 
     void widthsOfNumbersDatesAndMemos()
