@@ -3,24 +3,32 @@
 #include "engine/KKAccess.h"
 #include "utilities/KKFindRepl.h"
 
+#include <QApplication>
+#include <QTimer>
+
 // Find and replace over the customers.
 class FindReplaceTest : public QObject {
     Q_OBJECT
 
-    // Answers the access-code prompt with `code`; returns whether the prompt appeared.
-    static std::shared_ptr<bool> answerAccess(const QString& code)
-    {
-        auto asked = std::make_shared<bool>(false);
-        onNextModal([asked, code](QWidget* w) {
-            auto* prompt = qobject_cast<KKAccess*>(w);
-            if (!prompt)
-                return;
-            *asked = true;
-            prompt->codeBox()->setText(code);
-            prompt->submit();
-        });
-        return asked;
-    }
+    // Answers the access-code prompt with `code` while it lives; `asked` tells whether it
+    // appeared. Its timer stops with it, so no answer is left over for the next case.
+    struct AccessAnswer {
+        explicit AccessAnswer(const QString& code)
+        {
+            timer.setInterval(10);
+            QObject::connect(&timer, &QTimer::timeout, [this, code] {
+                if (auto* prompt = qobject_cast<KKAccess*>(QApplication::activeModalWidget())) {
+                    timer.stop();
+                    asked = true;
+                    prompt->codeBox()->setText(code);
+                    prompt->submit();
+                }
+            });
+            timer.start();
+        }
+        QTimer timer;
+        bool asked = false;
+    };
 
     static void prepare(UtilityFixture& f)
     {
@@ -61,9 +69,9 @@ private slots:
         screen.browser().fieldBox()->setCurrentText(column);
         screen.valueBox()->setText(value);
         f.messages.clear();
-        const auto asked = answerAccess("Secret");
+        AccessAnswer answer("Secret");
         screen.replaceRecords();
-        QVERIFY(*asked);
+        QVERIFY(answer.asked);
         QCOMPARE(f.messages.shown, QStringList({"Confirm Replace?", "Record(s) Replaced!"}));
         QCOMPARE(f.column(column), after);
         // The grid shows the new values; a further replace needs a new find.
@@ -118,9 +126,9 @@ private slots:
         screen.browser().ListRecords();
         screen.browser().fieldBox()->setCurrentText(column);
         screen.valueBox()->setText(value);
-        const auto asked = code == "-" ? std::make_shared<bool>(false) : answerAccess(code);
+        AccessAnswer answer(code);
         screen.replaceRecords();
-        QCOMPARE(*asked, code != "-");
+        QCOMPARE(answer.asked, code != "-");
         QCOMPARE(f.messages.shown, shown);
         QCOMPARE(f.column("CCity"), QStringList({"Pune", "Lyon", "Delhi"}));
         QCOMPARE(f.column("CType"), QStringList({"1", "2", "3"}));

@@ -105,11 +105,16 @@ private slots:
     void filterNarrowsTheRows()
     {
         UtilityFixture f;
-        const QString path = writeBook(f, "xlsx", {{"CFirst", "CType"}, {"Ann", 1.0}, {"Bob", 2.0}, {"Cleo", 3.0}});
+        const QString path = writeBook(f, "xlsx", {{"CFirst", "CType", "OldPasscd"}, {"Ann", 1.0, "a"}, {"Bob", 2.0, "b"},
+                                                   {"Cleo", 3.0, "c"}});
         KKImport screen;
         list(screen, path);
+        // A password column is neither offered nor shown.
+        QCOMPARE(entries(screen.browser().fieldList()), QStringList({"CFirst", "CType"}));
+        QVERIFY(screen.browser().grid()->isColumnHidden(2));
         UtilityFixture::criterion(screen.browser(), "CType", ">", "1,5");
         screen.browser().ListRecords();
+        QVERIFY(screen.browser().grid()->isColumnHidden(2));
         QCOMPARE(state().SqlText, QString("Select * From [Sheet1$] Where CType > 1.5"));
         QCOMPARE(screen.browser().countLabel()->text(), QString("2"));
         UtilityFixture::select(screen.browser(), {"CFirst"});
