@@ -116,6 +116,7 @@ double runShell(const QString& program, const QStringList& args, const QString& 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure is out as soon as it is measured
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
@@ -135,6 +136,7 @@ int main(int argc, char** argv)
     QFile::copy(s.DataFolder + "/Korvina.Kys", shellCopy);
     s.connection->open();
     s.connection->setCursorLocation(CursorLocation::Client);
+    LoadCustomization();
 
     const QString book = s.DataFolder + "/Docs/customers.xlsx";
     writeWorkbook(book, count);
