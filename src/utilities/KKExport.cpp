@@ -7,10 +7,8 @@
 #include "shell/Look.h"
 #include "shell/Program.h"
 #include "shell/ProgramState.h"
-#include "utilities/TableBrowser.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,103 +43,25 @@ TableBrowser::Setup exportSetup()
     return setup;
 }
 
-QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
-
 }
 
 KKExport::KKExport(QWidget* parent)
-    : QDialog(parent),
-      m_browser(nullptr),
-      m_frame(new QWidget(this)),
-      m_progress(new QLabel(QStringLiteral("."), m_frame)),
-      m_run(m_frame, m_progress)
+    : FileTableScreen({QStringLiteral("KKExport"), QStringLiteral("Export"), QStringLiteral("Export To Text File"),
+                       QStringLiteral("cmdExport"), QStringLiteral("Export>")},
+                      exportSetup(), parent)
 {
-    setObjectName(QStringLiteral("KKExport"));
-    setWindowTitle(QStringLiteral("Export"));
-    setModal(true);
-    m_frame->setObjectName(QStringLiteral("frmMain"));
-    m_progress->setObjectName(QStringLiteral("lblField_41"));
-    m_browser = new TableBrowser(exportSetup(), m_frame);
-
-    m_file = new QLineEdit(m_frame);
-    m_file->setObjectName(QStringLiteral("txtFile"));
-    m_file->setToolTip(QStringLiteral("Export To Text File"));
-    m_file->setAccessibleName(QStringLiteral("File"));
-    auto* chooseButton = new QPushButton(QStringLiteral(">"), m_frame);
-    chooseButton->setObjectName(QStringLiteral("cmdFile"));
-    chooseButton->setToolTip(QStringLiteral("Selection"));
-    chooseButton->setAccessibleName(QStringLiteral("Selection"));
-    chooseButton->setAutoDefault(false);
-    auto* allButton = new QPushButton(QStringLiteral("<All"), m_frame);
-    allButton->setObjectName(QStringLiteral("cmdAll"));
-    allButton->setAutoDefault(false);
-    auto* exportButton = new QPushButton(QStringLiteral("Export>"), m_frame);
-    exportButton->setObjectName(QStringLiteral("cmdExport"));
-    exportButton->setToolTip(QStringLiteral("Export To Text File"));
-    exportButton->setAutoDefault(false);
-    QToolButton* close = MakeCloseCross(this);
-
-    auto* grid = new QGridLayout(m_frame);
-    grid->addWidget(caption(QStringLiteral("Table:"), m_browser->tableBox(), m_frame), 0, 0);
-    grid->addWidget(m_browser->tableBox(), 0, 1, 1, 2);
-    grid->addWidget(caption(QStringLiteral("File:"), m_file, m_frame), 0, 3);
-    grid->addWidget(m_file, 0, 4, 1, 2);
-    grid->addWidget(chooseButton, 0, 6);
-    grid->addWidget(close, 0, 7);
-    grid->addWidget(caption(QStringLiteral("Fields:"), m_browser->fieldList(), m_frame), 1, 0);
-    grid->addWidget(m_browser->fieldList(), 1, 1, 2, 2);
-    grid->addWidget(allButton, 1, 3);
-    grid->addWidget(caption(QStringLiteral("Criteria:"), m_browser->criteriaBox(), m_frame), 3, 0);
-    grid->addWidget(m_browser->criteriaBox(), 3, 1);
-    grid->addWidget(m_browser->operatorBox(), 3, 2);
-    grid->addWidget(m_browser->valueBox(), 3, 3, 1, 3);
-    grid->addWidget(m_browser->listButton(), 3, 6);
-    grid->addWidget(m_browser->grid(), 4, 0, 1, 8);
-    grid->addWidget(m_browser->countLabel(), 5, 0);
-    grid->addWidget(m_browser->recordsLabel(), 5, 1);
-    grid->addWidget(m_progress, 5, 4);
-    grid->addWidget(exportButton, 5, 6, 1, 2);
-    auto* outer = new QVBoxLayout(this);
-    outer->addWidget(m_frame);
-
-    connect(chooseButton, &QPushButton::clicked, this, &KKExport::chooseFile);
-    connect(allButton, &QPushButton::clicked, m_browser, &TableBrowser::SelectAllFields);
-    connect(exportButton, &QPushButton::clicked, this, &KKExport::exportRecords);
-
+    connect(chooseButton(), &QPushButton::clicked, this, &KKExport::chooseFile);
+    connect(runButton(), &QPushButton::clicked, this, &KKExport::exportRecords);
     ApplyLook(this);
-    m_browser->BuildFieldLists();
-    connect(m_browser->tableBox(), &QComboBox::currentTextChanged, m_browser, &TableBrowser::BuildFieldLists);
-}
-
-KKExport::~KKExport() = default;
-
-void KKExport::reject()
-{
-    if (!m_run.isRunning())
-        QDialog::reject();
+    browser().BuildFieldLists();
+    connect(browser().tableBox(), &QComboBox::currentTextChanged, &browser(), &TableBrowser::BuildFieldLists);
 }
 
 void KKExport::chooseFile()
 {
-    QFileDialog dialog(this, QStringLiteral("Export"));
-    dialog.setObjectName(QStringLiteral("comDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({QStringLiteral("Text (*.Txt)"), QStringLiteral("Comma-separated values (*.csv)")});
-    if (m_file->text().trimmed().isEmpty())
-        dialog.setDirectory(state().DataFolder + QStringLiteral("/Docs/"));
-    dialog.selectFile(kNoFile);
-    QString name;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        name = dialog.selectedFiles().constFirst();
-    if (name.isEmpty() || name.endsWith(QLatin1Char('/') + kNoFile))
-        name.clear();
-    m_file->setText(name);
+    fileBox()->setText(chooseFileName(QFileDialog::AcceptSave,
+                                      {QStringLiteral("Text (*.Txt)"), QStringLiteral("Comma-separated values (*.csv)")},
+                                      kNoFile));
 }
 
 QVector<int> KKExport::columnWidths(Recordset& listing)
@@ -174,7 +94,7 @@ void KKExport::exportRecords()
         return;
     ProgramState& s = state();
     Messages& messages = Messages::current();
-    Recordset& listing = m_browser->listing();
+    Recordset& listing = browser().listing();
     if (!listing.isOpen()) {
         messages.notice(QStringLiteral("List Records!"));
         return;
@@ -183,7 +103,7 @@ void KKExport::exportRecords()
         messages.notice(QStringLiteral("No Records!"));
         return;
     }
-    const QString path = m_file->text().trimmed();
+    const QString path = fileBox()->text().trimmed();
     if (path.isEmpty()) {
         messages.notice(QStringLiteral("Select File!"));
         return;

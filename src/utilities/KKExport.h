@@ -1,25 +1,19 @@
 #pragma once
-#include "utilities/LongRun.h"
+#include "utilities/FileTableScreen.h"
 
-#include <QDialog>
 #include <QVector>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
 class Recordset;
-class TableBrowser;
 
 // Export: chosen columns of the listed records of a content table, written to a text file
 // with fixed-width fields (or comma-separated values for a name ending in .csv).
-class KKExport : public QDialog {
+class KKExport : public FileTableScreen {
     Q_OBJECT
 public:
     // Memo columns are at most this wide in the fixed-width file; longer values are cut.
     static constexpr int kMemoWidth = 255;
 
     explicit KKExport(QWidget* parent = nullptr);
-    ~KKExport() override;
 
     void chooseFile();     // cmdFile ">"
     void exportRecords();  // cmdExport "Export>"
@@ -28,18 +22,4 @@ public:
     // numbers and dates their longest value, memo columns their longest value up to kMemoWidth;
     // never narrower than the column's name.
     static QVector<int> columnWidths(Recordset& listing);
-
-    TableBrowser& browser() const { return *m_browser; }
-    QLineEdit* fileBox() const { return m_file; }
-    QLabel* progressLabel() const { return m_progress; }
-
-public slots:
-    void reject() override; // refused while an export runs
-
-private:
-    TableBrowser* m_browser;
-    QWidget* m_frame;
-    QLabel* m_progress;
-    LongRun m_run;
-    QLineEdit* m_file = nullptr;
 };

@@ -37,13 +37,6 @@ TableBrowser::Setup findSetup()
     return setup;
 }
 
-QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
-
 QLabel* heading(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -69,14 +62,15 @@ KKFindRepl::KKFindRepl(QWidget* parent) : QDialog(parent), m_frame(new QWidget(t
     auto* replaceButton = new QPushButton(QStringLiteral("<Replace"), m_frame);
     replaceButton->setObjectName(QStringLiteral("cmdReplace"));
     replaceButton->setAutoDefault(false);
+    replaceButton->setAccessibleName(QStringLiteral("Replace"));
     QToolButton* close = MakeCloseCross(this);
 
     auto* grid = new QGridLayout(m_frame);
     grid->addWidget(heading(QStringLiteral("Find..."), m_frame), 0, 0, 1, 2);
     grid->addWidget(close, 0, 6);
-    grid->addWidget(caption(QStringLiteral("Table:"), m_browser->tableBox(), m_frame), 1, 0);
+    grid->addWidget(Caption(QStringLiteral("Table:"), m_browser->tableBox(), m_frame), 1, 0);
     grid->addWidget(m_browser->tableBox(), 1, 1, 1, 2);
-    grid->addWidget(caption(QStringLiteral("Criteria:"), m_browser->criteriaBox(), m_frame), 2, 0);
+    grid->addWidget(Caption(QStringLiteral("Criteria:"), m_browser->criteriaBox(), m_frame), 2, 0);
     grid->addWidget(m_browser->criteriaBox(), 2, 1);
     grid->addWidget(m_browser->operatorBox(), 2, 2);
     grid->addWidget(m_browser->valueBox(), 2, 3, 1, 2);
@@ -85,9 +79,9 @@ KKFindRepl::KKFindRepl(QWidget* parent) : QDialog(parent), m_frame(new QWidget(t
     grid->addWidget(m_browser->countLabel(), 4, 0);
     grid->addWidget(m_browser->recordsLabel(), 4, 1);
     grid->addWidget(heading(QStringLiteral("Replace..."), m_frame), 5, 0, 1, 2);
-    grid->addWidget(caption(QStringLiteral("Field:"), m_browser->fieldBox(), m_frame), 6, 0);
+    grid->addWidget(Caption(QStringLiteral("Field:"), m_browser->fieldBox(), m_frame), 6, 0);
     grid->addWidget(m_browser->fieldBox(), 6, 1, 1, 2);
-    grid->addWidget(caption(QStringLiteral("With:"), m_value, m_frame), 6, 3);
+    grid->addWidget(Caption(QStringLiteral("With:"), m_value, m_frame), 6, 3);
     grid->addWidget(m_value, 6, 4);
     grid->addWidget(replaceButton, 6, 5);
     auto* outer = new QVBoxLayout(this);

@@ -19,6 +19,13 @@ constexpr int kWideTwips = 1500;
 constexpr int kWideAbove = 5; // actual size in the sample record
 }
 
+QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
 TableBrowser::TableBrowser(const Setup& setup, QWidget* frame) : QObject(frame), m_setup(setup)
 {
     m_table = new QComboBox(frame);
@@ -49,6 +56,7 @@ TableBrowser::TableBrowser(const Setup& setup, QWidget* frame) : QObject(frame),
     m_list = new QPushButton(m_setup.listCaption, frame);
     m_list->setObjectName(m_setup.listName);
     m_list->setAutoDefault(false);
+    m_list->setAccessibleName(QString(m_setup.listCaption).remove(QLatin1Char('<')));
     m_grid = new DataGrid(frame);
     m_grid->setObjectName(m_setup.gridName);
     m_grid->setAccessibleName(QStringLiteral("Records"));

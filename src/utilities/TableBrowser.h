@@ -104,3 +104,6 @@ private:
     QLabel* m_count;
     QLabel* m_recordsCaption;
 };
+
+// A caption label of the data utilities' screens, naming its box for screen readers.
+QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent);
