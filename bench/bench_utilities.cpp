@@ -1,10 +1,12 @@
 // Import of an N-row workbook and export of N customers, each next to the database's own shell
-// doing the same work. Usage: bench_utilities [N] [folder]
-#include "platform/Messages.h"
+// doing the same work. Usage: bench_utilities [N] [folder] [export]
+// With "export" the customers are put in with one statement each in one transaction and only
+// the export is measured.
+#include "base/Messages.h"
 #include "platform/Recordset.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "utilities/KKExport.h"
 #include "utilities/KKImport.h"
 #include "utilities/TableBrowser.h"
@@ -111,6 +113,48 @@ double runShell(const QString& program, const QStringList& args, const QString& 
     return seconds(t);
 }
 
+void fillQuickly(ProgramState& s, int count)
+{
+    s.connection->beginTrans();
+    for (int i = 0; i < count; ++i) {
+        QStringList values;
+        for (int c = 0; c < kColumns.size(); ++c)
+            values << (c == 7 ? valueOf(c, i) : "'" + valueOf(c, i) + "'");
+        s.connection->execute("INSERT INTO ktCustomer (EDate, " + kColumns.join(", ") + ") VALUES (#05/01/2024#, "
+                              + values.join(", ") + ")");
+    }
+    s.connection->commitTrans();
+}
+
+void measureImport(ProgramState& s, int count, const QString& folder, const QString& shellCopy,
+                   const QuietMessages& messages)
+{
+    const QString book = s.DataFolder + "/Docs/customers.xlsx";
+    writeWorkbook(book, count);
+    std::printf("N=%d, workbook %.1f MB\n", count, QFileInfo(book).size() / 1048576.0);
+    QElapsedTimer t;
+    double listing = 0, importing = 0;
+    {
+        KKImport screen;
+        screen.fileBox()->setText(book);
+        t.start();
+        screen.listWorksheet();
+        listing = seconds(t);
+        screen.browser().SelectAllFields();
+        t.restart();
+        screen.importRecords();
+        importing = seconds(t);
+    }
+    std::printf("import: list %.2f s, rows %.1f s (%.0f rows/s), peak memory %.0f MB, errors %d, customers %d\n",
+                listing, importing, count / importing, peakMegabytes(), messages.errors, count);
+
+    const QString script = folder + "/insert.sql";
+    writeShellScript(script, count, s.databasePassword());
+    const double shell = runShell("sqlcipher", {shellCopy}, script, {});
+    std::printf("sqlcipher shell, one transaction a row: %.1f s (%.0f rows/s); import / shell = %.2f\n", shell,
+                count / shell, (listing + importing) / shell);
+}
+
 }
 
 int main(int argc, char** argv)
@@ -125,9 +169,9 @@ int main(int argc, char** argv)
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
 
+    ProgramState s;
     QuietMessages messages;
-    Messages::install(&messages);
-    ProgramState& s = state();
+    s.setMessages(&messages);
     s.DataFolder = folder + "/data";
     InitProgramState();
     DatabaseCreator::createInstallation(s.DataFolder, false);
@@ -138,42 +182,24 @@ int main(int argc, char** argv)
     s.connection->setCursorLocation(CursorLocation::Client);
     LoadCustomization();
 
-    const QString book = s.DataFolder + "/Docs/customers.xlsx";
-    writeWorkbook(book, count);
-    std::printf("N=%d, workbook %.1f MB\n", count, QFileInfo(book).size() / 1048576.0);
+    const bool exportOnly = argc > 3 && QString::fromLocal8Bit(argv[3]) == QLatin1String("export");
+    if (exportOnly)
+        fillQuickly(s, count);
+    else
+        measureImport(s, count, folder, shellCopy, messages);
 
     QElapsedTimer t;
-    double listing = 0, importing = 0;
-    {
-        KKImport screen;
-        screen.fileBox()->setText(book);
-        t.start();
-        screen.listWorksheet();
-        listing = seconds(t);
-        screen.browser().SelectAllFields();
-        t.restart();
-        screen.importRecords();
-        importing = seconds(t);
-    }
-    const double importPeak = peakMegabytes();
-    std::printf("import: list %.2f s, rows %.1f s (%.0f rows/s), peak memory %.0f MB, errors %d, customers %d\n",
-                listing, importing, count / importing, importPeak, messages.errors, count);
-
-    const QString script = folder + "/insert.sql";
-    writeShellScript(script, count, s.databasePassword());
-    const double shell = runShell("sqlcipher", {shellCopy}, script, {});
-    std::printf("sqlcipher shell, one transaction a row: %.1f s (%.0f rows/s); import / shell = %.2f\n", shell,
-                count / shell, (listing + importing) / shell);
-
     double exporting = 0;
     {
         KKExport screen;
         screen.browser().SelectAllFields();
         t.start();
         screen.browser().ListRecords();
+        const double listed = seconds(t);
         screen.fileBox()->setText(folder + "/export.Txt");
         screen.exportRecords();
         exporting = seconds(t);
+        std::printf("export: list %.2f s, write %.2f s\n", listed, exporting - listed);
     }
     std::printf("export (list and write): %.2f s, %.1f MB\n", exporting, QFileInfo(folder + "/export.Txt").size() / 1048576.0);
 
@@ -187,6 +213,6 @@ int main(int argc, char** argv)
              {}, {});
     const double csv = runShell("sqlite3", {"-csv", plain, "Select * From ktCustomer"}, {}, folder + "/shell.csv");
     std::printf("sqlite3 -csv from a plain copy: %.2f s; export / shell = %.2f\n", csv, exporting / csv);
-    Messages::install(nullptr);
+    s.setMessages(nullptr);
     return 0;
 }

@@ -1,8 +1,8 @@
 #include "utilities/FileTableScreen.h"
 
 #include "engine/DataGrid.h"
-#include "shell/Look.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/ProgramState.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -2,11 +2,11 @@
 
 #include "engine/DataGrid.h"
 #include "platform/ExportFile.h"
-#include "platform/Messages.h"
+#include "base/Messages.h"
 #include "platform/Recordset.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QComboBox>
 #include <QGridLayout>

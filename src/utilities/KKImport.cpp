@@ -1,12 +1,12 @@
 #include "utilities/KKImport.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/DateText.h"
-#include "platform/Messages.h"
+#include "base/Messages.h"
 #include "shell/ArchiveNames.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -46,7 +46,7 @@ QVariant defaultFor(int type)
     switch (type) {
     case FieldType::Integer:
     case FieldType::Double: return 0;
-    case FieldType::Date: return DateText::format(Clock::today());
+    case FieldType::Date: return DateText::format(state().clock.today());
     default: return kEmptyCell;
     }
 }
@@ -194,7 +194,7 @@ void KKImport::importRow(const QVector<QPair<int, int>>& copied)
 
 void KKImport::removeYesterdaysArchive()
 {
-    const QString archive = ArchiveNames::archivePath(Clock::today().addDays(-1));
+    const QString archive = ArchiveNames::archivePath(state().clock.today().addDays(-1));
     if (QFile::exists(archive) && !QFile::remove(archive))
         LogError(AppError(75, QStringLiteral("Import"), QStringLiteral("Cannot delete %1.").arg(archive)));
 }

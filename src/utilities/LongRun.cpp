@@ -1,11 +1,12 @@
 #include "utilities/LongRun.h"
 
-#include "shell/Program.h"
+#include "base/Program.h"
 
 #include <QLabel>
 
 namespace {
 constexpr qint64 kPaintEveryMs = 100;
+constexpr qint64 kPauseEveryMs = 10;
 }
 
 void LongRun::start()
@@ -13,6 +14,7 @@ void LongRun::start()
     m_running = true;
     m_frame->setEnabled(false);
     m_sinceShown.start();
+    m_sincePause.invalidate();
 }
 
 void LongRun::show(int count)
@@ -26,7 +28,10 @@ void LongRun::step(int count)
 {
     if (m_sinceShown.elapsed() >= kPaintEveryMs)
         show(count);
-    EventPause();
+    if (!m_sincePause.isValid() || m_sincePause.elapsed() >= kPauseEveryMs) {
+        EventPause();
+        m_sincePause.start();
+    }
 }
 
 void LongRun::finish(int count)

@@ -5,9 +5,10 @@ class QLabel;
 class QWidget;
 
 // A run over many rows (export, import): the screen's frame is disabled, the progress label
-// shows the count followed by "..", and window events keep being handled between rows so
-// the screen stays live. The count is painted at most every tenth of a second and at the
-// end, so that painting does not set the pace. A run cannot start while one is going on.
+// shows the count followed by "..", and window events are let through after the first row and
+// then every few milliseconds, so the screen stays live while the rows go at the speed of the
+// file and the database. The count is painted at most every tenth of a second and at the end.
+// While it runs the screen refuses to close and to start it again.
 class LongRun {
 public:
     LongRun(QWidget* frame, QLabel* progress) : m_frame(frame), m_progress(progress) {}
@@ -24,5 +25,6 @@ private:
     QWidget* m_frame;
     QLabel* m_progress;
     QElapsedTimer m_sinceShown;
+    QElapsedTimer m_sincePause;
     bool m_running = false;
 };

@@ -2,9 +2,9 @@
 
 #include "engine/DataGrid.h"
 #include "engine/RecordEngine.h"
-#include "platform/Messages.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "utilities/CriteriaClause.h"
 
 #include <QComboBox>

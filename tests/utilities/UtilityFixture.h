@@ -1,7 +1,7 @@
 #pragma once
 #include "common/TestSupport.h"
 #include "engine/DataGrid.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 #include "utilities/TableBrowser.h"
 
 #include <QComboBox>
@@ -66,6 +66,6 @@ struct UtilityFixture {
         browser.valueBox()->setText(value);
     }
 
-    ScriptedMessages messages;
     TestDataFolder folder;
+    ScriptedMessages messages;
 };

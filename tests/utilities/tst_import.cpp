@@ -1,7 +1,6 @@
 #include "SheetFiles.h"
 #include "UtilityFixture.h"
 
-#include "platform/Clock.h"
 #include "shell/ArchiveNames.h"
 #include "utilities/KKImport.h"
 
@@ -50,8 +49,6 @@ class ImportTest : public QObject {
     }
 
 private slots:
-    void cleanup() { Clock::setFixed(QDateTime()); }
-
     void importsEveryRowWithDefaults_data()
     {
         QTest::addColumn<QString>("kind");
@@ -63,7 +60,7 @@ private slots:
     {
         QFETCH(QString, kind);
         UtilityFixture f;
-        Clock::setFixed(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
+        state().clock.setFixed(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
         const QString yesterday = ArchiveNames::archivePath(QDate(2026, 12, 4));
         const QString today = ArchiveNames::archivePath(QDate(2026, 12, 5));
         QVERIFY(SheetFiles::writeText(yesterday, "copy") && SheetFiles::writeText(today, "copy"));
