@@ -41,7 +41,7 @@ class ImportEndTest : public QObject {
 private slots:
     void importEndsTheProgram()
     {
-        TestDataFolder folder({.open = false, .login = false});
+        TestDataFolder folder({.content = {}, .open = false, .login = false});
         const QString dataFolder = folder.path();
         const QString book = dataFolder + "/Docs/new.xlsx";
         QVERIFY(SheetFiles::writeXlsx(book, {{"Sheet1", {{"CFirst", "CLast"}, {"Ann", "Lee"}, {"Bob", "Kay"}}}}));
