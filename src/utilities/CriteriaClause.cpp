@@ -1,9 +1,8 @@
 #include "utilities/CriteriaClause.h"
 
+#include "base/Program.h"
 #include "platform/DateText.h"
 #include "platform/DbTypes.h"
-
-#include <QLocale>
 
 namespace CriteriaClause {
 
@@ -11,9 +10,7 @@ std::optional<QString> numberText(const QString& text)
 {
     QString number = text.trimmed();
     number.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    QLocale::c().toDouble(number, &ok);
-    if (!ok)
+    if (!IsNumberText(number))
         return std::nullopt;
     return number;
 }
