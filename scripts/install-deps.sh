@@ -10,7 +10,7 @@ PACKAGES=(
   libpq-dev postgresql
   libgmime-3.0-dev
   libcurl4-openssl-dev
-  liborcus-dev libixion-dev libboost-dev
+  liborcus-dev libixion-dev libboost-dev libfreexl-dev
   libxlsxwriter-dev python3-aiosmtpd msmtp openssl
 )
 

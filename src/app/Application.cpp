@@ -11,6 +11,9 @@
 #include "shell/KKOption.h"
 #include "shell/KKStart.h"
 #include "shell/StartUp.h"
+#include "utilities/KKExport.h"
+#include "utilities/KKFindRepl.h"
+#include "utilities/KKImport.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -54,6 +57,21 @@ void Application::plugIn(KKMain& main, RecordEngine& engine)
     });
     main.setToolScreen(ToolScreen::Specifics, [](KKMain& w) {
         KKSpecific screen(&w);
+        screen.exec();
+    });
+    main.setToolScreen(ToolScreen::Export, [](KKMain& w) {
+        KKExport screen(&w);
+        screen.exec();
+    });
+    main.setToolScreen(ToolScreen::Import, [](KKMain& w) {
+        KKImport screen(&w);
+        screen.exec();
+        // A completed import ends the program, the way Quit does.
+        if (screen.endsProgram())
+            w.closeProgram();
+    });
+    main.setToolScreen(ToolScreen::FindReplace, [](KKMain& w) {
+        KKFindRepl screen(&w);
         screen.exec();
     });
     main.setToolScreen(ToolScreen::About, [](KKMain& w) {

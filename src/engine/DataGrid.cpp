@@ -21,7 +21,7 @@ void DataGrid::clearRows()
     setRowCount(0);
 }
 
-void DataGrid::bind(Recordset& rs)
+void DataGrid::bind(Recordset& rs, int maxRows)
 {
     clear();
     const auto& columns = rs.columns();
@@ -31,12 +31,13 @@ void DataGrid::bind(Recordset& rs)
         headers << c.name;
     setHorizontalHeaderLabels(headers);
     const auto& rows = rs.rows();
-    setRowCount(int(rows.size()));
+    const int shown = maxRows >= 0 ? std::min(maxRows, int(rows.size())) : int(rows.size());
+    setRowCount(shown);
     for (int c = 0; c < columns.size(); ++c) {
         // A password column is hidden and holds nothing, so no screen reader can read it out.
         const bool password = columns.at(c).name.contains(QLatin1String("Passcd"));
         setColumnHidden(c, password);
-        for (int r = 0; r < rows.size(); ++r) {
+        for (int r = 0; r < shown; ++r) {
             const QVariant& v = rows.at(r).at(c);
             QString text;
             if (password || v.isNull())

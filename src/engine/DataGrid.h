@@ -10,8 +10,9 @@ class DataGrid : public QTableWidget {
 public:
     explicit DataGrid(QWidget* parent = nullptr);
 
-    // Shows the record set's rows (its current row is not moved).
-    void bind(Recordset& recordset);
+    // Shows the record set's rows, at most maxRows of them when maxRows >= 0 (its current
+    // row is not moved).
+    void bind(Recordset& recordset, int maxRows = -1);
     void clearRows();
 
     // Counting the header row, as callers expect: data rows are 1..rowCount()-1.

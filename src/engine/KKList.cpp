@@ -13,7 +13,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-QString PadText(const QString& text, int n) { return text.trimmed().left(n).leftJustified(n, QLatin1Char(' ')); }
 
 KKList::KKList(QWidget* parent) : QDialog(parent)
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/PadText.h"
 #include <QDialog>
 #include <functional>
 
@@ -38,6 +39,3 @@ private:
     QLabel* m_header0;
     QLabel* m_header1;
 };
-
-// Trims a text, keeps at most n characters and pads it with blanks to n.
-QString PadText(const QString& text, int n);

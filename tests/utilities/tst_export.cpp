@@ -1,0 +1,199 @@
+#include "UtilityFixture.h"
+
+#include "utilities/KKExport.h"
+
+#include <QFileDialog>
+#include <QTimer>
+
+// The export screen and the table browser it shares with import and find-and-replace.
+class ExportTest : public QObject {
+    Q_OBJECT
+
+    static QByteArray readFile(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void writesTheFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("fixed width") << "list.Txt"
+                                     << QByteArray("EId;CFirst              ;CCity               ;\r\n"
+                                                   "1  ;Ann                 ;Pune; Camp          ;\r\n"
+                                                   "2  ;Zoë                 ;Lyon                ;\r\n");
+        QTest::newRow("csv") << "list.csv"
+                             << QByteArray("EId,CFirst,CCity\r\n1,Ann,Pune; Camp\r\n2,Zoë,Lyon\r\n");
+    }
+    void writesTheFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        UtilityFixture f;
+        f.addCustomers({"Ann|Pune; Camp|India|1", "Zoë|Lyon|France|2"});
+        KKExport screen;
+        UtilityFixture::select(screen.browser(), {"CFirst", "CCity"});
+        screen.browser().ListRecords();
+        QCOMPARE(state().SqlText, QString("Select EId, CFirst, CCity From ktCustomer Where 1=1"));
+        screen.fileBox()->setText(f.folder.file("Docs/" + name));
+        screen.exportRecords();
+        QCOMPARE(f.messages.shown, QStringList({"Total Records: 2", "Confirm Export?", "Done!"}));
+        QCOMPARE(readFile(f.folder.file("Docs/" + name)), content);
+        QCOMPARE(screen.progressLabel()->text(), QString("2.."));
+        QCOMPARE(screen.result(), int(QDialog::Accepted));
+    }
+
+    void listingByCriterion_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("sql");      // empty: no statement was run
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("blank value lists all") << "CFirst" << "Like" << "  " << "Select EId From ktCustomer Where 1=1"
+                                               << QStringList{"Total Records: 3"} << "3";
+        QTest::newRow("Like on text") << "CFirst" << "Like" << "an" << "Select EId From ktCustomer Where CFirst Like 'an%' "
+                                      << QStringList{"Total Records: 2"} << "2";
+        QTest::newRow("decimal comma") << "CType" << ">=" << "1,5" << "Select EId From ktCustomer Where CType >= 1.5"
+                                       << QStringList{"Total Records: 2"} << "2";
+        QTest::newRow("date") << "EDate" << "=" << "5/1/2024" << "Select EId From ktCustomer Where EDate = #05/01/2024#"
+                              << QStringList{"Total Records: 3"} << "3";
+        QTest::newRow("not a number") << "CType" << "=" << "two" << "" << QStringList{"Invalid Criteria!"} << ".";
+        QTest::newRow("a word read as a number elsewhere") << "CType" << "=" << "nan" << ""
+                                                           << QStringList{"Invalid Criteria!"} << ".";
+        QTest::newRow("not a date") << "EDate" << "=" << "31/31/2024" << "" << QStringList{"Invalid Criteria!"} << ".";
+        QTest::newRow("apostrophe fails and is logged") << "CFirst" << "=" << "O'Hara"
+                                                        << "Select EId From ktCustomer Where CFirst = 'O'Hara' "
+                                                        << QStringList{"Error!"} << ".";
+    }
+    void listingByCriterion()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, op);
+        QFETCH(QString, value);
+        QFETCH(QString, sql);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, count);
+        UtilityFixture f;
+        f.addCustomers({"Ann|Pune|India|1", "Andrew|Lyon|France|2", "Bob|Pune|India|3"});
+        KKExport screen;
+        UtilityFixture::criterion(screen.browser(), column, op, value);
+        state().SqlText.clear();
+        screen.browser().ListRecords();
+        QCOMPARE(state().SqlText, sql);
+        QCOMPARE(f.messages.shown, shown);
+        QCOMPARE(screen.browser().countLabel()->text(), count);
+        QCOMPARE(f.errorListing().contains("O'Hara"), shown == QStringList{"Error!"});
+        // With no column chosen the key alone is listed.
+        if (count != ".")
+            QCOMPARE(screen.browser().grid()->columnCount(), 1);
+    }
+
+    void largeListingIsPartial()
+    {
+        UtilityFixture f;
+        f.addManyCustomers(1200);
+        KKExport screen;
+        screen.browser().ListRecords();
+        QCOMPARE(f.messages.shown, QStringList{"Total Records: 1200"});
+        QCOMPARE(screen.browser().countLabel()->text(), QString(">1000"));
+        QCOMPARE(screen.browser().grid()->toolTip(), QString("Partial Record List"));
+        QCOMPARE(screen.browser().grid()->rowCount(), 1001);
+
+        // The file holds every record all the same; EId is as wide as its longest value.
+        const QString path = f.folder.file("Docs/all.Txt");
+        screen.fileBox()->setText(path);
+        screen.exportRecords();
+        const QList<QByteArray> lines = readFile(path).split('\n');
+        QCOMPARE(lines.size(), 1202); // header, 1200 records, nothing after the last CR LF
+        QCOMPARE(lines.at(0), QByteArray("EId ;\r"));
+        QCOMPARE(lines.at(1200), QByteArray("1200;\r"));
+        QCOMPARE(screen.progressLabel()->text(), QString("1200.."));
+    }
+
+    void runningExportIsNeitherRestartedNorClosed()
+    {
+        UtilityFixture f;
+        f.addManyCustomers(300);
+        KKExport screen;
+        screen.browser().ListRecords();
+        const QString path = f.folder.file("Docs/run.Txt");
+        screen.fileBox()->setText(path);
+        bool frameEnabled = true;
+        QTimer::singleShot(0, &screen, [&] {
+            frameEnabled = screen.findChild<QWidget*>("frmMain")->isEnabled();
+            screen.exportRecords();
+            screen.reject();
+        });
+        screen.exportRecords();
+        QVERIFY(!frameEnabled);
+        QCOMPARE(f.messages.shown, QStringList({"Total Records: 300", "Confirm Export?", "Done!"}));
+        QCOMPARE(readFile(path).count('\n'), 301);
+        QCOMPARE(screen.result(), int(QDialog::Accepted));
+    }
+
+    void widthsOfNumbersDatesAndMemos()
+    {
+        UtilityFixture f;
+        const QString longText(300, 'm');
+        f.folder.exec("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) VALUES "
+                      "('2024-12-31', 123456, 'R', 'S', '" + longText + "', 'x')");
+        Recordset r;
+        r.open("Select EId, EDate, NType, NReference, NMessage From ktNews", *state().connection);
+        QCOMPARE(KKExport::columnWidths(r), QVector<int>({3, 10, 6, 50, KKExport::kMemoWidth}));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<bool>("customers");
+        QTest::addColumn<bool>("list");
+        QTest::addColumn<QString>("file"); // "?" : the file dialog is cancelled
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("empty table") << false << true << "x.Txt" << true
+                                     << QStringList{"No Records!", "No Records!", "List Records!"};
+        QTest::newRow("export before listing") << true << false << "x.Txt" << true << QStringList{"List Records!"};
+        QTest::newRow("cancelled file dialog") << true << true << "?" << true
+                                               << QStringList{"Total Records: 1", "Select File!"};
+        QTest::newRow("not confirmed") << true << true << "x.Txt" << false
+                                       << QStringList{"Total Records: 1", "Confirm Export?"};
+    }
+    void refusals()
+    {
+        QFETCH(bool, customers);
+        QFETCH(bool, list);
+        QFETCH(QString, file);
+        QFETCH(bool, confirm);
+        QFETCH(QStringList, shown);
+        UtilityFixture f;
+        if (customers)
+            f.addCustomers({"Ann|Pune|India|1"});
+        f.messages.answers = {confirm};
+        KKExport screen;
+        if (list)
+            screen.browser().ListRecords();
+        if (file == "?") {
+            screen.fileBox()->setText("earlier.Txt");
+            bool cancelled = false;
+            onNextModal([&](QWidget* w) {
+                cancelled = qobject_cast<QFileDialog*>(w) != nullptr;
+                static_cast<QDialog*>(w)->reject();
+            });
+            screen.chooseFile();
+            QVERIFY(cancelled);
+            QCOMPARE(screen.fileBox()->text(), QString());
+        } else {
+            screen.fileBox()->setText(f.folder.file("Docs/" + file));
+        }
+        screen.exportRecords();
+        QCOMPARE(f.messages.shown, shown);
+        QVERIFY(!QFile::exists(f.folder.file("Docs/x.Txt")));
+        QVERIFY(screen.result() != QDialog::Accepted);
+    }
+};
+
+QTEST_MAIN(ExportTest)
+#include "tst_export.moc"

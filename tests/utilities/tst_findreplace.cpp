@@ -1,0 +1,159 @@
+#include "UtilityFixture.h"
+
+#include "engine/KKAccess.h"
+#include "utilities/KKFindRepl.h"
+
+#include <QApplication>
+#include <QTimer>
+
+// Find and replace over the customers.
+class FindReplaceTest : public QObject {
+    Q_OBJECT
+
+    // Answers the access-code prompt with `code` while it lives; `asked` tells whether it
+    // appeared. Its timer stops with it, so no answer is left over for the next case.
+    struct AccessAnswer {
+        explicit AccessAnswer(const QString& code)
+        {
+            timer.setInterval(10);
+            QObject::connect(&timer, &QTimer::timeout, [this, code] {
+                if (auto* prompt = qobject_cast<KKAccess*>(QApplication::activeModalWidget())) {
+                    timer.stop();
+                    asked = true;
+                    prompt->codeBox()->setText(code);
+                    prompt->submit();
+                }
+            });
+            timer.start();
+        }
+        QTimer timer;
+        bool asked = false;
+    };
+
+    static void prepare(UtilityFixture& f)
+    {
+        f.folder.exec("ALTER TABLE ktCustomer ADD COLUMN CRating DOUBLE");
+        f.addCustomers({"Ann|Pune|India|1", "Bob|Lyon|France|2", "Cleo|Delhi|india|3"});
+    }
+
+private slots:
+    void replacesTheWholeValueOfTheFoundRecords_data()
+    {
+        QTest::addColumn<QString>("criterion"); // "column|op|value"
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("firstInGrid");
+        QTest::newRow("city of one country") << "CCountry|=|India" << "CCity" << "Kochi"
+                                             << QStringList{"Kochi", "Lyon", "Kochi"} << "Kochi";
+        QTest::newRow("empty criterion changes all") << "CCountry|=|" << "CCity" << "Rome"
+                                                     << QStringList{"Rome", "Rome", "Rome"} << "Rome";
+        QTest::newRow("decimal comma in a number column") << "CFirst|Like|B" << "CRating" << "12,5"
+                                                          << QStringList{"", "12.5", ""} << "12.50";
+        QTest::newRow("date column") << "CType|>|1" << "EDate" << "6/7/2025"
+                                     << QStringList{"05/01/2024", "06/07/2025", "06/07/2025"} << "06/07/2025";
+    }
+    void replacesTheWholeValueOfTheFoundRecords()
+    {
+        QFETCH(QString, criterion);
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        QFETCH(QStringList, after);
+        QFETCH(QString, firstInGrid);
+        UtilityFixture f;
+        prepare(f);
+        KKFindRepl screen;
+        const QStringList c = criterion.split('|');
+        UtilityFixture::criterion(screen.browser(), c[0], c[1], c[2]);
+        screen.browser().ListRecords();
+        screen.browser().fieldBox()->setCurrentText(column);
+        screen.valueBox()->setText(value);
+        f.messages.clear();
+        AccessAnswer answer("Secret");
+        screen.replaceRecords();
+        QVERIFY(answer.asked);
+        QCOMPARE(f.messages.shown, QStringList({"Confirm Replace?", "Record(s) Replaced!"}));
+        QCOMPARE(f.column(column), after);
+        // The grid shows the new values; a further replace needs a new find.
+        const int at = screen.browser().fieldBox()->currentData().toInt();
+        QCOMPARE(screen.browser().grid()->cellText(1, at), firstInGrid);
+        screen.replaceRecords();
+        QCOMPARE(f.messages.shown.last(), QString("Find Records!"));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QString>("code"); // the access code typed; "-": no prompt expected
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("nothing found") << "CCity|=|Oslo" << "CCity" << "X" << true << "-"
+                                       << QStringList{"Total Records: 0", "No Records!"};
+        QTest::newRow("key column") << "CCity|=|" << "EId" << "7" << true << "-"
+                                    << QStringList{"Total Records: 3", "Invalid Field!"};
+        QTest::newRow("blank value") << "CCity|=|" << "CCity" << "   " << true << "-"
+                                     << QStringList{"Total Records: 3", "No Text!"};
+        QTest::newRow("text for a number") << "CCity|=|" << "CType" << "abc" << true << "-"
+                                           << QStringList{"Total Records: 3", "Invalid Text!"};
+        QTest::newRow("text for a date") << "CCity|=|" << "EDate" << "soon" << true << "-"
+                                         << QStringList{"Total Records: 3", "Invalid Text!"};
+        QTest::newRow("not confirmed") << "CCity|=|" << "CCity" << "X" << false << "-"
+                                       << QStringList{"Total Records: 3", "Confirm Replace?"};
+        QTest::newRow("wrong code") << "CCity|=|" << "CCity" << "X" << true << "secret"
+                                    << QStringList{"Total Records: 3", "Confirm Replace?"};
+        QTest::newRow("empty code") << "CCity|=|" << "CCity" << "X" << true << ""
+                                    << QStringList{"Total Records: 3", "Confirm Replace?"};
+    }
+    void refusals()
+    {
+        QFETCH(QString, criterion);
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        QFETCH(bool, confirm);
+        QFETCH(QString, code);
+        QFETCH(QStringList, shown);
+        UtilityFixture f;
+        prepare(f);
+        f.messages.answers = {confirm};
+        KKFindRepl screen;
+        screen.replaceRecords();
+        QCOMPARE(f.messages.shown, QStringList{"Find Records!"});
+        f.messages.clear();
+        const QStringList c = criterion.split('|');
+        UtilityFixture::criterion(screen.browser(), c[0], c[1], c[2]);
+        screen.browser().ListRecords();
+        screen.browser().fieldBox()->setCurrentText(column);
+        screen.valueBox()->setText(value);
+        AccessAnswer answer(code);
+        screen.replaceRecords();
+        QCOMPARE(answer.asked, code != "-");
+        QCOMPARE(f.messages.shown, shown);
+        QCOMPARE(f.column("CCity"), QStringList({"Pune", "Lyon", "Delhi"}));
+        QCOMPARE(f.column("CType"), QStringList({"1", "2", "3"}));
+    }
+
+    void eachOpeningAsksForTheModifyPassword()
+    {
+        UtilityFixture f;
+        prepare(f);
+        for (int i = 0; i < 2; ++i) {
+            KKFindRepl screen;
+            QCOMPARE(screen.browser().fieldBox()->itemText(0), QString("EId"));
+            screen.browser().fieldBox()->setCurrentText("CCity");
+            QCOMPARE(screen.valueBox()->maxLength(), 20);
+            bool shown = false;
+            onNextModal([&](QWidget* w) {
+                shown = w == &screen;
+                screen.reject();
+            });
+            screen.exec();
+            QVERIFY(shown);
+        }
+        QCOMPARE(f.messages.shown, QStringList({"Modify-Password Required!", "Modify-Password Required!"}));
+    }
+};
+
+QTEST_MAIN(FindReplaceTest)
+#include "tst_findreplace.moc"

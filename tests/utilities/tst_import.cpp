@@ -1,0 +1,199 @@
+#include "SheetFiles.h"
+#include "UtilityFixture.h"
+
+#include "shell/ArchiveNames.h"
+#include "utilities/KKImport.h"
+
+using SheetFiles::Rows;
+
+// Customers imported from the worksheet "Sheet1" of a workbook.
+class ImportTest : public QObject {
+    Q_OBJECT
+
+    // The rows as a workbook of that kind ("xlsx", "ods" or "csv") in the DataFolder's Docs.
+    static QString writeBook(const UtilityFixture& f, const QString& kind, const Rows& rows)
+    {
+        const QString path = f.folder.file("Docs/book." + kind);
+        bool ok = false;
+        if (kind == "xlsx")
+            ok = SheetFiles::writeXlsx(path, {{"Notes", {{"not this one"}}}, {"Sheet1", rows}});
+        else if (kind == "ods")
+            ok = SheetFiles::writeOds(path, {{"Sheet1", rows}});
+        else {
+            QByteArray text;
+            for (const auto& row : rows) {
+                QStringList cells;
+                for (const QVariant& v : row)
+                    cells << v.toString();
+                text += cells.join(',').toUtf8() + "\r\n";
+            }
+            ok = SheetFiles::writeText(path, text);
+        }
+        if (!ok)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    static void list(KKImport& screen, const QString& path)
+    {
+        screen.fileBox()->setText(path);
+        screen.listWorksheet();
+    }
+
+    static QStringList entries(const QListWidget* list)
+    {
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i)
+            names << list->item(i)->text();
+        return names;
+    }
+
+private slots:
+    void importsEveryRowWithDefaults_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("xlsx") << "xlsx";
+        QTest::newRow("ods") << "ods";
+        QTest::newRow("csv") << "csv";
+    }
+    void importsEveryRowWithDefaults()
+    {
+        QFETCH(QString, kind);
+        UtilityFixture f;
+        state().clock.setFixed(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
+        const QString yesterday = ArchiveNames::archivePath(QDate(2026, 12, 4));
+        const QString today = ArchiveNames::archivePath(QDate(2026, 12, 5));
+        QVERIFY(SheetFiles::writeText(yesterday, "copy") && SheetFiles::writeText(today, "copy"));
+        const QString path = writeBook(f, kind,
+                                       {{" cfirst ", "CLAST", "EId", "CCity ", "CType"},
+                                        {"Ann", "Lee", 99.0, "Pune", 2.0},
+                                        {"Bob", QVariant(), 98.0, "   ", "abc"}});
+
+        KKImport screen;
+        list(screen, path);
+        QCOMPARE(entries(screen.browser().fieldList()), QStringList({"cfirst", "CLAST", "EId", "CCity", "CType"}));
+        QCOMPARE(screen.browser().countLabel()->text(), QString("2"));
+        screen.browser().SelectAllFields();
+        screen.importRecords();
+
+        QCOMPARE(f.messages.shown, QStringList({"Total Records: 2", "Confirm Import?", "Error!", "Done!",
+                                                "DB Refresh Required!\r\nShutting Down..."}));
+        QVERIFY(f.errorListing().contains("abc")); // the text refused by the number column
+        QCOMPARE(f.column("EId"), QStringList({"1", "2"}));
+        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob"}));
+        QCOMPARE(f.column("CLast"), QStringList({"Lee", "-"}));
+        QCOMPARE(f.column("CCity"), QStringList({"Pune", "-"}));
+        QCOMPARE(f.column("CType"), QStringList({"2", "0"}));
+        QCOMPARE(f.column("EDate"), QStringList({"12/05/2026", "12/05/2026"}));
+        QCOMPARE(f.column("CTitle"), QStringList({"-", "-"}));
+        QCOMPARE(screen.progressLabel()->text(), QString("2.."));
+        QVERIFY(!QFile::exists(yesterday));
+        QVERIFY(QFile::exists(today));
+        QVERIFY(screen.endsProgram());
+
+        // The same sheet again adds every row again.
+        KKImport again;
+        list(again, path);
+        again.browser().SelectAllFields();
+        again.importRecords();
+        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Ann", "Bob"}));
+    }
+
+    void filterNarrowsTheRows()
+    {
+        UtilityFixture f;
+        const QString path = writeBook(f, "xlsx", {{"CFirst", "CType", "OldPasscd"}, {"Ann", 1.0, "a"}, {"Bob", 2.0, "b"},
+                                                   {"Cleo", 3.0, "c"}});
+        KKImport screen;
+        list(screen, path);
+        // A password column is neither offered nor shown.
+        QCOMPARE(entries(screen.browser().fieldList()), QStringList({"CFirst", "CType"}));
+        QVERIFY(screen.browser().grid()->isColumnHidden(2));
+        UtilityFixture::criterion(screen.browser(), "CType", ">", "1,5");
+        screen.browser().ListRecords();
+        QVERIFY(screen.browser().grid()->isColumnHidden(2));
+        QCOMPARE(state().SqlText, QString("Select * From [Sheet1$] Where CType > 1.5"));
+        QCOMPARE(screen.browser().countLabel()->text(), QString("2"));
+        UtilityFixture::select(screen.browser(), {"CFirst"});
+        screen.importRecords();
+        QCOMPARE(f.column("CFirst"), QStringList({"Bob", "Cleo"}));
+        QCOMPARE(f.column("CType"), QStringList({"0", "0"})); // not chosen: the default
+
+        // A filter that leaves nothing makes the next filter find nothing to filter.
+        KKImport second;
+        list(second, path);
+        UtilityFixture::criterion(second.browser(), "CFirst", "=", "Zed");
+        second.browser().ListRecords();
+        f.messages.clear();
+        second.browser().ListRecords();
+        QCOMPARE(f.messages.shown, QStringList{"No Records!"});
+    }
+
+    void invalidFieldsAreNamed()
+    {
+        UtilityFixture f;
+        const QString path = writeBook(f, "csv", {{"CFirst", "Nickname", "Shoe size"}, {"Ann", "Annie", "38"}});
+        KKImport screen;
+        list(screen, path);
+        screen.browser().SelectAllFields();
+        screen.importRecords();
+        QCOMPARE(f.messages.shown.last(), QString("Invalid Fields:\r\n\r\nNickname\r\nShoe size\r\n"));
+        QCOMPARE(f.folder.count("ktCustomer"), 0);
+        QVERIFY(!screen.endsProgram());
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("file"); // what txtFile names
+        QTest::addColumn<QString>("step"); // list, filter or import
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("no file") << "" << "list" << true << QStringList{"Select File!"};
+        QTest::newRow("not a workbook") << "text.xlsx" << "list" << true << QStringList{"Invalid File!"};
+        QTest::newRow("truncated workbook") << "truncated.xlsx" << "list" << true << QStringList{"Invalid File!"};
+        QTest::newRow("no Sheet1") << "other.xlsx" << "list" << true << QStringList{"Invalid File!"};
+        QTest::newRow("filter before listing") << "book.xlsx" << "filter" << true << QStringList{"List Records!"};
+        QTest::newRow("no field chosen") << "book.xlsx" << "import" << true
+                                         << QStringList{"Total Records: 1", "Select Fields!"};
+        QTest::newRow("not confirmed") << "book.xlsx" << "import all" << false
+                                       << QStringList{"Total Records: 1", "Confirm Import?"};
+    }
+    void refusals()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, step);
+        QFETCH(bool, confirm);
+        QFETCH(QStringList, shown);
+        UtilityFixture f;
+        const Rows rows{{"CFirst"}, {"Ann"}};
+        const QString book = writeBook(f, "xlsx", rows);
+        QString path = file.isEmpty() ? QString() : f.folder.file("Docs/" + file);
+        if (file == "text.xlsx")
+            SheetFiles::writeText(path, "CFirst\r\nAnn\r\n");
+        else if (file == "truncated.xlsx") {
+            QFile whole(book);
+            QVERIFY(whole.open(QIODevice::ReadOnly));
+            SheetFiles::writeText(path, whole.read(whole.size() / 2));
+        } else if (file == "other.xlsx")
+            SheetFiles::writeXlsx(path, {{"Customers", rows}});
+        f.messages.answers = {confirm};
+
+        KKImport screen;
+        screen.fileBox()->setText(path);
+        if (step != "filter")
+            screen.listWorksheet();
+        if (step == "filter")
+            screen.browser().ListRecords();
+        if (step == "import all")
+            screen.browser().SelectAllFields();
+        if (step.startsWith("import"))
+            screen.importRecords();
+        QCOMPARE(f.messages.shown, shown);
+        QCOMPARE(f.errorListing(), QString()); // an unreadable file is not logged
+        QCOMPARE(f.folder.count("ktCustomer"), 0);
+        QCOMPARE(screen.browser().fieldList()->count(), shown.first().startsWith("Total") ? 1 : 0);
+    }
+};
+
+QTEST_MAIN(ImportTest)
+#include "tst_import.moc"
