@@ -12,6 +12,7 @@ PACKAGES=(
   libcurl4-openssl-dev
   liborcus-dev libixion-dev libboost-dev
   libxlsxwriter-dev python3-aiosmtpd
+  poppler-utils
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/ReportCommand.h"
 #include "shell/DatabaseCreator.h"
 #include "shell/Program.h"
 #include "shell/ProgramState.h"
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
     // Creating a data folder or printing help needs no screen: run those without one.
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if ((arg == "--init" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v")
+        if ((arg == "--init" || arg == "--report" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v")
             && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
                                       QStringLiteral("Use a shared server database (postgresql:// URL)."),
                                       QStringLiteral("URL"));
     parser.addOptions({data, init, demo, database});
+    ReportCommand::addOptions(parser);
     if (!parser.parse(QApplication::arguments()))
         return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), 2);
     if (parser.isSet(QStringLiteral("help"))) {
@@ -83,6 +85,8 @@ int main(int argc, char** argv)
                     parser.isSet(demo) ? " with demo content" : "");
         return 0;
     }
+    if (ReportCommand::requested(parser))
+        return ReportCommand::run(parser);
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
         return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), 1);
 
