@@ -1,7 +1,10 @@
 #include "app/Application.h"
 
 #include "content/ContentModules.h"
+#include "engine/KKList.h"
 #include "engine/RecordEngine.h"
+#include "reports/KKReport.h"
+#include "reports/LayoutFiles.h"
 #include "shell/KKMain.h"
 #include "shell/KKOption.h"
 #include "shell/KKDatabaseInfo.h"
@@ -25,6 +28,14 @@ Application::Application()
         KKSpecific screen(&main);
         screen.exec();
     });
+    KKMain::setToolScreen(QStringLiteral("Report"), [](KKMain& main) {
+        KKReport screen(main.reportCaption(), &main);
+        screen.exec();
+    });
+    Engine::setReportOpener([] {
+        KKReport screen(QString(), QApplication::activeWindow());
+        screen.exec();
+    });
     KKMain::setToolScreen(QStringLiteral("About"), [](KKMain& main) {
         KKStart screen(&main);
         screen.setAboutMode(state().EShort, QApplication::applicationVersion().remove(QLatin1Char(' ')));
@@ -41,6 +52,8 @@ Application::~Application()
 
 KKMain* Application::start()
 {
+    // A DataFolder made by an earlier version gets the report layouts it lacks.
+    LayoutFiles::installMissing(state().DataFolder + QStringLiteral("/Bin/"));
     StartUpParts parts;
     parts.attach = [this](KKMain& main) {
         m_engine = std::make_unique<RecordEngine>(main.workspace());
