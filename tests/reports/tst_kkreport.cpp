@@ -127,6 +127,22 @@ private slots:
         QVERIFY(text.contains("Page 2 of 2"));
     }
 
+    // A long report shows its first page before the others are laid out.
+    void previewShowsFirstPageFirst()
+    {
+        ReportRun run(*ReportCatalogue::find(42), ReportCriterion{});
+        const std::unique_ptr<ReportDocument> report = run.run();
+        ReportViewer viewer;
+        viewer.setReport(report.get());
+        QVERIFY(viewer.isBusy());
+        QCOMPARE(viewer.pageCount(), 1);
+        QSignalSpy finished(&viewer, &ReportViewer::finished);
+        QVERIFY(finished.wait());
+        QVERIFY(!viewer.isBusy());
+        QCOMPARE(viewer.pageCount(), 2);
+        viewer.setReport(nullptr);
+    }
+
     void emptyResultStillShown()
     {
         open(41);
