@@ -2,15 +2,15 @@
 // every page in the preview, time to the whole PDF, and the peak memory of the process.
 //   QT_QPA_PLATFORM=offscreen bench_reports [customers] [folder]
 
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
-#include "platform/ReportRenderer.h"
-#include "platform/ReportViewer.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
+#include "reports/ReportRenderer.h"
 #include "reports/ReportRun.h"
+#include "reports/ReportViewer.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -49,7 +49,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int customers = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
     QTemporaryDir temp;
-    ProgramState& s = state();
+    ProgramState programState;
+    ProgramState& s = programState;
     s.DataFolder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temp.path();
     InitProgramState();
     DatabaseCreator::createInstallation(s.DataFolder, false);

@@ -1,16 +1,16 @@
 #include "app/ReportCommand.h"
 
+#include "base/ExitCode.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "platform/DateText.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
 #include "platform/Recordset.h"
-#include "platform/ReportRenderer.h"
 #include "reports/LayoutFiles.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
+#include "reports/ReportRenderer.h"
 #include "reports/ReportRun.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -25,8 +25,8 @@ const QString kPdf = QStringLiteral("pdf");
 // Without a window the program's messages go to the standard error stream.
 class ConsoleMessages : public Messages {
 public:
-    ConsoleMessages() { Messages::install(this); }
-    ~ConsoleMessages() override { Messages::install(nullptr); }
+    ConsoleMessages() { state().setMessages(this); }
+    ~ConsoleMessages() override { state().setMessages(nullptr); }
     void notice(const QString& text) override { say(text); }
     bool question(const QString& text) override
     {
@@ -39,7 +39,7 @@ private:
     static void say(const QString& text) { std::fprintf(stderr, "korvina: %s\n", qPrintable(text)); }
 };
 
-int finish(ReportCommand::Exit code, const QString& message = {})
+int finish(ExitCode code, const QString& message = {})
 {
     if (!message.isEmpty())
         std::fprintf(stderr, "korvina: %s\n", qPrintable(message));
@@ -75,7 +75,7 @@ bool criterionInput(const ReportDef& report, const QCommandLineParser& parser, C
     if (input.value.trimmed().isEmpty())
         return true;
     input.from = DateText::parse(input.value);
-    input.to = parser.isSet(kTo) ? DateText::parse(parser.value(kTo)) : Clock::today();
+    input.to = parser.isSet(kTo) ? DateText::parse(parser.value(kTo)) : state().clock.today();
     if (!input.from.isValid() || !input.to.isValid())
         return false;
     input.value = DateText::format(input.from);
@@ -106,32 +106,32 @@ bool requested(const QCommandLineParser& parser)
 int run(const QCommandLineParser& parser)
 {
     if (!parser.isSet(kReport) || !parser.isSet(kPdf))
-        return finish(Exit::BadRequest, QStringLiteral("--report and --pdf go together"));
+        return finish(ExitCode::Usage, QStringLiteral("--report and --pdf go together"));
     bool numeric = false;
     const int number = parser.value(kReport).toInt(&numeric);
     const ReportDef* report = numeric ? ReportCatalogue::find(number) : nullptr;
     if (!report)
-        return finish(Exit::BadRequest, QStringLiteral("no report numbered '%1' (reports: 41-44, 46-48, 50-52, 54-56)")
+        return finish(ExitCode::Usage, QStringLiteral("no report numbered '%1' (reports: 41-44, 46-48, 50-52, 54-56)")
                                             .arg(parser.value(kReport)));
     if (parser.isSet(kTo) && report->kind != CriterionKind::DateRange)
-        return finish(Exit::BadRequest, QStringLiteral("--to goes only with the date-range reports 50 to 52"));
+        return finish(ExitCode::Usage, QStringLiteral("--to goes only with the date-range reports 50 to 52"));
 
     ProgramState& s = state();
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
-        return finish(Exit::Failed, QStringLiteral("no database in %1").arg(s.DataFolder));
+        return finish(ExitCode::Failure, QStringLiteral("no database in %1").arg(s.DataFolder));
     ConsoleMessages messages;
     InitProgramState();
     LayoutFiles::installMissing(s.BinFolder);
     if (!Guard([&] { s.connection->open(); }))
-        return finish(Exit::Failed, QStringLiteral("cannot open the database in %1").arg(s.DataFolder));
+        return finish(ExitCode::Failure, QStringLiteral("cannot open the database in %1").arg(s.DataFolder));
     s.EShort = lookUp(QStringLiteral("Select EShort From kaEnterprise"));
 
     CriterionInput input;
     if (!criterionInput(*report, parser, input))
-        return finish(Exit::BadRequest, ReportCriterion::message(ReportCriterion::Check::InvalidCriteria));
+        return finish(ExitCode::Usage, ReportCriterion::message(ReportCriterion::Check::InvalidCriteria));
     const ReportCriterion criterion = ReportCriterion::build(*report, input);
     if (criterion.check != ReportCriterion::Check::Ok)
-        return finish(Exit::BadRequest, ReportCriterion::message(criterion.check));
+        return finish(ExitCode::Usage, ReportCriterion::message(criterion.check));
 
     ReportRun view(*report, criterion);
     const std::unique_ptr<ReportDocument> document = view.run();
@@ -140,8 +140,8 @@ int run(const QCommandLineParser& parser)
         written = Guard([&] { ReportRenderer(*document).writePdf(parser.value(kPdf)); });
     s.connection->close();
     if (!written || view.failed())
-        return finish(Exit::Failed, QStringLiteral("the report was not written in full (see %1)").arg(s.ErrorListing));
-    return int(view.empty() ? Exit::NoData : Exit::Written);
+        return finish(ExitCode::Failure, QStringLiteral("the report was not written in full (see %1)").arg(s.ErrorListing));
+    return int(view.empty() ? ExitCode::NoData : ExitCode::Success);
 }
 
 }

@@ -1,16 +1,16 @@
 #include "reports/KKReport.h"
 
+#include "base/Clock.h"
+#include "base/Look.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "engine/KKList.h"
 #include "platform/DateText.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
-#include "platform/ReportDocument.h"
-#include "platform/ReportViewer.h"
 #include "reports/ReportCriterion.h"
+#include "reports/ReportDocument.h"
 #include "reports/ReportRun.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "reports/ReportViewer.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -140,8 +140,8 @@ void KKReport::load()
             m_list[i]->show();
             m_text[i]->show();
             m_text[i]->setReadOnly(true);
-            m_text[i]->setText(DateText::format(Clock::today()));
-            m_calendar[i]->setSelectedDate(Clock::today());
+            m_text[i]->setText(DateText::format(state().clock.today()));
+            m_calendar[i]->setSelectedDate(state().clock.today());
         }
         m_listLabel->show();
         break;
@@ -177,10 +177,9 @@ void KKReport::openList(int which)
 {
     if (m_text[1]->isHidden()) {
         // The pick list hands its choice for ListTarget 99 to this screen.
-        KKList::setReportTarget([this](const QString& name, const QString& id) { setPicked(name, id); });
         KKList list(this);
+        list.setReportTarget([this](const QString& name, const QString& id) { setPicked(name, id); });
         list.exec();
-        KKList::setReportTarget({});
         return;
     }
     QCalendarWidget* calendar = m_calendar[which];

@@ -1,11 +1,11 @@
 #include "reports/ReportRun.h"
 
-#include "platform/Messages.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "platform/Recordset.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
 
 ReportRun::ReportRun(const ReportDef& report, const ReportCriterion& criterion)
     : m_report(report), m_criterion(criterion)

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/ReportDocument.h"
+#include "reports/ReportDocument.h"
 
 #include <memory>
 

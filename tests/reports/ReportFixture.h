@@ -3,17 +3,27 @@
 
 #include "common/TestSupport.h"
 
+#include "base/ProgramState.h"
 #include "platform/Recordset.h"
-#include "platform/ReportRenderer.h"
+#include "reports/LayoutFiles.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
+#include "reports/ReportRenderer.h"
 #include "reports/ReportRun.h"
-#include "shell/ProgramState.h"
+#include "shell/DatabaseCreator.h"
 
 #include <QPdfWriter>
 #include <QProcess>
 #include <QtTest>
 #include <memory>
+
+// A DataFolder with the demo content and the report layouts in its Bin folder.
+inline std::unique_ptr<TestDataFolder> demoFolder()
+{
+    auto folder = std::make_unique<TestDataFolder>(TestDataFolder::Options{.content = DemoData::fill});
+    LayoutFiles::installMissing(state().BinFolder);
+    return folder;
+}
 
 // The text of a PDF (or of one page of it) as pdftotext reads it, in the physical layout.
 inline QString pdfText(const QString& path, int page = 0)

@@ -6,9 +6,8 @@
 #include "engine/KKList.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "platform/Clock.h"
-#include "platform/ReportViewer.h"
 #include "reports/KKReport.h"
+#include "reports/ReportViewer.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -43,8 +42,8 @@ private:
 private slots:
     void init()
     {
-        Clock::setFixed(QDateTime(QDate(2025, 6, 10), QTime(10, 0)));
-        m_folder = std::make_unique<TestDataFolder>(TestDataFolder::Options{true, true, true});
+        m_folder = demoFolder();
+        state().clock.setFixed(QDateTime(QDate(2025, 6, 10), QTime(10, 0)));
         m_messages = std::make_unique<ScriptedMessages>();
     }
     void cleanup()
@@ -52,7 +51,6 @@ private slots:
         m_screen.reset();
         m_messages.reset();
         m_folder.reset();
-        Clock::setFixed({});
     }
 
     void loadByKind_data()

@@ -3,7 +3,6 @@
 
 #include "ReportFixture.h"
 
-#include "platform/Clock.h"
 #include "reports/LayoutFiles.h"
 
 #include <QRegularExpression>
@@ -37,7 +36,7 @@ private:
 private slots:
     void init()
     {
-        m_folder = std::make_unique<TestDataFolder>(TestDataFolder::Options{true, true, true});
+        m_folder = demoFolder();
         m_messages = std::make_unique<ScriptedMessages>();
         m_company = state().EShort;
         QVERIFY(!m_company.isEmpty());
@@ -46,7 +45,6 @@ private slots:
     {
         m_messages.reset();
         m_folder.reset();
-        Clock::setFixed({});
     }
 
     // Address, phone and e-mail lists of one type: only that type, by first name, counted.
@@ -64,7 +62,7 @@ private slots:
         QFETCH(QString, column);
         const QString type = m_folder->scalar("Select Min(EId) From kmCustType");
         const QString typeName = m_folder->scalar("Select CCategory From kmCustType Where EId=" + type);
-        Clock::setFixed(QDateTime(QDate(2025, 3, 14), QTime(9, 0)));
+        state().clock.setFixed(QDateTime(QDate(2025, 3, 14), QTime(9, 0)));
         const QString text = pdfText(writeReport(*m_folder, number, {type, typeName}));
 
         QVERIFY(text.contains(m_company));

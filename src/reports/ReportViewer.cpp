@@ -1,8 +1,8 @@
-#include "platform/ReportViewer.h"
+#include "reports/ReportViewer.h"
 
 #include "platform/AppError.h"
-#include "platform/ReportDocument.h"
-#include "platform/ReportRenderer.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportRenderer.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

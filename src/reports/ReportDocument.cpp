@@ -1,4 +1,4 @@
-#include "platform/ReportDocument.h"
+#include "reports/ReportDocument.h"
 
 #include "platform/AppError.h"
 #include "platform/DateText.h"

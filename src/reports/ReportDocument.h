@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/DbTypes.h"
-#include "platform/ReportLayout.h"
+#include "reports/ReportLayout.h"
 
 #include <QHash>
 #include <QMap>

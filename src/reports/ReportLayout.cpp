@@ -1,4 +1,4 @@
-#include "platform/ReportLayout.h"
+#include "reports/ReportLayout.h"
 
 #include "platform/AppError.h"
 

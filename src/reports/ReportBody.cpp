@@ -1,7 +1,7 @@
-#include "platform/ReportBody.h"
+#include "reports/ReportBody.h"
 
-#include "platform/ReportDocument.h"
-#include "platform/ReportStyle.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportStyle.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPagedPaintDevice>

@@ -1,4 +1,4 @@
-#include "platform/ReportStyle.h"
+#include "reports/ReportStyle.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>

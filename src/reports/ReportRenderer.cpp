@@ -1,11 +1,12 @@
-#include "platform/ReportRenderer.h"
+#include "reports/ReportRenderer.h"
 
+#include "base/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/AppError.h"
-#include "platform/Clock.h"
 #include "platform/DateText.h"
-#include "platform/ReportBody.h"
-#include "platform/ReportDocument.h"
-#include "platform/ReportStyle.h"
+#include "reports/ReportBody.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportStyle.h"
 
 #include <QLocale>
 #include <QPainter>
@@ -22,7 +23,7 @@ bool onLabelSheet(const ReportDocument& report) { return report.layout().body ==
 // the body may start.
 double paintHeader(QPainter* painter, const ReportDocument& report, const ReportStyle& style, double width)
 {
-    const QString printed = QStringLiteral("Printed: ") + DateText::format(Clock::today());
+    const QString printed = QStringLiteral("Printed: ") + DateText::format(state().clock.today());
     const double small = style.height(style.small());
     if (onLabelSheet(report)) {
         // Above the first row of labels, in the sheet's top margin.
