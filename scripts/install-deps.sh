@@ -12,6 +12,7 @@ PACKAGES=(
   libcurl4-openssl-dev
   liborcus-dev libixion-dev libboost-dev libfreexl-dev
   libxlsxwriter-dev python3-aiosmtpd msmtp openssl
+  poppler-utils
 )
 
 missing=()

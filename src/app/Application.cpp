@@ -6,6 +6,8 @@
 #include "content/ContentModules.h"
 #include "engine/ModuleCatalogue.h"
 #include "engine/RecordEngine.h"
+#include "reports/KKReport.h"
+#include "reports/LayoutFiles.h"
 #include "shell/KKDatabaseInfo.h"
 #include "shell/KKMain.h"
 #include "shell/KKOption.h"
@@ -31,6 +33,8 @@ Application::~Application()
 
 KKMain* Application::start()
 {
+    // A DataFolder made by an earlier version gets the report layouts it lacks.
+    LayoutFiles::installMissing(state().DataFolder + QStringLiteral("/Bin/"));
     StartUpParts parts;
     parts.modules = ModuleCatalogue::menuEntries();
     parts.attach = [this](KKMain& main) {
@@ -72,6 +76,14 @@ void Application::plugIn(KKMain& main, RecordEngine& engine)
     });
     main.setToolScreen(ToolScreen::FindReplace, [](KKMain& w) {
         KKFindRepl screen(&w);
+        screen.exec();
+    });
+    main.setToolScreen(ToolScreen::Report, [](KKMain& w) {
+        KKReport screen(w.reportCaption(), &w);
+        screen.exec();
+    });
+    engine.setReportOpener([&main] {
+        KKReport screen(QString(), &main);
         screen.exec();
     });
     main.setToolScreen(ToolScreen::About, [](KKMain& w) {

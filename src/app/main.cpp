@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/ReportCommand.h"
 #include "shell/DatabaseCreator.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
     // Creating a data folder or printing help needs no screen: run those without one.
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if ((arg == "--init" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v")
+        if ((arg == "--init" || arg == "--report" || arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v")
             && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
                                       QStringLiteral("Use a shared server database (postgresql:// URL)."),
                                       QStringLiteral("URL"));
     parser.addOptions({data, init, demo, database});
+    ReportCommand::addOptions(parser);
     if (!parser.parse(QApplication::arguments()))
         return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(QStringLiteral("help"))) {
@@ -84,6 +86,8 @@ int main(int argc, char** argv)
                     parser.isSet(demo) ? " with demo content" : "");
         return int(ExitCode::Success);
     }
+    if (ReportCommand::requested(parser))
+        return ReportCommand::run(parser);
     // A compacted copy without the database is the remains of an interrupted compaction: the
     // start-up maintenance puts it back.
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys"))

@@ -4,5 +4,6 @@
 enum class ExitCode : int {
     Success = 0, // a normal end, or the log-in left with Cancel
     Failure = 1, // a refused start ("Application In-Use, Try Later!"), "Timed Out!", a failed --init
-    Usage = 2,   // a command line the program does not understand
+    Usage = 2,   // a command line the program does not understand, or a report value it cannot use
+    NoData = 3,  // korvina --report: the report was written, but nothing matched ("No Data!")
 };

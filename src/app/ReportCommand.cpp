@@ -1,0 +1,147 @@
+#include "app/ReportCommand.h"
+
+#include "base/ExitCode.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
+#include "platform/DateText.h"
+#include "platform/Recordset.h"
+#include "reports/LayoutFiles.h"
+#include "reports/ReportCatalogue.h"
+#include "reports/ReportCriterion.h"
+#include "reports/ReportRenderer.h"
+#include "reports/ReportRun.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+const QString kReport = QStringLiteral("report");
+const QString kCriterion = QStringLiteral("criterion");
+const QString kTo = QStringLiteral("to");
+const QString kPdf = QStringLiteral("pdf");
+
+// Without a window the program's messages go to the standard error stream.
+class ConsoleMessages : public Messages {
+public:
+    ConsoleMessages() { state().setMessages(this); }
+    ~ConsoleMessages() override { state().setMessages(nullptr); }
+    void notice(const QString& text) override { say(text); }
+    bool question(const QString& text) override
+    {
+        say(text);
+        return false;
+    }
+    void error(const QString& text, const QString&) override { say(text); }
+
+private:
+    static void say(const QString& text) { std::fprintf(stderr, "korvina: %s\n", qPrintable(text)); }
+};
+
+int finish(ExitCode code, const QString& message = {})
+{
+    if (!message.isEmpty())
+        std::fprintf(stderr, "korvina: %s\n", qPrintable(message));
+    return int(code);
+}
+
+// The first column of a query's first row ("" when there is none).
+QString lookUp(const QString& sql)
+{
+    QString value;
+    Guard([&] {
+        Recordset r;
+        r.open(sql, *state().connection, CursorType::Static, LockType::ReadOnly);
+        if (!r.eof())
+            value = r.field(0).text().trimmed();
+        r.close();
+    });
+    return value;
+}
+
+// What the report screen would hold after the user entered the same criterion.
+bool criterionInput(const ReportDef& report, const QCommandLineParser& parser, CriterionInput& input)
+{
+    input.value = parser.value(kCriterion);
+    if (report.kind == CriterionKind::PickedNumber && !input.value.trimmed().isEmpty()) {
+        bool numeric = false;
+        const qint64 type = input.value.trimmed().toLongLong(&numeric);
+        if (numeric)
+            input.typeName = lookUp(QStringLiteral("Select CCategory From kmCustType Where EId= %1").arg(type));
+    }
+    if (report.kind != CriterionKind::DateRange)
+        return true;
+    if (input.value.trimmed().isEmpty())
+        return true;
+    input.from = DateText::parse(input.value);
+    input.to = parser.isSet(kTo) ? DateText::parse(parser.value(kTo)) : state().clock.today();
+    if (!input.from.isValid() || !input.to.isValid())
+        return false;
+    input.value = DateText::format(input.from);
+    input.toText = DateText::format(input.to);
+    return true;
+}
+}
+
+namespace ReportCommand {
+
+void addOptions(QCommandLineParser& parser)
+{
+    parser.addOptions({
+        {kReport, QStringLiteral("Write report N (41 to 56, as in the Report menu) to a PDF, then exit."),
+         QStringLiteral("N")},
+        {kCriterion, QStringLiteral("With --report: the criterion (a type or record id, a text prefix, a from-date)."),
+         QStringLiteral("VALUE")},
+        {kTo, QStringLiteral("With --report: the to-date of a date range (default: today)."), QStringLiteral("VALUE")},
+        {kPdf, QStringLiteral("With --report: the PDF file to write."), QStringLiteral("FILE")},
+    });
+}
+
+bool requested(const QCommandLineParser& parser)
+{
+    return parser.isSet(kReport) || parser.isSet(kPdf) || parser.isSet(kCriterion) || parser.isSet(kTo);
+}
+
+int run(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(kReport) || !parser.isSet(kPdf))
+        return finish(ExitCode::Usage, QStringLiteral("--report and --pdf go together"));
+    bool numeric = false;
+    const int number = parser.value(kReport).toInt(&numeric);
+    const ReportDef* report = numeric ? ReportCatalogue::find(number) : nullptr;
+    if (!report)
+        return finish(ExitCode::Usage, QStringLiteral("no report numbered '%1' (reports: 41-44, 46-48, 50-52, 54-56)")
+                                            .arg(parser.value(kReport)));
+    if (parser.isSet(kTo) && report->kind != CriterionKind::DateRange)
+        return finish(ExitCode::Usage, QStringLiteral("--to goes only with the date-range reports 50 to 52"));
+
+    ProgramState& s = state();
+    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
+        return finish(ExitCode::Failure, QStringLiteral("no database in %1").arg(s.DataFolder));
+    ConsoleMessages messages;
+    InitProgramState();
+    LayoutFiles::installMissing(s.BinFolder);
+    if (!Guard([&] { s.connection->open(); }))
+        return finish(ExitCode::Failure, QStringLiteral("cannot open the database in %1").arg(s.DataFolder));
+    s.EShort = lookUp(QStringLiteral("Select EShort From kaEnterprise"));
+
+    CriterionInput input;
+    if (!criterionInput(*report, parser, input))
+        return finish(ExitCode::Usage, ReportCriterion::message(ReportCriterion::Check::InvalidCriteria));
+    const ReportCriterion criterion = ReportCriterion::build(*report, input);
+    if (criterion.check != ReportCriterion::Check::Ok)
+        return finish(ExitCode::Usage, ReportCriterion::message(criterion.check));
+
+    ReportRun view(*report, criterion);
+    const std::unique_ptr<ReportDocument> document = view.run();
+    bool written = false;
+    if (document)
+        written = Guard([&] { ReportRenderer(*document).writePdf(parser.value(kPdf)); });
+    s.connection->close();
+    if (!written || view.failed())
+        return finish(ExitCode::Failure, QStringLiteral("the report was not written in full (see %1)").arg(s.ErrorListing));
+    return int(view.empty() ? ExitCode::NoData : ExitCode::Success);
+}
+
+}

@@ -1,0 +1,123 @@
+#include "reports/ReportRenderer.h"
+
+#include "base/Clock.h"
+#include "base/ProgramState.h"
+#include "platform/AppError.h"
+#include "platform/DateText.h"
+#include "reports/ReportBody.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportStyle.h"
+
+#include <QLocale>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+const QString kCompany = QStringLiteral("pCompName");
+const QString kFilter = QStringLiteral("pFilter");
+constexpr double kMarginMm = 12;
+
+bool onLabelSheet(const ReportDocument& report) { return report.layout().body == ReportLayout::Body::Labels; }
+
+// Paints the header of a page (or, without a painter, only measures it) and returns where
+// the body may start.
+double paintHeader(QPainter* painter, const ReportDocument& report, const ReportStyle& style, double width)
+{
+    const QString printed = QStringLiteral("Printed: ") + DateText::format(state().clock.today());
+    const double small = style.height(style.small());
+    if (onLabelSheet(report)) {
+        // Above the first row of labels, in the sheet's top margin.
+        const QRectF line(style.mm(kMarginMm), style.mm(4), width - 2 * style.mm(kMarginMm), small);
+        if (painter) {
+            painter->setFont(style.small());
+            painter->drawText(line, Qt::AlignLeft | Qt::AlignVCenter, report.layout().title);
+            painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, printed);
+        }
+        return 0;
+    }
+    const QRectF top(0, 0, width, small);
+    const QRectF title(0, top.bottom() + small * 0.2, width, style.height(style.title()) * 1.1);
+    const bool filtered = report.hasFormula(kFilter);
+    const QRectF filter(0, title.bottom(), width, filtered ? style.lineHeight() : 0);
+    const double rule = filter.bottom() + style.mm(1.5);
+    if (painter) {
+        painter->setFont(style.bold());
+        if (report.hasFormula(kCompany))
+            painter->drawText(top, Qt::AlignLeft | Qt::AlignVCenter, report.formulaText(kCompany));
+        painter->setFont(style.small());
+        painter->drawText(top, Qt::AlignRight | Qt::AlignVCenter, printed);
+        painter->setFont(style.title());
+        painter->drawText(title, Qt::AlignCenter, report.layout().title);
+        painter->setFont(style.body());
+        if (filtered)
+            painter->drawText(filter, Qt::AlignCenter, QStringLiteral("Selection: ") + report.formulaText(kFilter));
+        painter->drawLine(QPointF(0, rule), QPointF(width, rule));
+    }
+    return rule + style.mm(3);
+}
+
+// The footer's height; paints "Page n of m" at the bottom of the page.
+double paintFooter(QPainter* painter, const ReportStyle& style, const QSizeF& page, int n, int m, bool labels)
+{
+    const double h = style.height(style.small());
+    if (!painter)
+        return h + style.mm(3);
+    painter->setFont(style.small());
+    const double bottom = labels ? page.height() - style.mm(4) : page.height();
+    painter->drawText(QRectF(0, bottom - h, page.width(), h), Qt::AlignHCenter | Qt::AlignVCenter,
+                      QStringLiteral("Page %1 of %2").arg(n).arg(m));
+    painter->setFont(style.body());
+    return h + style.mm(3);
+}
+}
+
+void ReportRenderer::preparePage(QPagedPaintDevice& device) const
+{
+    device.setPageOrientation(m_report.layout().orientation);
+    const double margin = onLabelSheet(m_report) ? 0 : kMarginMm;
+    device.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
+}
+
+int ReportRenderer::render(QPagedPaintDevice& device, int pageLimit) const
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw AppError(ReportErrors::BadLayout, QStringLiteral("ReportRenderer"), QStringLiteral("Cannot paint the report."));
+    const ReportStyle style(device);
+    const QSizeF page(device.width(), device.height());
+    const bool labels = onLabelSheet(m_report);
+
+    // Header and footer heights do not change from page to page: measure them once.
+    const double bodyTop = paintHeader(nullptr, m_report, style, page.width());
+    const double footer = paintFooter(nullptr, style, page, 1, 1, labels);
+    std::unique_ptr<ReportBody> body = ReportBody::create(m_report, device);
+    const QRectF area = labels ? QRectF(QPointF(0, 0), page) : QRectF(0, bodyTop, page.width(), page.height() - bodyTop - footer);
+    const int pages = body->layout(area);
+    const int painted = pageLimit > 0 ? std::min(pages, pageLimit) : pages;
+    for (int p = 0; p < painted; ++p) {
+        if (p > 0)
+            device.newPage();
+        paintHeader(&painter, m_report, style, page.width());
+        paintFooter(&painter, style, page, p + 1, pages, labels);
+        body->paintPage(painter, p);
+    }
+    painter.end();
+    return pages;
+}
+
+int ReportRenderer::writePdf(const QString& path) const
+{
+    QPdfWriter writer(path);
+    writer.setTitle(m_report.layout().title);
+    writer.setCreator(QStringLiteral("Korvina"));
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
+                                                                                             : QPageSize::A4));
+    preparePage(writer);
+    try {
+        return render(writer);
+    } catch (const AppError&) {
+        throw AppError(ReportErrors::BadLayout, QStringLiteral("ReportRenderer"),
+                       QStringLiteral("Cannot write the PDF file %1").arg(path));
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+// What the report tests share: a demo DataFolder, a report run to a PDF and the PDF's text.
+
+#include "common/TestSupport.h"
+
+#include "base/ProgramState.h"
+#include "platform/Recordset.h"
+#include "reports/LayoutFiles.h"
+#include "reports/ReportCatalogue.h"
+#include "reports/ReportCriterion.h"
+#include "reports/ReportRenderer.h"
+#include "reports/ReportRun.h"
+#include "shell/DatabaseCreator.h"
+
+#include <QPdfWriter>
+#include <QProcess>
+#include <QtTest>
+#include <memory>
+
+// A DataFolder with the demo content and the report layouts in its Bin folder.
+inline std::unique_ptr<TestDataFolder> demoFolder()
+{
+    auto folder = std::make_unique<TestDataFolder>(TestDataFolder::Options{.content = DemoData::fill});
+    LayoutFiles::installMissing(state().BinFolder);
+    return folder;
+}
+
+// The text of a PDF (or of one page of it) as pdftotext reads it, in the physical layout.
+inline QString pdfText(const QString& path, int page = 0)
+{
+    QStringList args{QStringLiteral("-layout")};
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
+    args << path << QStringLiteral("-");
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed: %1>").arg(QString::fromLocal8Bit(p.readAllStandardError()));
+    // Ligatures ("ﬁ", "ﬀ") read back as their letters.
+    return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
+// Rows of a query as lists of texts.
+inline QList<QStringList> queryRows(const QString& sql)
+{
+    QList<QStringList> out;
+    Recordset r;
+    r.open(sql, *state().connection, CursorType::Static, LockType::ReadOnly);
+    for (; !r.eof(); r.moveNext()) {
+        QStringList row;
+        for (int i = 0; i < r.fieldCount(); ++i)
+            row << r.field(i).text();
+        out << row;
+    }
+    r.close();
+    return out;
+}
+
+// Runs a report as the report screen's View does and writes it to a PDF on the given paper.
+// Returns the PDF's path ("" when no report could be opened).
+inline QString writeReport(const TestDataFolder& folder, int number, const CriterionInput& input = {},
+                           QPageSize::PageSizeId paper = QPageSize::A4)
+{
+    const ReportDef* def = ReportCatalogue::find(number);
+    const ReportCriterion criterion = ReportCriterion::build(*def, input);
+    ReportRun run(*def, criterion);
+    const std::unique_ptr<ReportDocument> report = run.run();
+    if (!report)
+        return {};
+    const QString path = folder.file(QStringLiteral("report-%1.pdf").arg(number));
+    QPdfWriter writer(path);
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(paper));
+    const ReportRenderer renderer(*report);
+    renderer.preparePage(writer);
+    renderer.render(writer);
+    return path;
+}

@@ -1,0 +1,249 @@
+// The report screen: its controls by criterion kind, the calendars and the pick list, the
+// checks of View and the print preview it fills.
+
+#include "ReportFixture.h"
+
+#include "engine/KKList.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
+#include "reports/KKReport.h"
+#include "reports/ReportViewer.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
+#include <QToolButton>
+
+class KKReportTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDataFolder> m_folder;
+    std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<KKReport> m_screen;
+
+    KKReport& open(int number)
+    {
+        state().ReportNumber = number;
+        m_screen = std::make_unique<KKReport>(QStringLiteral("Menu Caption"));
+        return *m_screen;
+    }
+    template <class T> T* child(const char* name) const
+    {
+        T* w = m_screen->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = demoFolder();
+        state().clock.setFixed(QDateTime(QDate(2025, 6, 10), QTime(10, 0)));
+        m_messages = std::make_unique<ScriptedMessages>();
+    }
+    void cleanup()
+    {
+        m_screen.reset();
+        m_messages.reset();
+        m_folder.reset();
+    }
+
+    void loadByKind_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<bool>("picked");    // cmdList1 and lblList shown, txtReport1 locked
+        QTest::addColumn<bool>("range");     // the to-date and its button shown, both dates today
+        QTest::newRow("address list") << 41 << "a.CType" << "=" << true << false;
+        QTest::newRow("country summary") << 55 << "a.CType" << "=" << true << false;
+        QTest::newRow("news print") << 46 << "a.EId" << "=" << false << false;
+        QTest::newRow("send news list") << 50 << "a.EDate" << "=" << false << true;
+        QTest::newRow("type summary") << 54 << "a.CCountry" << "Like" << false << false;
+    }
+    void loadByKind()
+    {
+        QFETCH(int, number);
+        QFETCH(bool, picked);
+        QFETCH(bool, range);
+        open(number);
+        QTEST(child<QComboBox>("cmbField")->currentText(), "field");
+        QTEST(child<QComboBox>("cmbOperator")->currentText(), "op");
+        QCOMPARE(child<QComboBox>("cmbOperator")->count(), 1);
+        QCOMPARE(child<QToolButton>("cmdList1")->isHidden(), !(picked || range));
+        QCOMPARE(child<QLabel>("lblList")->isHidden(), !(picked || range));
+        QCOMPARE(child<QLineEdit>("txtReport1")->isReadOnly(), picked || range);
+        QCOMPARE(child<QLineEdit>("txtReport2")->isHidden(), !range);
+        QCOMPARE(child<QToolButton>("cmdList2")->isHidden(), !range);
+        QCOMPARE(child<QLineEdit>("txtReport1")->text(), range ? QString("06/10/2025") : QString());
+        QCOMPARE(child<QLineEdit>("txtReport2")->text(), range ? QString("06/10/2025") : QString());
+        QCOMPARE(m_screen->windowTitle(), QString("Menu Caption"));
+        if (picked)
+            QCOMPARE(state().ListTarget, 99);
+    }
+
+    // View refuses what it cannot splice and leaves the preview as it was.
+    void viewRefuses_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("typed id not numeric") << 47 << "1a" << "Invalid Criteria!";
+        QTest::newRow("from-date after to-date") << 51 << "" << "Invalid Range!";
+    }
+    void viewRefuses()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, value);
+        open(number);
+        if (!value.isEmpty())
+            child<QLineEdit>("txtReport1")->setText(value);
+        else
+            child<QCalendarWidget>("monSel1")->setSelectedDate(QDate(2025, 6, 11));
+        m_screen->view();
+        QTEST(m_messages->shown.join('|'), "message");
+        QCOMPARE(m_screen->viewer()->pageCount(), 0);
+    }
+
+    void viewFillsPreview()
+    {
+        open(41).view();
+        QVERIFY(m_messages->shown.isEmpty());
+        ReportViewer* viewer = m_screen->viewer();
+        QVERIFY(!viewer->isBusy());
+        QCOMPARE(viewer->pageCount(), 2);
+        QCOMPARE(viewer->zoomFactor(), 0.8);
+        const QString pdf = m_folder->file("saved.pdf");
+        QVERIFY(viewer->savePdf(pdf));
+        const QString text = pdfText(pdf);
+        QVERIFY(text.contains("Address List"));
+        QVERIFY(text.contains("Page 2 of 2"));
+    }
+
+    // A long report shows its first page before the others are laid out.
+    void previewShowsFirstPageFirst()
+    {
+        ReportRun run(*ReportCatalogue::find(42), ReportCriterion{});
+        const std::unique_ptr<ReportDocument> report = run.run();
+        ReportViewer viewer;
+        viewer.setReport(report.get());
+        QVERIFY(viewer.isBusy());
+        QCOMPARE(viewer.pageCount(), 1);
+        QSignalSpy finished(&viewer, &ReportViewer::finished);
+        QVERIFY(finished.wait());
+        QVERIFY(!viewer.isBusy());
+        QCOMPARE(viewer.pageCount(), 2);
+        viewer.setReport(nullptr);
+    }
+
+    void emptyResultStillShown()
+    {
+        open(41);
+        m_screen->setPicked("Nobody", "999");
+        m_screen->view();
+        QCOMPARE(m_messages->shown, QStringList{"No Data!"});
+        QCOMPARE(m_screen->viewer()->pageCount(), 1);
+        QCOMPARE(state().Criterion, QString(" And ( a.CType =999 ) "));
+    }
+
+    // The "+" button of a picked report opens the customer-type pick list for this screen.
+    void pickListFillsCriterion()
+    {
+        open(55);
+        const QList<QStringList> types = queryRows("Select CCategory, EId From kmCustType Order By EId");
+        bool shown = false;
+        onNextModal([&](QWidget* w) {
+            auto* list = qobject_cast<KKList*>(w);
+            shown = list != nullptr;
+            if (!list)
+                return;
+            list->list()->setCurrentRow(1);
+            list->choose();
+        });
+        child<QToolButton>("cmdList1")->click();
+        QVERIFY(shown);
+        QCOMPARE(child<QLabel>("lblList")->text(), types[1][0]);
+        QCOMPARE(child<QLineEdit>("txtReport1")->text(), types[1][1]);
+    }
+
+    // Opened for a record module, the screen starts from the module's own record.
+    void prefillFromRecordModule_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("typeName");
+        QTest::newRow("customers") << "KKCustomer" << 18 << "Address List" << true;
+        QTest::newRow("news") << "KKNews" << 0 << "News Print" << false;
+        QTest::newRow("survey updates") << "KKSUpdate" << 2 << "Survey Analysis" << false;
+    }
+    void prefillFromRecordModule()
+    {
+        QFETCH(QString, module);
+        QFETCH(int, field);
+        QFETCH(bool, typeName);
+        RecordEngine engine;
+        RecordScreen* screen = engine.open(module);
+        QVERIFY(screen);
+        QVERIFY(!screen->text(field).isEmpty());
+        m_screen = std::make_unique<KKReport>(QString());
+        QTEST(m_screen->windowTitle(), "caption");
+        QCOMPARE(child<QLineEdit>("txtReport1")->text(), screen->text(field));
+        if (typeName) {
+            QVERIFY(!screen->listLabel(field)->text().isEmpty());
+            QCOMPARE(child<QLabel>("lblList")->text(), screen->listLabel(field)->text());
+        }
+        m_screen.reset();
+        screen->close();
+    }
+
+    // A click or Enter on a day takes it; Esc or leaving the calendar changes nothing.
+    void calendars_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("from, click") << 1 << "click" << "06/03/2025";
+        QTest::newRow("to, enter") << 2 << "enter" << "06/03/2025";
+        QTest::newRow("from, escape") << 1 << "escape" << "06/10/2025";
+        QTest::newRow("to, focus lost") << 2 << "leave" << "06/10/2025";
+    }
+    void calendars()
+    {
+        QFETCH(int, which);
+        QFETCH(QString, how);
+        open(52).show();
+        QVERIFY(QTest::qWaitForWindowActive(m_screen.get()));
+        const QByteArray n = QByteArray::number(which);
+        auto* calendar = child<QCalendarWidget>("monSel" + n);
+        auto* box = child<QLineEdit>("txtReport" + n);
+        QVERIFY(calendar->isHidden());
+        child<QToolButton>("cmdList" + n)->click();
+        QVERIFY(calendar->isVisible());
+        QTRY_VERIFY(calendar->isAncestorOf(QApplication::focusWidget()) || calendar->hasFocus());
+        QWidget* days = calendar->findChild<QTableView*>();
+        const QDate day(2025, 6, 3);
+        if (how == "click") {
+            emit calendar->clicked(day);
+        } else if (how == "enter") {
+            calendar->setSelectedDate(day);
+            QTest::keyClick(days, Qt::Key_Return);
+        } else if (how == "escape") {
+            calendar->setSelectedDate(day);
+            QTest::keyClick(days, Qt::Key_Escape);
+            QVERIFY(m_screen->isVisible()); // Esc closes the calendar, not the screen
+        } else {
+            child<QComboBox>("cmbField")->setFocus();
+        }
+        QTRY_VERIFY(calendar->isHidden());
+        QTEST(box->text(), "expected");
+    }
+};
+
+QTEST_MAIN(KKReportTest)
+#include "tst_kkreport.moc"

@@ -1,0 +1,296 @@
+// The thirteen reports printed from the demo database and read back from the PDF: headers,
+// the selected rows only, counts, label sheets, whole messages and survey averages.
+
+#include "ReportFixture.h"
+
+#include "reports/LayoutFiles.h"
+
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
+
+namespace {
+QString squeezed(const QString& text) { return text.simplified(); }
+
+// Whether the texts appear in the page text in this order.
+bool inOrder(const QString& text, const QStringList& parts)
+{
+    qsizetype from = 0;
+    for (const QString& part : parts) {
+        from = text.indexOf(part, from);
+        if (from < 0)
+            return false;
+        from += part.size();
+    }
+    return true;
+}
+}
+
+class ReportPdfTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDataFolder> m_folder;
+    std::unique_ptr<ScriptedMessages> m_messages;
+    QString m_company;
+
+private slots:
+    void init()
+    {
+        m_folder = demoFolder();
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_company = state().EShort;
+        QVERIFY(!m_company.isEmpty());
+    }
+    void cleanup()
+    {
+        m_messages.reset();
+        m_folder.reset();
+    }
+
+    // Address, phone and e-mail lists of one type: only that type, by first name, counted.
+    void customerLists_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("column"); // a column only that list prints
+        QTest::newRow("address list") << 41 << "CZipCode";
+        QTest::newRow("phone list") << 42 << "CTelMob";
+        QTest::newRow("email list") << 43 << "CEmail";
+    }
+    void customerLists()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, column);
+        const QString type = m_folder->scalar("Select Min(EId) From kmCustType");
+        const QString typeName = m_folder->scalar("Select CCategory From kmCustType Where EId=" + type);
+        state().clock.setFixed(QDateTime(QDate(2025, 3, 14), QTime(9, 0)));
+        const QString text = pdfText(writeReport(*m_folder, number, {type, typeName}));
+
+        QVERIFY(text.contains(m_company));
+        QVERIFY(text.contains(ReportCatalogue::find(number)->caption));
+        QVERIFY(text.contains("Selection: " + type + "- " + typeName));
+        QVERIFY(text.contains("Printed: 03/14/2025"));
+        QVERIFY(text.contains("Page 1 of 1"));
+
+        QStringList selected;
+        for (const QStringList& row : queryRows("Select CFirst, " + column + " From ktCustomer Where CType=" + type))
+            selected << row[0] + '\t' + row[1];
+        std::sort(selected.begin(), selected.end());
+        QVERIFY(selected.size() > 2);
+        QVERIFY(text.contains(QStringLiteral("Total: %1").arg(selected.size())));
+        QStringList expected;
+        for (const QString& s : selected)
+            expected << s.section('\t', 0, 0) << s.section('\t', 1, 1);
+        QVERIFY2(inOrder(text, expected), qPrintable(expected.join('|') + "\n---\n" + text));
+        for (const QStringList& row : queryRows("Select " + column + " From ktCustomer Where CType<>" + type))
+            QVERIFY2(!text.contains(row[0]), qPrintable(row[0]));
+    }
+
+    // Labels three across, seven down on A4 and ten down on Letter.
+    void labelSheets_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<int>("perPage");
+        QTest::newRow("A4") << int(QPageSize::A4) << 21;
+        QTest::newRow("Letter") << int(QPageSize::Letter) << 30;
+    }
+    void labelSheets()
+    {
+        QFETCH(int, paper);
+        QFETCH(int, perPage);
+        const QString pdf = writeReport(*m_folder, 44, {}, QPageSize::PageSizeId(paper));
+        const QList<QStringList> customers = queryRows("Select CFirst, CLast From ktCustomer");
+        const int pages = int((customers.size() + perPage - 1) / perPage);
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("Page %1 of %1").arg(pages)));
+        const QString first = pdfText(pdf, 1);
+        int onFirst = 0;
+        for (const QStringList& c : customers)
+            onFirst += first.contains(c[0] + ' ' + c[1]);
+        QCOMPARE(onFirst, perPage);
+        QVERIFY(!first.contains(m_company)); // the label report sets no formula
+    }
+
+    // News, leads and surveys print whole: the end of the text, HTML rendered.
+    void documents_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("html");
+        QTest::newRow("news") << 46 << "Select NSubject, NMessage From ktNews Where EId=%1" << false;
+        QTest::newRow("lead") << 47 << "Select LSubject, LMessage From ktLead Where EId=%1" << true;
+        QTest::newRow("survey") << 48 << "Select SName, SQuery10 From ktSurvey Where EId=%1" << false;
+    }
+    void documents()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, sql);
+        QFETCH(bool, html);
+        const QString table = QString(sql).section(" From ", 1).section(' ', 0, 0);
+        const QString id = m_folder->scalar("Select Max(EId) From " + table);
+        const QStringList row = queryRows(sql.arg(id)).value(0);
+        const QString text = squeezed(pdfText(writeReport(*m_folder, number, {id})));
+
+        QVERIFY(text.contains(m_company));
+        QVERIFY(!text.contains("Selection:"));
+        QVERIFY2(text.contains(squeezed(row[0])), qPrintable(row[0] + "\n---\n" + text));
+        const QString body = squeezed(html ? QTextDocumentFragment::fromHtml(row[1]).toPlainText() : row[1]);
+        QVERIFY(body.size() > 40);
+        QVERIFY2(text.contains(body.right(40)), qPrintable(body.right(40) + "\n---\n" + text));
+        QVERIFY(!text.contains("</"));
+        // Only the chosen record.
+        QCOMPARE(text.count(QRegularExpression("(News|Lead|Survey) Id: ")), 1);
+    }
+
+    // Each summary row's count, counted here from the customers, and their total.
+    void summaries_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<bool>("byType");
+        QTest::newRow("type summary of one country prefix") << 54 << true;
+        QTest::newRow("country summary of one type") << 55 << false;
+    }
+    void summaries()
+    {
+        QFETCH(int, number);
+        QFETCH(bool, byType);
+        const QString type = m_folder->scalar("Select Max(EId) From kmCustType Where EId In (Select CType From ktCustomer)");
+        const QString prefix = m_folder->scalar("Select Min(CCountry) From ktCustomer").left(2);
+        QMap<QString, int> counts;
+        int total = 0;
+        for (const QStringList& c : queryRows("Select a.CCountry, a.CType, b.CCategory From ktCustomer a, kmCustType b "
+                                              "Where a.CType=b.EId")) {
+            if (byType ? !c[0].startsWith(prefix, Qt::CaseInsensitive) : c[1] != type)
+                continue;
+            ++counts[byType ? c[1] + ' ' + c[2] : c[0]];
+            ++total;
+        }
+        QVERIFY(counts.size() > 1);
+        const QString text = pdfText(writeReport(*m_folder, number, {byType ? prefix : type, "Any"}));
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            QVERIFY2(text.contains(QRegularExpression(QRegularExpression::escape(it.key()) + " +" + QString::number(it.value()) + "\\b")),
+                     qPrintable(it.key()));
+        QVERIFY(text.contains(QRegularExpression("Total +" + QString::number(total) + "\\b")));
+        QVERIFY(text.contains(byType ? "Selection: " + prefix : "Selection: " + type + "- Any"));
+    }
+
+    // Number of answers and average of every question, worked out here from the answers.
+    void surveyAnalysis()
+    {
+        const QString survey = m_folder->scalar("Select Min(SSurveyId) From ktSUpdate");
+        QStringList expected;
+        for (int q = 1; q <= 10; ++q) {
+            int answers = 0, sum = 0;
+            for (const QStringList& r : queryRows(QString("Select SAnswer%1 From ktSUpdate Where SSurveyId=%2").arg(q).arg(survey))) {
+                const int rating = r[0].toInt();
+                if (rating >= 1 && rating <= 10) {
+                    ++answers;
+                    sum += rating;
+                }
+            }
+            QVERIFY(answers > 0);
+            expected << QString("Answers: %1").arg(answers) << QString("Average: %1").arg(double(sum) / answers, 0, 'f', 2);
+        }
+        const QString text = pdfText(writeReport(*m_folder, 56, {survey}));
+        QVERIFY2(inOrder(text, expected), qPrintable(text));
+        QVERIFY(text.contains("Survey " + survey + ": " + m_folder->scalar("Select SName From ktSurvey Where EId=" + survey)));
+        QCOMPARE(text.count("Survey "), 1 + text.count("Survey Analysis"));
+    }
+
+    // Campaign lists over a date range, a range of one day included.
+    void campaignLists_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<bool>("oneDay");
+        QTest::newRow("send news, all") << 50 << "ktSNews" << false;
+        QTest::newRow("market lead, one day") << 51 << "ktMLead" << true;
+        QTest::newRow("email survey, all") << 52 << "ktESurvey" << false;
+    }
+    void campaignLists()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, table);
+        QFETCH(bool, oneDay);
+        const QDate day = QDate::fromString(m_folder->scalar("Select Min(EDate) From " + table).left(10), Qt::ISODate);
+        QVERIFY(day.isValid());
+        const QDate from = oneDay ? day : QDate(2000, 1, 1), to = oneDay ? day : QDate(2099, 12, 31);
+        const int rows = m_folder->scalar(QString("Select Count(*) From %1 Where EDate Between '%2' And '%3 23:59:59'")
+                                              .arg(table, from.toString(Qt::ISODate), to.toString(Qt::ISODate)))
+                             .toInt();
+        QVERIFY(rows > 0);
+        const QString fromText = from.toString("MM/dd/yyyy"), toText = to.toString("MM/dd/yyyy");
+        const QString text = pdfText(writeReport(*m_folder, number, {fromText, {}, toText, from, to}));
+        QVERIFY(text.contains("Selection: " + fromText + " To " + toText));
+        QVERIFY(text.contains(QString("Total: %1").arg(rows)));
+        QVERIFY(m_messages->shown.isEmpty());
+    }
+
+    // An empty result says "No Data!" and still prints the empty report.
+    void emptyResult()
+    {
+        const QString text = pdfText(writeReport(*m_folder, 41, {"999", "Nobody"}));
+        QCOMPARE(m_messages->shown, QStringList{"No Data!"});
+        QVERIFY(text.contains("Address List"));
+        QVERIFY(text.contains("Selection: 999- Nobody"));
+        QVERIFY(text.contains("Total: 0"));
+        QVERIFY(text.contains("Page 1 of 1"));
+    }
+
+    // A rejected statement, a missing layout or a missing formula is logged with "Error!".
+    void failuresLogged_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("layout"); // replaces the layout's text; "-" removes the file
+        QTest::addColumn<bool>("printed");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("quote in a prefix") << 54 << "O'B" << "" << true << "";
+        QTest::newRow("missing layout") << 41 << "" << "-" << false << "KVAddrList.Krp";
+        QTest::newRow("layout without pFilter")
+            << 42 << "" << R"({"title": "Phones", "formulas": ["pCompName"], "body": "list", "columns": [{"field": "CFirst"}]})"
+            << true << "pFilter";
+    }
+    void failuresLogged()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, value);
+        QFETCH(QString, layout);
+        QFETCH(bool, printed);
+        QFETCH(QString, logged);
+        const QString file = state().BinFolder + ReportCatalogue::find(number)->layoutFile;
+        if (layout == "-") {
+            QVERIFY(QFile::remove(file));
+        } else if (!layout.isEmpty()) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(layout.toUtf8());
+        }
+        const QString pdf = writeReport(*m_folder, number, {value});
+        QCOMPARE(m_messages->count("Error!"), 1);
+        QCOMPARE(!pdf.isEmpty(), printed);
+        QFile listing(state().ErrorListing);
+        QVERIFY(listing.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(listing.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains(logged), qPrintable(lines[0]));
+        if (printed)
+            QVERIFY(pdfText(pdf).contains(m_company));
+    }
+
+    // A DataFolder made before the reports gets the missing layouts; existing ones stay as they are.
+    void missingLayoutsInstalled()
+    {
+        const QString bin = state().BinFolder;
+        QVERIFY(QFile::remove(bin + "KVSurvAnly.Krp"));
+        QFile own(bin + "KVAddrList.Krp");
+        QVERIFY(own.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        own.write("{\"title\": \"Our own\"}");
+        own.close();
+        QCOMPARE(LayoutFiles::installMissing(bin), QStringList{"KVSurvAnly.Krp"});
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), QByteArray("{\"title\": \"Our own\"}"));
+        QCOMPARE(QDir(bin).entryList({"KV*.Krp"}).size(), 13);
+    }
+};
+
+QTEST_MAIN(ReportPdfTest)
+#include "tst_reportpdf.moc"
