@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/DbBackend.h"
 #include "platform/DbTypes.h"
 
 #include <QString>
@@ -76,6 +77,7 @@ private:
     void checkWritable() const;
     void commitPending();
     QVector<QVariant> readRow(qint64 id); // the row with that EId, in this record set's columns
+    DbBackend::Values asRead(const QVector<QVariant>& row) const; // what a write expects to find
 
     Connection* m_connection = nullptr;
     bool m_open = false;

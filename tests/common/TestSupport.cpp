@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "PgTestServer.h"
+
 #include "platform/Recordset.h"
 #include "shell/DatabaseCreator.h"
 #include "shell/Program.h"
@@ -17,6 +19,7 @@ TestDataFolder::TestDataFolder(const Options& options)
     ProgramState::reset();
     ProgramState& s = state();
     s.DataFolder = m_dir.path();
+    s.DatabaseUrl = options.serverUrl;
     InitProgramState();
     DatabaseCreator::createInstallation(s.DataFolder, options.demo);
     if (options.open) {
@@ -59,6 +62,29 @@ QString TestDataFolder::scalar(const QString& sql) const
 int TestDataFolder::count(const QString& table) const
 {
     return scalar(QStringLiteral("Select Count(*) From ") + table).toInt();
+}
+
+void addBackendRows()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("file") << false;
+    QTest::newRow("server") << true;
+}
+
+bool onServer()
+{
+    QFETCH_GLOBAL(bool, server);
+    return server;
+}
+
+TestDataFolder::Options folderOptions(PgTestServer& server, TestDataFolder::Options options)
+{
+    if (onServer()) {
+        if (!server.isRunning() && !server.start())
+            qFatal("cannot start the test database server: %s", qPrintable(server.why()));
+        options.serverUrl = server.createDatabase();
+    }
+    return options;
 }
 
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs)
