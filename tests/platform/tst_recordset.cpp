@@ -9,6 +9,7 @@
 #include "shell/ProgramState.h"
 
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -52,6 +53,7 @@ private slots:
     void initTestCase_data() { addBackendRows(); }
     void navigationDeleteAndFind();
     void writesMetadataAndConversion();
+    void writeOverAnotherCopysChangeRefused();
 
 private:
     PgTestServer m_server;
@@ -250,6 +252,49 @@ void TstRecordset::writesMetadataAndConversion()
         if (!w.text.isNull())
             QCOMPARE(rs.field(QLatin1String(w.column)).text(), w.text);
     }
+}
+
+void TstRecordset::writeOverAnotherCopysChangeRefused()
+{
+    TestDataFolder folder(folderOptions(m_server));
+    db().execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/2/2024#, 'Retail', 'a'), "
+                                "(#1/2/2024#, 'Trade', 'b'), (#1/2/2024#, 'Export', 'c')"));
+    Connection other; // a second copy of the program on the same database
+    other.setConnectionString(db().connectionString());
+    other.open();
+    const auto category = [&](int id) { return folder.scalar(QStringLiteral("Select CCategory From kmCustType Where EId = %1").arg(id)); };
+
+    Recordset mine;
+    mine.open(QStringLiteral("Select * From kmCustType ORDER BY EId"), db(), CursorType::Dynamic, LockType::Optimistic);
+    // The other copy changes rows 1 (only the letter case) and 2, and deletes row 3.
+    other.execute(QStringLiteral("UPDATE kmCustType SET CCategory = 'RETAIL' WHERE EId = 1"));
+    other.execute(QStringLiteral("UPDATE kmCustType SET CRemarks = 'theirs' WHERE EId = 2"));
+    other.execute(QStringLiteral("DELETE FROM kmCustType WHERE EId = 3"));
+    const struct { std::function<void()> write; int id; const char* stored; } writes[] = {
+        {[&] { mine.field(2).setValue(QStringLiteral("Mine")); mine.update(); }, 1, "RETAIL"},
+        {[&] { mine.moveNext(); mine.field(2).setValue(QStringLiteral("Mine")); mine.update(); }, 2, "Trade"},
+        {[&] { mine.deleteCurrent(); }, 2, "Trade"},
+        {[&] { mine.moveNext(); mine.field(2).setValue(QStringLiteral("Mine")); mine.update(); }, 3, ""}};
+    for (const auto& w : writes) {
+        QString why;
+        QCOMPARE(errorOf(w.write, &why), DbErrors::ChangedByAnother);
+        QVERIFY2(why.contains(QLatin1String("Another user changed")), qPrintable(why));
+        QCOMPARE(category(w.id), QLatin1String(w.stored));
+    }
+    QCOMPARE(folder.count(QStringLiteral("kmCustType")), 2);
+
+    // Read again, the same writes go through, inside a transaction of several statements too.
+    mine.close();
+    mine.open(QStringLiteral("Select * From kmCustType ORDER BY EId"), db(), CursorType::Dynamic, LockType::Optimistic);
+    db().beginTrans();
+    mine.field(2).setValue(QStringLiteral("Mine"));
+    mine.update();
+    QVERIFY(errorOf([&] { db().execute(QStringLiteral("INSERT INTO kmCustType (Nope) VALUES (1)")); }) != 0);
+    mine.moveNext();
+    mine.deleteCurrent();
+    db().commitTrans();
+    QCOMPARE(category(1), QStringLiteral("Mine"));
+    QCOMPARE(folder.count(QStringLiteral("kmCustType")), 1);
 }
 
 QTEST_MAIN(TstRecordset)
