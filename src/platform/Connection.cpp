@@ -77,6 +77,10 @@ void Connection::beginTrans() { backend().begin(); }
 
 void Connection::commitTrans() { backend().commit(); }
 
+void Connection::rollbackTrans() { backend().rollback(); }
+
+bool Connection::isServer() const { return isServerUrl(ConnectionParams::parse(m_connectionString).dataSource); }
+
 void Connection::execute(const QString& sql) { backend().execute(sql); }
 
 void Connection::refreshCache() { backend().refreshCache(); }

@@ -19,6 +19,9 @@ public:
 
     virtual void begin() = 0;
     virtual void commit() = 0;
+    // Drops what the open transaction wrote (the program itself never does; moving a database
+    // to the server undoes a copy that failed half-way).
+    virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
 
     // Runs one statement written in the program's SQL dialect (translated here);

@@ -343,6 +343,15 @@ void PgBackend::commit()
                            + QString::fromUtf8(PQresultErrorMessage(r.p)).trimmed());
 }
 
+void PgBackend::rollback()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        return;
+    m_depth = 0;
+    runPlain("ROLLBACK");
+}
+
 ResultSet PgBackend::query(const QString& sql, const QVariantList& parameters)
 {
     ensureOpen();

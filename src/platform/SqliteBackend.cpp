@@ -349,6 +349,15 @@ void SqliteBackend::commit()
     }
 }
 
+void SqliteBackend::rollback()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        return;
+    m_depth = 0;
+    executeNative(QStringLiteral("ROLLBACK"));
+}
+
 ResultSet SqliteBackend::query(const QString& sql, const QVariantList& parameters)
 {
     Statement st(prepareOne(SqlDialect::toSqlite(sql), sql));

@@ -17,6 +17,7 @@ public:
 
     void begin() override;
     void commit() override;
+    void rollback() override;
     bool inTransaction() const override { return m_depth > 0; }
 
     ResultSet query(const QString& sql, const QVariantList& parameters = {}) override;

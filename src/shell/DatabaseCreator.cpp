@@ -6,6 +6,7 @@
 #include "platform/DateText.h"
 #include "shell/ProgramState.h"
 #include "shell/Schema.h"
+#include "shell/ServerCopy.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -50,6 +51,14 @@ void createInstallation(const QString& folder, bool demo)
 
     Connection& c = *s.connection;
     c.open();
+    if (!s.DatabaseUrl.isEmpty()) {
+        try {
+            ServerCopy::checkEmpty(c); // a database on the server is never overwritten either
+        } catch (...) {
+            c.close();
+            throw;
+        }
+    }
     try {
         c.beginTrans();
         createTables(c);

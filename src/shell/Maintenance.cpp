@@ -9,6 +9,7 @@
 #include "shell/Program.h"
 #include "shell/ProgramEnd.h"
 #include "shell/ProgramState.h"
+#include "shell/ServerArchive.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,7 +92,9 @@ bool Maintenance::run(const Progress& progress)
     try {
         step(QStringLiteral("Verify..."));
         showProgress();
-        if (state().DatabaseUrl.isEmpty() && !QFileInfo::exists(ArchiveNames::archivePath(Clock::today().addDays(-1))))
+        if (!state().DatabaseUrl.isEmpty())
+            archiveOnServer();
+        else if (!QFileInfo::exists(ArchiveNames::archivePath(Clock::today().addDays(-1))))
             maintainFile();
         step(QStringLiteral("Loading.."));
         showProgress(4);
@@ -101,6 +104,21 @@ bool Maintenance::run(const Progress& progress)
         Messages::current().notice(QStringLiteral("Application In-Use, Try Later!"));
         ProgramEnd::end(1);
         return false;
+    }
+}
+
+void Maintenance::archiveOnServer()
+{
+    // The server looks after its own files; another copy busy with the archive is no reason
+    // to refuse the start, and a failed archive is reported like any other error.
+    const QString archive = ArchiveNames::serverArchivePath(Clock::today().addDays(-1));
+    try {
+        if (ServerArchive::run(state().DatabaseUrl, archive) == ServerArchive::Outcome::Written) {
+            step(QStringLiteral("Archive.."));
+            showProgress();
+        }
+    } catch (const AppError& e) {
+        LogError(e);
     }
 }
 

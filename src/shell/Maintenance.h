@@ -16,8 +16,9 @@
 // deleted and the copy moved into its place. A .Cpt found without a database is moved back
 // before anything else touches the files.
 //
-// With the server backend (DatabaseUrl set) there is no file to look after: only the two
-// progress steps are shown.
+// With the server backend (DatabaseUrl set) there is no file to look after and no lock file:
+// the first copy of the day writes the server's archive (Arch/Ko<yyMMdd>.dump, see
+// ServerArchive) and shows "Archive.."; the others skip it.
 class Maintenance {
 public:
     // What the maintenance shows. `step` receives "Verify...", "Checks...", "Repair...",
@@ -41,6 +42,7 @@ private:
     void step(const QString& name);
     void showProgress(int pauses = 3);
     void maintainFile();
+    void archiveOnServer();
 
     Progress m_progress;
 };
