@@ -3,6 +3,7 @@
 #include "engine/RecordScreen.h"
 #include "platform/Clock.h"
 #include "platform/DateText.h"
+#include "platform/DbBackend.h"
 #include "platform/Messages.h"
 #include "shell/Program.h"
 #include "shell/ProgramState.h"
@@ -37,6 +38,7 @@ void LoadRecord()
             s.SqlText = recordSql();
             closeRecord();
             s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+            s.LoadedRecord = s.RecordRecordset.rows().value(0);
         }))
         return; // nothing to show: the boxes keep what they hold
     for (int i = 0; i <= s.ModuleFieldCount; ++i)
@@ -97,6 +99,9 @@ void SaveRecord()
         s.SqlText = recordSql();
         closeRecord();
         s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
+        // The save goes through only if nobody changed the record since the screen showed it.
+        if (!s.RecordRecordset.eof())
+            s.RecordRecordset.setReadValues(s.LoadedRecord);
     });
     Guard([&] { s.connection->beginTrans(); });
     for (int i = 1; i <= s.ModuleFieldCount; ++i)
@@ -106,6 +111,15 @@ void SaveRecord()
     RunModuleHook(QStringLiteral("KDataSave"));
     Guard([&] { s.connection->commitTrans(); });
     Guard(closeRecord);
+}
+
+void CheckRecordUnchanged()
+{
+    ProgramState& s = state();
+    Recordset now;
+    now.open(recordSql(), *s.connection, CursorType::Static, LockType::ReadOnly);
+    if (now.eof() || now.rows().first() != s.LoadedRecord)
+        DbBackend::changedByAnother(s.ModuleTable, s.LoadedRecord.value(0).toLongLong());
 }
 
 void FormatGridValues(DataGrid& grid, Recordset& rs)

@@ -478,6 +478,15 @@ void Recordset::find(const QString& criteria)
     m_pos = count;
 }
 
+void Recordset::setReadValues(const QVector<QVariant>& row)
+{
+    checkCurrent();
+    if (m_adding || m_idColumn < 0 || row.size() != m_result.columns.size()
+        || row[m_idColumn] != m_result.rows[m_pos][m_idColumn])
+        return;
+    m_result.rows[m_pos] = row;
+}
+
 void Recordset::addNew()
 {
     checkWritable();

@@ -50,6 +50,11 @@ public:
     // "ULogin= 'x'" or "EId = 7"; none found leaves the record set at EOF.
     void find(const QString& criteria);
 
+    // The current row as the caller read it earlier (a record screen shows a row long before it
+    // saves it): a later write checks that the database still holds these values. Ignored when
+    // the row is another one (its EId differs).
+    void setReadValues(const QVector<QVariant>& row);
+
     void addNew();
     void update();
     void cancelUpdate();
