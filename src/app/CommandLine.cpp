@@ -1,11 +1,11 @@
 #include "app/CommandLine.h"
 
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "platform/PgBackend.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
 #include "shell/ServerCopy.h"
 
 #include <QCommandLineParser>
@@ -17,7 +17,7 @@
 #include <cstring>
 
 namespace {
-int fail(const QString& message, int code)
+ExitCode fail(const QString& message, ExitCode code)
 {
     std::fprintf(stderr, "korvina: %s\n", qPrintable(message));
     return code;
@@ -62,7 +62,7 @@ bool CommandLine::runsWithoutScreen(const QStringList& arguments)
     return false;
 }
 
-std::optional<int> CommandLine::run(const QStringList& arguments)
+std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Korvina: customers, newsletters, leads, surveys and campaigns."));
@@ -83,25 +83,25 @@ std::optional<int> CommandLine::run(const QStringList& arguments)
                                     QStringLiteral("URL"));
     parser.addOptions({data, init, demo, database, copyTo});
     if (!parser.parse(arguments))
-        return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), 2);
+        return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+        return ExitCode::Success;
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("Korvina %s\n", qPrintable(QCoreApplication::applicationVersion()));
-        return 0;
+        return ExitCode::Success;
     }
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument '%1'\n\n").arg(parser.positionalArguments().first())
-                        + parser.helpText(), 2);
+                        + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(demo) && !parser.isSet(init))
-        return fail(QStringLiteral("--demo goes with --init\n\n") + parser.helpText(), 2);
+        return fail(QStringLiteral("--demo goes with --init\n\n") + parser.helpText(), ExitCode::Usage);
     for (const QCommandLineOption& url : {database, copyTo})
         if (parser.isSet(url) && !isServerUrl(parser.value(url)))
-            return fail(QStringLiteral("--%1 takes a postgresql:// URL").arg(url.names().first()), 2);
+            return fail(QStringLiteral("--%1 takes a postgresql:// URL").arg(url.names().first()), ExitCode::Usage);
     if (parser.isSet(copyTo) && (parser.isSet(database) || parser.isSet(init)))
-        return fail(QStringLiteral("--copy-to copies the DataFolder's file; it goes with --data only"), 2);
+        return fail(QStringLiteral("--copy-to copies the DataFolder's file; it goes with --data only"), ExitCode::Usage);
 
     ProgramState& s = state();
     const QString folder = parser.isSet(data) ? parser.value(data) : QCoreApplication::applicationDirPath();
@@ -113,18 +113,18 @@ std::optional<int> CommandLine::run(const QStringList& arguments)
     if (parser.isSet(copyTo))
         return this->copyTo(parser.value(copyTo));
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
-        return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), 1);
+        return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), ExitCode::Failure);
     return std::nullopt;
 }
 
-int CommandLine::init(bool demo)
+ExitCode CommandLine::init(bool demo)
 {
     ProgramState& s = state();
     InitProgramState();
     try {
         DatabaseCreator::createInstallation(s.DataFolder, demo);
     } catch (const AppError& e) {
-        return fail(e.description(), 1);
+        return fail(e.description(), ExitCode::Failure);
     }
     if (s.DatabaseUrl.isEmpty())
         std::printf("Created a new Korvina data folder in %s%s.\n", qPrintable(s.DataFolder),
@@ -132,14 +132,14 @@ int CommandLine::init(bool demo)
     else
         std::printf("Created the Korvina tables%s in %s, and the data folder %s.\n", demo ? " with demo content" : "",
                     qPrintable(PgBackend::redacted(s.DatabaseUrl)), qPrintable(s.DataFolder));
-    return 0;
+    return ExitCode::Success;
 }
 
-int CommandLine::copyTo(const QString& url)
+ExitCode CommandLine::copyTo(const QString& url)
 {
     ProgramState& s = state();
     if (!QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
-        return fail(QStringLiteral("no database in %1 to copy").arg(s.DataFolder), 1);
+        return fail(QStringLiteral("no database in %1 to copy").arg(s.DataFolder), ExitCode::Failure);
     InitProgramState();
     Connection server;
     server.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + url);
@@ -152,9 +152,9 @@ int CommandLine::copyTo(const QString& url)
         for (const QString& line : report)
             std::printf("  %s\n", qPrintable(line));
     } catch (const AppError& e) {
-        return fail(e.description(), 1);
+        return fail(e.description(), ExitCode::Failure);
     }
     server.close();
     s.connection->close();
-    return 0;
+    return ExitCode::Success;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/ExitCode.h"
+
 #include <QStringList>
 #include <optional>
 
@@ -13,12 +15,13 @@ public:
     // True when the arguments ask for a command that needs no screen.
     static bool runsWithoutScreen(const QStringList& arguments);
 
-    // Reads the arguments into the program state (DataFolder, DatabaseUrl) and runs the
+    // Reads the arguments into the program state (DataFolder, DatabaseUrl; the application
+    // object that owns the state must exist) and runs the
     // commands that end the program. Returns the exit code when the program ends here;
     // nothing when it goes on to start.
-    std::optional<int> run(const QStringList& arguments);
+    std::optional<ExitCode> run(const QStringList& arguments);
 
 private:
-    int init(bool demo);
-    int copyTo(const QString& url);
+    ExitCode init(bool demo);
+    ExitCode copyTo(const QString& url);
 };

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 
-
 int main(int argc, char** argv)
 {
     // Screen readers reach every screen through the platform's accessibility bridge.
@@ -17,13 +16,14 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Korvina"));
     QApplication::setApplicationVersion(QStringLiteral("8.0"));
 
-    CommandLine commandLine;
-    if (const std::optional<int> code = commandLine.run(arguments))
-        return *code;
-
     Application application;
+    CommandLine commandLine;
+    if (const std::optional<ExitCode> code = commandLine.run(arguments))
+        return int(*code);
+
+    // The one way out: a start that ends before the main window returns its code here, and
+    // so does the main window when it closes.
     if (!application.start())
-        return 1;
-    const int code = QApplication::exec();
-    return code;
+        return int(application.exitCode());
+    return QApplication::exec();
 }

@@ -1,14 +1,12 @@
 #include "shell/Maintenance.h"
 
 #include "platform/AppError.h"
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/LockFile.h"
-#include "platform/Messages.h"
+#include "base/Messages.h"
 #include "shell/ArchiveNames.h"
-#include "shell/Program.h"
-#include "shell/ProgramEnd.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
 #include "shell/ServerArchive.h"
 
 #include <QDir>
@@ -94,7 +92,7 @@ bool Maintenance::run(const Progress& progress)
         showProgress();
         if (!state().DatabaseUrl.isEmpty())
             archiveOnServer();
-        else if (!QFileInfo::exists(ArchiveNames::archivePath(Clock::today().addDays(-1))))
+        else if (!QFileInfo::exists(ArchiveNames::archivePath(state().clock.today().addDays(-1))))
             maintainFile();
         step(QStringLiteral("Loading.."));
         showProgress(4);
@@ -102,7 +100,6 @@ bool Maintenance::run(const Progress& progress)
     } catch (...) {
         // Whatever failed, another copy of the program is the likely cause; nothing is undone.
         Messages::current().notice(QStringLiteral("Application In-Use, Try Later!"));
-        ProgramEnd::end(1);
         return false;
     }
 }
@@ -111,7 +108,7 @@ void Maintenance::archiveOnServer()
 {
     // The server looks after its own files; another copy busy with the archive is no reason
     // to refuse the start, and a failed archive is reported like any other error.
-    const QString archive = ArchiveNames::serverArchivePath(Clock::today().addDays(-1));
+    const QString archive = ArchiveNames::serverArchivePath(state().clock.today().addDays(-1));
     try {
         if (ServerArchive::run(state().DatabaseUrl, archive) == ServerArchive::Outcome::Written) {
             step(QStringLiteral("Archive.."));
@@ -158,7 +155,7 @@ void Maintenance::maintainFile()
     const QString folder = ArchiveNames::archiveFolder();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         fail(QStringLiteral("Cannot create %1").arg(folder));
-    const QString archive = ArchiveNames::archivePath(Clock::today().addDays(-1));
+    const QString archive = ArchiveNames::archivePath(state().clock.today().addDays(-1));
     if (!QFile::copy(database, archive))
         fail(QStringLiteral("Cannot copy %1 to %2").arg(database, archive));
     showProgress();

@@ -3,8 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "platform/DbBackend.h"
-#include "shell/DatabaseCreator.h"
-#include "shell/Schema.h"
+#include "base/Schema.h"
 
 namespace {
 const QString kSource = QStringLiteral("Copy to server");
@@ -58,7 +57,7 @@ QStringList copy(Connection& from, Connection& to)
     QStringList report;
     to.beginTrans();
     try {
-        DatabaseCreator::createTables(to);
+        Schema::createTables(to);
         for (const SchemaTable& table : Schema::tables()) {
             const qint64 highest = copyRows(from, to, table);
             // New rows on the server are numbered after the copied ones.

@@ -3,14 +3,26 @@
 #include "common/PgTestServer.h"
 #include "common/TestSupport.h"
 
+#include "app/Application.h"
+#include "base/ProgramState.h"
+#include "base/Schema.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
 #include "platform/Connection.h"
 #include "platform/Recordset.h"
-#include "shell/ProgramState.h"
-#include "shell/Schema.h"
+#include "shell/DatabaseCreator.h"
+#include "shell/KKLogin.h"
+#include "shell/KKMain.h"
+#include "shell/KKStart.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -26,6 +38,65 @@ Run korvina(const QStringList& arguments)
     p.start(qEnvironmentVariable("KORVINA_BINARY"), arguments);
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+}
+
+// Acts on the first modal window of type T as soon as it shows.
+template <class T>
+void whenModal(std::function<void(T*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        }
+    });
+    timer->start();
+}
+
+// Starts the program on a desk's folder and the server's database and logs in as Chief.
+KKMain* startDesk(Application& app, const QString& folder, const QString& url)
+{
+    state().DataFolder = folder;
+    state().DatabaseUrl = url;
+    whenModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
+    whenModal<KKLogin>([](KKLogin* login) {
+        login->loginField()->setText("chief");
+        login->passwordField()->setText("korvina");
+        login->checkLogin();
+    });
+    return app.start();
+}
+
+// Opens the customers (the newest is shown), Modify, writes the remarks and fills any empty box.
+RecordScreen* editNewestCustomer(KKMain* main, const QString& remarks)
+{
+    if (!Engine::activeScreen())
+        main->menuEntry("Transaction", 1)->trigger();
+    RecordScreen* screen = Engine::activeScreen();
+    main->toolbarAction(2)->trigger(); // Modify
+    for (int i = 2; i <= 20; ++i)
+        if (screen->text(i).trimmed().isEmpty())
+            screen->setText(i, QStringLiteral("-"));
+    screen->setText(20, remarks);
+    return screen;
+}
+
+// The other desk, run in a process of its own: it changes the newest customer's remarks and
+// saves. Exit code 0 when it saw no "Error!"; its messages on standard output.
+int runOtherDesk(const QString& folder, const QString& url, const QString& remarks)
+{
+    Application app;
+    ScriptedMessages messages;
+    KKMain* main = startDesk(app, folder, url);
+    if (!main)
+        return 3;
+    editNewestCustomer(main, remarks);
+    main->toolbarAction(5)->trigger(); // Save
+    std::printf("%s\n", qPrintable(messages.shown.join(QLatin1Char('|'))));
+    return messages.shown.contains(QStringLiteral("Error!")) ? 1 : 0;
 }
 
 QByteArray digest(const QString& path)
@@ -63,6 +134,7 @@ private slots:
     void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.why())); }
     void copyOfADemoFolder();
     void initOnTheServer();
+    void twoDesksOnOneDatabase();
 
 private:
     PgTestServer m_server;
@@ -70,7 +142,7 @@ private:
 
 void TstServer::copyOfADemoFolder()
 {
-    TestDataFolder folder({/*demo*/ true, /*open*/ false, /*login*/ false});
+    TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
     const QString url = m_server.createDatabase();
     const QString database = url.section(QLatin1Char('/'), -1);
 
@@ -139,8 +211,92 @@ void TstServer::initOnTheServer()
     QVERIFY(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")).toInt() > 0);
     init = korvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init")});
     QCOMPARE(init.code, 1);
+    QVERIFY2(!init.output.contains(PgTestServer::password()), qPrintable(init.output));
+
+    // A running desk's command line, as the process list shows it, carries no password.
+    QProcess running;
+    running.start(qEnvironmentVariable("KORVINA_BINARY"), {QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url});
+    QVERIFY(running.waitForStarted());
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(running.processId()));
+    QByteArray shown;
+    // Until the program's main() runs, the loader shows the arguments as given.
+    for (int i = 0; i < 200 && !shown.contains("xxxx"); ++i) {
+        QTest::qWait(50);
+        if (cmdline.open(QIODevice::ReadOnly)) {
+            shown = cmdline.readAll();
+            cmdline.close();
+        }
+    }
+    QVERIFY2(shown.contains("127.0.0.1") && !shown.contains(PgTestServer::password().toUtf8()), shown.constData());
+    running.kill();
+    running.waitForFinished();
     QVERIFY2(init.output.contains(QLatin1String("empty database")), qPrintable(init.output));
 }
 
-QTEST_MAIN(TstServer)
+void TstServer::twoDesksOnOneDatabase()
+{
+    QTemporaryDir deskA, deskB;
+    QDir(deskB.path()).mkpath(QStringLiteral("Docs"));
+    const QString url = m_server.createDatabase();
+    const QString database = url.section(QLatin1Char('/'), -1);
+    const Run init = korvina({QStringLiteral("--data"), deskA.path(), QStringLiteral("--database"), url,
+                              QStringLiteral("--init"), QStringLiteral("--demo")});
+    QVERIFY2(init.code == 0, qPrintable(init.output));
+    const QString newest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
+    const auto remarks = [&] {
+        return m_server.psql(database, QStringLiteral("SELECT \"CRemarks\" FROM \"ktCustomer\" WHERE \"EId\" = ") + newest);
+    };
+
+    // Desk A starts first and writes the day's archive of the server's database.
+    Application app;
+    ScriptedMessages messages;
+    KKMain* main = startDesk(app, deskA.path(), url);
+    QVERIFY(main);
+    QCOMPARE(messages.shown, QStringList());
+    const QString archive = QStringLiteral("/Arch/Ko%1.dump").arg(state().clock.today().addDays(-1).toString("yyMMdd"));
+    QVERIFY(QFileInfo(deskA.path() + archive).size() > 0);
+
+    // Desk A shows the newest customer for editing; meanwhile desk B changes and saves it.
+    RecordScreen* screen = editNewestCustomer(main, QStringLiteral("Desk A"));
+    QProcess deskBRun;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVINA_TEST_DESK"), deskB.path() + QLatin1Char('\n') + url);
+    deskBRun.setProcessEnvironment(env);
+    deskBRun.setProcessChannelMode(QProcess::MergedChannels);
+    deskBRun.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(deskBRun.waitForFinished(120000));
+    const QString deskBSaw = QString::fromUtf8(deskBRun.readAll());
+    QVERIFY2(deskBRun.exitCode() == 0, qPrintable(deskBSaw));
+    QCOMPARE(remarks(), QStringLiteral("Desk B"));
+    // Desk B found the archive done: it wrote none, and never said the database was in use.
+    QVERIFY(!QFileInfo::exists(deskB.path() + archive));
+    QVERIFY2(!deskBSaw.contains(QLatin1String("In-Use")), qPrintable(deskBSaw));
+
+    // Desk A's save over desk B's change is refused and logged; desk B's change stays.
+    main->toolbarAction(5)->trigger(); // Save
+    QCOMPARE(messages.count(QStringLiteral("Error!")), 1);
+    QFile listing(deskA.path() + QStringLiteral("/Docs/Korvina.Err"));
+    QVERIFY(listing.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(listing.readAll()).contains(QLatin1String("Another user changed")));
+    QCOMPARE(remarks(), QStringLiteral("Desk B"));
+    QCOMPARE(screen->text(20), QStringLiteral("Desk B")); // the screen shows what is stored now
+
+    // Edited again over what is stored now, desk A's save goes through.
+    editNewestCustomer(main, QStringLiteral("Desk A"));
+    main->toolbarAction(5)->trigger();
+    QCOMPARE(messages.count(QStringLiteral("Error!")), 1);
+    QCOMPARE(remarks(), QStringLiteral("Desk A"));
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The test starts itself once more as the second desk.
+    if (qEnvironmentVariableIsSet("KORVINA_TEST_DESK")) {
+        const QStringList desk = qEnvironmentVariable("KORVINA_TEST_DESK").split(QLatin1Char('\n'));
+        return runOtherDesk(desk.value(0), desk.value(1), QStringLiteral("Desk B"));
+    }
+    TstServer test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_server.moc"

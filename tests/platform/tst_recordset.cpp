@@ -6,7 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "platform/Recordset.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QtTest>
 #include <functional>
