@@ -112,7 +112,10 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
         return this->init(parser.isSet(demo));
     if (parser.isSet(copyTo))
         return this->copyTo(parser.value(copyTo));
-    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
+    // A compacted copy without the database is the remains of an interrupted compaction: the
+    // start-up maintenance puts it back.
+    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys"))
+        && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Cpt")))
         return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), ExitCode::Failure);
     return std::nullopt;
 }
