@@ -72,6 +72,7 @@ public:
     int ReportNumber = 0;
     Recordset ListRecordset;
     Recordset RecordRecordset;
+    QVector<QVariant> LoadedRecord; // the row LoadRecord last showed, as it was read
     bool NewRecordFlag = false;
     bool CommandsOn = false;
 

@@ -5,6 +5,7 @@
 #include "platform/DateText.h"
 #include "base/Messages.h"
 #include "base/Program.h"
+#include "platform/DbBackend.h"
 
 #include <QLabel>
 
@@ -36,6 +37,7 @@ void LoadRecord()
             s.SqlText = recordSql();
             closeRecord();
             s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+            s.LoadedRecord = s.RecordRecordset.rows().value(0);
         }))
         return; // nothing to show: the boxes keep what they hold
     for (int i = 0; i <= s.ModuleFieldCount; ++i)
@@ -96,6 +98,9 @@ void SaveRecord()
         s.SqlText = recordSql();
         closeRecord();
         s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
+        // The save goes through only if nobody changed the record since the screen showed it.
+        if (!s.RecordRecordset.eof())
+            s.RecordRecordset.setReadValues(s.LoadedRecord);
     });
     Guard([&] { s.connection->beginTrans(); });
     for (int i = 1; i <= s.ModuleFieldCount; ++i)
@@ -105,6 +110,15 @@ void SaveRecord()
     RunModuleHook(HookTag::DataSave);
     Guard([&] { s.connection->commitTrans(); });
     Guard(closeRecord);
+}
+
+void CheckRecordUnchanged()
+{
+    ProgramState& s = state();
+    Recordset now;
+    now.open(recordSql(), *s.connection, CursorType::Static, LockType::ReadOnly);
+    if (now.eof() || now.rows().first() != s.LoadedRecord)
+        DbBackend::changedByAnother(s.ModuleTable, s.LoadedRecord.value(0).toLongLong());
 }
 
 void FormatGridValues(DataGrid& grid, Recordset& rs)

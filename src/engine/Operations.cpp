@@ -61,6 +61,9 @@ void remove()
         return;
     if (!Messages::current().question(QStringLiteral("Confirm Delete?")))
         return;
+    // A record another copy changed since it was shown is not deleted over that change.
+    if (!Guard(CheckRecordUnchanged))
+        return;
     Guard([&] { s.connection->beginTrans(); });
     Guard([&] { s.ListRecordset.deleteCurrent(); });
     Guard([&] { s.connection->commitTrans(); });

@@ -27,6 +27,9 @@ void LoadRecord();
 void InitRecord();
 bool ValidateFields();
 void SaveRecord();
+// Raises AppError (DbErrors::ChangedByAnother) when the record on the screen is no longer
+// stored as LoadRecord read it: another copy of the program changed or deleted it.
+void CheckRecordUnchanged();
 void FormatGridValues(DataGrid& grid, Recordset& recordset);
 
 void RunModuleHook(HookTag tag);

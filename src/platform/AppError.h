@@ -36,4 +36,5 @@ constexpr int General = 3000;
 constexpr int AlreadyOpen = 3705;          // operation not allowed while the object is open
 constexpr int ItemNotFound = 3265;         // no field of that name or position
 constexpr int FieldTooSmall = 3163;        // a text longer than the column's defined size
+constexpr int ChangedByAnother = 3197;     // another user changed the row since it was read
 }

@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/DbBackend.h"
 #include "platform/LockFile.h"
+#include "platform/PgBackend.h"
 #include "platform/SqliteBackend.h"
 
 #include <QFile>
@@ -22,8 +23,7 @@ bool isServerUrl(const QString& dataSource)
 std::unique_ptr<DbBackend> makeBackend(const ConnectionParams& params)
 {
     if (isServerUrl(params.dataSource))
-        throw AppError(DbErrors::CannotOpen, kSource,
-                       QStringLiteral("The database server backend is not available in this build."));
+        return std::make_unique<PgBackend>();
     return std::make_unique<SqliteBackend>();
 }
 
@@ -76,6 +76,10 @@ DbBackend& Connection::backend()
 void Connection::beginTrans() { backend().begin(); }
 
 void Connection::commitTrans() { backend().commit(); }
+
+void Connection::rollbackTrans() { backend().rollback(); }
+
+bool Connection::isServer() const { return isServerUrl(ConnectionParams::parse(m_connectionString).dataSource); }
 
 void Connection::execute(const QString& sql) { backend().execute(sql); }
 

@@ -31,6 +31,10 @@ public:
 
     void beginTrans();
     void commitTrans();
+    // Only for moving a database to the server: the program's own work never rolls back.
+    void rollbackTrans();
+    // True when the connection is to a database server rather than the file.
+    bool isServer() const;
 
     // Runs one statement that returns no rows (used by database creation and tools).
     void execute(const QString& sql);

@@ -19,19 +19,29 @@ public:
 
     virtual void begin() = 0;
     virtual void commit() = 0;
+    // Drops what the open transaction wrote (the program itself never does; moving a database
+    // to the server undoes a copy that failed half-way).
+    virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
 
     // Runs one statement written in the program's SQL dialect (translated here);
     // anything after the first statement is an error and nothing runs.
-    virtual ResultSet query(const QString& sql) = 0;
-    virtual void execute(const QString& sql) = 0;
+    // Values of the program's own ("?" marks one) travel as parameters, never inside the text.
+    virtual ResultSet query(const QString& sql, const QVariantList& parameters = {}) = 0;
+    virtual void execute(const QString& sql, const QVariantList& parameters = {}) = 0;
 
     // Row writes for updatable record sets, keyed by EId. insertRow returns the new EId.
+    // Writes are optimistic: `asRead` holds the row's columns as the record set read them, and
+    // when the stored row no longer holds them (another copy changed or deleted it) nothing is
+    // written and AppError DbErrors::ChangedByAnother is raised.
     virtual qint64 insertRow(const QString& table, const Values& values) = 0;
-    virtual void updateRow(const QString& table, qint64 id, const Values& values) = 0;
-    virtual void deleteRow(const QString& table, qint64 id) = 0;
+    virtual void updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead) = 0;
+    virtual void deleteRow(const QString& table, qint64 id, const Values& asRead) = 0;
     // The columns of a table, in order.
     virtual QVector<ColumnInfo> tableColumns(const QString& table) = 0;
 
     virtual void refreshCache() = 0;
+
+    // The error raised when a write finds the row changed since it was read.
+    [[noreturn]] static void changedByAnother(const QString& table, qint64 id);
 };

@@ -478,6 +478,15 @@ void Recordset::find(const QString& criteria)
     m_pos = count;
 }
 
+void Recordset::setReadValues(const QVector<QVariant>& row)
+{
+    checkCurrent();
+    if (m_adding || m_idColumn < 0 || row.size() != m_result.columns.size()
+        || row[m_idColumn] != m_result.rows[m_pos][m_idColumn])
+        return;
+    m_result.rows[m_pos] = row;
+}
+
 void Recordset::addNew()
 {
     checkWritable();
@@ -518,7 +527,7 @@ void Recordset::deleteCurrent()
     m_buffer.reset();
     m_dirty.clear();
     const qint64 id = m_result.rows[m_pos][m_idColumn].toLongLong();
-    m_connection->backend().deleteRow(m_table, id);
+    m_connection->backend().deleteRow(m_table, id, asRead(m_result.rows[m_pos]));
     m_result.rows.remove(m_pos);
     m_deletedCurrent = true;
 }
@@ -583,12 +592,21 @@ QVector<QVariant> Recordset::readRow(qint64 id)
     for (const ColumnInfo& c : m_result.columns)
         names << c.baseColumn;
     const ResultSet r = m_connection->backend().query(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4")
-            .arg(names.join(QStringLiteral(", ")), m_table, m_result.columns[m_idColumn].baseColumn)
-            .arg(id));
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+            .arg(names.join(QStringLiteral(", ")), m_table, m_result.columns[m_idColumn].baseColumn),
+        {id});
     if (r.rows.isEmpty())
         raise(DbErrors::NoCurrentRecord, QStringLiteral("The row %1 of %2 cannot be read back.").arg(id).arg(m_table));
     return r.rows.first();
+}
+
+DbBackend::Values Recordset::asRead(const QVector<QVariant>& row) const
+{
+    DbBackend::Values values;
+    for (int i = 0; i < m_result.columns.size(); ++i)
+        if (i != m_idColumn && !m_result.columns[i].baseColumn.isEmpty())
+            values.push_back({m_result.columns[i].baseColumn, row[i]});
+    return values;
 }
 
 void Recordset::commitPending()
@@ -618,7 +636,7 @@ void Recordset::commitPending()
         if (values.isEmpty())
             return;
         const qint64 id = m_result.rows[m_pos][m_idColumn].toLongLong();
-        db.updateRow(m_table, id, values);
+        db.updateRow(m_table, id, values, asRead(m_result.rows[m_pos]));
         m_result.rows[m_pos] = readRow(id);
     }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/DbBackend.h"
 #include "platform/DbTypes.h"
 
 #include <QString>
@@ -49,6 +50,11 @@ public:
     // "ULogin= 'x'" or "EId = 7"; none found leaves the record set at EOF.
     void find(const QString& criteria);
 
+    // The current row as the caller read it earlier (a record screen shows a row long before it
+    // saves it): a later write checks that the database still holds these values. Ignored when
+    // the row is another one (its EId differs).
+    void setReadValues(const QVector<QVariant>& row);
+
     void addNew();
     void update();
     void cancelUpdate();
@@ -76,6 +82,7 @@ private:
     void checkWritable() const;
     void commitPending();
     QVector<QVariant> readRow(qint64 id); // the row with that EId, in this record set's columns
+    DbBackend::Values asRead(const QVector<QVariant>& row) const; // what a write expects to find
 
     Connection* m_connection = nullptr;
     bool m_open = false;

@@ -349,9 +349,20 @@ void SqliteBackend::commit()
     }
 }
 
-ResultSet SqliteBackend::query(const QString& sql)
+void SqliteBackend::rollback()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        return;
+    m_depth = 0;
+    executeNative(QStringLiteral("ROLLBACK"));
+}
+
+ResultSet SqliteBackend::query(const QString& sql, const QVariantList& parameters)
 {
     Statement st(prepareOne(SqlDialect::toSqlite(sql), sql));
+    for (int i = 0; i < parameters.size(); ++i)
+        bindValue(st, i + 1, parameters[i]);
     ResultSet result;
     const int n = sqlite3_column_count(st);
     QVector<bool> typed(n, false);
@@ -403,9 +414,11 @@ ResultSet SqliteBackend::query(const QString& sql)
     return result;
 }
 
-void SqliteBackend::execute(const QString& sql)
+void SqliteBackend::execute(const QString& sql, const QVariantList& parameters)
 {
     Statement st(prepareOne(SqlDialect::toSqlite(sql), sql));
+    for (int i = 0; i < parameters.size(); ++i)
+        bindValue(st, i + 1, parameters[i]);
     stepToEnd(st, sql);
 }
 
@@ -436,34 +449,47 @@ qint64 SqliteBackend::insertRow(const QString& table, const Values& values)
     return sqlite3_last_insert_rowid(m_db);
 }
 
-void SqliteBackend::updateRow(const QString& table, qint64 id, const Values& values)
+// " AND column IS ?" for each column as read; texts compare exactly, letter case included.
+QString SqliteBackend::unchangedCondition(const Values& asRead)
+{
+    QString where;
+    for (const auto& v : asRead)
+        where += QStringLiteral(" AND ") + quoteName(v.first) + QStringLiteral(" IS ? COLLATE BINARY");
+    return where;
+}
+
+void SqliteBackend::updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead)
 {
     if (values.isEmpty())
         return;
     QStringList sets;
     for (const auto& v : values)
         sets << quoteName(v.first) + QStringLiteral(" = ?");
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE EId = ?").arg(quoteName(table), sets.join(QStringLiteral(", ")));
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE EId = ?%3")
+                            .arg(quoteName(table), sets.join(QStringLiteral(", ")), unchangedCondition(asRead));
     Statement st(prepareOne(sql, sql));
     int i = 1;
     for (const auto& v : values)
         bindValue(st, i++, v.second);
-    sqlite3_bind_int64(st, i, id);
+    sqlite3_bind_int64(st, i++, id);
+    for (const auto& v : asRead)
+        bindValue(st, i++, v.second);
     stepToEnd(st, sql);
     if (sqlite3_changes(m_db) == 0)
-        throw AppError(DbErrors::NoCurrentRecord, kSource,
-                       QStringLiteral("The row %1 of %2 no longer exists.").arg(id).arg(table));
+        changedByAnother(table, id);
 }
 
-void SqliteBackend::deleteRow(const QString& table, qint64 id)
+void SqliteBackend::deleteRow(const QString& table, qint64 id, const Values& asRead)
 {
-    const QString sql = QStringLiteral("DELETE FROM %1 WHERE EId = ?").arg(quoteName(table));
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE EId = ?%2").arg(quoteName(table), unchangedCondition(asRead));
     Statement st(prepareOne(sql, sql));
-    sqlite3_bind_int64(st, 1, id);
+    int i = 1;
+    sqlite3_bind_int64(st, i++, id);
+    for (const auto& v : asRead)
+        bindValue(st, i++, v.second);
     stepToEnd(st, sql);
     if (sqlite3_changes(m_db) == 0)
-        throw AppError(DbErrors::NoCurrentRecord, kSource,
-                       QStringLiteral("The row %1 of %2 no longer exists.").arg(id).arg(table));
+        changedByAnother(table, id);
 }
 
 QVector<ColumnInfo> SqliteBackend::tableColumns(const QString& table)

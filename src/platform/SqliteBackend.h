@@ -17,14 +17,15 @@ public:
 
     void begin() override;
     void commit() override;
+    void rollback() override;
     bool inTransaction() const override { return m_depth > 0; }
 
-    ResultSet query(const QString& sql) override;
-    void execute(const QString& sql) override;
+    ResultSet query(const QString& sql, const QVariantList& parameters = {}) override;
+    void execute(const QString& sql, const QVariantList& parameters = {}) override;
 
     qint64 insertRow(const QString& table, const Values& values) override;
-    void updateRow(const QString& table, qint64 id, const Values& values) override;
-    void deleteRow(const QString& table, qint64 id) override;
+    void updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead) override;
+    void deleteRow(const QString& table, qint64 id, const Values& asRead) override;
     QVector<ColumnInfo> tableColumns(const QString& table) override;
 
     void refreshCache() override;
@@ -44,6 +45,7 @@ private:
     // Prepares exactly one statement; anything after it is an error and nothing runs.
     sqlite3_stmt* prepareOne(const QString& sqliteSql, const QString& original);
     void stepToEnd(sqlite3_stmt* stmt, const QString& original);
+    static QString unchangedCondition(const Values& asRead);
     [[noreturn]] void fail(int number, const QString& what, const QString& sql) const;
 
     sqlite3* m_db = nullptr;

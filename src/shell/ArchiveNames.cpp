@@ -26,4 +26,11 @@ QString archivePath(const QDate& day)
            + QStringLiteral(".Kys");
 }
 
+QString serverArchivePath(const QDate& day)
+{
+    QString path = archivePath(day);
+    path.chop(4);
+    return path + QStringLiteral(".dump");
+}
+
 }

@@ -12,4 +12,7 @@ QString compactedPath();                // DataFolder + "/" + base name + ".Cpt"
 QString archiveFolder();                // DataFolder + "/Arch"
 // The archive copy named for `day`: first two characters of DatabaseFile + "yyMMdd" + ".Kys".
 QString archivePath(const QDate& day);
+// The archive of a database on the server for `day`: the same name ending in ".dump"
+// (written by pg_dump in its custom format).
+QString serverArchivePath(const QDate& day);
 }

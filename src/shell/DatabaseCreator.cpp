@@ -4,6 +4,7 @@
 #include "platform/Connection.h"
 #include "base/ProgramState.h"
 #include "base/Schema.h"
+#include "shell/ServerCopy.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -64,6 +65,7 @@ void createInstallation(const QString& folder, bool demo)
         Connection& c = *s.connection;
         c.open();
         try {
+            ServerCopy::checkEmpty(c); // a database on the server is never overwritten either
             fill(c);
         } catch (...) {
             c.close();

@@ -90,11 +90,23 @@ void KKSpecific::calculate()
     m_calculated = true;
 
     ProgramState& s = state();
-    const QFileInfo file(ArchiveNames::databasePath());
-    // The server keeps its data out of sight: there is no file to measure.
-    m_fields[1]->setText(s.DatabaseUrl.isEmpty() && file.isFile() ? sizeText(file.size()) : kUnavailable);
-
     Recordset& reader = s.settingsReader;
+    const QFileInfo file(ArchiveNames::databasePath());
+    if (s.DatabaseUrl.isEmpty()) {
+        m_fields[1]->setText(file.isFile() ? sizeText(file.size()) : kUnavailable);
+    } else {
+        // On the server: the size of the whole database, as the server counts it.
+        m_fields[1]->setText(kUnavailable);
+        Guard([&] {
+            if (reader.isOpen())
+                reader.close();
+            reader.open(QStringLiteral("Select pg_database_size(current_database()) As Bytes"), *s.connection,
+                        CursorType::Static, LockType::ReadOnly);
+            m_fields[1]->setText(sizeText(reader.field(0).value().toLongLong()));
+            reader.close();
+        });
+    }
+
     for (int i = 0; i < s.ContentTables.size() && kFirstCount + i <= 5; ++i) {
         QLineEdit* box = m_fields[kFirstCount + i];
         box->setText(kCalc);

@@ -22,17 +22,18 @@ const QString kSource = QStringLiteral("KKOption");
 void deleteOldArchives()
 {
     const QDate today = state().clock.today();
-    for (int d = 7; d <= 13; ++d) {
-        const QString path = ArchiveNames::archivePath(today.addDays(-d));
-        if (!QFileInfo::exists(path))
-            continue;
-        Guard([&] {
-            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-            QFile file(path);
-            if (!file.remove())
-                throw AppError(75, kSource, QStringLiteral("Cannot delete %1: %2").arg(path, file.errorString()));
-        });
-    }
+    for (int d = 7; d <= 13; ++d)
+        for (const QString& path : {ArchiveNames::archivePath(today.addDays(-d)),
+                                    ArchiveNames::serverArchivePath(today.addDays(-d))}) {
+            if (!QFileInfo::exists(path))
+                continue;
+            Guard([&] {
+                QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+                QFile file(path);
+                if (!file.remove())
+                    throw AppError(75, kSource, QStringLiteral("Cannot delete %1: %2").arg(path, file.errorString()));
+            });
+        }
 }
 
 void clearErrorListing()

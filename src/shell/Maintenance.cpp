@@ -7,6 +7,7 @@
 #include "base/Messages.h"
 #include "shell/ArchiveNames.h"
 #include "base/Program.h"
+#include "shell/ServerArchive.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,7 +90,9 @@ bool Maintenance::run(const Progress& progress)
     try {
         step(QStringLiteral("Verify..."));
         showProgress();
-        if (state().DatabaseUrl.isEmpty() && !QFileInfo::exists(ArchiveNames::archivePath(state().clock.today().addDays(-1))))
+        if (!state().DatabaseUrl.isEmpty())
+            archiveOnServer();
+        else if (!QFileInfo::exists(ArchiveNames::archivePath(state().clock.today().addDays(-1))))
             maintainFile();
         step(QStringLiteral("Loading.."));
         showProgress(4);
@@ -99,6 +102,21 @@ bool Maintenance::run(const Progress& progress)
         // Whatever failed, another copy of the program is the likely cause; nothing is undone.
         Messages::current().notice(QStringLiteral("Application In-Use, Try Later!"));
         return false;
+    }
+}
+
+void Maintenance::archiveOnServer()
+{
+    // The server looks after its own files; another copy busy with the archive is no reason
+    // to refuse the start, and a failed archive is reported like any other error.
+    const QString archive = ArchiveNames::serverArchivePath(state().clock.today().addDays(-1));
+    try {
+        if (ServerArchive::run(state().DatabaseUrl, archive) == ServerArchive::Outcome::Written) {
+            step(QStringLiteral("Archive.."));
+            showProgress();
+        }
+    } catch (const AppError& e) {
+        LogError(e);
     }
 }
 

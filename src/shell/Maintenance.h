@@ -20,8 +20,9 @@
 // interrupted compaction and is deleted. From the checks on, the maintenance holds the lock
 // file exclusively: no other copy can open the database until the archive is written.
 //
-// With the server backend (DatabaseUrl set) there is no file to look after: only the two
-// progress steps are shown.
+// With the server backend (DatabaseUrl set) there is no file to look after and no lock file:
+// the first copy of the day writes the server's archive (Arch/Ko<yyMMdd>.dump, see
+// ServerArchive) and shows "Archive.."; the others skip it.
 class Maintenance {
 public:
     // What the maintenance shows. `step` receives "Verify...", "Checks...", "Repair...",
@@ -45,6 +46,7 @@ private:
     void step(const QString& name);
     void showProgress(int pauses = 3);
     void maintainFile();
+    void archiveOnServer();
 
     Progress m_progress;
     LockFile m_lock; // held exclusively from the checks to the archive copy

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "PgTestServer.h"
+
 #include "platform/Recordset.h"
 #include "base/Schema.h"
 #include "platform/Connection.h"
@@ -31,6 +33,7 @@ TestDataFolder::TestDataFolder(const Options& options) : m_state(std::make_uniqu
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ProgramState& s = *m_state;
     s.DataFolder = m_dir.path();
+    s.DatabaseUrl = options.serverUrl;
     InitProgramState();
     for (const char* sub : {"Bin", "Docs", "Arch"})
         QDir(s.DataFolder).mkpath(QLatin1String(sub));
@@ -74,6 +77,29 @@ QString TestDataFolder::scalar(const QString& sql) const
 int TestDataFolder::count(const QString& table) const
 {
     return scalar(QStringLiteral("Select Count(*) From ") + table).toInt();
+}
+
+void addBackendRows()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("file") << false;
+    QTest::newRow("server") << true;
+}
+
+bool onServer()
+{
+    QFETCH_GLOBAL(bool, server);
+    return server;
+}
+
+TestDataFolder::Options folderOptions(PgTestServer& server, TestDataFolder::Options options)
+{
+    if (onServer()) {
+        if (!server.isRunning() && !server.start())
+            qFatal("cannot start the test database server: %s", qPrintable(server.why()));
+        options.serverUrl = server.createDatabase();
+    }
+    return options;
 }
 
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs)

@@ -48,6 +48,7 @@ public:
         std::function<void(Connection&)> content;
         bool open = true;     // open the connection after creating the database
         bool login = true;    // log in as Chief: LoginId, EShort, EPasscd and the settings loaded
+        QString serverUrl;    // a database on a server (empty: the file in the DataFolder)
     };
     TestDataFolder() : TestDataFolder(Options{}) {}
     explicit TestDataFolder(const Options& options);
@@ -67,6 +68,15 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<ProgramState> m_state;
 };
+
+class PgTestServer;
+
+// The two database backends as rows of a test's global data ("file" and "server"): every test
+// function then runs once on each. folderOptions() gives the current row's options, with a
+// fresh database on the server for the server row.
+void addBackendRows();
+TestDataFolder::Options folderOptions(PgTestServer& server, TestDataFolder::Options options = {});
+bool onServer(); // the current global row is "server"
 
 // Runs `action` on the next modal window as soon as it is shown (so a test never blocks on one).
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);

@@ -1,12 +1,15 @@
-// Client-side record sets on a real encrypted database: navigation, writes through by EId,
-// Find, field metadata and the conversion of written values.
+// Client-side record sets on a real encrypted database and on a real database server:
+// navigation, writes through by EId, Find, field metadata and the conversion of written values.
+#include "common/PgTestServer.h"
 #include "common/TestSupport.h"
+#include "platform/DbBackend.h"
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "platform/Recordset.h"
 #include "base/ProgramState.h"
 
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -47,13 +50,18 @@ void walk(Recordset& rs, std::initializer_list<std::pair<Move, const char*>> ste
 class TstRecordset : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase_data() { addBackendRows(); }
     void navigationDeleteAndFind();
     void writesMetadataAndConversion();
+    void writeOverAnotherCopysChangeRefused();
+
+private:
+    PgTestServer m_server;
 };
 
 void TstRecordset::navigationDeleteAndFind()
 {
-    TestDataFolder folder;
+    TestDataFolder folder(folderOptions(m_server));
     db().execute(QStringLiteral("INSERT INTO kmCustType (CCategory) VALUES ('A'), ('B'), ('C'), ('D')"));
     Recordset rs;
     rs.open(QStringLiteral("Select * From kmCustType ORDER BY EId"), db(), CursorType::Dynamic, LockType::ReadOnly);
@@ -121,12 +129,21 @@ void TstRecordset::navigationDeleteAndFind()
 
 void TstRecordset::writesMetadataAndConversion()
 {
-    TestDataFolder folder;
+    TestDataFolder folder(folderOptions(m_server));
     db().execute(QStringLiteral("INSERT INTO kmCustType (CCategory, CRemarks) VALUES ('Old', 'r')"));
-    // A column of a row as stored, with its storage class: "text:abc".
+    // A column of a row as a new read from the database gives it, with its kind: "text:abc".
     const auto stored = [&](const char* table, const char* column, qint64 id) {
-        return folder.scalar(QStringLiteral("Select typeof(%2) || ':' || %2 From %1 Where EId = %3")
-                                 .arg(QLatin1String(table), QLatin1String(column)).arg(id));
+        const ResultSet r = db().backend().query(
+            QStringLiteral("Select %2 From %1 Where EId = ?").arg(QLatin1String(table), QLatin1String(column)), {id});
+        const QVariant v = r.rows.value(0).value(0);
+        switch (v.typeId()) {
+        case QMetaType::LongLong: return QStringLiteral("integer:") + v.toString();
+        case QMetaType::Double: return QStringLiteral("real:") + QString::number(v.toDouble(), 'g', 17);
+        case QMetaType::QDate: return QStringLiteral("date:") + v.toDate().toString(Qt::ISODate);
+        case QMetaType::QDateTime: return QStringLiteral("date:") + v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        case QMetaType::QString: return QStringLiteral("text:") + v.toString();
+        default: return v.isNull() ? QString() : QStringLiteral("other:") + v.toString();
+        }
     };
     Recordset list;
     list.open(QStringLiteral("Select EId, EDate From kmCustType"), db(), CursorType::Dynamic, LockType::Optimistic);
@@ -140,7 +157,7 @@ void TstRecordset::writesMetadataAndConversion()
     QCOMPARE(list.position(), 1);
     const qint64 id = list.currentId();
     QCOMPARE(list.field(1).value(), QVariant(QDate(2024, 3, 5)));
-    QCOMPARE(stored("kmCustType", "EDate", id), QStringLiteral("text:2024-03-05"));
+    QCOMPARE(stored("kmCustType", "EDate", id), QStringLiteral("date:2024-03-05"));
 
     Recordset one;
     one.open(QStringLiteral("Select * From kmCustType Where EId= %1").arg(id), db(), CursorType::Dynamic, LockType::Optimistic);
@@ -213,19 +230,19 @@ void TstRecordset::writesMetadataAndConversion()
     const QString memo(70000, QLatin1Char('m')); // a memo takes more than its defined 65500
     constexpr int Mismatch = DbErrors::TypeMismatch, TooLong = DbErrors::FieldTooSmall;
     const struct { const char* column; QVariant value; int error; QString stored, text; } writes[] = { // text: null, unchecked
-        {"EDate", QStringLiteral("12/31/2023"), 0, QStringLiteral("text:2023-12-31"), QStringLiteral("12/31/2023")},
+        {"EDate", QStringLiteral("12/31/2023"), 0, QStringLiteral("date:2023-12-31"), QStringLiteral("12/31/2023")},
         {"XNum", QStringLiteral(" 17 "), 0, QStringLiteral("integer:17"), QStringLiteral("17")},
         {"XVal", QStringLiteral("12.5"), 0, QStringLiteral("real:12.5"), QStringLiteral("12.5")},
         {"XText", QStringLiteral("abcde"), 0, QStringLiteral("text:abcde"), QStringLiteral("abcde")},
         {"XMemo", memo, 0, QStringLiteral("text:") + memo, memo},
-        {"EDate", QStringLiteral("02/30/2024"), Mismatch, QStringLiteral("text:2023-12-31"), QStringLiteral("12/31/2023")},
+        {"EDate", QStringLiteral("02/30/2024"), Mismatch, QStringLiteral("date:2023-12-31"), QStringLiteral("12/31/2023")},
         {"XNum", QStringLiteral("12.5"), Mismatch, QStringLiteral("integer:17"), QStringLiteral("17")},
         {"XNum", QStringLiteral("9999999999"), Mismatch, QStringLiteral("integer:17"), QStringLiteral("17")},
         {"XVal", QStringLiteral("12,5"), Mismatch, QStringLiteral("real:12.5"), QStringLiteral("12.5")},
         {"XText", QStringLiteral("abcdef"), TooLong, QStringLiteral("text:abcde"), QStringLiteral("abcde")},
-        {"EDate", QStringLiteral("2024-02-29 08:15:00"), 0, QStringLiteral("text:2024-02-29 08:15:00"), QString()},
+        {"EDate", QStringLiteral("2024-02-29 08:15:00"), 0, QStringLiteral("date:2024-02-29 08:15:00"), QString()},
         {"XNum", QString(), 0, QString(), QStringLiteral("")},
-        {"XVal", 1e20, 0, QStringLiteral("real:1.0e+20"), QStringLiteral("100000000000000000000")}};
+        {"XVal", 1e20, 0, QStringLiteral("real:1e+20"), QStringLiteral("100000000000000000000")}};
     for (const auto& w : writes) {
         QString why;
         QCOMPARE(errorOf([&] { rs.field(QLatin1String(w.column)).setValue(w.value); }, &why), w.error);
@@ -235,6 +252,49 @@ void TstRecordset::writesMetadataAndConversion()
         if (!w.text.isNull())
             QCOMPARE(rs.field(QLatin1String(w.column)).text(), w.text);
     }
+}
+
+void TstRecordset::writeOverAnotherCopysChangeRefused()
+{
+    TestDataFolder folder(folderOptions(m_server));
+    db().execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES (#1/2/2024#, 'Retail', 'a'), "
+                                "(#1/2/2024#, 'Trade', 'b'), (#1/2/2024#, 'Export', 'c')"));
+    Connection other; // a second copy of the program on the same database
+    other.setConnectionString(db().connectionString());
+    other.open();
+    const auto category = [&](int id) { return folder.scalar(QStringLiteral("Select CCategory From kmCustType Where EId = %1").arg(id)); };
+
+    Recordset mine;
+    mine.open(QStringLiteral("Select * From kmCustType ORDER BY EId"), db(), CursorType::Dynamic, LockType::Optimistic);
+    // The other copy changes rows 1 (only the letter case) and 2, and deletes row 3.
+    other.execute(QStringLiteral("UPDATE kmCustType SET CCategory = 'RETAIL' WHERE EId = 1"));
+    other.execute(QStringLiteral("UPDATE kmCustType SET CRemarks = 'theirs' WHERE EId = 2"));
+    other.execute(QStringLiteral("DELETE FROM kmCustType WHERE EId = 3"));
+    const struct { std::function<void()> write; int id; const char* stored; } writes[] = {
+        {[&] { mine.field(2).setValue(QStringLiteral("Mine")); mine.update(); }, 1, "RETAIL"},
+        {[&] { mine.moveNext(); mine.field(2).setValue(QStringLiteral("Mine")); mine.update(); }, 2, "Trade"},
+        {[&] { mine.deleteCurrent(); }, 2, "Trade"},
+        {[&] { mine.moveNext(); mine.field(2).setValue(QStringLiteral("Mine")); mine.update(); }, 3, ""}};
+    for (const auto& w : writes) {
+        QString why;
+        QCOMPARE(errorOf(w.write, &why), DbErrors::ChangedByAnother);
+        QVERIFY2(why.contains(QLatin1String("Another user changed")), qPrintable(why));
+        QCOMPARE(category(w.id), QLatin1String(w.stored));
+    }
+    QCOMPARE(folder.count(QStringLiteral("kmCustType")), 2);
+
+    // Read again, the same writes go through, inside a transaction of several statements too.
+    mine.close();
+    mine.open(QStringLiteral("Select * From kmCustType ORDER BY EId"), db(), CursorType::Dynamic, LockType::Optimistic);
+    db().beginTrans();
+    mine.field(2).setValue(QStringLiteral("Mine"));
+    mine.update();
+    QVERIFY(errorOf([&] { db().execute(QStringLiteral("INSERT INTO kmCustType (Nope) VALUES (1)")); }) != 0);
+    mine.moveNext();
+    mine.deleteCurrent();
+    db().commitTrans();
+    QCOMPARE(category(1), QStringLiteral("Mine"));
+    QCOMPARE(folder.count(QStringLiteral("kmCustType")), 1);
 }
 
 QTEST_MAIN(TstRecordset)

@@ -1,0 +1,12 @@
+#include "platform/DbBackend.h"
+
+#include "platform/AppError.h"
+
+void DbBackend::changedByAnother(const QString& table, qint64 id)
+{
+    throw AppError(DbErrors::ChangedByAnother, QStringLiteral("Korvina database"),
+                   QStringLiteral("Another user changed the record %1 of %2 after it was read here (or deleted it); "
+                                  "nothing was written.")
+                       .arg(id)
+                       .arg(table));
+}

@@ -1,0 +1,455 @@
+#include "platform/PgBackend.h"
+
+#include "platform/AppError.h"
+#include "platform/SqlTokens.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <libpq-fe.h>
+
+namespace {
+
+const QString kSource = QStringLiteral("Korvina database");
+
+// Type oids of the server's built-in types.
+enum class PgType : unsigned {
+    Bool = 16, Int8 = 20, Int2 = 21, Int4 = 23, Text = 25, Oid = 26, Float4 = 700, Float8 = 701,
+    BpChar = 1042, VarChar = 1043, Date = 1082, Timestamp = 1114, TimestampTz = 1184, Numeric = 1700
+};
+
+QString quoteName(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+// A parameter as the text the server reads; a null QByteArray is SQL NULL.
+QByteArray parameterText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    if (isIntegralValue(v))
+        return QByteArray::number(v.toLongLong());
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QByteArray::number(v.toDouble(), 'g', 17);
+    case QMetaType::QDate:
+        return v.toDate().toString(Qt::ISODate).toLatin1();
+    case QMetaType::QDateTime:
+        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    default: {
+        const QByteArray text = v.toString().toUtf8();
+        return text.isNull() ? QByteArray("") : text;
+    }
+    }
+}
+
+// A date or time stamp as the server writes it ("2024-03-04" or "2024-03-04 10:30:00[.123]"):
+// a date when there is no time of day, as on the file.
+QVariant dateValue(const char* text)
+{
+    const QString s = QString::fromLatin1(text);
+    const QDate d = QDate::fromString(s.left(10), Qt::ISODate);
+    if (!d.isValid())
+        return s;
+    if (s.size() < 19)
+        return d;
+    const QTime t = QTime::fromString(s.mid(11, 8), QStringLiteral("HH:mm:ss"));
+    if (!t.isValid() || t == QTime(0, 0))
+        return d;
+    return QDateTime(d, t);
+}
+
+int errorNumber(const char* sqlState)
+{
+    const QByteArray state(sqlState ? sqlState : "");
+    if (state == "22001")
+        return DbErrors::FieldTooSmall;
+    if (state.startsWith("22"))
+        return DbErrors::TypeMismatch;
+    if (state.startsWith("42"))
+        return DbErrors::SyntaxError;
+    return DbErrors::General;
+}
+
+}
+
+struct PgBackend::Result {
+    pg_result* p = nullptr;
+    explicit Result(pg_result* r = nullptr) : p(r) {}
+    ~Result() { PQclear(p); }
+    Result(Result&& o) noexcept : p(o.p) { o.p = nullptr; }
+    Result& operator=(Result&& o) noexcept
+    {
+        std::swap(p, o.p);
+        return *this;
+    }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+};
+
+PgBackend::~PgBackend()
+{
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+QString PgBackend::redacted(const QString& url)
+{
+    QUrl u(url);
+    if (!u.isValid())
+        return QStringLiteral("(a database URL that cannot be read)");
+    u.setPassword(QString());
+    QUrlQuery query(u);
+    if (query.hasQueryItem(QStringLiteral("password"))) {
+        query.removeAllQueryItems(QStringLiteral("password"));
+        u.setQuery(query);
+    }
+    return u.toString();
+}
+
+void PgBackend::open(const ConnectionParams& params)
+{
+    close();
+    const QByteArray url = params.dataSource.toUtf8();
+    // Settings the provider relies on, whatever the server's defaults are.
+    const char* keys[] = {"dbname", "client_encoding", "options", "application_name", nullptr};
+    const char* values[] = {url.constData(), "UTF8", "-c DateStyle=ISO,MDY -c extra_float_digits=3", "korvina",
+                            nullptr};
+    pg_conn* conn = PQconnectdbParams(keys, values, 1);
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        const QString why = conn ? QString::fromUtf8(PQerrorMessage(conn)).trimmed() : QStringLiteral("out of memory");
+        PQfinish(conn);
+        throw AppError(DbErrors::CannotOpen, kSource,
+                       QStringLiteral("Cannot reach the database %1: %2").arg(redacted(params.dataSource), why));
+    }
+    m_conn = conn;
+    m_depth = 0;
+    try {
+        ensureCollations();
+        loadNames();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void PgBackend::close()
+{
+    if (!m_conn)
+        return;
+    // The program never rolls back: what it began is kept.
+    if (m_depth > 0)
+        PQclear(PQexec(m_conn, "COMMIT"));
+    m_depth = 0;
+    PQfinish(m_conn);
+    m_conn = nullptr;
+}
+
+void PgBackend::ensureOpen() const
+{
+    if (!m_conn)
+        throw AppError(DbErrors::NotOpen, kSource, QStringLiteral("Operation is not allowed when the connection is closed."));
+}
+
+void PgBackend::ensureCollations()
+{
+    // Text columns compare, group and sort without regard to case; Like folds case under a
+    // deterministic collation. Both are made once per database (the first copy that can).
+    const QString exists = QStringLiteral("SELECT count(*) FROM pg_catalog.pg_collation WHERE collname IN ('%1', '%2') "
+                                          "AND collnamespace = current_schema()::regnamespace")
+                               .arg(QLatin1String(PgDialect::NoCaseCollation), QLatin1String(PgDialect::LikeCollation));
+    const ResultSet present = toResultSet(run(exists, {}, exists).p);
+    if (!present.rows.isEmpty() && present.rows.first().first().toInt() == 2)
+        return;
+    const char* statements[] = {
+        "CREATE COLLATION IF NOT EXISTS korvina_nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false)",
+        "CREATE COLLATION IF NOT EXISTS korvina_like (provider = icu, locale = 'und')"};
+    for (const char* s : statements) {
+        const QString sql = QString::fromLatin1(s);
+        run(sql, {}, sql);
+    }
+}
+
+void PgBackend::loadNames()
+{
+    const QString sql = QStringLiteral(
+        "SELECT c.oid::bigint, c.relname::text, a.attnum::int, a.attname::text FROM pg_catalog.pg_class c "
+        "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid WHERE c.relnamespace = current_schema()::regnamespace "
+        "AND c.relkind IN ('r', 'v', 'p') AND a.attnum > 0 AND NOT a.attisdropped ORDER BY 1, 3");
+    Result r = run(sql, {}, sql);
+    m_names = {};
+    m_tables.clear();
+    for (int i = 0; i < PQntuples(r.p); ++i) {
+        const unsigned oid = QByteArray(PQgetvalue(r.p, i, 0)).toUInt();
+        const QString table = QString::fromUtf8(PQgetvalue(r.p, i, 1));
+        const QString column = QString::fromUtf8(PQgetvalue(r.p, i, 3));
+        TableInfo& info = m_tables[oid];
+        info.name = table;
+        info.columns.insert(QByteArray(PQgetvalue(r.p, i, 2)).toInt(), column);
+        m_names.spelling.insert(table.toLower(), table);
+        m_names.spelling.insert(column.toLower(), column);
+        m_names.columns[table.toLower()] << column;
+    }
+}
+
+QString PgBackend::exactName(const QString& name) const { return m_names.spelling.value(name.toLower(), name); }
+
+void PgBackend::runPlain(const char* command)
+{
+    Result r(PQexec(m_conn, command));
+    if (PQresultStatus(r.p) != PGRES_COMMAND_OK)
+        throw AppError(DbErrors::General, kSource,
+                       QString::fromUtf8(PQresultErrorMessage(r.p)).trimmed() + QStringLiteral(" in statement: ")
+                           + QLatin1String(command));
+}
+
+PgBackend::Result PgBackend::run(const QString& serverSql, const QVariantList& parameters, const QString& original)
+{
+    ensureOpen();
+    QVector<QByteArray> texts;
+    QVector<const char*> pointers;
+    texts.reserve(parameters.size());
+    for (const QVariant& p : parameters)
+        texts << parameterText(p);
+    for (const QByteArray& t : texts)
+        pointers << (t.isNull() ? nullptr : t.constData());
+    const QByteArray sql = serverSql.toUtf8();
+    const bool guarded = m_depth > 0;
+    if (guarded)
+        runPlain("SAVEPOINT korvina_statement");
+    Result r(PQexecParams(m_conn, sql.constData(), int(pointers.size()), nullptr, pointers.constData(), nullptr,
+                          nullptr, 0));
+    const ExecStatusType status = PQresultStatus(r.p);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const QString why = QString::fromUtf8(r.p ? PQresultErrorMessage(r.p) : PQerrorMessage(m_conn)).trimmed();
+        const int number = errorNumber(PQresultErrorField(r.p, PG_DIAG_SQLSTATE));
+        if (guarded)
+            runPlain("ROLLBACK TO SAVEPOINT korvina_statement");
+        throw AppError(number, kSource, why + QStringLiteral(" in statement: ") + original);
+    }
+    if (guarded)
+        runPlain("RELEASE SAVEPOINT korvina_statement");
+    return r;
+}
+
+ResultSet PgBackend::toResultSet(pg_result* r) const
+{
+    ResultSet result;
+    const int n = PQnfields(r);
+    result.columns.resize(n);
+    QVector<PgType> types(n);
+    for (int i = 0; i < n; ++i) {
+        ColumnInfo& c = result.columns[i];
+        c.name = QString::fromUtf8(PQfname(r, i));
+        const unsigned table = PQftable(r, i);
+        if (const auto t = m_tables.constFind(table); table != InvalidOid && t != m_tables.constEnd()) {
+            c.baseTable = t->name;
+            c.baseColumn = t->columns.value(PQftablecol(r, i));
+        }
+        types[i] = PgType(PQftype(r, i));
+        switch (types[i]) {
+        case PgType::Bool:
+        case PgType::Int2:
+        case PgType::Int4:
+        case PgType::Int8:
+        case PgType::Oid:
+            c.type = FieldType::Integer;
+            c.definedSize = 4;
+            break;
+        case PgType::Float4:
+        case PgType::Float8:
+        case PgType::Numeric:
+            c.type = FieldType::Double;
+            c.definedSize = 8;
+            break;
+        case PgType::Date:
+        case PgType::Timestamp:
+        case PgType::TimestampTz:
+            c.type = FieldType::Date;
+            c.definedSize = 8;
+            break;
+        case PgType::VarChar:
+        case PgType::BpChar:
+            c.type = FieldType::VarChar;
+            c.definedSize = PQfmod(r, i) > 4 ? PQfmod(r, i) - 4 : 255;
+            break;
+        case PgType::Text:
+            // A table's long text is a memo; a computed text is an ordinary one.
+            c.type = c.baseColumn.isEmpty() ? FieldType::VarChar : FieldType::Memo;
+            c.definedSize = c.baseColumn.isEmpty() ? 255 : 65500;
+            break;
+        default:
+            c.type = FieldType::VarChar;
+            c.definedSize = 255;
+        }
+    }
+    const int rows = PQntuples(r);
+    result.rows.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        QVector<QVariant> values(n);
+        for (int i = 0; i < n; ++i) {
+            if (PQgetisnull(r, row, i))
+                continue;
+            const char* text = PQgetvalue(r, row, i);
+            switch (types[i]) {
+            case PgType::Bool: values[i] = qlonglong(text[0] == 't' ? 1 : 0); break;
+            case PgType::Int2:
+            case PgType::Int4:
+            case PgType::Int8:
+            case PgType::Oid: values[i] = QByteArray(text).toLongLong(); break;
+            case PgType::Float4:
+            case PgType::Float8:
+            case PgType::Numeric: values[i] = QByteArray(text).toDouble(); break;
+            case PgType::Date:
+            case PgType::Timestamp:
+            case PgType::TimestampTz: values[i] = dateValue(text); break;
+            default: values[i] = QString::fromUtf8(text, PQgetlength(r, row, i));
+            }
+        }
+        result.rows.push_back(std::move(values));
+    }
+    return result;
+}
+
+void PgBackend::begin()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        runPlain("BEGIN");
+    ++m_depth;
+}
+
+void PgBackend::commit()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        throw AppError(DbErrors::General, kSource, QStringLiteral("No transaction is active."));
+    if (--m_depth > 0)
+        return;
+    Result r(PQexec(m_conn, "COMMIT"));
+    // A transaction the server gave up on reports "ROLLBACK": nothing of it was kept.
+    if (PQresultStatus(r.p) != PGRES_COMMAND_OK || QByteArray(PQcmdStatus(r.p)) != "COMMIT")
+        throw AppError(DbErrors::General, kSource,
+                       QStringLiteral("The transaction could not be committed: ")
+                           + QString::fromUtf8(PQresultErrorMessage(r.p)).trimmed());
+}
+
+void PgBackend::rollback()
+{
+    ensureOpen();
+    if (m_depth == 0)
+        return;
+    m_depth = 0;
+    runPlain("ROLLBACK");
+}
+
+ResultSet PgBackend::query(const QString& sql, const QVariantList& parameters)
+{
+    ensureOpen();
+    if (SqlTokens::hasSecondStatement(SqlTokens::tokenize(sql)))
+        throw AppError(DbErrors::ExtraStatement, kSource,
+                       QStringLiteral("Characters found after end of SQL statement in statement: ") + sql);
+    Result r = run(PgDialect::translate(sql, m_names), parameters, sql);
+    return toResultSet(r.p);
+}
+
+void PgBackend::execute(const QString& sql, const QVariantList& parameters)
+{
+    query(sql, parameters);
+    // A new or changed table brings new names.
+    const QString verb = sql.trimmed().section(QLatin1Char(' '), 0, 0);
+    for (const char* ddl : {"CREATE", "ALTER", "DROP"})
+        if (verb.compare(QLatin1String(ddl), Qt::CaseInsensitive) == 0)
+            loadNames();
+}
+
+QString PgBackend::unchangedCondition(const Values& asRead, int firstParameter) const
+{
+    QString where;
+    int n = firstParameter;
+    for (const auto& v : asRead) {
+        // Texts compare exactly here, letter case included: a change of case is a change.
+        const bool text = v.second.typeId() == QMetaType::QString;
+        where += QStringLiteral(" AND %1%2 IS NOT DISTINCT FROM $%3")
+                     .arg(quoteName(exactName(v.first)), text ? QStringLiteral(" COLLATE \"C\"") : QString())
+                     .arg(n++);
+    }
+    return where;
+}
+
+qint64 PgBackend::insertRow(const QString& table, const Values& values)
+{
+    QStringList names, marks;
+    QVariantList parameters;
+    for (const auto& v : values) {
+        names << quoteName(exactName(v.first));
+        marks << QLatin1Char('$') + QString::number(marks.size() + 1);
+        parameters << v.second;
+    }
+    const QString sql = values.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING \"EId\"").arg(quoteName(exactName(table)))
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING \"EId\"")
+                                  .arg(quoteName(exactName(table)), names.join(QStringLiteral(", ")),
+                                       marks.join(QStringLiteral(", ")));
+    Result r = run(sql, parameters, sql);
+    return QByteArray(PQgetvalue(r.p, 0, 0)).toLongLong();
+}
+
+void PgBackend::updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead)
+{
+    if (values.isEmpty())
+        return;
+    QStringList sets;
+    QVariantList parameters;
+    for (const auto& v : values) {
+        parameters << v.second;
+        sets << QStringLiteral("%1 = $%2").arg(quoteName(exactName(v.first))).arg(parameters.size());
+    }
+    parameters << id;
+    const int idParameter = int(parameters.size());
+    for (const auto& v : asRead)
+        parameters << v.second;
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"EId\" = $%3%4")
+                            .arg(quoteName(exactName(table)), sets.join(QStringLiteral(", ")))
+                            .arg(idParameter)
+                            .arg(unchangedCondition(asRead, idParameter + 1));
+    Result r = run(sql, parameters, sql);
+    if (QByteArray(PQcmdTuples(r.p)) == "0")
+        changedByAnother(table, id);
+}
+
+void PgBackend::deleteRow(const QString& table, qint64 id, const Values& asRead)
+{
+    QVariantList parameters{id};
+    for (const auto& v : asRead)
+        parameters << v.second;
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE \"EId\" = $1%2")
+                            .arg(quoteName(exactName(table)), unchangedCondition(asRead, 2));
+    Result r = run(sql, parameters, sql);
+    if (QByteArray(PQcmdTuples(r.p)) == "0")
+        changedByAnother(table, id);
+}
+
+QVector<ColumnInfo> PgBackend::tableColumns(const QString& table)
+{
+    if (!m_names.columns.contains(table.toLower()))
+        throw AppError(DbErrors::SyntaxError, kSource, QStringLiteral("There is no table %1.").arg(table));
+    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE false").arg(quoteName(exactName(table)));
+    Result r = run(sql, {}, sql);
+    return toResultSet(r.p).columns;
+}
+
+void PgBackend::refreshCache()
+{
+    ensureOpen();
+    loadNames();
+}

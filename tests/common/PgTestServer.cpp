@@ -1,0 +1,162 @@
+#include "PgTestServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+const QString kRole = QStringLiteral("korvina_desk");
+
+bool asRoot() { return geteuid() == 0; }
+
+QString findBin()
+{
+    const QString given = qEnvironmentVariable("KORVINA_PG_BIN");
+    if (!given.isEmpty())
+        return given;
+    const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                                                                       QDir::Name | QDir::Reversed);
+    for (const QString& v : versions)
+        if (QFile::exists(QStringLiteral("/usr/lib/postgresql/%1/bin/initdb").arg(v)))
+            return QStringLiteral("/usr/lib/postgresql/%1/bin").arg(v);
+    return {};
+}
+
+// A port of 127.0.0.1 that nobody listens on now (the system picks it).
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+}
+
+PgTestServer::PgTestServer() : m_dir(QDir::tempPath() + QStringLiteral("/korvina-pg-XXXXXX")) {}
+
+PgTestServer::~PgTestServer() { stop(); }
+
+bool PgTestServer::run(const QString& program, const QStringList& arguments, QString* output) const
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setWorkingDirectory(m_dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    if (asRoot() && !program.endsWith(QLatin1String("/psql")))
+        p.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), program} + arguments);
+    else
+        p.start(program, arguments);
+    const bool finished = p.waitForFinished(120000);
+    const QString text = QString::fromUtf8(p.readAll());
+    if (output)
+        *output = text;
+    if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        const_cast<PgTestServer*>(this)->m_why = program + QStringLiteral(": ") + text;
+        return false;
+    }
+    return true;
+}
+
+bool PgTestServer::start()
+{
+    m_bin = findBin();
+    if (m_bin.isEmpty() || !m_dir.isValid()) {
+        m_why = QStringLiteral("no PostgreSQL server programs (install Debian's postgresql package)");
+        return false;
+    }
+    const QString data = m_dir.path() + QStringLiteral("/data");
+    if (asRoot()) {
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                                | QFile::ExeOther);
+        QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres"), m_dir.path()});
+    }
+    QFile pw(m_dir.path() + QStringLiteral("/pw"));
+    if (!run(m_bin + QStringLiteral("/initdb"),
+             {QStringLiteral("-D"), data, QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-A"),
+              QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C.UTF-8"),
+              QStringLiteral("--no-sync")}))
+        return false;
+    // Only the superuser comes in without a password; the program's role must give one.
+    QFile hba(data + QStringLiteral("/pg_hba.conf"));
+    if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    hba.write("local all postgres trust\nhost all postgres 127.0.0.1/32 trust\n"
+              "host all all 127.0.0.1/32 scram-sha-256\n");
+    hba.close();
+    m_port = freePort();
+    const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories=%2 "
+                                           "-c fsync=off -c max_connections=40")
+                                .arg(m_port)
+                                .arg(m_dir.path());
+    if (!run(m_bin + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), data, QStringLiteral("-o"), options,
+                                                 QStringLiteral("-l"), m_dir.path() + QStringLiteral("/server.log"),
+                                                 QStringLiteral("-w"), QStringLiteral("start")}))
+        return false;
+    m_running = true;
+    QString out;
+    if (!run(m_bin + QStringLiteral("/psql"),
+             {superUrl(), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-c"),
+              QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(kRole, password())},
+             &out)) {
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void PgTestServer::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    run(m_bin + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), m_dir.path() + QStringLiteral("/data"),
+                                            QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
+                                            QStringLiteral("stop")});
+}
+
+QString PgTestServer::url(const QString& database) const
+{
+    return QStringLiteral("postgresql://%1:%2@127.0.0.1:%3/%4").arg(kRole, password()).arg(m_port).arg(database);
+}
+
+QString PgTestServer::superUrl(const QString& database) const
+{
+    return QStringLiteral("postgresql://postgres@127.0.0.1:%1/%2").arg(m_port).arg(database);
+}
+
+QString PgTestServer::createDatabase()
+{
+    const QString name = QStringLiteral("office%1").arg(++m_databases);
+    QString out;
+    if (!run(m_bin + QStringLiteral("/psql"), {superUrl(), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                               QStringLiteral("-c"),
+                                               QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(name, kRole)},
+             &out))
+        return {};
+    return url(name);
+}
+
+QString PgTestServer::psql(const QString& database, const QString& sql) const
+{
+    QString out;
+    if (!run(m_bin + QStringLiteral("/psql"), {superUrl(database), QStringLiteral("-X"), QStringLiteral("-A"),
+                                               QStringLiteral("-t"), QStringLiteral("-v"),
+                                               QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-c"), sql},
+             &out))
+        return QStringLiteral("psql failed: ") + out;
+    return out.trimmed();
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A PostgreSQL server of the test's own: a new cluster in a temporary folder, listening on a
+// free port of 127.0.0.1 only, stopped and removed when the object goes. When the tests run
+// as root the server runs as the "postgres" user (it refuses to run as root).
+// Programs come from KORVINA_PG_BIN, else Debian's /usr/lib/postgresql/<version>/bin.
+class PgTestServer {
+public:
+    PgTestServer();
+    ~PgTestServer();
+    PgTestServer(const PgTestServer&) = delete;
+    PgTestServer& operator=(const PgTestServer&) = delete;
+
+    // Starts the server; false (with why()) when it cannot.
+    bool start();
+    void stop();
+    bool isRunning() const { return m_running; }
+    const QString& why() const { return m_why; }
+
+    // A new, empty database owned by the role the program uses; its URL carries the password.
+    QString createDatabase();
+    // The URL of an existing database, as the program's role or as the server's superuser.
+    QString url(const QString& database) const;
+    QString superUrl(const QString& database = QStringLiteral("postgres")) const;
+    static QString password() { return QStringLiteral("Tiger-Lily-7"); }
+
+    // Runs psql on a database as the superuser and returns its unaligned, tuples-only output
+    // ("a|b" per row); the test fails to compare when psql fails (the output says why).
+    QString psql(const QString& database, const QString& sql) const;
+
+private:
+    bool run(const QString& program, const QStringList& arguments, QString* output = nullptr) const;
+
+    QTemporaryDir m_dir;
+    QString m_bin;
+    int m_port = 0;
+    bool m_running = false;
+    int m_databases = 0;
+    QString m_why;
+};

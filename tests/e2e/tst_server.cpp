@@ -1,0 +1,302 @@
+// Several desks on one database server: moving an office's file to the server with the
+// program's command line, and two copies of the program working on the same records.
+#include "common/PgTestServer.h"
+#include "common/TestSupport.h"
+
+#include "app/Application.h"
+#include "base/ProgramState.h"
+#include "base/Schema.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
+#include "platform/Connection.h"
+#include "platform/Recordset.h"
+#include "shell/DatabaseCreator.h"
+#include "shell/KKLogin.h"
+#include "shell/KKMain.h"
+#include "shell/KKStart.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+struct Run {
+    int code = -1;
+    QString output;
+};
+
+Run korvina(const QStringList& arguments)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(qEnvironmentVariable("KORVINA_BINARY"), arguments);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+}
+
+// Acts on the first modal window of type T as soon as it shows.
+template <class T>
+void whenModal(std::function<void(T*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        }
+    });
+    timer->start();
+}
+
+// Starts the program on a desk's folder and the server's database and logs in as Chief.
+KKMain* startDesk(Application& app, const QString& folder, const QString& url)
+{
+    state().DataFolder = folder;
+    state().DatabaseUrl = url;
+    whenModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
+    whenModal<KKLogin>([](KKLogin* login) {
+        login->loginField()->setText("chief");
+        login->passwordField()->setText("korvina");
+        login->checkLogin();
+    });
+    return app.start();
+}
+
+// Opens the customers (the newest is shown), Modify, writes the remarks and fills any empty box.
+RecordScreen* editNewestCustomer(KKMain* main, const QString& remarks)
+{
+    if (!Engine::activeScreen())
+        main->menuEntry("Transaction", 1)->trigger();
+    RecordScreen* screen = Engine::activeScreen();
+    main->toolbarAction(2)->trigger(); // Modify
+    for (int i = 2; i <= 20; ++i)
+        if (screen->text(i).trimmed().isEmpty())
+            screen->setText(i, QStringLiteral("-"));
+    screen->setText(20, remarks);
+    return screen;
+}
+
+// The other desk, run in a process of its own: it changes the newest customer's remarks and
+// saves. Exit code 0 when it saw no "Error!"; its messages on standard output.
+int runOtherDesk(const QString& folder, const QString& url, const QString& remarks)
+{
+    Application app;
+    ScriptedMessages messages;
+    KKMain* main = startDesk(app, folder, url);
+    if (!main)
+        return 3;
+    editNewestCustomer(main, remarks);
+    main->toolbarAction(5)->trigger(); // Save
+    std::printf("%s\n", qPrintable(messages.shown.join(QLatin1Char('|'))));
+    return messages.shown.contains(QStringLiteral("Error!")) ? 1 : 0;
+}
+
+QByteArray digest(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : QByteArray();
+}
+
+// A table of the file, every row in EId order, written the way psql -A -t writes the server's.
+QString fileRows(Connection& file, const QString& table)
+{
+    Recordset rs;
+    QStringList rows;
+    for (rs.open(QStringLiteral("Select * From %1 ORDER BY EId").arg(table), file, CursorType::Static, LockType::ReadOnly);
+         !rs.eof(); rs.moveNext()) {
+        QStringList cells;
+        for (int i = 0; i < rs.fieldCount(); ++i) {
+            const QVariant v = rs.field(i).value();
+            if (v.typeId() == QMetaType::QDate)
+                cells << v.toDate().toString(Qt::ISODate) + QStringLiteral(" 00:00:00");
+            else if (v.typeId() == QMetaType::QDateTime)
+                cells << v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            else
+                cells << v.toString();
+        }
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char('\n'));
+}
+}
+
+class TstServer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.why())); }
+    void copyOfADemoFolder();
+    void initOnTheServer();
+    void twoDesksOnOneDatabase();
+
+private:
+    PgTestServer m_server;
+};
+
+void TstServer::copyOfADemoFolder()
+{
+    TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
+    const QString url = m_server.createDatabase();
+    const QString database = url.section(QLatin1Char('/'), -1);
+
+    // A copy that fails half-way (a text longer than its column, which the file let in) leaves
+    // the server without a table and the file as it was.
+    {
+        Connection file;
+        file.setConnectionString(state().connection->connectionString());
+        file.open();
+        file.execute(QStringLiteral("UPDATE kaCustomize SET CRemarks = '%1'").arg(QString(30, QLatin1Char('x'))));
+        file.close();
+    }
+    const QByteArray spoilt = digest(folder.databasePath());
+    Run copy = korvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
+    QCOMPARE(copy.code, 1);
+    QVERIFY2(!copy.output.contains(PgTestServer::password()), qPrintable(copy.output));
+    QCOMPARE(m_server.psql(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'")),
+             QStringLiteral("0"));
+    QCOMPARE(digest(folder.databasePath()), spoilt);
+    {
+        Connection file;
+        file.setConnectionString(state().connection->connectionString());
+        file.open();
+        file.execute(QStringLiteral("UPDATE kaCustomize SET CRemarks = 'Look and behaviour'"));
+        file.close();
+    }
+
+    copy = korvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
+    QVERIFY2(copy.code == 0, qPrintable(copy.output));
+    QVERIFY2(!copy.output.contains(PgTestServer::password()), qPrintable(copy.output));
+    Connection file;
+    file.setConnectionString(state().connection->connectionString());
+    file.open();
+    for (const SchemaTable& t : Schema::tables()) {
+        const QString count = m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name));
+        QVERIFY2(copy.output.contains(QStringLiteral("%1: %2 rows").arg(t.name, count)), qPrintable(copy.output));
+        QCOMPARE(m_server.psql(database, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"EId\"").arg(t.name)),
+                 fileRows(file, t.name));
+    }
+    // New rows are numbered after the copied ones.
+    const QString highest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
+    const QString added = m_server.psql(
+        database, QStringLiteral("INSERT INTO \"ktCustomer\" (\"EDate\") VALUES (now()) RETURNING \"EId\""));
+    QCOMPARE(added.section(QLatin1Char('\n'), 0, 0), QString::number(highest.toInt() + 1));
+    file.close();
+
+    // A second copy into the same database is refused and changes nothing.
+    const QString customers = m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\""));
+    copy = korvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
+    QCOMPARE(copy.code, 1);
+    QVERIFY2(copy.output.contains(QLatin1String("empty database")), qPrintable(copy.output));
+    QCOMPARE(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")), customers);
+}
+
+void TstServer::initOnTheServer()
+{
+    QTemporaryDir desk;
+    const QString url = m_server.createDatabase();
+    const QString database = url.section(QLatin1Char('/'), -1);
+    Run init = korvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init"),
+                        QStringLiteral("--demo")});
+    QVERIFY2(init.code == 0, qPrintable(init.output));
+    QVERIFY2(!init.output.contains(PgTestServer::password()), qPrintable(init.output));
+    QCOMPARE(m_server.psql(database, QStringLiteral("SELECT \"ULogin\" FROM \"kaUser\" WHERE \"EId\" = 1")),
+             QStringLiteral("Chief"));
+    QVERIFY(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")).toInt() > 0);
+    init = korvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init")});
+    QCOMPARE(init.code, 1);
+    QVERIFY2(!init.output.contains(PgTestServer::password()), qPrintable(init.output));
+
+    // A running desk's command line, as the process list shows it, carries no password.
+    QProcess running;
+    running.start(qEnvironmentVariable("KORVINA_BINARY"), {QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url});
+    QVERIFY(running.waitForStarted());
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(running.processId()));
+    QByteArray shown;
+    // Until the program's main() runs, the loader shows the arguments as given.
+    for (int i = 0; i < 200 && !shown.contains("xxxx"); ++i) {
+        QTest::qWait(50);
+        if (cmdline.open(QIODevice::ReadOnly)) {
+            shown = cmdline.readAll();
+            cmdline.close();
+        }
+    }
+    QVERIFY2(shown.contains("127.0.0.1") && !shown.contains(PgTestServer::password().toUtf8()), shown.constData());
+    running.kill();
+    running.waitForFinished();
+    QVERIFY2(init.output.contains(QLatin1String("empty database")), qPrintable(init.output));
+}
+
+void TstServer::twoDesksOnOneDatabase()
+{
+    QTemporaryDir deskA, deskB;
+    QDir(deskB.path()).mkpath(QStringLiteral("Docs"));
+    const QString url = m_server.createDatabase();
+    const QString database = url.section(QLatin1Char('/'), -1);
+    const Run init = korvina({QStringLiteral("--data"), deskA.path(), QStringLiteral("--database"), url,
+                              QStringLiteral("--init"), QStringLiteral("--demo")});
+    QVERIFY2(init.code == 0, qPrintable(init.output));
+    const QString newest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
+    const auto remarks = [&] {
+        return m_server.psql(database, QStringLiteral("SELECT \"CRemarks\" FROM \"ktCustomer\" WHERE \"EId\" = ") + newest);
+    };
+
+    // Desk A starts first and writes the day's archive of the server's database.
+    Application app;
+    ScriptedMessages messages;
+    KKMain* main = startDesk(app, deskA.path(), url);
+    QVERIFY(main);
+    QCOMPARE(messages.shown, QStringList());
+    const QString archive = QStringLiteral("/Arch/Ko%1.dump").arg(state().clock.today().addDays(-1).toString("yyMMdd"));
+    QVERIFY(QFileInfo(deskA.path() + archive).size() > 0);
+
+    // Desk A shows the newest customer for editing; meanwhile desk B changes and saves it.
+    RecordScreen* screen = editNewestCustomer(main, QStringLiteral("Desk A"));
+    QProcess deskBRun;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVINA_TEST_DESK"), deskB.path() + QLatin1Char('\n') + url);
+    deskBRun.setProcessEnvironment(env);
+    deskBRun.setProcessChannelMode(QProcess::MergedChannels);
+    deskBRun.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(deskBRun.waitForFinished(120000));
+    const QString deskBSaw = QString::fromUtf8(deskBRun.readAll());
+    QVERIFY2(deskBRun.exitCode() == 0, qPrintable(deskBSaw));
+    QCOMPARE(remarks(), QStringLiteral("Desk B"));
+    // Desk B found the archive done: it wrote none, and never said the database was in use.
+    QVERIFY(!QFileInfo::exists(deskB.path() + archive));
+    QVERIFY2(!deskBSaw.contains(QLatin1String("In-Use")), qPrintable(deskBSaw));
+
+    // Desk A's save over desk B's change is refused and logged; desk B's change stays.
+    main->toolbarAction(5)->trigger(); // Save
+    QCOMPARE(messages.count(QStringLiteral("Error!")), 1);
+    QFile listing(deskA.path() + QStringLiteral("/Docs/Korvina.Err"));
+    QVERIFY(listing.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(listing.readAll()).contains(QLatin1String("Another user changed")));
+    QCOMPARE(remarks(), QStringLiteral("Desk B"));
+    QCOMPARE(screen->text(20), QStringLiteral("Desk B")); // the screen shows what is stored now
+
+    // Edited again over what is stored now, desk A's save goes through.
+    editNewestCustomer(main, QStringLiteral("Desk A"));
+    main->toolbarAction(5)->trigger();
+    QCOMPARE(messages.count(QStringLiteral("Error!")), 1);
+    QCOMPARE(remarks(), QStringLiteral("Desk A"));
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The test starts itself once more as the second desk.
+    if (qEnvironmentVariableIsSet("KORVINA_TEST_DESK")) {
+        const QStringList desk = qEnvironmentVariable("KORVINA_TEST_DESK").split(QLatin1Char('\n'));
+        return runOtherDesk(desk.value(0), desk.value(1), QStringLiteral("Desk B"));
+    }
+    TstServer test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_server.moc"
