@@ -12,6 +12,8 @@ PACKAGES=(
   libcurl4-openssl-dev
   liborcus-dev libixion-dev libboost-dev
   libxlsxwriter-dev python3-aiosmtpd
+  libqt6svg6
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
