@@ -1,12 +1,14 @@
 #include "app/Application.h"
 #include "shell/DatabaseCreator.h"
+#include "shell/InstallPaths.h"
+#include "shell/KKFirstStart.h"
 #include "shell/Program.h"
 #include "shell/ProgramState.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <cstdio>
 
 namespace {
@@ -32,13 +34,17 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvina"));
     QApplication::setApplicationVersion(QStringLiteral("8.0"));
+    // Every window carries the program's icon; the desktop entry ties the running program to its menu item.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/org.korvina.Korvina.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvina.Korvina"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Korvina: customers, newsletters, leads, surveys and campaigns."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("The DataFolder (default: the program's own folder)."),
+                                  QStringLiteral("The DataFolder (default: the program's own folder when it holds "
+                                                 "Korvina.Kys, otherwise ~/.local/share/Korvina)."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption init(QStringLiteral("init"),
                                   QStringLiteral("Create the folder layout and a new database, then exit."));
@@ -68,8 +74,7 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("the shared PostgreSQL database is not available in this version"), 2);
 
     ProgramState& s = state();
-    const QString folder = parser.isSet(data) ? parser.value(data) : QApplication::applicationDirPath();
-    s.DataFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    s.DataFolder = InstallPaths::dataFolder(parser.value(data), QApplication::applicationDirPath());
     s.DatabaseUrl = parser.value(database);
 
     if (parser.isSet(init)) {
@@ -83,8 +88,15 @@ int main(int argc, char** argv)
                     parser.isSet(demo) ? " with demo content" : "");
         return 0;
     }
-    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
-        return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), 1);
+    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys"))) {
+        // With no screen to ask on, say it on the terminal.
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), 1);
+        KKFirstStart firstStart(s.DataFolder);
+        if (firstStart.exec() != QDialog::Accepted)
+            return 0;
+        s.DataFolder = firstStart.dataFolder();
+    }
 
     Application application;
     if (!application.start())
