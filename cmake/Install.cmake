@@ -27,11 +27,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Korvina developers")
 set(CPACK_PACKAGE_CONTACT "The Korvina developers <korvina@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "customer file with newsletter, letter and survey campaigns")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Korvina keeps a small office's customers and mails them newsletters with merge tags, HTML\n"
-    "letters and surveys, one personal e-mail each, through the local mail system or an SMTP\n"
-    "server. Reports, spreadsheet import, export and find and replace complete it. The data\n"
-    "lives in one encrypted database file with a daily archive copy.")
+set(CPACK_PACKAGE_DESCRIPTION "Korvina keeps a small office's customers and mails them newsletters\n\
+with merge tags, HTML letters and surveys, one personal e-mail each, through\n\
+the local mail system or an SMTP server. Reports, spreadsheet import, export\n\
+and find and replace complete it. The data lives in one encrypted database\n\
+file with a daily archive copy.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvina"));
-    QApplication::setApplicationVersion(QStringLiteral("8.0"));
+    QApplication::setApplicationVersion(QStringLiteral(KORVINA_VERSION));
     // Every window carries the program's icon; the desktop entry ties the running program to its menu item.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/org.korvina.Korvina.svg")));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvina.Korvina"));

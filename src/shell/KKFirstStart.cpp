@@ -28,6 +28,7 @@ KKFirstStart::KKFirstStart(const QString& dataFolder, QWidget* parent)
 {
     setObjectName(QStringLiteral("KKFirstStart"));
     setWindowTitle(QStringLiteral("Korvina"));
+    setMinimumWidth(480);
 
     auto* heading = new QLabel(QStringLiteral("Welcome to Korvina"), this);
     QFont font = heading->font();
@@ -43,6 +44,9 @@ KKFirstStart::KKFirstStart(const QString& dataFolder, QWidget* parent)
     m_folderLabel->setObjectName(QStringLiteral("lblFolder"));
     m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_folderLabel->setAccessibleDescription(QStringLiteral("Data folder"));
+    QFont strong = m_folderLabel->font();
+    strong.setBold(true);
+    m_folderLabel->setFont(strong);
     auto* admin = new QLabel(QStringLiteral("The administrator is Chief, with the initial password korvina. "
                                             "Change it under Admin, Users after the first log-in."),
                              this);
