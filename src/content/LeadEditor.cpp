@@ -1,9 +1,9 @@
 #include "content/LeadEditor.h"
 
 #include "platform/AppError.h"
-#include "platform/Messages.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QColorDialog>
 #include <QDesktopServices>

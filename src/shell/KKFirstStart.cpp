@@ -1,10 +1,10 @@
 #include "shell/KKFirstStart.h"
 
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "platform/AppError.h"
-#include "platform/Messages.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
 
 #include <QCommandLinkButton>
 #include <QDialogButtonBox>
@@ -90,7 +90,7 @@ void KKFirstStart::create(bool demo)
     try {
         DatabaseCreator::createInstallation(m_folder, demo);
     } catch (const AppError& e) {
-        Messages::current().notice(e.description());
+        s.messages().notice(e.description());
         return;
     }
     accept();

@@ -1,7 +1,7 @@
 // The News, Leads and Surveys screens as the record engine opens them.
 #include "content/ContentModules.h" // the three screens' extras: lead editor, merge list, script button
 #include "engine/EngineFixture.h"
-#include "shell/Schema.h"
+#include "base/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +14,13 @@ const QString OddLead = QStringLiteral(
     "<HTML>\r\n<BODY  bgColor=#ffffff data-x='1'>\t<P class=x>Spring&nbsp;sale</p>\n\n"
     "<font face=Arial size=2>Call   us</font>\r\n</BODY></HTML>  \r\n");
 
-enum { Add = 1, Modify = 2, Save = 5 };
+using enum Operation;
 }
 
 class TestContentScreens : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { registerContentModules(); }
     void leadScreenKeepsAndWritesTheHtml();
     void newsScreenInsertsMergeTags();
     void surveyScreenGeneratesThePage();
@@ -30,6 +29,7 @@ private slots:
 void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 {
     EngineFixture f;
+    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) "
                                  "VALUES ('2024-03-01', 'Spring', 'Spring sale', '%1', 'r')")
                       .arg(QString(OddLead).replace(QLatin1Char('\''), QStringLiteral("''"))));
@@ -78,6 +78,7 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 void TestContentScreens::newsScreenInsertsMergeTags()
 {
     EngineFixture f;
+    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
                                  "VALUES ('2024-03-01', 1, 'March', 'Hello', 'Dear reader, welcome', 'r')"));
     RecordScreen* screen = f.open(QStringLiteral("KKNews"));
@@ -106,6 +107,7 @@ void TestContentScreens::newsScreenInsertsMergeTags()
 void TestContentScreens::surveyScreenGeneratesThePage()
 {
     EngineFixture f;
+    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SName, SMessage) "
                                  "VALUES ('2024-03-01', 'customer care', 'Tell us')"));
     for (int q = 1; q <= 10; ++q)

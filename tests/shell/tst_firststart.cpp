@@ -1,11 +1,11 @@
 #include "common/TestSupport.h"
 
+#include "base/Program.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/Recordset.h"
 #include "shell/InstallPaths.h"
 #include "shell/KKFirstStart.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
 
 #include <QCommandLinkButton>
 #include <QDir>
@@ -17,6 +17,7 @@ class FirstStartTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    std::unique_ptr<ProgramState> m_state;
 
     QString path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
 
@@ -42,7 +43,7 @@ class FirstStartTest : public QObject {
 
     static int customers(const QString& folder)
     {
-        ProgramState::reset();
+        ProgramState reader; // the program's state while it lives
         state().DataFolder = folder;
         InitProgramState();
         state().connection->open();
@@ -55,11 +56,15 @@ class FirstStartTest : public QObject {
     }
 
 private slots:
-    void init() { qputenv("XDG_DATA_HOME", path("xdg").toLocal8Bit()); }
+    void init()
+    {
+        m_state = std::make_unique<ProgramState>();
+        qputenv("XDG_DATA_HOME", path("xdg").toLocal8Bit());
+    }
     void cleanup()
     {
         qunsetenv("XDG_DATA_HOME");
-        ProgramState::reset();
+        m_state.reset();
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.path());
     }
