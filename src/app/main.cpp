@@ -89,7 +89,10 @@ int main(int argc, char** argv)
                     parser.isSet(demo) ? " with demo content" : "");
         return int(ExitCode::Success);
     }
-    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys"))) {
+    // A compacted copy without the database is the remains of an interrupted compaction: the
+    // start-up maintenance puts it back.
+    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys"))
+        && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Cpt"))) {
         // With no screen to ask on, say it on the terminal.
         if (QGuiApplication::platformName() == QLatin1String("offscreen"))
             return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder),
