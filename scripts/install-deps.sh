@@ -13,6 +13,8 @@ PACKAGES=(
   liborcus-dev libixion-dev libboost-dev libfreexl-dev
   libxlsxwriter-dev python3-aiosmtpd msmtp openssl
   poppler-utils
+  libqt6svg6
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -9,7 +9,8 @@ cd "$root"
 "$root/scripts/install-deps.sh"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$(nproc)"
+# Only the program: the tests are built by scripts/test.sh.
+cmake --build build -j"$(nproc)" --target korvina
 
 if [[ ! -f demo-data/Korvina.Kys ]]; then
   echo "run-demo: creating the demo DataFolder demo-data/"

@@ -7,10 +7,12 @@
 #include "platform/Connection.h"
 #include "platform/PgBackend.h"
 #include "shell/DatabaseCreator.h"
+#include "shell/InstallPaths.h"
+#include "shell/KKFirstStart.h"
 #include "shell/ServerCopy.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -70,7 +72,8 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("The DataFolder (default: the program's own folder)."),
+                                  QStringLiteral("The DataFolder (default: the program's own folder when it holds "
+                                                 "Korvina.Kys, otherwise ~/.local/share/Korvina)."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption init(QStringLiteral("init"),
                                   QStringLiteral("Create the folder layout and a new database, then exit."));
@@ -91,7 +94,7 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
         return ExitCode::Success;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        std::printf("Korvina %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        std::printf("Korvina %s\n", qPrintable(QGuiApplication::applicationVersion()));
         return ExitCode::Success;
     }
     if (!parser.positionalArguments().isEmpty())
@@ -106,8 +109,7 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
         return fail(QStringLiteral("--copy-to copies the DataFolder's file; it goes with --data only"), ExitCode::Usage);
 
     ProgramState& s = state();
-    const QString folder = parser.isSet(data) ? parser.value(data) : QCoreApplication::applicationDirPath();
-    s.DataFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    s.DataFolder = InstallPaths::dataFolder(parser.value(data), QGuiApplication::applicationDirPath());
     s.DatabaseUrl = parser.value(database);
 
     if (parser.isSet(init))
@@ -119,8 +121,16 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
     // A compacted copy without the database is the remains of an interrupted compaction: the
     // start-up maintenance puts it back.
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys"))
-        && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Cpt")))
-        return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), ExitCode::Failure);
+        && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Cpt"))) {
+        // With no screen to ask on, say it on the terminal.
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder),
+                        ExitCode::Failure);
+        KKFirstStart firstStart(s.DataFolder);
+        if (firstStart.exec() != QDialog::Accepted)
+            return ExitCode::Success;
+        s.DataFolder = firstStart.dataFolder();
+    }
     return std::nullopt;
 }
 

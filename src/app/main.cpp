@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -14,7 +15,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvina"));
-    QApplication::setApplicationVersion(QStringLiteral("8.0"));
+    QApplication::setApplicationVersion(QStringLiteral(KORVINA_VERSION));
+    // Every window carries the program's icon; the desktop entry ties the running program to its menu item.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/org.korvina.Korvina.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvina.Korvina"));
 
     Application application;
     CommandLine commandLine;

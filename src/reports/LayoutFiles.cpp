@@ -1,5 +1,8 @@
 #include "reports/LayoutFiles.h"
 
+#include "shell/InstallPaths.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,11 +11,12 @@ namespace LayoutFiles {
 
 QStringList installMissing(const QString& binFolder)
 {
-    // The layouts are built into the program with the other installed files.
-    const QDir carried(QStringLiteral(":/install/Bin"));
+    // The layouts come from the installed files (or the source tree when run from a build).
     QStringList written;
-    if (!QDir().mkpath(binFolder))
+    const QString resources = InstallPaths::resourceFolder(QCoreApplication::applicationDirPath());
+    if (resources.isEmpty() || !QDir().mkpath(binFolder))
         return written;
+    const QDir carried(resources + QStringLiteral("/Bin"));
     for (const QString& name : carried.entryList({QStringLiteral("*.Krp")}, QDir::Files)) {
         const QString to = QDir(binFolder).filePath(name);
         if (QFileInfo::exists(to))

@@ -5,27 +5,31 @@
 #include "base/ProgramState.h"
 #include "base/Schema.h"
 #include "shell/ServerCopy.h"
+#include "shell/InstallPaths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
-void installResources(const QString& folder)
+// Copies the manual, the report layouts and the lead templates into a new DataFolder.
+void installResources(const QString& resources, const QString& folder)
 {
-    // The files an installation carries are built into the program under :/install.
-    QDirIterator it(QStringLiteral(":/install"), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString from = it.next();
-        const QString relative = from.mid(QStringLiteral(":/install/").size());
-        const QString to = folder + QLatin1Char('/') + relative;
-        QDir().mkpath(QFileInfo(to).absolutePath());
-        if (QFileInfo::exists(to))
-            continue;
-        if (!QFile::copy(from, to))
-            throw AppError(DbErrors::General, QStringLiteral("Install"), QStringLiteral("Cannot write ") + to);
-        QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    for (const char* sub : {"Bin", "Docs"}) {
+        const QString root = resources + QLatin1Char('/') + QLatin1String(sub);
+        QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString from = it.next();
+            const QString to = folder + QLatin1Char('/') + QLatin1String(sub) + from.mid(root.size());
+            QDir().mkpath(QFileInfo(to).absolutePath());
+            if (QFileInfo::exists(to))
+                continue;
+            if (!QFile::copy(from, to))
+                throw AppError(DbErrors::General, QStringLiteral("Install"), QStringLiteral("Cannot write ") + to);
+            QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        }
     }
 }
 }
@@ -47,11 +51,18 @@ void createInstallation(const QString& folder, bool demo)
                        QStringLiteral("%1 holds the database of an interrupted compaction; start the program once "
                                       "to put it back instead of creating a new one.")
                            .arg(compacted));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString resources = InstallPaths::resourceFolder(programFolder);
+    if (resources.isEmpty())
+        throw AppError(DbErrors::General, QStringLiteral("Install"),
+                       QStringLiteral("The program's manual, report layouts and templates are missing: "
+                                      "they belong in %1.")
+                           .arg(QDir::cleanPath(programFolder + QStringLiteral("/../share/korvina"))));
     for (const char* sub : {"Bin", "Docs", "Arch"})
         if (!QDir().mkpath(folder + QLatin1Char('/') + QLatin1String(sub)))
             throw AppError(DbErrors::General, QStringLiteral("Install"),
                            QStringLiteral("Cannot create the folder %1/%2").arg(folder, QLatin1String(sub)));
-    installResources(folder);
+    installResources(resources, folder);
 
     auto fill = [demo](Connection& c) {
         c.beginTrans();

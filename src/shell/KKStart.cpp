@@ -3,6 +3,7 @@
 #include "shell/Maintenance.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -132,7 +133,7 @@ KKStart::KKStart(QWidget* parent) : QDialog(parent)
     name->addStretch();
     right->addLayout(name);
 
-    auto* label3 = new QLabel(QStringLiteral("8.0"), this);
+    auto* label3 = new QLabel(QCoreApplication::applicationVersion(), this);
     label3->setObjectName(QStringLiteral("Label3"));
     QFont vf = label3->font();
     vf.setPointSize(14);

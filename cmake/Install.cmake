@@ -1,0 +1,44 @@
+# Installing Korvina as a desktop program, and packaging it for Debian.
+#
+#   cmake --install build --prefix P   puts the program in P/bin, the files a new DataFolder
+#                                      receives in P/share/korvina, and the menu entry, icon,
+#                                      AppStream metadata and manual page where desktops look.
+#   cpack --config build/CPackConfig.cmake   builds korvina_<version>_<arch>.deb (scripts/package.sh)
+include(GNUInstallDirs)
+
+set(KORVINA_APP_ID org.korvina.Korvina)
+set(KORVINA_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/resources/desktop)
+
+install(TARGETS korvina RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The whole folders, so that every report layout and template added to them is installed too.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/Bin ${CMAKE_SOURCE_DIR}/resources/Docs
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/korvina)
+install(FILES ${KORVINA_DESKTOP_DIR}/${KORVINA_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${KORVINA_DESKTOP_DIR}/${KORVINA_APP_ID}.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${KORVINA_DESKTOP_DIR}/${KORVINA_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${KORVINA_DESKTOP_DIR}/korvina.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME korvina)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Korvina developers")
+set(CPACK_PACKAGE_CONTACT "The Korvina developers <korvina@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "customer file with newsletter, letter and survey campaigns")
+set(CPACK_PACKAGE_DESCRIPTION "Korvina keeps a small office's customers and mails them newsletters\n\
+with merge tags, HTML letters and surveys, one personal e-mail each, through\n\
+the local mail system or an SMTP server. Reports, spreadsheet import, export\n\
+and find and replace complete it. The data lives in one encrypted database\n\
+file with a daily archive copy.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+# Libraries the program links against are found by dpkg-shlibdeps; the SVG icon engine is a
+# plugin that Qt loads at run time, so it is named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "default-mta | mail-transport-agent, xdg-utils")
+include(CPack)

@@ -1,0 +1,143 @@
+#include <QDirIterator>
+#include <QIcon>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString appId = QStringLiteral("org.korvina.Korvina");
+
+struct Run {
+    int code = -1;
+    QString output;
+    QString errors;
+};
+
+Run run(const QString& program, const QStringList& args,
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(program, args);
+    Run r;
+    if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit)
+        r.code = p.exitCode();
+    r.output = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.errors = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QString contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString firstMatch(const QString& text, const QString& pattern)
+{
+    return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).captured(1);
+}
+}
+
+// Korvina installed into a prefix, as `cmake --install` or the package puts it on a desktop.
+class InstallationTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_prefix;
+
+    QString installed(const QString& relative) const { return m_prefix.path() + QLatin1Char('/') + relative; }
+    QString program() const { return installed(QStringLiteral("bin/korvina")); }
+    QString entry() const { return installed("share/applications/" + appId + ".desktop"); }
+    QString metadata() const { return installed("share/metainfo/" + appId + ".metainfo.xml"); }
+
+private slots:
+    void initTestCase()
+    {
+        const Run r = run(qEnvironmentVariable("CMAKE_COMMAND", QStringLiteral("cmake")),
+                          {"--install", qEnvironmentVariable("KORVINA_BUILD_DIR"), "--prefix", m_prefix.path()});
+        QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
+    }
+
+    void everyFileInItsPlace()
+    {
+        QVERIFY(QFileInfo(program()).isExecutable());
+        for (const QString& file : {entry(), metadata(), installed("share/icons/hicolor/scalable/apps/" + appId + ".svg"),
+                                    installed("share/man/man1/korvina.1")})
+            QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
+        // The whole resource folders, including files added to them later.
+        const QString source = qEnvironmentVariable("KORVINA_SOURCE_DIR") + QStringLiteral("/resources");
+        for (const char* folder : {"/Bin", "/Docs"}) {
+            QDirIterator it(source + QLatin1String(folder), QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString file = it.next();
+                const QString copy = installed(QStringLiteral("share/korvina") + file.mid(source.size()));
+                QVERIFY2(contents(copy) == contents(file), qPrintable(copy));
+            }
+        }
+    }
+
+    void desktopFilesValidate()
+    {
+        for (const Run& r : {run("desktop-file-validate", {entry()}), run("appstreamcli", {"validate", "--no-net", metadata()})})
+            QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
+        // The menu entry starts the installed program with the installed icon.
+        QCOMPARE(firstMatch(contents(entry()), "^Exec=(\\S+)"), QString("korvina"));
+        const QString icon = firstMatch(contents(entry()), "^Icon=(.+)$");
+        QVERIFY(QFileInfo::exists(installed("share/icons/hicolor/scalable/apps/" + icon + ".svg")));
+        // The newest release in the metadata is the version the program reports.
+        const Run version = run(program(), {"--version"});
+        QCOMPARE(version.output.trimmed(), "Korvina " + firstMatch(contents(metadata()), "<release version=\"([^\"]+)\""));
+    }
+
+    void installedProgramUsesInstalledResources()
+    {
+        // A file that only the installed share folder holds reaches the new DataFolder.
+        const QString marker = installed("share/korvina/Docs/Lead-Installed.Htm");
+        QFile f(marker);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("<p>installed</p>") > 0);
+        f.close();
+        QTemporaryDir data;
+        Run r = run(program(), {"--data", data.path() + "/office", "--init", "--demo"});
+        QVERIFY(f.remove());
+        QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
+        QVERIFY(QFileInfo::exists(data.path() + "/office/Korvina.Kys"));
+        QCOMPARE(contents(data.path() + "/office/Docs/Lead-Installed.Htm"), QString("<p>installed</p>"));
+
+        // Without its share folder the installed program refuses rather than make an incomplete one.
+        const QString share = installed("share/korvina");
+        QVERIFY(QDir().rename(share, share + ".away"));
+        r = run(program(), {"--data", data.path() + "/second", "--init"});
+        QVERIFY(QDir().rename(share + ".away", share));
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.errors.contains(share), qPrintable(r.errors));
+        QVERIFY(!QFileInfo::exists(data.path() + "/second/Korvina.Kys"));
+    }
+
+    void installedProgramFindsItsDataFolder()
+    {
+        // Without --data: the user's data folder...
+        QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", home.path());
+        Run r = run(program(), {"--init"}, environment);
+        QVERIFY2(r.code == 0, qPrintable(r.errors));
+        QVERIFY(QFileInfo::exists(home.path() + "/Korvina/Korvina.Kys"));
+
+        // ...unless a database sits beside the program: a portable copy is its own DataFolder.
+        const QString bin = installed("bin");
+        QCOMPARE(run(program(), {"--data", bin, "--init"}).code, 0);
+        r = run(program(), {"--init"}, environment);
+        QFile::remove(bin + "/Korvina.Kys");
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.errors.contains(bin + "/Korvina.Kys"), qPrintable(r.errors));
+    }
+
+    void windowIconDrawsAtSixteenPixels()
+    {
+        QVERIFY(!QIcon(":/icons/" + appId + ".svg").pixmap(16, 16).isNull());
+    }
+};
+
+QTEST_MAIN(InstallationTest)
+#include "tst_installation.moc"

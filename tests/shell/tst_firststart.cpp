@@ -1,0 +1,194 @@
+#include "common/TestSupport.h"
+
+#include "base/Program.h"
+#include "base/ProgramState.h"
+#include "platform/Connection.h"
+#include "platform/Recordset.h"
+#include "shell/InstallPaths.h"
+#include "shell/KKFirstStart.h"
+
+#include <QCommandLinkButton>
+#include <QDir>
+#include <QLabel>
+#include <QtTest>
+
+// Where the data lives, and the window that creates the first database.
+class FirstStartTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ProgramState> m_state;
+
+    QString path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+
+    void write(const QString& relative, const QByteArray& content)
+    {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QFile f(path(relative));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+    }
+
+    // Shows the window modally and lets `act` answer it; returns exec()'s result.
+    static int answer(KKFirstStart& window, const std::function<void(KKFirstStart&)>& act)
+    {
+        onNextModal([&](QWidget*) {
+            act(window);
+            if (window.isVisible())
+                window.reject();
+        });
+        return window.exec();
+    }
+
+    static QString shownFolder(const KKFirstStart& window) { return window.findChild<QLabel*>("lblFolder")->text(); }
+
+    static int customers(const QString& folder)
+    {
+        ProgramState reader; // the program's state while it lives
+        state().DataFolder = folder;
+        InitProgramState();
+        state().connection->open();
+        Recordset r;
+        r.open("Select Count(*) From ktCustomer", *state().connection, CursorType::Static, LockType::ReadOnly);
+        const int n = r.field(0).text().toInt();
+        r.close();
+        state().connection->close();
+        return n;
+    }
+
+private slots:
+    void init()
+    {
+        m_state = std::make_unique<ProgramState>();
+        qputenv("XDG_DATA_HOME", path("xdg").toLocal8Bit());
+    }
+    void cleanup()
+    {
+        qunsetenv("XDG_DATA_HOME");
+        m_state.reset();
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void dataFolderChoice_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("portable");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("user folder") << "" << false << "xdg/Korvina";
+        QTest::newRow("portable copy beside the program") << "" << true << "program";
+        QTest::newRow("--data over a portable copy") << "elsewhere/./office/" << true << "elsewhere/office";
+    }
+    void dataFolderChoice()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(bool, portable);
+        QFETCH(QString, expected);
+        write(portable ? "program/Korvina.Kys" : "program/korvina", {});
+        QCOMPARE(InstallPaths::dataFolder(chosen.isEmpty() ? chosen : path(chosen), path("program")), path(expected));
+    }
+
+    void resourceFolder_data()
+    {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("installed") << "prefix/bin" << "prefix/share/korvina";
+        QTest::newRow("elsewhere, without a share folder") << "loose/bin" << "";
+    }
+    void resourceFolder()
+    {
+        QFETCH(QString, programFolder);
+        QFETCH(QString, expected);
+        write("prefix/share/korvina/Bin/KVKorvina.html", "<html/>");
+        QDir().mkpath(path(programFolder));
+        QCOMPARE(InstallPaths::resourceFolder(path(programFolder)), expected.isEmpty() ? expected : path(expected));
+        // A program in the build tree (as this test is) takes the sources' resources.
+        QCOMPARE(InstallPaths::resourceFolder(QCoreApplication::applicationDirPath()),
+                 QDir::cleanPath(qEnvironmentVariable("KORVINA_SOURCE_DIR") + "/resources"));
+    }
+
+    void createsTheChosenDatabase_data()
+    {
+        QTest::addColumn<bool>("demo");
+        QTest::newRow("empty") << false;
+        QTest::newRow("demo content") << true;
+    }
+    void createsTheChosenDatabase()
+    {
+        QFETCH(bool, demo);
+        ScriptedMessages messages;
+        const QString folder = path("xdg/Korvina");
+        KKFirstStart window(folder);
+        QString admin;
+        const int result = answer(window, [&](KKFirstStart& w) {
+            admin = w.findChild<QLabel*>("lblAdmin")->text();
+            (demo ? w.demoButton() : w.emptyButton())->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(shownFolder(window), folder);
+        QVERIFY(admin.contains("Chief") && admin.contains("korvina"));
+        QCOMPARE(window.dataFolder(), folder);
+        QVERIFY(messages.shown.isEmpty());
+        QVERIFY(QFileInfo::exists(folder + "/Bin/KVKorvina.html"));
+        QCOMPARE(customers(folder) > 0, demo);
+    }
+
+    void anotherFolderWithADatabaseIsUsedAsItIs()
+    {
+        ScriptedMessages messages;
+        write("shared/Korvina.Kys", "a database kept elsewhere");
+        KKFirstStart window(path("xdg/Korvina"));
+        window.setFolderChooser([&](QWidget*, const QString& current) {
+            return current == path("xdg/Korvina") ? path("shared") : QString();
+        });
+        QCOMPARE(answer(window, [](KKFirstStart& w) { w.folderButton()->click(); }), int(QDialog::Accepted));
+        QCOMPARE(window.dataFolder(), path("shared"));
+        QFile kept(path("shared/Korvina.Kys"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("a database kept elsewhere"));
+        QVERIFY(!QFileInfo::exists(path("xdg/Korvina")));
+    }
+
+    void anotherEmptyFolderGetsTheNewDatabase()
+    {
+        ScriptedMessages messages;
+        KKFirstStart window(path("xdg/Korvina"));
+        int asked = 0;
+        window.setFolderChooser([&](QWidget*, const QString&) { return ++asked == 1 ? QString() : path("office"); });
+        QStringList shown;
+        const int result = answer(window, [&](KKFirstStart& w) {
+            w.folderButton()->click(); // cancelled: nothing changes
+            shown << shownFolder(w);
+            w.folderButton()->click(); // an empty folder: the window waits for a choice of content
+            shown << shownFolder(w);
+            if (w.isVisible())
+                w.emptyButton()->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(shown, QStringList({path("xdg/Korvina"), path("office")}));
+        QCOMPARE(window.dataFolder(), path("office"));
+        QVERIFY(QFileInfo::exists(path("office/Korvina.Kys")));
+        QVERIFY(!QFileInfo::exists(path("xdg/Korvina")));
+    }
+
+    void neverOverwritesADatabase()
+    {
+        ScriptedMessages messages;
+        KKFirstStart window(path("office"));
+        bool stillOpen = false;
+        const int result = answer(window, [&](KKFirstStart& w) {
+            write("office/Korvina.Kys", "another copy's database"); // made meanwhile
+            w.demoButton()->click();
+            stillOpen = w.isVisible();
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QVERIFY(stillOpen);
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown.first().contains("already exists"));
+        QFile kept(path("office/Korvina.Kys"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("another copy's database"));
+    }
+};
+
+QTEST_MAIN(FirstStartTest)
+#include "tst_firststart.moc"
