@@ -8,7 +8,6 @@
 
 void LeadExtra::attach(RecordScreen& screen)
 {
-    m_screen = &screen;
     m_editor = new LeadEditor(&screen);
     screen.bottomArea()->addWidget(m_editor, 1);
     // The preview can be read in View; switching to editing and loading a template wait for Edit.
@@ -19,12 +18,21 @@ void LeadExtra::attach(RecordScreen& screen)
     };
     enableCommands(false);
     connect(&screen, &RecordScreen::editingChanged, this, enableCommands);
-    // The small box follows the working copy, so that a lead written in the editor passes the
+}
+
+bool LeadExtra::validate(RecordScreen& screen)
+{
+    if (!m_editor)
+        return true;
+    m_checked.clear();
+    QString html;
+    if (!Guard([&] { html = m_editor->html(); }) || !LeadEditor::fitsColumn(html))
+        return false;
+    // The small box follows the document, so that a lead written in the editor passes the
     // check for empty fields; the row itself is written by the save hook.
-    connect(m_editor, &LeadEditor::documentEdited, this, [this] {
-        if (m_screen && m_editor)
-            m_screen->setText(4, m_editor->html());
-    });
+    m_checked = html;
+    screen.setText(4, html);
+    return true;
 }
 
 void LeadExtra::hook(RecordScreen& screen, const QString& tag, Recordset* record)
@@ -41,12 +49,11 @@ void LeadExtra::hook(RecordScreen& screen, const QString& tag, Recordset* record
         m_editor->newDocument();
     } else if (tag == QLatin1String("KDataSave")) {
         if (record) {
-            const QString html = m_editor->html();
             Guard([&] {
-                record->field(QStringLiteral("LMessage")).setValue(html);
+                record->field(QStringLiteral("LMessage")).setValue(m_checked);
                 record->update();
             });
-            screen.setText(4, html);
+            screen.setText(4, m_checked);
         }
         m_editor->setEditing(false);
     }
