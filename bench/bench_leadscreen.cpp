@@ -6,6 +6,7 @@
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 #include "platform/Connection.h"
+#include "platform/Messages.h"
 #include "shell/DatabaseCreator.h"
 #include "shell/Program.h"
 #include "shell/ProgramState.h"
@@ -21,6 +22,14 @@
 #include <unistd.h>
 
 namespace {
+// Messages go to the terminal: nothing waits for an answer.
+class PrintedMessages : public Messages {
+public:
+    void notice(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+    bool question(const QString& text) override { notice(text); return true; }
+    void error(const QString& text, const QString&) override { notice(text); }
+};
+
 // Resident memory in KiB of a process and, recursively, of the processes it started.
 long residentKiB(const QString& pid)
 {
@@ -48,6 +57,7 @@ double openLeads(RecordEngine& engine)
     QElapsedTimer clock;
     clock.start();
     RecordScreen* screen = engine.open(QStringLiteral("KKLead"));
+    std::fprintf(stderr, "screen built %.0f ms\n", double(clock.nsecsElapsed()) / 1e6);
     auto* view = screen ? screen->findChild<LeadView*>() : nullptr;
     if (!view || !view->waitForLoad())
         qFatal("the Leads screen did not show its lead");
@@ -67,7 +77,10 @@ int main(int argc, char** argv)
     s.connection->open();
     s.connection->setCursorLocation(CursorLocation::Client);
     s.LoginId = QStringLiteral("Chief");
+    LoadCustomization();
     registerContentModules();
+    PrintedMessages messages;
+    Messages::install(&messages);
 
     const long before = residentNow();
     double times[2];
@@ -85,6 +98,10 @@ int main(int argc, char** argv)
         Engine::activeScreen()->close();
     }
     QApplication::processEvents();
+    QFile errors(s.ErrorListing);
+    if (errors.open(QIODevice::ReadOnly))
+        std::fprintf(stderr, "%s", errors.readAll().constData());
     s.connection->close();
+    Messages::install(nullptr);
     return 0;
 }

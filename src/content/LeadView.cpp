@@ -2,6 +2,7 @@
 
 #include "platform/AppError.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QPointer>
@@ -20,6 +21,8 @@ constexpr int World = QWebEngineScript::ApplicationWorld;
 constexpr int AnswerTime = 10000; // ms the engine may take to load a lead or answer a script
 constexpr int ScriptError = 5;    // invalid procedure call
 
+const QString ProfileName = QStringLiteral("korvinaLeads");
+
 QString editorScript()
 {
     QFile file(QStringLiteral(":/content/LeadEditor.js"));
@@ -28,6 +31,19 @@ QString editorScript()
     return QString::fromUtf8(file.readAll());
 }
 
+QWebEngineProfile* makeProfile()
+{
+    auto* profile = new QWebEngineProfile(qApp);
+    profile->setObjectName(ProfileName);
+    QWebEngineScript script;
+    script.setName(QStringLiteral("korvinaLead"));
+    script.setSourceCode(editorScript());
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(World);
+    script.setRunsOnSubFrames(false);
+    profile->scripts()->insert(script);
+    return profile;
+}
 }
 
 LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
@@ -39,16 +55,11 @@ LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
     setAccessibleName(QStringLiteral("Message(Html)"));
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // Off the record: nothing of the letters is kept on disk by the engine.
-    m_profile = new QWebEngineProfile(this);
-    QWebEngineScript script;
-    script.setName(QStringLiteral("korvinaLead"));
-    script.setSourceCode(editorScript());
-    script.setInjectionPoint(QWebEngineScript::DocumentReady);
-    script.setWorldId(World);
-    script.setRunsOnSubFrames(false);
-    m_profile->scripts()->insert(script);
-
+    // One profile for every lead screen, owned by the application and made when first needed;
+    // off the record: nothing of the letters is kept on disk by the engine.
+    m_profile = qApp->findChild<QWebEngineProfile*>(ProfileName, Qt::FindDirectChildrenOnly);
+    if (!m_profile)
+        m_profile = makeProfile();
     auto* page = new QWebEnginePage(m_profile, this);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -73,7 +84,7 @@ LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
 
 LeadView::~LeadView()
 {
-    // The page goes before the profile it was made with.
+    // The page goes before the profile it was made with (the application's).
     delete page();
 }
 
