@@ -57,7 +57,6 @@ double openLeads(RecordEngine& engine)
     QElapsedTimer clock;
     clock.start();
     RecordScreen* screen = engine.open(QStringLiteral("KKLead"));
-    std::fprintf(stderr, "screen built %.0f ms\n", double(clock.nsecsElapsed()) / 1e6);
     auto* view = screen ? screen->findChild<LeadView*>() : nullptr;
     if (!view || !view->waitForLoad())
         qFatal("the Leads screen did not show its lead");

@@ -1,76 +1,29 @@
 #include "content/LeadView.h"
 
+#include "content/LeadPages.h"
 #include "platform/AppError.h"
 
-#include <QApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QPointer>
 #include <QTimer>
-#include <QWebEngineNavigationRequest>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
-#include <QWebEngineSettings>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 constexpr int World = QWebEngineScript::ApplicationWorld;
 constexpr int AnswerTime = 10000; // ms the engine may take to load a lead or answer a script
 constexpr int ScriptError = 5;    // invalid procedure call
 
-const QString ProfileName = QStringLiteral("korvinaLeads");
-
-QString editorScript()
-{
-    QFile file(QStringLiteral(":/content/LeadEditor.js"));
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(53, QStringLiteral("LeadView"), QStringLiteral("The editor's script is missing"));
-    return QString::fromUtf8(file.readAll());
-}
-
-QWebEngineProfile* makeProfile()
-{
-    auto* profile = new QWebEngineProfile(qApp);
-    profile->setObjectName(ProfileName);
-    QWebEngineScript script;
-    script.setName(QStringLiteral("korvinaLead"));
-    script.setSourceCode(editorScript());
-    script.setInjectionPoint(QWebEngineScript::DocumentReady);
-    script.setWorldId(World);
-    script.setRunsOnSubFrames(false);
-    profile->scripts()->insert(script);
-    return profile;
-}
 }
 
 LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
 {
-    // The engine's sandbox cannot run as root (continuous integration does): without it there.
-    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     setObjectName(QStringLiteral("htmLead"));
     setAccessibleName(QStringLiteral("Message(Html)"));
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // One profile for every lead screen, owned by the application and made when first needed;
-    // off the record: nothing of the letters is kept on disk by the engine.
-    m_profile = qApp->findChild<QWebEngineProfile*>(ProfileName, Qt::FindDirectChildrenOnly);
-    if (!m_profile)
-        m_profile = makeProfile();
-    auto* page = new QWebEnginePage(m_profile, this);
-    page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, true);
-    connect(page, &QWebEnginePage::navigationRequested, this, [](QWebEngineNavigationRequest& request) {
-        using N = QWebEngineNavigationRequest;
-        if (request.navigationType() == N::TypedNavigation || request.navigationType() == N::OtherNavigation)
-            request.accept();
-        else
-            request.reject();
-    });
+    QWebEnginePage* page = LeadPages::current().take();
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (!ok)
             return;
@@ -84,8 +37,12 @@ LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
 
 LeadView::~LeadView()
 {
-    // The page goes before the profile it was made with (the application's).
-    delete page();
+    // The page stays for the next lead screen.
+    QWebEnginePage* kept = page();
+    kept->disconnect(this);
+    kept->runJavaScript(QStringLiteral("korvinaLead.setEditable(false)"), World);
+    setPage(nullptr);
+    LeadPages::current().keep(kept);
 }
 
 void LeadView::setDocument(const QString& html, const QUrl& base)

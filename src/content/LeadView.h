@@ -3,8 +3,6 @@
 #include <QVariant>
 #include <QWebEngineView>
 
-class QWebEngineProfile;
-
 // htmLead: the lead as an HTML document in a web engine view. The body is editable while
 // editing is on; the editing commands and the document's text go through the page's own
 // script (LeadEditor.js), which runs apart from the lead's scripts (those never run here).
@@ -36,7 +34,6 @@ signals:
     void loaded();
 
 private:
-    QWebEngineProfile* m_profile = nullptr;
     bool m_loaded = false;
     bool m_editable = false;
 };
