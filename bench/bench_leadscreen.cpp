@@ -82,6 +82,7 @@ int main(int argc, char** argv)
     Messages::install(&messages);
 
     const long before = residentNow();
+    std::printf("program before any lead screen: %ld MiB\n", before / 1024);
     double times[2];
     {
         RecordEngine engine;
