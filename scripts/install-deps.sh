@@ -5,7 +5,8 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-webengine-dev
+  qt6-base-dev
+  qt6-webengine-dev libqt6webenginecore6-bin
   libsqlcipher-dev sqlcipher
   libpq-dev postgresql
   libgmime-3.0-dev
