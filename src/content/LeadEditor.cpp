@@ -1,5 +1,6 @@
 #include "content/LeadEditor.h"
 
+#include "content/HtmlSplice.h"
 #include "content/LeadDialogs.h"
 #include "content/LeadView.h"
 #include "platform/AppError.h"
@@ -251,7 +252,16 @@ QString LeadEditor::html()
     if (!m_touched)
         return m_text;
     const QVariantMap now = m_view->evaluate(QStringLiteral("korvinaLead.state()")).toMap();
-    return now.value(QStringLiteral("edited")).toBool() ? now.value(QStringLiteral("html")).toString() : m_text;
+    if (!now.value(QStringLiteral("edited")).toBool())
+        return m_text;
+    // The edit goes into the given text, so that the rest of it stays as it was written; the
+    // engine's own text when the result would not be the edited document.
+    const QString edited = now.value(QStringLiteral("html")).toString();
+    const QString spliced = HtmlSplice::splice(m_text, now.value(QStringLiteral("initial")).toString(), edited);
+    if (!spliced.isEmpty()
+        && m_view->evaluate(QStringLiteral("korvinaLead.parsesTo(%1, %2)").arg(literal(spliced), literal(edited))).toBool())
+        return spliced;
+    return edited;
 }
 
 bool LeadEditor::fitsColumn(const QString& html)

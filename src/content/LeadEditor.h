@@ -20,8 +20,9 @@ class QStackedWidget;
 // editor; switching back applies what was typed there.
 //
 // The editor keeps the text it was given (a stored lead, a template, a loaded page): html()
-// returns that text unchanged until the document is edited; from then on it returns the
-// document as the web engine writes it. Undoing every edit gives the given text again.
+// returns that text unchanged until the document is edited; from then on it returns the given
+// text with the edited part changed (or, where that cannot be done, the document as the web
+// engine writes it). Undoing every edit gives the given text again.
 class LeadEditor : public QWidget {
     Q_OBJECT
 public:

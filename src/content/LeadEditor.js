@@ -9,9 +9,9 @@
     const Step = 40; // pixels per indent level
     const TypingPause = 1500; // typing within this time is undone in one step
 
-    function serialise() {
+    function serialise(doc) {
         let text = "";
-        for (const node of document.childNodes) {
+        for (const node of (doc || document).childNodes) {
             if (node.nodeType === Node.DOCUMENT_TYPE_NODE)
                 text += new XMLSerializer().serializeToString(node);
             else if (node.nodeType === Node.ELEMENT_NODE)
@@ -270,12 +270,16 @@
     }
 
     window.korvinaLead = {
-        serialise: serialise,
+        serialise: function () { return serialise(); },
         setEditable: function (on) { document.designMode = on ? "on" : "off"; },
         // The document as it is now, and whether it still is the document as loaded.
         state: function () {
             const html = serialise();
-            return { edited: edited && html !== initial, html: html };
+            return { edited: edited && html !== initial, html: html, initial: initial };
+        },
+        // True when the text, parsed, gives the document written as html.
+        parsesTo: function (text, html) {
+            return serialise(new DOMParser().parseFromString(text, "text/html")) === html;
         },
         length: function () { return serialise().length; },
         command: command,
