@@ -6,10 +6,10 @@
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 #include "platform/Connection.h"
-#include "platform/Messages.h"
+#include "base/Messages.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QApplication>
 #include <QDir>
@@ -77,15 +77,15 @@ int main(int argc, char** argv)
     s.connection->setCursorLocation(CursorLocation::Client);
     s.LoginId = QStringLiteral("Chief");
     LoadCustomization();
-    registerContentModules();
     PrintedMessages messages;
-    Messages::install(&messages);
+    s.setMessages(&messages);
 
     const long before = residentNow();
     std::printf("program before any lead screen: %ld MiB\n", before / 1024);
     double times[2];
     {
         RecordEngine engine;
+        registerContentModules(engine);
         for (double& t : times) {
             t = openLeads(engine);
             Engine::activeScreen()->close();
@@ -102,6 +102,6 @@ int main(int argc, char** argv)
     if (errors.open(QIODevice::ReadOnly))
         std::fprintf(stderr, "%s", errors.readAll().constData());
     s.connection->close();
-    Messages::install(nullptr);
+    s.setMessages(nullptr);
     return 0;
 }

@@ -4,7 +4,7 @@
 #include "platform/Connection.h"
 #include "platform/DateText.h"
 #include "platform/Recordset.h"
-#include "shell/DatabaseCreator.h"
+#include "base/Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,7 +43,7 @@ int run(int count, const QString& folder)
     c.open();
     c.setCursorLocation(CursorLocation::Client);
     c.beginTrans();
-    DatabaseCreator::createTables(c);
+    Schema::createTables(c);
     c.commitTrans();
 
     // Save as the record screen does it: the row first with its date, then every field.

@@ -1,53 +1,62 @@
 #include "app/Application.h"
 
+#include "admin/AdminModules.h"
+#include "base/ProgramState.h"
 #include "content/ContentModules.h"
+#include "engine/ModuleCatalogue.h"
 #include "engine/RecordEngine.h"
+#include "shell/KKDatabaseInfo.h"
 #include "shell/KKMain.h"
 #include "shell/KKOption.h"
-#include "shell/KKDatabaseInfo.h"
 #include "shell/KKStart.h"
-#include "shell/ProgramState.h"
 #include "shell/StartUp.h"
-#include "shell/admin/AdminModules.h"
 
 #include <QApplication>
 #include <QMdiArea>
 
-Application::Application()
-{
-    registerContentModules();
-    registerAdminModules();
-    KKMain::setToolScreen(QStringLiteral("Options"), [](KKMain& main) {
-        KKOption screen(&main);
-        screen.exec();
-    });
-    KKMain::setToolScreen(QStringLiteral("Specifics"), [](KKMain& main) {
-        KKSpecific screen(&main);
-        screen.exec();
-    });
-    KKMain::setToolScreen(QStringLiteral("About"), [](KKMain& main) {
-        KKStart screen(&main);
-        screen.setAboutMode(state().EShort, QApplication::applicationVersion().remove(QLatin1Char(' ')));
-        screen.exec();
-    });
-}
+Application::Application() : m_state(std::make_unique<ProgramState>()) {}
 
 Application::~Application()
 {
+    // The main window goes first (it closes the open module), then the engine, then the state
+    // with the connection.
     m_main.reset();
-    state().moduleHost = nullptr;
     m_engine.reset();
+    m_state.reset();
 }
 
 KKMain* Application::start()
 {
     StartUpParts parts;
+    parts.modules = ModuleCatalogue::menuEntries();
     parts.attach = [this](KKMain& main) {
         m_engine = std::make_unique<RecordEngine>(main.workspace());
-        state().moduleHost = m_engine.get();
+        plugIn(main, *m_engine);
     };
-    parts.runModuleHook = [](const char* tag) { Engine::RunModuleHook(QString::fromLatin1(tag)); };
-    parts.setCommandMode = [](const char* mode) { Engine::SetCommandMode(QString::fromLatin1(mode)); };
-    m_main = StartUp(parts);
+    parts.runModuleHook = [](HookTag tag) { Engine::RunModuleHook(tag); };
+    parts.setCommandMode = [](CommandMode mode) { Engine::SetCommandMode(mode); };
+    StartOutcome outcome = StartUp(parts);
+    m_main = std::move(outcome.main);
+    m_exitCode = outcome.exitCode;
     return m_main.get();
+}
+
+void Application::plugIn(KKMain& main, RecordEngine& engine)
+{
+    registerContentModules(engine);
+    registerAdminModules(engine);
+
+    main.setToolScreen(ToolScreen::Options, [](KKMain& w) {
+        KKOption screen(&w);
+        screen.exec();
+    });
+    main.setToolScreen(ToolScreen::Specifics, [](KKMain& w) {
+        KKSpecific screen(&w);
+        screen.exec();
+    });
+    main.setToolScreen(ToolScreen::About, [](KKMain& w) {
+        KKStart screen(&w);
+        screen.setAboutMode(::state().EShort, QApplication::applicationVersion().remove(QLatin1Char(' ')));
+        screen.exec();
+    });
 }

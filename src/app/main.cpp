@@ -1,7 +1,7 @@
 #include "app/Application.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -10,10 +10,10 @@
 #include <cstdio>
 
 namespace {
-int fail(const QString& message, int code)
+int fail(const QString& message, ExitCode code)
 {
     std::fprintf(stderr, "korvina: %s\n", qPrintable(message));
-    return code;
+    return int(code);
 }
 }
 
@@ -50,26 +50,27 @@ int main(int argc, char** argv)
                                       QStringLiteral("URL"));
     parser.addOptions({data, init, demo, database});
     if (!parser.parse(QApplication::arguments()))
-        return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), 2);
+        return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+        return int(ExitCode::Success);
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("Korvina %s\n", qPrintable(QApplication::applicationVersion()));
-        return 0;
+        return int(ExitCode::Success);
     }
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument '%1'\n\n").arg(parser.positionalArguments().first())
-                        + parser.helpText(), 2);
+                        + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(demo) && !parser.isSet(init))
-        return fail(QStringLiteral("--demo goes with --init\n\n") + parser.helpText(), 2);
+        return fail(QStringLiteral("--demo goes with --init\n\n") + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(database) && !parser.value(database).startsWith(QLatin1String("postgresql://")))
-        return fail(QStringLiteral("--database takes a postgresql:// URL"), 2);
+        return fail(QStringLiteral("--database takes a postgresql:// URL"), ExitCode::Usage);
     if (parser.isSet(database))
-        return fail(QStringLiteral("the shared PostgreSQL database is not available in this version"), 2);
+        return fail(QStringLiteral("the shared PostgreSQL database is not available in this version"), ExitCode::Usage);
 
-    ProgramState& s = state();
+    Application application;
+    ProgramState& s = application.state();
     const QString folder = parser.isSet(data) ? parser.value(data) : QApplication::applicationDirPath();
     s.DataFolder = QDir::cleanPath(QDir(folder).absolutePath());
     s.DatabaseUrl = parser.value(database);
@@ -79,18 +80,19 @@ int main(int argc, char** argv)
         try {
             DatabaseCreator::createInstallation(s.DataFolder, parser.isSet(demo));
         } catch (const AppError& e) {
-            return fail(e.description(), 1);
+            return fail(e.description(), ExitCode::Failure);
         }
         std::printf("Created a new Korvina data folder in %s%s.\n", qPrintable(s.DataFolder),
                     parser.isSet(demo) ? " with demo content" : "");
-        return 0;
+        return int(ExitCode::Success);
     }
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
-        return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder), 1);
+        return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder),
+                    ExitCode::Failure);
 
-    Application application;
+    // The one way out: a start that ends before the main window returns its code here, and
+    // so does the main window when it closes.
     if (!application.start())
-        return 1;
-    const int code = QApplication::exec();
-    return code;
+        return int(application.exitCode());
+    return QApplication::exec();
 }

@@ -1,8 +1,10 @@
 #include "content/ContentModules.h"
 
-void registerContentModules()
+#include "engine/RecordEngine.h"
+
+void registerContentModules(RecordEngine& engine)
 {
-    ModuleExtras::add(QStringLiteral("KKNews"), [] { return std::make_unique<NewsExtra>(); });
-    ModuleExtras::add(QStringLiteral("KKLead"), [] { return std::make_unique<LeadExtra>(); });
-    ModuleExtras::add(QStringLiteral("KKSurvey"), [] { return std::make_unique<SurveyExtra>(); });
+    engine.addExtra(QStringLiteral("KKNews"), [] { return std::make_unique<NewsExtra>(); });
+    engine.addExtra(QStringLiteral("KKLead"), [] { return std::make_unique<LeadExtra>(); });
+    engine.addExtra(QStringLiteral("KKSurvey"), [] { return std::make_unique<SurveyExtra>(); });
 }

@@ -4,9 +4,9 @@
 #include "content/LeadDialogs.h"
 #include "content/LeadView.h"
 #include "platform/AppError.h"
-#include "platform/Messages.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QColorDialog>
 #include <QDesktopServices>

@@ -1,10 +1,15 @@
 #include "content/LeadExtra.h"
 
 #include "platform/Recordset.h"
-#include "shell/Program.h"
+#include "base/Program.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
+
+namespace {
+// The box that holds the stored HTML.
+int messageField(const RecordScreen& screen) { return screen.def().indexOf(QStringLiteral("LMessage")); }
+}
 
 void LeadExtra::attach(RecordScreen& screen)
 {
@@ -31,29 +36,29 @@ bool LeadExtra::validate(RecordScreen& screen)
     // The small box follows the document, so that a lead written in the editor passes the
     // check for empty fields; the row itself is written by the save hook.
     m_checked = html;
-    screen.setText(4, html);
+    screen.setText(messageField(screen), html);
     return true;
 }
 
-void LeadExtra::hook(RecordScreen& screen, const QString& tag, Recordset* record)
+void LeadExtra::hook(RecordScreen& screen, HookTag tag, Recordset* record)
 {
     if (!m_editor)
         return;
-    if (tag == QLatin1String("KDataLoad")) {
+    if (tag == HookTag::DataLoad) {
         // The stored HTML as the row holds it (the box may be shorter than the document).
-        QString html = screen.text(4);
+        QString html = screen.text(messageField(screen));
         if (record && record->isOpen() && !record->eof() && !record->bof())
             Guard([&] { html = record->field(QStringLiteral("LMessage")).text(); });
         m_editor->showDocument(html);
-    } else if (tag == QLatin1String("KDataInit")) {
+    } else if (tag == HookTag::DataInit) {
         m_editor->newDocument();
-    } else if (tag == QLatin1String("KDataSave")) {
+    } else if (tag == HookTag::DataSave) {
         if (record) {
             Guard([&] {
                 record->field(QStringLiteral("LMessage")).setValue(m_checked);
                 record->update();
             });
-            screen.setText(4, m_checked);
+            screen.setText(messageField(screen), m_checked);
         }
         m_editor->setEditing(false);
     }

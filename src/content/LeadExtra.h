@@ -5,13 +5,13 @@
 
 #include <QPointer>
 
-// KKLead: the lead editor under the fields; field 4 holds the stored HTML.
+// KKLead: the lead editor under the fields; the LMessage field holds the stored HTML.
 class LeadExtra : public ModuleExtra {
     Q_OBJECT
 public:
     void attach(RecordScreen& screen) override;
     bool validate(RecordScreen& screen) override;
-    void hook(RecordScreen& screen, const QString& tag, Recordset* record) override;
+    void hook(RecordScreen& screen, HookTag tag, Recordset* record) override;
     LeadEditor* editor() const { return m_editor; }
 
 private:

@@ -1,8 +1,8 @@
 #include "content/MergeList.h"
 
 #include "platform/Recordset.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QColor>
 #include <QEvent>

@@ -2,8 +2,8 @@
 
 #include "content/SurveyPage.h"
 #include "engine/RecordScreen.h"
-#include "platform/Messages.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/ProgramState.h"
 
 #include <QDesktopServices>
 #include <array>
@@ -13,14 +13,19 @@ SurveyExtra::SurveyExtra()
     openInBrowser = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
+namespace {
+// "Survey Script" follows the last field.
+int scriptButton(const RecordScreen& screen) { return screen.fieldCount() + 1; }
+}
+
 void SurveyExtra::attach(RecordScreen& screen)
 {
-    screen.addCommandRow(18, QStringLiteral("Survey Script"), QStringLiteral(">"), QStringLiteral("Selection"));
+    screen.addCommandRow(scriptButton(screen), QStringLiteral("Survey Script"), QStringLiteral(">"), QStringLiteral("Selection"));
 }
 
 bool SurveyExtra::listButton(RecordScreen& screen, int index)
 {
-    if (index != 18)
+    if (index != scriptButton(screen))
         return false; // the cycling pickers are the engine's
     ProgramState& s = state();
     if (s.PickerIndex != index) {
@@ -37,9 +42,11 @@ bool SurveyExtra::generate(RecordScreen& screen)
 {
     std::array<QString, 10> questions;
     for (int q = 1; q <= 10; ++q)
-        questions[std::size_t(q - 1)] = screen.text(6 + q);
+        questions[std::size_t(q - 1)] = screen.text(screen.def().indexOf(QStringLiteral("SQuery%1").arg(q)));
     const QString path = pagePath();
-    if (!SurveyPage::write(path, screen.text(4), screen.text(5), questions)) {
+    const ModuleDef& def = screen.def();
+    if (!SurveyPage::write(path, screen.text(def.indexOf(QStringLiteral("SName"))),
+                           screen.text(def.indexOf(QStringLiteral("SMessage"))), questions)) {
         Messages::current().notice(QStringLiteral("Cannot write the survey page %1!").arg(path));
         return false;
     }

@@ -5,7 +5,8 @@
 #include <QUrl>
 #include <functional>
 
-// KKSurvey: "Survey Script" (cmdList(18)) writes the survey page and opens it in the browser.
+// KKSurvey: "Survey Script" (cmdList(18), after the last field) writes the survey page and opens
+// it in the browser.
 class SurveyExtra : public ModuleExtra {
     Q_OBJECT
 public:

@@ -2,11 +2,10 @@
 #include "engine/ModuleExtra.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/DateText.h"
-#include "platform/Messages.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Program.h"
 
 #include <QLabel>
 
@@ -43,9 +42,9 @@ void LoadRecord()
     for (int i = 0; i <= s.ModuleFieldCount; ++i)
         Guard([&] {
             Field f = s.RecordRecordset.field(i);
-            screen->setText(i, screen->kind(i) == QLatin1Char('D') ? DateText::format(f.value()) : f.text());
+            screen->setText(i, screen->kind(i) == FieldKind::Date ? DateText::format(f.value()) : f.text());
         });
-    RunModuleHook(QStringLiteral("KDataLoad"));
+    RunModuleHook(HookTag::DataLoad);
     Guard(closeRecord);
 }
 
@@ -56,10 +55,10 @@ void InitRecord()
         return;
     screen->setText(0, QStringLiteral("(New)"));
     for (int i = 1; i <= screen->fieldCount(); ++i) {
-        const QChar kind = screen->kind(i);
-        if (kind == QLatin1Char('D')) {
-            screen->setText(i, DateText::format(Clock::today()));
-        } else if (kind == QLatin1Char('M')) {
+        const FieldKind kind = screen->kind(i);
+        if (kind == FieldKind::Date) {
+            screen->setText(i, DateText::format(state().clock.today()));
+        } else if (kind == FieldKind::MasterId) {
             screen->setText(i, QStringLiteral("0"));
             if (QLabel* l = screen->listLabel(i))
                 l->setText(QStringLiteral("."));
@@ -67,7 +66,7 @@ void InitRecord()
             screen->setText(i, QString());
         }
     }
-    RunModuleHook(QStringLiteral("KDataInit"));
+    RunModuleHook(HookTag::DataInit);
 }
 
 bool ValidateFields()
@@ -80,7 +79,7 @@ bool ValidateFields()
     QString list;
     for (int i = 1; i <= state().ModuleFieldCount; ++i) {
         const QString text = screen->text(i);
-        const bool bad = screen->kind(i) == QLatin1Char('D') ? !DateText::isDate(text) : text.trimmed().isEmpty();
+        const bool bad = screen->kind(i) == FieldKind::Date ? !DateText::isDate(text) : text.trimmed().isEmpty();
         if (bad)
             list += screen->fieldLabel(i)->text() + QLatin1Char('\n');
     }
@@ -106,7 +105,7 @@ void SaveRecord()
         if (!screen->isLocked(i))
             Guard([&] { s.RecordRecordset.field(i).setValue(screen->text(i)); });
     Guard([&] { s.RecordRecordset.update(); });
-    RunModuleHook(QStringLiteral("KDataSave"));
+    RunModuleHook(HookTag::DataSave);
     Guard([&] { s.connection->commitTrans(); });
     Guard(closeRecord);
 }

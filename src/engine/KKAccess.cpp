@@ -1,7 +1,7 @@
 #include "engine/KKAccess.h"
 
-#include "shell/Look.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/ProgramState.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

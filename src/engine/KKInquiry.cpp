@@ -3,10 +3,10 @@
 #include "engine/DataGrid.h"
 #include "engine/RecordEngine.h"
 #include "platform/DateText.h"
-#include "platform/Messages.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QComboBox>
 #include <QGridLayout>

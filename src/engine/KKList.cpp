@@ -2,9 +2,9 @@
 
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,20 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-std::function<void(const QString&, const QString&)>& reportTarget()
-{
-    static std::function<void(const QString&, const QString&)> target;
-    return target;
-}
-}
-
 QString PadText(const QString& text, int n) { return text.trimmed().left(n).leftJustified(n, QLatin1Char(' ')); }
-
-void KKList::setReportTarget(std::function<void(const QString&, const QString&)> target)
-{
-    reportTarget() = std::move(target);
-}
 
 KKList::KKList(QWidget* parent) : QDialog(parent)
 {
@@ -119,8 +106,8 @@ void KKList::choose()
         const QString name = line.left(30).trimmed();
         const QString id = line.right(15).trimmed();
         if (s.ListTarget == 99) {
-            if (reportTarget())
-                reportTarget()(name, id);
+            if (m_reportTarget)
+                m_reportTarget(name, id);
         } else if (RecordScreen* screen = Engine::activeScreen()) {
             if (QLabel* l = screen->listLabel(s.ListTarget))
                 l->setText(name);

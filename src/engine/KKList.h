@@ -20,14 +20,17 @@ public:
     // Chooses the selected item, as Enter, Space, Tab, a double click or a tick do.
     void choose();
 
-    // Where a choice for ListTarget 99 goes (the report screen's selection).
-    static void setReportTarget(std::function<void(const QString& name, const QString& id)> target);
+    // Where a choice for ListTarget 99 goes (the report screen's selection): the report screen
+    // that opens this list sets it before exec().
+    using ReportTarget = std::function<void(const QString& name, const QString& id)>;
+    void setReportTarget(ReportTarget target) { m_reportTarget = std::move(target); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    ReportTarget m_reportTarget;
     void load();
     void release();
 

@@ -1,6 +1,6 @@
 #include "engine/ModuleCatalogue.h"
 
-#include "shell/Schema.h"
+#include "base/Schema.h"
 
 namespace {
 using B = FieldDef::Button;
@@ -31,7 +31,7 @@ FieldDef cycle(const char* choices, bool enabled = true)
 FieldDef pick(const char* source)
 {
     FieldDef d;
-    d.kind = QLatin1Char('M');
+    d.kind = FieldKind::MasterId;
     d.button = B::PickList;
     d.pickListSource = QString::fromLatin1(source);
     d.listCaption = QStringLiteral(".");
@@ -43,7 +43,7 @@ FieldDef pick(const char* source)
 FieldDef date(bool enabled = true)
 {
     FieldDef d;
-    d.kind = QLatin1Char('D');
+    d.kind = FieldKind::Date;
     d.enabled = enabled;
     return d;
 }
@@ -61,15 +61,48 @@ FieldDef gap(FieldDef d)
     return d;
 }
 
+FieldDef multiline(FieldDef d)
+{
+    d.multiline = true;
+    return d;
+}
+
+// Filled and written by the module itself (the lead editor's HTML), never typed.
+FieldDef engineFilled(FieldDef d)
+{
+    d.locked = true;
+    d.enabled = false;
+    return d;
+}
+
+FieldDef designText(FieldDef d, const char* text)
+{
+    d.listCaption = QString::fromLatin1(text);
+    return d;
+}
+
+// Where a module is opened from, and what it allows.
+struct Place {
+    ModuleMenu menu;
+    int entry;
+    const char* menuCaption;
+    int reportNumber = 0;
+    Permissions permissions = Permissions::Open;
+};
+
 // Builds a module: field 0 (the id) and 1 (the entry date) are the same on every screen.
-ModuleDef module(const char* screen, const char* caption, const char* table, int reportNumber,
+ModuleDef module(const char* screen, const char* caption, const char* table, Place place,
                  const char* idCaption, std::initializer_list<std::pair<const char*, FieldDef>> rest)
 {
     ModuleDef m;
     m.screen = QString::fromLatin1(screen);
     m.caption = QString::fromLatin1(caption);
     m.table = QString::fromLatin1(table);
-    m.reportNumber = reportNumber;
+    m.reportNumber = place.reportNumber;
+    m.menu = place.menu;
+    m.menuEntry = place.entry;
+    m.menuCaption = QString::fromLatin1(place.menuCaption);
+    m.permissions = place.permissions;
     FieldDef id;
     id.caption = QString::fromLatin1(idCaption);
     id.maxLength = 6;
@@ -100,32 +133,40 @@ ModuleDef module(const char* screen, const char* caption, const char* table, int
     return m;
 }
 
+// Every field learns its column; the field count is the highest index.
+void bindColumns(ModuleDef& m)
+{
+    m.fieldCount = int(m.fields.size()) - 1;
+    if (const SchemaTable* t = Schema::table(m.table))
+        for (int i = 0; i < m.fields.size() && i < t->columns.size(); ++i)
+            m.fields[i].column = t->columns.at(i).name;
+}
+
+using M = ModuleMenu;
+using P = Permissions;
+
 QVector<ModuleDef> build()
 {
     QVector<ModuleDef> all;
-    all << module("KKCustomer", "Customers", "ktCustomer", 41, "Customer Id",
+    all << module("KKCustomer", "Customers", "ktCustomer", {M::Transaction, 1, "Customers", 41}, "Customer Id",
                   {{"Title", cycle("Mr/Mrs/Ms/Dr")}, {"First Name", text()}, {"Last Name", text()},
                    {"Company", gap(text())}, {"Address 1", text()}, {"Address 2", text()}, {"City", text()},
                    {"State", text()}, {"Country", text()}, {"Zip Code", gap(text())}, {"Office Phone", text()},
                    {"Home Phone", text()}, {"Mobile Phone", text()}, {"Fax Number", text()},
                    {"Email Address", text()}, {"Website", text()},
-                   {"Customer Type", pick("CCategory, EId From kmCustType")},
+                   {"Customer Type", designText(pick("CCategory, EId From kmCustType"), "C")},
                    {"Active", cycle("Yes/No", false)}, {"Remarks", text()}});
-    all.back().fields[18].listCaption = QStringLiteral("C");
 
-    all << module("KKNews", "News", "ktNews", 46, "News Id",
+    all << module("KKNews", "News", "ktNews", {M::Transaction, 2, "News", 46}, "News Id",
                   {{"News Type", pick("NCategory, EId From kmNewsType")}, {"Reference", text()},
-                   {"Email Subject", text()}, {"Message(Text)", text()}, {"Remarks", text()}});
-    all.back().fields[5].multiline = true;
+                   {"Email Subject", text()}, {"Message(Text)", multiline(text())}, {"Remarks", text()}});
 
-    all << module("KKLead", "Leads", "ktLead", 47, "Lead Id",
-                  {{"Reference", text()}, {"Email Subject", text()}, {"Message(Html)", text()}, {"Remarks", text()}});
-    all.back().fields[4].locked = true;
-    all.back().fields[4].enabled = false;
+    all << module("KKLead", "Leads", "ktLead", {M::Transaction, 3, "Leads", 47}, "Lead Id",
+                  {{"Reference", text()}, {"Email Subject", text()}, {"Message(Html)", engineFilled(text())}, {"Remarks", text()}});
 
     {
         std::initializer_list<std::pair<const char*, FieldDef>> none{};
-        ModuleDef m = module("KKSurvey", "Surveys", "ktSurvey", 48, "Survey Id", none);
+        ModuleDef m = module("KKSurvey", "Surveys", "ktSurvey", {M::Transaction, 4, "Surveys", 48}, "Survey Id", none);
         FieldDef type = cycle("Rating/Rating");
         type.caption = QStringLiteral("Survey Type");
         FieldDef count = cycle("10/10", false);
@@ -145,7 +186,7 @@ QVector<ModuleDef> build()
     }
     {
         std::initializer_list<std::pair<const char*, FieldDef>> none{};
-        ModuleDef m = module("KKSUpdate", "Survey Updates", "ktSUpdate", 56, "SUpdate Id", none);
+        ModuleDef m = module("KKSUpdate", "Survey Updates", "ktSUpdate", {M::Transaction, 10, "Survey Updates", 56}, "SUpdate Id", none);
         m.fields << withCaption(pick("SName, EId From ktSurvey"), QStringLiteral("Survey Id"));
         for (int a = 1; a <= 10; ++a) {
             FieldDef d = cycle("0/1/2/3/4/5/6/7/8/9/10", false);
@@ -159,47 +200,70 @@ QVector<ModuleDef> build()
         all << m;
     }
 
-    const struct { const char* screen; const char* caption; const char* table; int report; const char* id;
-                   const char* content; const char* source; } campaigns[] = {
-        {"KKSNews", "Send News", "ktSNews", 50, "SNews Id", "News Id", "NReference, EId From ktNews"},
-        {"KKMLead", "Market Lead", "ktMLead", 51, "MLead Id", "Lead Id", "LReference, EId From ktLead"},
-        {"KKESurvey", "EMail Survey", "ktESurvey", 52, "ESurvey Id", "Survey Id", "SName, EId From ktSurvey"}};
+    const struct { const char* screen; const char* caption; const char* table; int entry; const char* menuCaption;
+                   int report; const char* id; const char* content; const char* source; } campaigns[] = {
+        {"KKSNews", "Send News", "ktSNews", 6, "Send News", 50, "SNews Id", "News Id", "NReference, EId From ktNews"},
+        {"KKMLead", "Market Lead", "ktMLead", 7, "Market Lead", 51, "MLead Id", "Lead Id", "LReference, EId From ktLead"},
+        {"KKESurvey", "EMail Survey", "ktESurvey", 8, "Email Survey", 52, "ESurvey Id", "Survey Id",
+         "SName, EId From ktSurvey"}};
     for (const auto& c : campaigns) {
         FieldDef criteria;
         criteria.button = B::Selector; // the recipient selection screen fills it; typing is allowed too
-        all << module(c.screen, c.caption, c.table, c.report, c.id,
+        all << module(c.screen, c.caption, c.table, {M::Transaction, c.entry, c.menuCaption, c.report}, c.id,
                       {{c.content, pick(c.source)}, {"Customer Type", pick("CCategory, EId From kmCustType")},
                        {"Criteria", criteria}, {"Sent Date", date()}, {"Remarks", text()}});
     }
 
-    all << module("KKCustType", "Customer Type", "kmCustType", 0, "Type Id",
+    all << module("KKCustType", "Customer Type", "kmCustType", {M::Master, 1, "Customer Type"}, "Type Id",
                   {{"Customer Type", text()}, {"Remarks", text()}});
-    all << module("KKNewsType", "News Type", "kmNewsType", 0, "Type Id", {{"News Type", text()}, {"Remarks", text()}});
+    all << module("KKNewsType", "News Type", "kmNewsType", {M::Master, 2, "News Type"}, "Type Id", {{"News Type", text()}, {"Remarks", text()}});
 
-    all << module("KKEnterprise", "Enterprise", "kaEnterprise", 0, "Enterprise Id",
+    all << module("KKEnterprise", "Enterprise", "kaEnterprise", {M::Admin, 1, "Enterprise", 0, P::SingleRowAdmin}, "Enterprise Id",
                   {{"Enterprise Name", text()}, {"Short Name", text()}, {"Description", text()},
                    {"Address 1", text()}, {"Address 2", text()}, {"Address 3", text()}, {"City", text()},
                    {"State", text()}, {"Country", text()}, {"Telephone", text()}, {"Email Id", text()},
                    {"Website", text()}, {"Modify Password", masked()}, {"Remarks", text()}});
-    all << module("KKUser", "Users", "kaUser", 0, "User Id",
+    all << module("KKUser", "Users", "kaUser", {M::Admin, 2, "Users", 0, P::Users}, "User Id",
                   {{"LoginId", text()}, {"Password", masked()}, {"Hint", text()},
                    {"Login Mode", cycle("Admin/User", false)}, {"Remarks", text()}});
-    all << module("KKPreference", "Preference", "kaPreference", 0, "Preference Id",
+    all << module("KKPreference", "Preference", "kaPreference", {M::Admin, 4, "Preferences", 0, P::SingleRow}, "Preference Id",
                   {{"Mail Footer", cycle("Yes/No", false)}, {"Mail Protocol", cycle("OutlookDefault/SMTP", false)},
                    {"SMTP Server", text()}, {"SMTP Port", text()}, {"SMTP From", text()}, {"SMTP User", text()},
                    {"SMTP Password", masked()}, {"Remarks", text()}});
     {
         FieldDef swatch;
         swatch.button = B::Selector;
-        all << module("KKCustomize", "Customize", "kaCustomize", 0, "Customize Id",
+        all << module("KKCustomize", "Customize", "kaCustomize", {M::Admin, 6, "Customize", 0, P::SingleRow}, "Customize Id",
                       {{"Back Color", swatch}, {"Back Texture", swatch}, {"Text Font", swatch},
                        {"Text Size", swatch}, {"Text Color", swatch}, {"Default Screen", cycle("Yes/No", false)},
                        {"Enable Admin", cycle("Yes/No", false)}, {"Modify Password", cycle("Yes/No", false)},
                        {"Allow Delete", cycle("Yes/No", false)}, {"Delete Password", cycle("Yes/No", false)},
                        {"Show Dashboard", cycle("Yes/No", false)}, {"Remarks", text()}});
     }
+    for (ModuleDef& m : all)
+        bindColumns(m);
     return all;
 }
+}
+
+QString FieldDef::masterNameStatement() const
+{
+    // "CCategory, EId From kmCustType" -> "Select CCategory From kmCustType Where EId="
+    if (kind != FieldKind::MasterId || pickListSource.isEmpty())
+        return {};
+    const QString name = pickListSource.section(QLatin1Char(','), 0, 0).trimmed();
+    const int from = pickListSource.indexOf(QLatin1String(" From "), 0, Qt::CaseInsensitive);
+    if (name.isEmpty() || from < 0)
+        return {};
+    return QStringLiteral("Select %1 From %2 Where EId=").arg(name, pickListSource.mid(from + 6).trimmed());
+}
+
+int ModuleDef::indexOf(const QString& column) const
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields.at(i).column.compare(column, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
 }
 
 namespace ModuleCatalogue {
@@ -216,6 +280,32 @@ const ModuleDef* find(const QString& screen)
         if (m.screen == screen)
             return &m;
     return nullptr;
+}
+
+const ModuleDef* find(ModuleMenu menu, int entry)
+{
+    for (const ModuleDef& m : modules())
+        if (m.menu == menu && m.menuEntry == entry)
+            return &m;
+    return nullptr;
+}
+
+QVector<ModuleMenuEntry> menuEntries()
+{
+    QVector<ModuleMenuEntry> entries;
+    for (const ModuleDef& m : modules())
+        entries.append({menuName(m.menu), m.menuEntry, m.menuCaption, m.screen, m.table, m.fieldCount, m.reportNumber});
+    return entries;
+}
+
+QString menuName(ModuleMenu menu)
+{
+    switch (menu) {
+    case ModuleMenu::Transaction: return QStringLiteral("Transaction");
+    case ModuleMenu::Master: return QStringLiteral("Master");
+    case ModuleMenu::Admin: return QStringLiteral("Admin");
+    }
+    return {};
 }
 
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/Vocabulary.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -8,7 +10,8 @@ class RecordScreen;
 class Recordset;
 
 // What a record module adds to the generic screen: its own widgets (merge list, lead editor,
-// swatches, script button) and its share of the hooks. One instance per open screen.
+// swatches, script button, send button) and its share of the hooks. One instance per open
+// screen, made by the factory its folder registers with RecordEngine::addExtra().
 class ModuleExtra : public QObject {
     Q_OBJECT
 public:
@@ -19,15 +22,11 @@ public:
     virtual bool listButton(RecordScreen& screen, int index) { Q_UNUSED(screen); Q_UNUSED(index); return false; }
     // Before the fields are checked at Save; false refuses the save (the module has said why).
     virtual bool validate(RecordScreen& screen) { Q_UNUSED(screen); return true; }
-    // "KDataLoad", "KDataInit", "KDataSave"; record is RecordRecordset when open, else nullptr.
-    virtual void hook(RecordScreen& screen, const QString& tag, Recordset* record)
+    // DataLoad, DataInit and DataSave; record is RecordRecordset when open, else nullptr.
+    virtual void hook(RecordScreen& screen, HookTag tag, Recordset* record)
     {
         Q_UNUSED(screen); Q_UNUSED(tag); Q_UNUSED(record);
     }
 };
 
-namespace ModuleExtras {
-using Factory = std::function<std::unique_ptr<ModuleExtra>()>;
-void add(const QString& screen, Factory factory);
-std::unique_ptr<ModuleExtra> create(const QString& screen); // nullptr when the module has none
-}
+using ModuleExtraFactory = std::function<std::unique_ptr<ModuleExtra>()>;

@@ -2,11 +2,10 @@
 #include "engine/KKInquiry.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/DateText.h"
-#include "platform/Messages.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Program.h"
 
 #include <QGroupBox>
 #include <QHash>
@@ -16,13 +15,6 @@
 namespace Engine {
 
 namespace {
-// Screens a record module's Report operation opens (registered by the reports library).
-std::function<void()>& reportOpener()
-{
-    static std::function<void()> opener;
-    return opener;
-}
-
 // The access code asked before Modify and Delete when the customization says so.
 bool accessGranted()
 {
@@ -44,26 +36,26 @@ void closeScreen(RecordScreen* screen)
 void add()
 {
     ProgramState& s = state();
-    if (!CheckPermission(1) || !Messages::current().question(QStringLiteral("Confirm Add?")))
+    if (!CheckPermission(Operation::Add) || !Messages::current().question(QStringLiteral("Confirm Add?")))
         return;
     s.NewRecordFlag = true;
     InitRecord();
-    SetCommandMode(QStringLiteral("Edit"));
+    SetCommandMode(CommandMode::Edit);
 }
 
 void modify()
 {
-    if (!CheckPermission(2))
+    if (!CheckPermission(Operation::Modify))
         return;
     if (state().CModiPass == QLatin1String("Y") && !accessGranted())
         return;
-    SetCommandMode(QStringLiteral("Edit"));
+    SetCommandMode(CommandMode::Edit);
 }
 
 void remove()
 {
     ProgramState& s = state();
-    if (!CheckPermission(3))
+    if (!CheckPermission(Operation::Delete))
         return;
     if (s.CDelePass == QLatin1String("Y") && !accessGranted())
         return;
@@ -72,7 +64,7 @@ void remove()
     Guard([&] { s.connection->beginTrans(); });
     Guard([&] { s.ListRecordset.deleteCurrent(); });
     Guard([&] { s.connection->commitTrans(); });
-    RunOperation(11);
+    RunOperation(Operation::Next);
 }
 
 void save()
@@ -92,7 +84,7 @@ void save()
         Guard([&] { s.connection->commitTrans(); });
     }
     SaveRecord();
-    SetCommandMode(QStringLiteral("View"));
+    SetCommandMode(CommandMode::View);
     LoadRecord();
 }
 
@@ -100,48 +92,49 @@ void xerox()
 {
     ProgramState& s = state();
     RecordScreen* screen = activeScreen();
-    if (!screen || !CheckPermission(6) || !Messages::current().question(QStringLiteral("Confirm Xerox?")))
+    if (!screen || !CheckPermission(Operation::Xerox) || !Messages::current().question(QStringLiteral("Confirm Xerox?")))
         return;
     s.NewRecordFlag = true;
     screen->setText(s.ModuleFieldCount, QStringLiteral("Rec#") + screen->text(0).trimmed());
     screen->setText(0, QStringLiteral("(New)"));
-    screen->setText(1, DateText::format(Clock::today()));
-    SetCommandMode(QStringLiteral("Edit"));
+    screen->setText(1, DateText::format(state().clock.today()));
+    SetCommandMode(CommandMode::Edit);
 }
 
 void cancel()
 {
     ProgramState& s = state();
-    SetCommandMode(QStringLiteral("View"));
+    SetCommandMode(CommandMode::View);
     Guard([&] { s.ListRecordset.cancelUpdate(); });
     if (s.NewRecordFlag) {
-        RunOperation(12);
+        RunOperation(Operation::Last);
         s.NewRecordFlag = false;
     } else {
         LoadRecord();
     }
 }
 
-void navigate(int n)
+void navigate(Operation n)
 {
     Recordset& list = state().ListRecordset;
     const bool moved = Guard([&] {
         switch (n) {
-        case 9: list.moveFirst(); break;
-        case 10:
+        case Operation::First: list.moveFirst(); break;
+        case Operation::Prior:
             list.movePrevious();
             if (list.bof())
                 list.moveFirst();
             break;
-        case 11:
+        case Operation::Next:
             list.moveNext();
             if (list.eof())
                 list.moveLast();
             break;
-        case 12: list.moveLast(); break;
+        case Operation::Last: list.moveLast(); break;
+        default: break;
         }
     });
-    if (moved || n != 12)
+    if (moved || n != Operation::Last)
         LoadRecord();
 }
 
@@ -160,42 +153,39 @@ void exitModule()
 }
 }
 
-void setReportOpener(std::function<void()> opener) { reportOpener() = std::move(opener); }
-
-void RunOperation(int n)
+void RunOperation(Operation n)
 {
     ProgramState& s = state();
-    if (n != 17 && !activeScreen())
+    if (n != Operation::Exit && !activeScreen())
         return;
     switch (n) {
-    case 1: add(); break;
-    case 2: modify(); break;
-    case 3: remove(); break;
-    case 5: save(); break;
-    case 6: xerox(); break;
-    case 7: cancel(); break;
-    case 9:
-    case 10:
-    case 11: navigate(n); break;
-    case 12:
+    case Operation::Add: add(); break;
+    case Operation::Modify: modify(); break;
+    case Operation::Delete: remove(); break;
+    case Operation::Save: save(); break;
+    case Operation::Xerox: xerox(); break;
+    case Operation::Cancel: cancel(); break;
+    case Operation::First:
+    case Operation::Prior:
+    case Operation::Next: navigate(n); break;
+    case Operation::Last:
         // On an empty table Last does nothing and loads nothing.
         if (s.ListRecordset.isOpen() && s.ListRecordset.recordCount() == 0 && s.ListRecordset.eof())
             return;
-        navigate(12);
+        navigate(n);
         break;
-    case 14:
+    case Operation::Report:
         if (s.ReportNumber == 0)
             Messages::current().notice(QStringLiteral("No Report!"));
-        else if (reportOpener())
-            reportOpener()();
+        else if (RecordEngine* engine = host())
+            engine->openReport();
         break;
-    case 15: {
+    case Operation::Inquiry: {
         KKInquiry inquiry(s.ActiveForm);
         inquiry.run();
         break;
     }
-    case 17: exitModule(); break;
-    default: break;
+    case Operation::Exit: exitModule(); break;
     }
 }
 

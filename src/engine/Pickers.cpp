@@ -1,7 +1,7 @@
 #include "engine/KKList.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QLabel>
 

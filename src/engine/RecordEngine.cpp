@@ -3,9 +3,9 @@
 #include "engine/ModuleCatalogue.h"
 #include "engine/ModuleExtra.h"
 #include "engine/RecordScreen.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -32,8 +32,8 @@ void OpenModule()
         s.ListRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
     });
     Guard([&] { ApplyLook(screen); });
-    Guard([&] { RunOperation(12); });
-    SetCommandMode(QStringLiteral("View"));
+    Guard([&] { RunOperation(Operation::Last); });
+    SetCommandMode(CommandMode::View);
     if (s.mainView && screen)
         s.mainView->setStatusText(1, screen->def().caption);
 }
@@ -56,23 +56,49 @@ void CloseModule()
     s.NewRecordFlag = false;
     s.ReportNumber = 0;
     s.PickerIndex = 0;
-    SetCommandMode(QStringLiteral("Help"));
+    SetCommandMode(CommandMode::Help);
 }
 
-void SetCommandMode(const QString& mode)
+void SetCommandMode(CommandMode mode)
 {
     ProgramState& s = state();
-    s.CommandsOn = mode != QLatin1String("Help");
-    if (mode != QLatin1String("Help"))
+    s.CommandsOn = mode != CommandMode::Help;
+    if (mode != CommandMode::Help)
         if (RecordScreen* screen = activeScreen())
-            screen->setEditing(mode == QLatin1String("Edit"));
+            screen->setEditing(mode == CommandMode::Edit);
     if (s.mainView)
         s.mainView->setCommandMenus(mode);
 }
 
 }
 
-RecordEngine::RecordEngine(QWidget* workspace) : m_workspace(workspace) {}
+namespace Engine {
+RecordEngine* host() { return dynamic_cast<RecordEngine*>(state().moduleHost); }
+}
+
+RecordEngine::RecordEngine(QWidget* workspace) : m_workspace(workspace) { state().moduleHost = this; }
+
+RecordEngine::~RecordEngine()
+{
+    if (ProgramState* s = ProgramState::current(); s && s->moduleHost == this)
+        s->moduleHost = nullptr;
+}
+
+void RecordEngine::addExtra(const QString& screenName, ModuleExtraFactory factory)
+{
+    if (factory)
+        m_extras.insert(screenName, std::move(factory));
+    else
+        m_extras.remove(screenName);
+}
+
+void RecordEngine::openReport()
+{
+    if (m_reportOpener) {
+        const ReportOpener opener = m_reportOpener; // a copy: the opener may replace itself
+        opener();
+    }
+}
 
 RecordScreen* RecordEngine::open(const QString& screenName)
 {
@@ -88,7 +114,8 @@ RecordScreen* RecordEngine::open(const QString& screenName)
 
     auto* screen = new RecordScreen(*def);
     screen->setProperty("childWindow", true); // a record screen is always a child of the main window
-    screen->setExtra(ModuleExtras::create(screenName));
+    if (const auto factory = m_extras.constFind(screenName); factory != m_extras.constEnd())
+        screen->setExtra((*factory)());
     QObject::connect(screen, &RecordScreen::listButtonClicked, screen, [screen](int i) {
         if (!screen->extra() || !screen->extra()->listButton(*screen, i))
             Engine::ListButtonClick(i);
@@ -117,9 +144,9 @@ RecordScreen* RecordEngine::open(const QString& screenName)
 
 void RecordEngine::openModule(const QString& screenName) { open(screenName); }
 
-void RecordEngine::runOperation(int n) { Engine::RunOperation(n); }
+void RecordEngine::runOperation(Operation operation) { Engine::RunOperation(operation); }
 
-void RecordEngine::setCommandMode(const QString& mode) { Engine::SetCommandMode(mode); }
+void RecordEngine::setCommandMode(CommandMode mode) { Engine::SetCommandMode(mode); }
 
 void RecordEngine::closeActiveModule()
 {

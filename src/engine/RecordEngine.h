@@ -1,6 +1,8 @@
 #pragma once
-#include "shell/MainView.h"
+#include "base/MainView.h"
+#include "engine/ModuleExtra.h"
 
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -8,6 +10,7 @@ class QWidget;
 class DataGrid;
 class Recordset;
 class RecordScreen;
+class RecordEngine;
 
 // The record engine's routines. They work on the program-wide values (ActiveForm, ModuleTable,
 // ModuleFieldCount, ReportNumber, ListRecordset, RecordRecordset, NewRecordFlag) and report
@@ -17,8 +20,8 @@ RecordScreen* activeScreen(); // ActiveForm as a record screen, or nullptr
 
 void OpenModule();
 void CloseModule();
-void SetCommandMode(const QString& mode);
-void RunOperation(int n);
+void SetCommandMode(CommandMode mode);
+void RunOperation(Operation n);
 
 void LoadRecord();
 void InitRecord();
@@ -26,8 +29,8 @@ bool ValidateFields();
 void SaveRecord();
 void FormatGridValues(DataGrid& grid, Recordset& recordset);
 
-void RunModuleHook(const QString& tag);
-bool CheckPermission(int n);
+void RunModuleHook(HookTag tag);
+bool CheckPermission(Operation n);
 void ShowMasterName(const QString& sql, int i);
 
 // The standard cmdList(i) click: picker reset, then pick list or cycling picker.
@@ -35,24 +38,44 @@ void ListButtonClick(int i);
 void CyclingPicker(int i);
 void OpenPickList(int i, const QString& source);
 
-// What the Report operation opens for a module with a report (the report screen).
-void setReportOpener(std::function<void()> opener);
+// The record engine of the program state (state().moduleHost), or nullptr.
+RecordEngine* host();
 }
 
 // The engine as the main window sees it: opens record modules as child windows of the
-// main window's workspace and runs operations on the open one.
+// main window's workspace and runs operations on the open one. While it lives it is the
+// program state's module host.
+//
+// The parts above the engine plug in here: each module folder adds the extras of its screens
+// (addExtra("KKSNews", ...)), and the reports add the screen the Report operation opens.
 class RecordEngine : public ModuleHost {
 public:
     // workspace: the main window's MDI area (nullptr: screens are top-level windows, for tests)
     explicit RecordEngine(QWidget* workspace = nullptr);
+    ~RecordEngine() override;
+    RecordEngine(const RecordEngine&) = delete;
+    RecordEngine& operator=(const RecordEngine&) = delete;
+
     void openModule(const QString& screenName) override;
-    void runOperation(int n) override;
-    void setCommandMode(const QString& mode) override;
+    void runOperation(Operation operation) override;
+    void setCommandMode(CommandMode mode) override;
     void closeActiveModule() override;
 
     // Opens a module and returns its screen (tests).
     RecordScreen* open(const QString& screenName);
 
+    // What a module's screen gets beside the generic fields: the factory runs once per opened
+    // screen. One extra per screen name; a later one replaces it, an empty factory removes it.
+    void addExtra(const QString& screenName, ModuleExtraFactory factory);
+
+    // What the Report operation opens for a module with a report (the report screen); it runs
+    // with ActiveForm, ReportNumber and the module's values set. None: Report does nothing.
+    using ReportOpener = std::function<void()>;
+    void setReportOpener(ReportOpener opener) { m_reportOpener = std::move(opener); }
+    void openReport();
+
 private:
     QWidget* m_workspace;
+    QHash<QString, ModuleExtraFactory> m_extras;
+    ReportOpener m_reportOpener;
 };

@@ -31,7 +31,7 @@ public:
     QString text(int i) const;
     void setText(int i, const QString& value);
     bool isLocked(int i) const { return m_def.fields.value(i).locked; }
-    QChar kind(int i) const { return m_def.fields.value(i).kind; }
+    FieldKind kind(int i) const { return m_def.fields.value(i).kind; }
 
     QWidget* field(int i) const;          // txtField(i)
     QLineEdit* lineEdit(int i) const;     // nullptr for a multi-line box

@@ -1,6 +1,6 @@
 #include "shell/ArchiveNames.h"
 
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 namespace {
 QString baseName()

@@ -2,7 +2,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Recordset.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,11 +1,9 @@
 #include "shell/DatabaseCreator.h"
 
 #include "platform/AppError.h"
-#include "platform/Clock.h"
 #include "platform/Connection.h"
-#include "platform/DateText.h"
-#include "shell/ProgramState.h"
-#include "shell/Schema.h"
+#include "base/ProgramState.h"
+#include "base/Schema.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -29,8 +27,6 @@ void installResources(const QString& folder)
         QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
 }
-
-QString today() { return DateText::toIso(Clock::today()); }
 }
 
 namespace DatabaseCreator {
@@ -52,8 +48,8 @@ void createInstallation(const QString& folder, bool demo)
     c.open();
     try {
         c.beginTrans();
-        createTables(c);
-        insertRequiredRows(c);
+        Schema::createTables(c);
+        Schema::insertRequiredRows(c);
         if (demo)
             DemoData::fill(c);
         c.commitTrans();
@@ -64,35 +60,6 @@ void createInstallation(const QString& folder, bool demo)
         throw;
     }
     c.close();
-}
-
-void createTables(Connection& c)
-{
-    for (const SchemaTable& t : Schema::tables())
-        c.execute(Schema::createStatement(t));
-}
-
-void insertRequiredRows(Connection& c)
-{
-    const QString d = today();
-    c.execute(QStringLiteral("INSERT INTO kaEnterprise (EDate, EName, EShort, EDesc, EAddr1, EAddr2, EAddr3, ECity, "
-                             "EState, ECountry, ETelephone, EEmail, EWebsite, EPasscd, ERemarks) VALUES ('%1', "
-                             "'Korvina Trading Company', 'Korvina', 'Customer marketing', '1 Harbour Street', "
-                             "'Suite 4', 'Dock Lane', 'Bristol', 'Avon', 'United Kingdom', '+44 117 496 0000', "
-                             "'office@example.com', 'www.example.com', 'Access', 'Installed')")
-                  .arg(d));
-    c.execute(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) VALUES "
-                             "('%1', 'Chief', 'korvina', 'product', 'A', 'Administrator')")
-                  .arg(d));
-    c.execute(QStringLiteral("INSERT INTO kaPreference (EDate, PMailFoot, PMailType, PSmtpSrvr, PSmtpPort, PSmtpFrom, "
-                             "PSmtpUser, PPasscd, PRemarks) VALUES ('%1', 'Y', 'S', 'localhost', '25', "
-                             "'office@example.com', 'office', 'secret', 'Mail settings')")
-                  .arg(d));
-    c.execute(QStringLiteral("INSERT INTO kaCustomize (EDate, CBackColor, CTexTure, CTextFont, CTextSize, CTextColor, "
-                             "CDefaScrn, CAdminDisp, CModiPass, CAllowDele, CDelePass, CShowDash, CRemarks) VALUES "
-                             "('%1', '16777215', '12632256', 'Arial', '10', '8388608', 'N', 'N', 'N', 'Y', 'N', 'Y', "
-                             "'Look and behaviour')")
-                  .arg(d));
 }
 
 }

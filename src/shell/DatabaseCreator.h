@@ -10,10 +10,6 @@ namespace DatabaseCreator {
 // demo is true). Refuses, with AppError, when the folder already holds a database: it is
 // never overwritten. Expects InitProgramState to have run for this folder.
 void createInstallation(const QString& folder, bool demo);
-
-// Creates the fourteen tables and the required rows on an open, empty database.
-void createTables(Connection& connection);
-void insertRequiredRows(Connection& connection);
 }
 
 // Realistic demo content for a new installation (customers, types, content, campaigns).

@@ -6,7 +6,7 @@
 #include "shell/DatabaseCreator.h"
 
 #include "platform/AppError.h"
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/DateText.h"
 #include "platform/Recordset.h"
@@ -526,7 +526,7 @@ namespace DemoData {
 
 void fill(Connection& c)
 {
-    const QDate today = Clock::today();
+    const QDate today = state().clock.today();
 
     // Customer and news types
     const struct { const char* category; const char* remarks; } custTypes[] = {

@@ -1,9 +1,9 @@
 #include "shell/KKDatabaseInfo.h"
 
 #include "shell/ArchiveNames.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QFileInfo>
 #include <QGridLayout>

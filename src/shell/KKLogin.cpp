@@ -1,10 +1,9 @@
 #include "shell/KKLogin.h"
 
 #include "platform/AppError.h"
-#include "platform/Messages.h"
-#include "shell/Program.h"
-#include "shell/ProgramEnd.h"
-#include "shell/ProgramState.h"
+#include "base/Messages.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -179,12 +178,12 @@ void KKLogin::failedAttempt()
     if (++state().AttemptCount <= kAllowedFailures)
         return;
     Messages::current().notice(QStringLiteral("Timed Out!"));
+    m_exitCode = ExitCode::Failure;
     QDialog::reject();
-    ProgramEnd::end(1);
 }
 
 void KKLogin::reject()
 {
+    m_exitCode = ExitCode::Success;
     QDialog::reject();
-    ProgramEnd::end(0);
 }

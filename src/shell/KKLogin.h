@@ -1,4 +1,6 @@
 #pragma once
+#include "base/ExitCode.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -9,9 +11,9 @@ class QPushButton;
 // EShort and EPasscd (from the current row of state().enterpriseRecordset), runs
 // LoadCustomization and LoadMailPreferences, and closes: exec() returns Accepted only then.
 //
-// Cancel, Esc, the close box and a fourth failed attempt ("Timed Out!") end the program
-// through ProgramEnd (exit code 0 for Cancel/Esc, 1 for the time-out); the screen itself
-// closes with Rejected. A blank field is not counted as an attempt.
+// Cancel, Esc, the close box and a fourth failed attempt ("Timed Out!") close the screen with
+// Rejected, and the program then ends with exitCode(): Success for Cancel/Esc, Failure for the
+// time-out. A blank field is not counted as an attempt.
 class KKLogin : public QDialog {
     Q_OBJECT
 public:
@@ -19,6 +21,8 @@ public:
 
     QLineEdit* loginField() const { return m_id; }
     QLineEdit* passwordField() const { return m_password; }
+    // How the program ends after the screen closed without a log-in.
+    ExitCode exitCode() const { return m_exitCode; }
 
 public slots:
     // cmdOk: the log-in check.
@@ -39,4 +43,5 @@ private:
     QLineEdit* m_password = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    ExitCode m_exitCode = ExitCode::Success;
 };

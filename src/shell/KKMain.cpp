@@ -1,14 +1,13 @@
 #include "shell/KKMain.h"
 
 #include "platform/AppError.h"
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/DateText.h"
-#include "platform/Messages.h"
+#include "base/Messages.h"
 #include "shell/Dashboard.h"
 #include "shell/MainMenus.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -30,33 +29,6 @@ namespace {
 // Twips to pixels at 96 dpi.
 constexpr int px(int twips) { return twips / 15; }
 
-// The record modules the Transaction, Master and Admin entries open.
-struct ModuleEntry {
-    const char* menu;
-    int entry;
-    const char* screen;
-    const char* table;
-    int fieldCount;
-    int reportNumber;
-};
-
-const ModuleEntry Modules[] = {
-    {"Transaction", 1, "KKCustomer", "ktCustomer", 20, 41},
-    {"Transaction", 2, "KKNews", "ktNews", 6, 46},
-    {"Transaction", 3, "KKLead", "ktLead", 5, 47},
-    {"Transaction", 4, "KKSurvey", "ktSurvey", 17, 48},
-    {"Transaction", 6, "KKSNews", "ktSNews", 6, 50},
-    {"Transaction", 7, "KKMLead", "ktMLead", 6, 51},
-    {"Transaction", 8, "KKESurvey", "ktESurvey", 6, 52},
-    {"Transaction", 10, "KKSUpdate", "ktSUpdate", 13, 56},
-    {"Master", 1, "KKCustType", "kmCustType", 3, 0},
-    {"Master", 2, "KKNewsType", "kmNewsType", 3, 0},
-    {"Admin", 1, "KKEnterprise", "kaEnterprise", 15, 0},
-    {"Admin", 2, "KKUser", "kaUser", 6, 0},
-    {"Admin", 4, "KKPreference", "kaPreference", 9, 0},
-    {"Admin", 6, "KKCustomize", "kaCustomize", 13, 0},
-};
-
 // The status bar panels: width as a share of the screen width (thousandths), tool tip.
 struct PanelInfo {
     int share;
@@ -67,14 +39,9 @@ const PanelInfo Panels[7] = {
     {125, "Current Date"}, {125, "Current Time"}, {150, "Messages"},
 };
 
-QHash<QString, KKMain::ToolOpener>& toolScreens()
-{
-    static QHash<QString, KKMain::ToolOpener> openers;
-    return openers;
-}
 }
 
-KKMain::KKMain(QWidget* parent) : QMainWindow(parent)
+KKMain::KKMain(const QVector<ModuleMenuEntry>& modules, QWidget* parent) : QMainWindow(parent), m_modules(modules)
 {
     setObjectName(QStringLiteral("KKMain"));
     setWindowTitle(QStringLiteral("Korvina"));
@@ -85,9 +52,8 @@ KKMain::KKMain(QWidget* parent) : QMainWindow(parent)
     m_workspace->setAccessibleName(QStringLiteral("Workspace"));
     setCentralWidget(m_workspace);
 
-    m_menus = new MainMenus(this);
-    connect(m_menus, &MainMenus::entryChosen, this, &KKMain::chooseEntry);
-    connect(m_menus, &MainMenus::toolbarClicked, this, &KKMain::runOperation);
+    m_menus = new MainMenus(this, m_modules);
+    connect(m_menus, &MainMenus::commandChosen, this, &KKMain::runCommand);
     buildEnterpriseBox();
     buildDashboard();
     buildStatusBar();
@@ -100,14 +66,14 @@ KKMain::KKMain(QWidget* parent) : QMainWindow(parent)
 
     setWindowState(Qt::WindowMaximized);
     state().mainView = this;
-    setCommandMenus(QStringLiteral("Help"));
+    setCommandMenus(CommandMode::Help);
     load();
 }
 
 KKMain::~KKMain()
 {
-    if (state().mainView == this)
-        state().mainView = nullptr;
+    if (ProgramState* s = ProgramState::current(); s && s->mainView == this)
+        s->mainView = nullptr;
 }
 
 void KKMain::buildEnterpriseBox()
@@ -173,7 +139,7 @@ void KKMain::load()
 
 void KKMain::showClock()
 {
-    const QDateTime now = Clock::now();
+    const QDateTime now = state().clock.now();
     m_panels[4]->setText(DateText::format(now.date()));
     m_panels[5]->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
 }
@@ -241,18 +207,17 @@ void KKMain::refreshDashboard()
         Guard([&] { s.settingsReader.close(); });
 }
 
-void KKMain::setCommandMenus(const QString& mode)
+void KKMain::setCommandMenus(CommandMode mode)
 {
-    const bool help = mode == QLatin1String("Help");
-    const bool view = mode == QLatin1String("View");
-    const bool edit = mode == QLatin1String("Edit");
-    if (!help && !view && !edit)
-        return;
+    const bool help = mode == CommandMode::Help;
+    const bool view = mode == CommandMode::View;
+    const bool edit = mode == CommandMode::Edit;
 
-    for (int n = 1; n <= 15; ++n) {
-        if (n == 4 || n == 8 || n == 13)
+    // Exit (17) stays on in every mode.
+    for (int n = 1; n < int(Operation::Exit); ++n) {
+        if (!isOperation(n))
             continue;
-        const bool saveOrCancel = n == 5 || n == 7;
+        const bool saveOrCancel = n == int(Operation::Save) || n == int(Operation::Cancel);
         const bool on = (view && !saveOrCancel) || (edit && saveOrCancel);
         operationAction(n)->setEnabled(on);
         toolbarAction(n)->setEnabled(on);
@@ -283,54 +248,18 @@ QAction* KKMain::menuEntry(const QString& menuName, int n) const { return m_menu
 QAction* KKMain::operationAction(int n) const { return m_menus->operationAction(n); }
 QAction* KKMain::toolbarAction(int n) const { return m_menus->toolbarAction(n); }
 
-void KKMain::setToolScreen(const QString& key, ToolOpener opener)
+void KKMain::setToolScreen(ToolScreen tool, ToolOpener opener)
 {
     if (opener)
-        toolScreens().insert(key, std::move(opener));
+        m_tools.insert(tool, std::move(opener));
     else
-        toolScreens().remove(key);
+        m_tools.remove(tool);
 }
 
 void KKMain::chooseEntry(const QString& menuName, int n)
 {
-    for (const ModuleEntry& m : Modules)
-        if (menuName == QLatin1String(m.menu) && n == m.entry) {
-            openModule(QString::fromLatin1(m.screen), QString::fromLatin1(m.table), m.fieldCount, m.reportNumber);
-            return;
-        }
-
-    if (menuName == QLatin1String("Operation")) {
-        runOperation(n);
-    } else if (menuName == QLatin1String("Transaction")) {
-        if (n == 12)
-            openTool(QStringLiteral("Import"));
-        else if (n == 13)
-            openTool(QStringLiteral("Export"));
-        else if (n == 15)
-            closeProgram();
-    } else if (menuName == QLatin1String("Utility")) {
-        if (n == 1)
-            openTool(QStringLiteral("FindReplace"));
-        else if (n == 3)
-            refreshDatabase();
-    } else if (menuName == QLatin1String("Report")) {
-        QAction* entry = menuEntry(menuName, n);
-        if (!entry || entry->isSeparator())
-            return;
-        state().ReportNumber = 40 + n;
-        m_reportCaption = entry->text();
-        openTool(QStringLiteral("Report"));
-    } else if (menuName == QLatin1String("Admin")) {
-        if (n == 7)
-            openTool(QStringLiteral("Options"));
-    } else if (menuName == QLatin1String("Help")) {
-        if (n == 1)
-            openHelp();
-        else if (n == 2)
-            openTool(QStringLiteral("Specifics"));
-        else if (n == 4)
-            openTool(QStringLiteral("About"));
-    }
+    if (QAction* entry = menuEntry(menuName, n); entry && !entry->isSeparator())
+        entry->trigger();
 }
 
 void KKMain::chooseDashboardPane(int pane)
@@ -339,28 +268,52 @@ void KKMain::chooseDashboardPane(int pane)
         chooseEntry(QStringLiteral("Transaction"), pane + 1);
 }
 
-void KKMain::openModule(const QString& screen, const QString& table, int fieldCount, int reportNumber)
+void KKMain::runCommand(MenuCommand command, int argument, QAction* action)
+{
+    switch (command) {
+    case MenuCommand::None: break;
+    case MenuCommand::OpenModule:
+        if (argument >= 0 && argument < m_modules.size())
+            openModule(m_modules.at(argument));
+        break;
+    case MenuCommand::RunOperation:
+        if (isOperation(argument))
+            runOperation(Operation(argument));
+        break;
+    case MenuCommand::OpenTool: openTool(ToolScreen(argument)); break;
+    case MenuCommand::ChooseReport:
+        state().ReportNumber = argument;
+        m_reportCaption = action ? action->text() : QString();
+        openTool(ToolScreen::Report);
+        break;
+    case MenuCommand::RefreshDatabase: refreshDatabase(); break;
+    case MenuCommand::OpenHelp: openHelp(); break;
+    case MenuCommand::Quit: closeProgram(); break;
+    }
+}
+
+void KKMain::openModule(const ModuleMenuEntry& module)
 {
     ProgramState& s = state();
     if (!s.moduleHost)
         return;
     s.ModuleTable = QString();
-    s.ModuleTable = table;
-    s.ModuleFieldCount = fieldCount;
-    s.ReportNumber = reportNumber;
-    Guard([&] { s.moduleHost->openModule(screen); });
+    s.ModuleTable = module.table;
+    s.ModuleFieldCount = module.fieldCount;
+    s.ReportNumber = module.reportNumber;
+    Guard([&] { s.moduleHost->openModule(module.screen); });
 }
 
-void KKMain::runOperation(int n)
+void KKMain::runOperation(Operation operation)
 {
     if (ModuleHost* host = state().moduleHost)
-        Guard([&] { host->runOperation(n); });
+        Guard([&] { host->runOperation(operation); });
 }
 
-void KKMain::openTool(const QString& key)
+void KKMain::openTool(ToolScreen tool)
 {
-    const auto it = toolScreens().constFind(key);
-    if (it == toolScreens().constEnd() || !*it)
+    const auto it = m_tools.constFind(tool);
+    if (it == m_tools.constEnd() || !*it)
         return;
     const ToolOpener opener = *it; // a copy: the opener may replace itself
     Guard([&] { opener(*this); });

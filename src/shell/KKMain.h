@@ -1,12 +1,14 @@
 #pragma once
-#include "shell/MainView.h"
+#include "base/MainView.h"
+#include "shell/MainMenus.h"
 
 #include <QMainWindow>
+#include <QHash>
 #include <QString>
+#include <QVector>
 #include <functional>
 
 class Dashboard;
-class MainMenus;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -22,10 +24,13 @@ class QTimer;
 // Construct it once the connection is open and the customization is loaded (after the
 // log-in): its load handler runs in the constructor (status panels, back colour, dashboard
 // visibility, RefreshDashboard). It registers itself as state().mainView for its lifetime.
+// The record modules of the Transaction, Master and Admin menus come from the module
+// catalogue (ModuleCatalogue::menuEntries()); a module entry sets ModuleTable,
+// ModuleFieldCount and ReportNumber and asks state().moduleHost to open the screen.
 class KKMain : public QMainWindow, public MainView {
     Q_OBJECT
 public:
-    explicit KKMain(QWidget* parent = nullptr);
+    explicit KKMain(const QVector<ModuleMenuEntry>& modules = {}, QWidget* parent = nullptr);
     ~KKMain() override;
 
     // MainView
@@ -34,7 +39,7 @@ public:
     void applyTexture() override;
     void setDashboardVisible(bool visible) override;
     void refreshDashboard() override;
-    void setCommandMenus(const QString& mode) override;
+    void setCommandMenus(CommandMode mode) override;
     void closeProgram() override;
     // The main-window branch of the "KMainLoad" hook: user and organisation panels and
     // the enterprise name box.
@@ -59,13 +64,14 @@ public:
     // First letter of each word upper case, the rest lower case.
     static QString properCase(const QString& text);
 
-    // The modal tool screens of the menus are plugged in by the parts that own them, under
-    // the keys "Import", "Export", "FindReplace", "Report", "Options", "Specifics" and
-    // "About". An entry with no opener does nothing. An empty function removes one.
+    // The modal tool screens of the menus are plugged in by the parts that own them
+    // (Import, Export, FindReplace, Report, Options, Specifics, About). The opener runs with
+    // the main window as the screen's parent; for Report, ReportNumber and reportCaption() are
+    // set first. An entry with no opener does nothing; an empty function removes one.
     using ToolOpener = std::function<void(KKMain&)>;
-    static void setToolScreen(const QString& key, ToolOpener opener);
+    void setToolScreen(ToolScreen tool, ToolOpener opener);
 
-    // What a menu entry does; entry numbers count separators (Transaction 15 is "Quit").
+    // Chooses menu entry n (separators count: Transaction 15 is "Quit"), as a click does.
     void chooseEntry(const QString& menuName, int n);
     // What dashboard button cmdDash(pane) does: Transaction entry pane + 1.
     void chooseDashboardPane(int pane);
@@ -82,9 +88,10 @@ private:
     void load();
     void keepMaximized();
     void showClock();
-    void openModule(const QString& screen, const QString& table, int fieldCount, int reportNumber);
-    void runOperation(int n);
-    void openTool(const QString& key);
+    void runCommand(MenuCommand command, int argument, QAction* action);
+    void openModule(const ModuleMenuEntry& module);
+    void runOperation(Operation operation);
+    void openTool(ToolScreen tool);
     void refreshDatabase();
     void openHelp();
 
@@ -96,4 +103,6 @@ private:
     QLabel* m_panels[7] = {};
     QTimer* m_clock = nullptr;
     QString m_reportCaption;
+    QVector<ModuleMenuEntry> m_modules;
+    QHash<ToolScreen, ToolOpener> m_tools;
 };

@@ -1,12 +1,11 @@
 #include "shell/KKOption.h"
 
 #include "platform/AppError.h"
-#include "platform/Clock.h"
-#include "platform/Messages.h"
+#include "base/ProgramState.h"
+#include "base/Messages.h"
 #include "shell/ArchiveNames.h"
-#include "shell/Look.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Look.h"
+#include "base/Program.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -22,7 +21,7 @@ const QString kSource = QStringLiteral("KKOption");
 
 void deleteOldArchives()
 {
-    const QDate today = Clock::today();
+    const QDate today = state().clock.today();
     for (int d = 7; d <= 13; ++d) {
         const QString path = ArchiveNames::archivePath(today.addDays(-d));
         if (!QFileInfo::exists(path))

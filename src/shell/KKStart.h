@@ -6,10 +6,9 @@ class QTimer;
 
 // The splash screen, caption "Korvina!". Shown modally at start-up: Timer1 fires once after
 // 5000 ms, runs the start-up maintenance (Maintenance) with its progress on Label5 (step) and
-// Label4 (dots), then closes. exec() returns Accepted when the maintenance ran to the end;
-// after a failure the program has been ended through ProgramEnd (when that returns, as in
-// tests, the screen closes with Rejected). Esc and the close box are ignored while the timer is
-// enabled or the maintenance runs.
+// Label4 (dots), then closes. exec() returns Accepted when the maintenance ran to the end, and
+// Rejected after a failure (its notice shown; the program then ends). Esc and the close box are
+// ignored while the timer is enabled or the maintenance runs.
 //
 // The same screen is the About box: setAboutMode() disables the timer, shows the enterprise's
 // short name in Label5 and gives Label6 the revision tool tip; Esc then closes it.

@@ -11,38 +11,56 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <vector>
 
 namespace {
+using C = MenuCommand;
+
 struct Entry {
+    int position;        // the entry's number in its menu (separators count)
     const char* caption; // "-" is a separator
+    MenuCommand command = C::None;
+    int argument = 0;
     const char* shortcut = nullptr;
 };
 
 struct MenuTable {
     const char* name;
     const char* caption;
-    std::vector<Entry> entries;
+    std::vector<Entry> entries; // the module entries join these in their places
 };
+
+constexpr int tool(ToolScreen t) { return int(t); }
 
 const MenuTable Menus[] = {
     {"Transaction", "&Transaction",
-     {{"Customers"}, {"News"}, {"Leads"}, {"Surveys"}, {"-"}, {"Send News"}, {"Market Lead"}, {"Email Survey"},
-      {"-"}, {"Survey Updates"}, {"-"}, {"Import.."}, {"Export.."}, {"-"}, {"Quit"}}},
+     {{5, "-"}, {9, "-"}, {11, "-"}, {12, "Import..", C::OpenTool, tool(ToolScreen::Import)},
+      {13, "Export..", C::OpenTool, tool(ToolScreen::Export)}, {14, "-"}, {15, "Quit", C::Quit}}},
     {"Operation", "&Operation",
-     {{"Add", "Ctrl+A"}, {"Modify", "Ctrl+M"}, {"Delete", "Ctrl+D"}, {"-"}, {"Save", "Ctrl+S"},
-      {"Xerox", "Ctrl+X"}, {"Cancel", "Ctrl+C"}, {"-"}, {"First", "Ctrl+F"}, {"Prior", "Ctrl+P"},
-      {"Next", "Ctrl+N"}, {"Last", "Ctrl+L"}, {"-"}, {"Report", "Ctrl+R"}, {"Inquiry", "Ctrl+I"}, {"-"},
-      {"Exit"}}},
-    {"Utility", "&Utility", {{"Find && Replace"}, {"-"}, {"Refresh DB"}}},
+     {{1, "Add", C::RunOperation, 1, "Ctrl+A"}, {2, "Modify", C::RunOperation, 2, "Ctrl+M"},
+      {3, "Delete", C::RunOperation, 3, "Ctrl+D"}, {4, "-"}, {5, "Save", C::RunOperation, 5, "Ctrl+S"},
+      {6, "Xerox", C::RunOperation, 6, "Ctrl+X"}, {7, "Cancel", C::RunOperation, 7, "Ctrl+C"}, {8, "-"},
+      {9, "First", C::RunOperation, 9, "Ctrl+F"}, {10, "Prior", C::RunOperation, 10, "Ctrl+P"},
+      {11, "Next", C::RunOperation, 11, "Ctrl+N"}, {12, "Last", C::RunOperation, 12, "Ctrl+L"}, {13, "-"},
+      {14, "Report", C::RunOperation, 14, "Ctrl+R"}, {15, "Inquiry", C::RunOperation, 15, "Ctrl+I"}, {16, "-"},
+      {17, "Exit", C::RunOperation, 17}}},
+    {"Utility", "&Utility",
+     {{1, "Find && Replace", C::OpenTool, tool(ToolScreen::FindReplace)}, {2, "-"},
+      {3, "Refresh DB", C::RefreshDatabase}}},
     {"Report", "&Report",
-     {{"Address List"}, {"Phone List"}, {"Email List"}, {"Print Labels"}, {"-"}, {"News Print"}, {"Lead Print"},
-      {"Survey Print"}, {"-"}, {"SendNews List"}, {"MarketLead List"}, {"EmailSurvey List"}, {"-"},
-      {"Type Summary"}, {"Country Summary"}, {"Survey Analysis"}}},
-    {"Master", "&Master", {{"Customer Type"}, {"News Type"}}},
-    {"Admin", "&Admin",
-     {{"Enterprise"}, {"Users"}, {"-"}, {"Preferences"}, {"-"}, {"Customize"}, {"Options"}}},
-    {"Help", "&Help", {{"Contents"}, {"Specifics"}, {"-"}, {"About"}}},
+     {{1, "Address List", C::ChooseReport, 41}, {2, "Phone List", C::ChooseReport, 42},
+      {3, "Email List", C::ChooseReport, 43}, {4, "Print Labels", C::ChooseReport, 44}, {5, "-"},
+      {6, "News Print", C::ChooseReport, 46}, {7, "Lead Print", C::ChooseReport, 47},
+      {8, "Survey Print", C::ChooseReport, 48}, {9, "-"}, {10, "SendNews List", C::ChooseReport, 50},
+      {11, "MarketLead List", C::ChooseReport, 51}, {12, "EmailSurvey List", C::ChooseReport, 52}, {13, "-"},
+      {14, "Type Summary", C::ChooseReport, 54}, {15, "Country Summary", C::ChooseReport, 55},
+      {16, "Survey Analysis", C::ChooseReport, 56}}},
+    {"Master", "&Master", {}},
+    {"Admin", "&Admin", {{3, "-"}, {5, "-"}, {7, "Options", C::OpenTool, tool(ToolScreen::Options)}}},
+    {"Help", "&Help",
+     {{1, "Contents", C::OpenHelp}, {2, "Specifics", C::OpenTool, tool(ToolScreen::Specifics)}, {3, "-"},
+      {4, "About", C::OpenTool, tool(ToolScreen::About)}}},
 };
 
 // Toolbar tool tips; nullptr marks a separator.
@@ -106,7 +124,8 @@ QIcon buttonIcon(int n, QStyle* style, const QColor& ink)
 }
 }
 
-MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window)
+MainMenus::MainMenus(QMainWindow* window, const QVector<ModuleMenuEntry>& modules)
+    : QObject(window), m_window(window)
 {
     QMenuBar* bar = window->menuBar();
     for (const MenuTable& table : Menus) {
@@ -115,21 +134,31 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window)
         m.menu = bar->addMenu(QString::fromLatin1(table.caption));
         m.menu->setObjectName(QStringLiteral("mnu") + m.name);
         m.menu->menuAction()->setObjectName(QStringLiteral("mnu") + m.name);
-        int n = 0;
-        for (const Entry& e : table.entries) {
-            ++n;
+
+        std::vector<Entry> entries = table.entries;
+        for (int i = 0; i < modules.size(); ++i)
+            if (modules.at(i).menu == m.name)
+                entries.push_back({modules.at(i).position, nullptr, C::OpenModule, i});
+        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.position < b.position; });
+
+        for (const Entry& e : entries) {
+            const int n = e.position;
             QAction* action = nullptr;
-            if (qstrcmp(e.caption, "-") == 0) {
+            if (e.command == C::None) {
                 action = m.menu->addSeparator();
             } else {
-                action = m.menu->addAction(QString::fromLatin1(e.caption));
+                const QString caption = e.command == C::OpenModule ? modules.at(e.argument).caption
+                                                                   : QString::fromLatin1(e.caption);
+                action = m.menu->addAction(caption);
                 if (e.shortcut) {
                     action->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
                     // Also a window action, so the key works whatever the menu's own state.
                     window->addAction(action);
                 }
-                const QString menuName = m.name;
-                connect(action, &QAction::triggered, this, [this, menuName, n] { emit entryChosen(menuName, n); });
+                connect(action, &QAction::triggered, this,
+                        [this, action, command = e.command, argument = e.argument] {
+                            emit commandChosen(command, argument, action);
+                        });
             }
             action->setObjectName(QStringLiteral("mnu%1_%2").arg(m.name).arg(n));
             m.entries << action;
@@ -159,7 +188,8 @@ MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window)
                 button->setAccessibleName(tip);
                 button->setToolTip(tip);
             }
-            connect(action, &QAction::triggered, this, [this, n] { emit toolbarClicked(n); });
+            connect(action, &QAction::triggered, this,
+                    [this, action, n] { emit commandChosen(MenuCommand::RunOperation, n, action); });
         }
         action->setObjectName(QStringLiteral("tlbMain_%1").arg(n));
         m_buttons << action;

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/MainView.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -9,13 +11,31 @@ class QMainWindow;
 class QMenu;
 class QToolBar;
 
+// The modal tool screens the menus open; the parts that own them plug them into the main
+// window (KKMain::setToolScreen).
+enum class ToolScreen { Import, Export, FindReplace, Report, Options, Specifics, About };
+
+// What a menu entry or toolbar button does; its argument says which one.
+enum class MenuCommand {
+    None,            // a separator
+    OpenModule,      // argument: the index of the module in the list the menus were built from
+    RunOperation,    // argument: the Operation's number
+    OpenTool,        // argument: the ToolScreen
+    ChooseReport,    // argument: the ReportNumber (40 + the entry's number)
+    RefreshDatabase,
+    OpenHelp,
+    Quit,
+};
+
 // The main window's menu bar and operation toolbar tlbMain. Entries are numbered by their
-// position within their menu (separators count), which is what the window dispatches on.
+// position within their menu (separators count); each carries the command it stands for, and
+// choosing it emits that command.
 class MainMenus : public QObject {
     Q_OBJECT
 public:
-    // Builds the seven menus into window's menu bar and the toolbar into its top area.
-    explicit MainMenus(QMainWindow* window);
+    // Builds the seven menus into window's menu bar and the toolbar into its top area. The
+    // record modules take their places in the Transaction, Master and Admin menus.
+    MainMenus(QMainWindow* window, const QVector<ModuleMenuEntry>& modules);
 
     // The top menus in menu-bar order: "Transaction", "Operation", ... "Help".
     static QStringList menuNames();
@@ -31,10 +51,8 @@ public:
     QToolBar* toolbar() const { return m_toolbar; }
 
 signals:
-    // A menu entry was chosen: its menu's plain name and its number.
-    void entryChosen(const QString& menuName, int n);
-    // Toolbar button n was clicked.
-    void toolbarClicked(int n);
+    // A menu entry or toolbar button was chosen.
+    void commandChosen(MenuCommand command, int argument, QAction* action);
 
 protected:
     // Keeps Ctrl+C, Ctrl+X, Ctrl+A ... for the operations while a text box of the window has

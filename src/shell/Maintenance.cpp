@@ -1,14 +1,12 @@
 #include "shell/Maintenance.h"
 
 #include "platform/AppError.h"
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/LockFile.h"
-#include "platform/Messages.h"
+#include "base/Messages.h"
 #include "shell/ArchiveNames.h"
-#include "shell/Program.h"
-#include "shell/ProgramEnd.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,7 +89,7 @@ bool Maintenance::run(const Progress& progress)
     try {
         step(QStringLiteral("Verify..."));
         showProgress();
-        if (state().DatabaseUrl.isEmpty() && !QFileInfo::exists(ArchiveNames::archivePath(Clock::today().addDays(-1))))
+        if (state().DatabaseUrl.isEmpty() && !QFileInfo::exists(ArchiveNames::archivePath(state().clock.today().addDays(-1))))
             maintainFile();
         step(QStringLiteral("Loading.."));
         showProgress(4);
@@ -99,7 +97,6 @@ bool Maintenance::run(const Progress& progress)
     } catch (...) {
         // Whatever failed, another copy of the program is the likely cause; nothing is undone.
         Messages::current().notice(QStringLiteral("Application In-Use, Try Later!"));
-        ProgramEnd::end(1);
         return false;
     }
 }
@@ -140,7 +137,7 @@ void Maintenance::maintainFile()
     const QString folder = ArchiveNames::archiveFolder();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         fail(QStringLiteral("Cannot create %1").arg(folder));
-    const QString archive = ArchiveNames::archivePath(Clock::today().addDays(-1));
+    const QString archive = ArchiveNames::archivePath(state().clock.today().addDays(-1));
     if (!QFile::copy(database, archive))
         fail(QStringLiteral("Cannot copy %1 to %2").arg(database, archive));
     showProgress();

@@ -9,7 +9,7 @@
 // (Arch/Ko<yyMMdd of yesterday>.Kys). Every start shows "Verify..." and "Loading..".
 //
 // Any failure is taken to mean that another copy of the program uses the database: the notice
-// "Application In-Use, Try Later!" is shown and ProgramEnd::end(1) is called; no later step runs.
+// "Application In-Use, Try Later!" is shown and no later step runs; the program then ends.
 //
 // The database file is never lost: it is compacted into the .Cpt copy first, and only when that
 // succeeded is the old file (with its -wal/-shm companions, whose content the copy holds)
@@ -30,7 +30,7 @@ public:
 
     // Runs the maintenance. Reads DataFolder, DatabaseFile, DatabaseUrl and the password from
     // the program state and "today" from Clock. Returns true when it ran to the end; false
-    // after a failure (the notice has been shown and ProgramEnd::end(1) called).
+    // after a failure (the notice has been shown).
     bool run(const Progress& progress = {});
 
     // The two connection strings of the compaction, as built for the current program state.

@@ -3,10 +3,10 @@
 #include "shell/KKLogin.h"
 #include "shell/KKMain.h"
 #include "shell/KKStart.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
-std::unique_ptr<KKMain> StartUp(const StartUpParts& parts)
+StartOutcome StartUp(const StartUpParts& parts)
 {
     ProgramState& s = state();
     InitProgramState();
@@ -16,7 +16,7 @@ std::unique_ptr<KKMain> StartUp(const StartUpParts& parts)
         KKStart splash;
         splash.exec();
         if (!splash.maintenanceSucceeded())
-            return nullptr;
+            return {nullptr, ExitCode::Failure};
     }
 
     Guard([&] { s.connection->open(); });
@@ -30,15 +30,15 @@ std::unique_ptr<KKMain> StartUp(const StartUpParts& parts)
     {
         KKLogin login;
         if (login.exec() != QDialog::Accepted)
-            return nullptr;
+            return {nullptr, login.exitCode()};
     }
 
-    auto main = std::make_unique<KKMain>();
+    auto main = std::make_unique<KKMain>(parts.modules);
     if (parts.attach)
         parts.attach(*main);
     s.ActiveForm = main.get();
     if (parts.runModuleHook)
-        parts.runModuleHook("KMainLoad");
+        parts.runModuleHook(HookTag::MainLoad);
     for (Recordset* r : {&s.userRecordset, &s.enterpriseRecordset})
         if (r->isOpen())
             r->close();
@@ -46,6 +46,6 @@ std::unique_ptr<KKMain> StartUp(const StartUpParts& parts)
 
     main->showMaximized();
     if (parts.setCommandMode)
-        parts.setCommandMode("Help");
-    return main;
+        parts.setCommandMode(CommandMode::Help);
+    return {std::move(main), ExitCode::Success};
 }

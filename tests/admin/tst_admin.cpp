@@ -1,8 +1,8 @@
 #include "../engine/EngineFixture.h"
 
 #include "engine/ModuleExtra.h"
-#include "shell/admin/AdminModules.h"
-#include "shell/admin/CustomizeSwatches.h"
+#include "admin/AdminModules.h"
+#include "admin/CustomizeSwatches.h"
 
 #include <QGroupBox>
 
@@ -18,19 +18,19 @@ class AdminTest : public QObject {
         void applyTexture() override { calls << "texture=" + state().CTexTure; }
         void setDashboardVisible(bool) override {}
         void refreshDashboard() override { calls << "dashboard"; }
-        void setCommandMenus(const QString&) override {}
+        void setCommandMenus(CommandMode) override {}
         void closeProgram() override {}
         void mainLoadHook() override {}
     };
 
 private slots:
-    void initTestCase() { registerAdminModules(); }
 
     void swatchSequencesAndRestart()
     {
         EngineFixture f;
+        registerAdminModules(f.engine);
         f.open("KKCustomize");
-        f.run(2);
+        f.run(Operation::Modify);
         QStringList colours;
         for (int k = 0; k < 10; ++k) {
             f.click(2);
@@ -58,59 +58,86 @@ private slots:
     void savingCustomizeAppliesTheLook()
     {
         EngineFixture f;
+        registerAdminModules(f.engine);
         FakeMain main;
         state().mainView = &main;
         f.open("KKCustomize");
-        f.run(2);
+        f.run(Operation::Modify);
         f.set(2, "255");       // red back colour
         f.set(3, "65280");     // green texture
         f.set(7, "N");
         f.set(12, "Y");
-        f.run(5);
+        f.run(Operation::Save);
         QCOMPARE(state().CBackColor, QString("255"));
         QVERIFY(main.calls.contains("texture=65280"));
-        f.run(17);
+        f.run(Operation::Exit);
         QVERIFY(main.calls.contains("dashboard"));
 
         // A screen opened afterwards takes the new back colour on its labels.
         f.open("KKCustType");
         QCOMPARE(f.screen()->fieldLabel(2)->palette().color(QPalette::Window), QColor(255, 0, 0));
-        f.run(17);
+        f.run(Operation::Exit);
 
         // "Default Screen" Y leaves screens as designed.
         state().CDefaScrn = "Y";
         state().CBackColor = "65535";
         f.open("KKCustType");
         QVERIFY(f.screen()->fieldLabel(2)->palette().color(QPalette::Window) != QColor(255, 255, 0));
-        f.run(17);
+        f.run(Operation::Exit);
         state().mainView = nullptr;
     }
 
     void savingEnterpriseAndPreferencesUpdatesTheProgram()
     {
         EngineFixture f;
+        registerAdminModules(f.engine);
         FakeMain main;
         state().mainView = &main;
         f.open("KKEnterprise");
-        f.run(2);
+        f.run(Operation::Modify);
         f.set(3, "Harbour");
         f.set(14, "Secret");
-        f.run(5);
+        f.run(Operation::Save);
         QCOMPARE(state().EShort, QString("Harbour"));
         QCOMPARE(state().EPasscd, QString("Secret"));
         QVERIFY(main.calls.contains("comp=Harbour"));
         QVERIFY(main.calls.contains("status3=Harbour"));
-        f.run(17);
+        f.run(Operation::Exit);
 
         f.open("KKPreference");
-        f.run(2);
+        f.run(Operation::Modify);
         f.click(3);
         f.click(3); // OutlookDefault, SMTP -> "S"
         f.set(4, "mail.example.com");
-        f.run(5);
+        f.run(Operation::Save);
         QCOMPARE(state().PMailType, QString("S"));
         QCOMPARE(state().PSmtpSrvr, QString("mail.example.com"));
         state().mainView = nullptr;
+    }
+    // Saving a user: row 1 always logs in as "Chief", and no other row may.
+    void userRuleOnSave()
+    {
+        EngineFixture f;
+        registerAdminModules(f.engine);
+        f.open("KKUser");
+        f.run(Operation::First); // user 1
+        f.run(Operation::Modify);
+        f.set(2, "boss");
+        f.run(Operation::Save);
+        QCOMPARE(f.folder.scalar("Select ULogin From kaUser Where EId= 1"), QString("Chief"));
+
+        f.run(Operation::Add);
+        for (int i = 2; i <= 6; ++i)
+            f.set(i, "x");
+        f.set(2, "cHiEf");
+        f.run(Operation::Save);
+        const QString id = f.text(0);
+        QCOMPARE(f.folder.scalar("Select ULogin From kaUser Where EId= " + id), QString("cHiEf(New)"));
+
+        f.run(Operation::Modify);
+        f.set(2, "CHIEF");
+        f.run(Operation::Save);
+        QCOMPARE(f.folder.scalar("Select ULogin From kaUser Where EId= " + id), "CHIEF" + id);
     }
 };
 

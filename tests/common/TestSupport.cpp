@@ -1,24 +1,48 @@
 #include "TestSupport.h"
 
 #include "platform/Recordset.h"
-#include "shell/DatabaseCreator.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Schema.h"
+#include "platform/Connection.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QTimer>
 #include <QtTest>
 
-TestDataFolder::TestDataFolder(const Options& options)
+ScriptedMessages::ScriptedMessages()
+{
+    if (!ProgramState::current())
+        qFatal("ScriptedMessages needs a program state: create the TestDataFolder first");
+    state().setMessages(this);
+}
+
+ScriptedMessages::~ScriptedMessages()
+{
+    if (ProgramState* s = ProgramState::current(); s && &s->messages() == this)
+        s->setMessages(nullptr);
+}
+
+TestDataFolder::TestDataFolder(const Options& options) : m_state(std::make_unique<ProgramState>())
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    ProgramState::reset();
-    ProgramState& s = state();
+    ProgramState& s = *m_state;
     s.DataFolder = m_dir.path();
     InitProgramState();
-    DatabaseCreator::createInstallation(s.DataFolder, options.demo);
+    for (const char* sub : {"Bin", "Docs", "Arch"})
+        QDir(s.DataFolder).mkpath(QLatin1String(sub));
+    Connection& c = *s.connection;
+    c.open();
+    c.beginTrans();
+    Schema::createTables(c);
+    Schema::insertRequiredRows(c);
+    if (options.content)
+        options.content(c);
+    c.commitTrans();
+    c.close();
     if (options.open) {
         s.connection->open();
         s.connection->setCursorLocation(CursorLocation::Client);
@@ -35,17 +59,8 @@ TestDataFolder::TestDataFolder(const Options& options)
     }
 }
 
-TestDataFolder::~TestDataFolder()
-{
-    ProgramState& s = state();
-    for (Recordset* r : {&s.ListRecordset, &s.RecordRecordset, &s.settingsReader, &s.pickListRecordset,
-                         &s.userRecordset, &s.enterpriseRecordset})
-        if (r->isOpen())
-            r->close();
-    if (s.connection && s.connection->isOpen())
-        s.connection->close();
-    ProgramState::reset();
-}
+// The program state closes its record sets and the connection as it goes.
+TestDataFolder::~TestDataFolder() = default;
 
 void TestDataFolder::exec(const QString& sql) const { state().connection->execute(sql); }
 

@@ -1,16 +1,20 @@
 #pragma once
-#include "platform/Messages.h"
+#include "base/Messages.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
+
+class Connection;
 
 // Records every message the program shows and answers questions from a queue
-// (an empty queue answers Yes).
+// (an empty queue answers Yes). It installs itself as the message seam of the program state
+// that lives when it is created (so create the TestDataFolder first) and leaves with it.
 class ScriptedMessages : public Messages {
 public:
-    ScriptedMessages() { Messages::install(this); }
-    ~ScriptedMessages() override { Messages::install(nullptr); }
+    ScriptedMessages();
+    ~ScriptedMessages() override;
 
     void notice(const QString& text) override { shown << text; }
     bool question(const QString& text) override
@@ -32,12 +36,16 @@ public:
     QList<bool> answers; // answers to the next questions
 };
 
-// A fresh DataFolder in a temporary directory with a real encrypted database, the program
-// state reset and initialised for it, and (unless told otherwise) the connection open.
+// A fresh DataFolder in a temporary directory (Bin/, Docs/, Arch/) with a real encrypted
+// database holding the fourteen tables and the required rows, the program state reset and
+// initialised for it, and (unless told otherwise) the connection open.
+class ProgramState;
+
 class TestDataFolder {
 public:
     struct Options {
-        bool demo = false;
+        // Rows added after the required ones (DemoData::fill for the demo content).
+        std::function<void(Connection&)> content;
         bool open = true;     // open the connection after creating the database
         bool login = true;    // log in as Chief: LoginId, EShort, EPasscd and the settings loaded
     };
@@ -57,6 +65,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<ProgramState> m_state;
 };
 
 // Runs `action` on the next modal window as soon as it is shown (so a test never blocks on one).

@@ -1,8 +1,8 @@
 // The News, Leads and Surveys screens as the record engine opens them.
-#include "content/ContentModules.h"
-#include "content/LeadView.h" // the three screens' extras: lead editor, merge list, script button
+#include "content/ContentModules.h" // the three screens' extras: lead editor, merge list, script button
+#include "content/LeadView.h"
 #include "engine/EngineFixture.h"
-#include "shell/Schema.h"
+#include "base/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,14 +15,13 @@ const QString OddLead = QStringLiteral(
     "<HTML>\r\n<BODY  bgColor=#ffffff data-x='1'>\t<P class=x>Spring&nbsp;sale</p>\n\n"
     "<font face=Arial size=2>Call   us</font>\r\n</BODY></HTML>  \r\n");
 
-enum { Add = 1, Modify = 2, Save = 5, Xerox = 6, Cancel = 7 };
+using enum Operation;
 }
 
 class TestContentScreens : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { registerContentModules(); }
     void leadScreenKeepsAndWritesTheHtml_data();
     void leadScreenKeepsAndWritesTheHtml();
     void newsScreenInsertsMergeTags();
@@ -40,6 +39,7 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 {
     QFETCH(bool, source);
     EngineFixture f;
+    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) "
                                  "VALUES ('2024-03-01', 'Spring', 'Spring sale', '%1', 'r')")
                       .arg(QString(OddLead).replace(QLatin1Char('\''), QStringLiteral("''"))));
@@ -133,6 +133,7 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 void TestContentScreens::newsScreenInsertsMergeTags()
 {
     EngineFixture f;
+    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
                                  "VALUES ('2024-03-01', 1, 'March', 'Hello', 'Dear reader, welcome', 'r')"));
     RecordScreen* screen = f.open(QStringLiteral("KKNews"));
@@ -161,6 +162,7 @@ void TestContentScreens::newsScreenInsertsMergeTags()
 void TestContentScreens::surveyScreenGeneratesThePage()
 {
     EngineFixture f;
+    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SName, SMessage) "
                                  "VALUES ('2024-03-01', 'customer care', 'Tell us')"));
     for (int q = 1; q <= 10; ++q)

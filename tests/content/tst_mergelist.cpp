@@ -1,8 +1,8 @@
 // The News screen's merge list: its column names and the MergeTag insertion.
 #include "common/TestSupport.h"
 #include "content/MergeList.h"
-#include "shell/Program.h"
-#include "shell/Schema.h"
+#include "base/Program.h"
+#include "base/Schema.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

@@ -1,14 +1,15 @@
 #include "common/TestSupport.h"
+#include "shell/DatabaseCreator.h"
 
 #include "app/Application.h"
+#include "engine/ModuleCatalogue.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "shell/KKLogin.h"
 #include "shell/KKMain.h"
 #include "shell/KKStart.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,14 +52,12 @@ class ProgramTest : public QObject {
 private slots:
     void startUpOnAFreshDemoFolder()
     {
-        ScriptedMessages messages;
-        TestDataFolder folder({/*demo*/ true, /*open*/ false, /*login*/ false});
-        Clock::setFixed(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
+        TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
         const QString dataFolder = folder.path();
-        ProgramState::reset();
+        Application app; // its program state takes over from the folder's
+        ScriptedMessages messages;
+        state().clock.setFixed(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
         state().DataFolder = dataFolder;
-
-        Application app;
         whenModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
         whenModal<KKLogin>([](KKLogin* login) {
             login->loginField()->setText("chief");
@@ -78,16 +77,14 @@ private slots:
         QVERIFY(label(main, "lblDetl_44") != "."); // newest survey's count
         QVERIFY(!main->operationAction(1)->isEnabled());
         QVERIFY(main->operationAction(17)->isEnabled());
-        Clock::setFixed({});
     }
 
     void addACustomerThroughTheMainWindow()
     {
+        TestDataFolder folder({.content = DemoData::fill});
         ScriptedMessages messages;
-        TestDataFolder folder({/*demo*/ true, /*open*/ true, /*login*/ true});
-        KKMain main;
+        KKMain main(ModuleCatalogue::menuEntries());
         RecordEngine engine(main.workspace());
-        state().moduleHost = &engine;
         main.show();
         const int before = folder.count("ktCustomer");
 

@@ -2,7 +2,7 @@
 #include "common/TestSupport.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -27,7 +27,7 @@ struct EngineFixture {
             qFatal("module %s did not open", qPrintable(screenName));
         return s;
     }
-    void run(int n) { Engine::RunOperation(n); }
+    void run(Operation n) { Engine::RunOperation(n); }
     RecordScreen* screen() const { return Engine::activeScreen(); }
     QString text(int i) const { return screen()->text(i); }
     void set(int i, const QString& v) const { screen()->setText(i, v); }
@@ -41,7 +41,7 @@ struct EngineFixture {
         return folder.scalar(QStringLiteral("Select Max(EId) From kmCustType"));
     }
 
-    ScriptedMessages messages;
     TestDataFolder folder;
+    ScriptedMessages messages;
     RecordEngine engine;
 };

@@ -15,10 +15,10 @@ private slots:
     {
         EngineFixture f;
         f.open("KKCustType");
-        f.run(1);
+        f.run(Operation::Add);
         f.set(2, "   "); // blank only counts as empty
         f.set(3, "");
-        f.run(5);
+        f.run(Operation::Save);
         QCOMPARE(f.messages.shown.last(), QString("Empty/Invalid Fields:\n\nCustomer Type\nRemarks\n"));
         QCOMPARE(f.messages.titles.last(), QString("Error"));
         QVERIFY(f.editing());
@@ -27,10 +27,10 @@ private slots:
         f.set(1, "02/31/2025"); // no such day
         f.set(2, "Retail");
         f.set(3, "x");
-        f.run(5);
+        f.run(Operation::Save);
         QCOMPARE(f.messages.shown.last(), QString("Empty/Invalid Fields:\n\nEntry Date\n"));
         f.set(1, "02/28/2025");
-        f.run(5);
+        f.run(Operation::Save);
         QVERIFY(!f.editing());
         QCOMPARE(f.folder.count("kmCustType"), 1);
     }
@@ -43,8 +43,8 @@ private slots:
         f.folder.exec("UPDATE kmCustType SET CRemarks = '" + QString(30, 'z') + "'");
         f.open("KKCustType");
         QCOMPARE(f.text(3), QString(20, 'z'));
-        f.run(2);
-        f.run(5);
+        f.run(Operation::Modify);
+        f.run(Operation::Save);
         QCOMPARE(f.folder.scalar("Select CRemarks From kmCustType"), QString(20, 'z'));
     }
 
@@ -52,7 +52,7 @@ private slots:
     {
         EngineFixture f;
         f.open("KKCustomer");
-        f.run(1);
+        f.run(Operation::Add);
         QStringList titles;
         for (int k = 0; k < 5; ++k) {
             f.click(2);
@@ -71,7 +71,7 @@ private slots:
     {
         EngineFixture f;
         f.open("KKSUpdate");
-        f.run(1);
+        f.run(Operation::Add);
         for (int k = 0; k < 11; ++k)
             f.click(3);
         QCOMPARE(f.text(3), QString("10"));
@@ -88,7 +88,7 @@ private slots:
         f.folder.exec("CREATE TABLE kmWide (EId INTEGER PRIMARY KEY, EDate DATETIME, WName VARCHAR(60))");
         f.folder.exec("INSERT INTO kmWide (EId, EDate, WName) VALUES (42, '2024-01-01', '" + longName + "')");
         f.open("KKCustomer");
-        f.run(1);
+        f.run(Operation::Add);
         state().PickListSource = "WName, EId From kmWide";
         onNextModal([](QWidget* w) { static_cast<KKList*>(w)->choose(); });
         Engine::OpenPickList(18, "WName, EId From kmWide");

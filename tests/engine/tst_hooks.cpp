@@ -25,22 +25,22 @@ private slots:
         insertCustomer(f, "0");
         f.open("KKCustomer");
         QCOMPARE(f.screen()->listLabel(18)->text(), QString()); // id 0
-        f.run(9);
+        f.run(Operation::First);
         QCOMPARE(f.screen()->listLabel(18)->text(), QString("Partner"));
         f.folder.exec("DELETE FROM kmCustType");
-        f.run(12);
-        f.run(9);
+        f.run(Operation::Last);
+        f.run(Operation::First);
         QCOMPARE(f.screen()->listLabel(18)->text(), QString()); // the type was deleted
     }
 
     void refusalsBySchemeAndUser()
     {
-        struct Case { const char* screen; int op; const char* login; const char* notice; };
+        struct Case { const char* screen; Operation op; const char* login; const char* notice; };
         const Case cases[] = {
-            {"KKEnterprise", 1, "Chief", "Add Disabled!"},   {"KKPreference", 3, "Chief", "Delete Disabled!"},
-            {"KKCustomize", 6, "Chief", "Xerox Disabled!"}, {"KKUser", 1, "mary", "Add Disabled!"},
-            {"KKUser", 2, "mary", "Modify Disabled!"},      {"KKEnterprise", 2, "mary", "Modify Disabled!"},
-            {"KKUser", 3, "cHiEf", "Delete Disabled!"},     {"KKUser", 6, "Chief", "Xerox Disabled!"},
+            {"KKEnterprise", Operation::Add, "Chief", "Add Disabled!"},   {"KKPreference", Operation::Delete, "Chief", "Delete Disabled!"},
+            {"KKCustomize", Operation::Xerox, "Chief", "Xerox Disabled!"}, {"KKUser", Operation::Add, "mary", "Add Disabled!"},
+            {"KKUser", Operation::Modify, "mary", "Modify Disabled!"},      {"KKEnterprise", Operation::Modify, "mary", "Modify Disabled!"},
+            {"KKUser", Operation::Delete, "cHiEf", "Delete Disabled!"},     {"KKUser", Operation::Xerox, "Chief", "Xerox Disabled!"},
         };
         for (const Case& c : cases) {
             EngineFixture f;
@@ -55,12 +55,12 @@ private slots:
         EngineFixture f;
         state().LoginId = "cHIEF";
         f.open("KKUser");
-        f.run(1);
+        f.run(Operation::Add);
         QVERIFY(f.editing());
-        f.run(7);
-        f.run(17);
+        f.run(Operation::Cancel);
+        f.run(Operation::Exit);
         f.open("KKEnterprise");
-        f.run(2);
+        f.run(Operation::Modify);
         QVERIFY(f.editing());
     }
 
@@ -70,33 +70,9 @@ private slots:
         f.addType("A");
         state().CAllowDele = "N";
         f.open("KKCustType");
-        f.run(3);
+        f.run(Operation::Delete);
         QCOMPARE(f.messages.shown, QStringList{"Delete Denied!"});
         QCOMPARE(f.folder.count("kmCustType"), 1);
-    }
-
-    void userRuleOnSave()
-    {
-        EngineFixture f;
-        f.open("KKUser");
-        f.run(9); // user 1
-        f.run(2);
-        f.set(2, "boss");
-        f.run(5);
-        QCOMPARE(f.folder.scalar("Select ULogin From kaUser Where EId= 1"), QString("Chief"));
-
-        f.run(1);
-        for (int i = 2; i <= 6; ++i)
-            f.set(i, "x");
-        f.set(2, "cHiEf");
-        f.run(5);
-        const QString id = f.text(0);
-        QCOMPARE(f.folder.scalar("Select ULogin From kaUser Where EId= " + id), QString("cHiEf(New)"));
-
-        f.run(2);
-        f.set(2, "CHIEF");
-        f.run(5);
-        QCOMPARE(f.folder.scalar("Select ULogin From kaUser Where EId= " + id), "CHIEF" + id);
     }
 
     void accessCodeBeforeModifyAndDelete()
@@ -114,7 +90,7 @@ private slots:
             QTest::keyClicks(p->codeBox(), "access");
             QTest::keyClick(p->codeBox(), Qt::Key_Return);
         });
-        f.run(2);
+        f.run(Operation::Modify);
         QVERIFY(!f.editing());
         QVERIFY(f.messages.shown.isEmpty());
 
@@ -124,9 +100,9 @@ private slots:
             QTest::keyClicks(p->codeBox(), "Access");
             QTest::keyClick(p->codeBox(), Qt::Key_Escape);
         });
-        f.run(2);
+        f.run(Operation::Modify);
         QVERIFY(f.editing());
-        f.run(7);
+        f.run(Operation::Cancel);
 
         // Delete asks for the code first, then confirms.
         onNextModal([](QWidget* w) {
@@ -134,7 +110,7 @@ private slots:
             QTest::keyClicks(p->codeBox(), "Access");
             QTest::keyClick(p->codeBox(), Qt::Key_Return);
         });
-        f.run(3);
+        f.run(Operation::Delete);
         QCOMPARE(f.messages.shown.first(), QString("Confirm Delete?"));
         QCOMPARE(f.folder.count("kmCustType"), 0);
     }

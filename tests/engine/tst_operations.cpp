@@ -1,6 +1,6 @@
 #include "EngineFixture.h"
 
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/DateText.h"
 
 #include <QGroupBox>
@@ -25,19 +25,19 @@ private slots:
     void addSaveCancelAndXeroxOnMasterScreen()
     {
         EngineFixture f;
-        Clock::setFixed(QDateTime(QDate(2025, 3, 20), QTime(9, 0)));
+        state().clock.setFixed(QDateTime(QDate(2025, 3, 20), QTime(9, 0)));
         f.open("KKCustType");
         QVERIFY(!f.editing());
         QCOMPARE(f.text(0), QString()); // empty table: design contents
 
-        f.run(1);
+        f.run(Operation::Add);
         QCOMPARE(f.messages.shown.last(), QString("Confirm Add?"));
         QCOMPARE(f.text(0), QString("(New)"));
         QCOMPARE(f.text(1), QString("03/20/2025"));
         QVERIFY(f.editing());
         f.set(2, "Retail");
         f.set(3, "Shops");
-        f.run(5);
+        f.run(Operation::Save);
         QVERIFY(!f.editing());
         const QString id = f.folder.scalar("Select Max(EId) From kmCustType");
         QCOMPARE(f.text(0), id);
@@ -45,34 +45,34 @@ private slots:
         QCOMPARE(f.folder.scalar("Select EDate From kmCustType Where EId= " + id), QString("03/20/2025"));
 
         // Cancel after Add shows the last record again and stores nothing.
-        f.run(1);
+        f.run(Operation::Add);
         f.set(2, "Ghost");
-        f.run(7);
+        f.run(Operation::Cancel);
         QCOMPARE(f.text(0), id);
         QCOMPARE(f.text(2), QString("Retail"));
         QCOMPARE(f.folder.count("kmCustType"), 1);
         QVERIFY(!state().NewRecordFlag);
 
         // Cancel after Modify shows the stored values.
-        f.run(2);
+        f.run(Operation::Modify);
         QVERIFY(f.editing());
         f.set(2, "Changed");
-        f.run(7);
+        f.run(Operation::Cancel);
         QCOMPARE(f.text(2), QString("Retail"));
 
         // Xerox: "Rec#" + id in the last field, saved under a new id.
         f.messages.answers = {false};
-        f.run(6);
+        f.run(Operation::Xerox);
         QVERIFY(!f.editing()); // answered No
-        f.run(6);
+        f.run(Operation::Xerox);
         QCOMPARE(f.text(0), QString("(New)"));
         QCOMPARE(f.text(3), "Rec#" + id);
-        f.run(5);
+        f.run(Operation::Save);
         QVERIFY(f.text(0) != id);
         QCOMPARE(f.folder.count("kmCustType"), 2);
         QCOMPARE(f.folder.scalar("Select CRemarks From kmCustType Where EId= " + f.text(0)), "Rec#" + id);
         QCOMPARE(f.folder.scalar("Select CCategory From kmCustType Where EId= " + f.text(0)), QString("Retail"));
-        Clock::setFixed({});
+        state().clock.setFixed({});
     }
 
     void customerSavedWithTypeAndActivePickers()
@@ -80,14 +80,14 @@ private slots:
         EngineFixture f;
         const QString type = f.addType("Wholesale");
         f.open("KKCustomer");
-        f.run(1);
+        f.run(Operation::Add);
         QCOMPARE(f.text(18), QString("0"));
         QCOMPARE(f.screen()->listLabel(18)->text(), QString("."));
         fillCustomer(f, "Archer");
         f.set(18, type);
         f.click(19); // "Yes" cut to the box's one character
         QCOMPARE(f.text(19), QString("Y"));
-        f.run(5);
+        f.run(Operation::Save);
         QVERIFY(!f.editing());
         QCOMPARE(f.screen()->listLabel(18)->text(), QString("Wholesale"));
         const QString id = f.text(0);
@@ -103,20 +103,20 @@ private slots:
             f.addType(n);
         f.open("KKCustType");
         QCOMPARE(f.text(2), QString("C"));
-        f.run(9);
-        f.run(11); // B, in the middle
+        f.run(Operation::First);
+        f.run(Operation::Next); // B, in the middle
         QCOMPARE(f.text(2), QString("B"));
         f.messages.answers = {false};
-        f.run(3);
+        f.run(Operation::Delete);
         QCOMPARE(f.folder.count("kmCustType"), 3);
-        f.run(3);
+        f.run(Operation::Delete);
         QCOMPARE(f.messages.shown.last(), QString("Confirm Delete?"));
         QCOMPARE(f.text(2), QString("C")); // the following record
         QCOMPARE(f.folder.count("kmCustType"), 2);
-        f.run(3); // the last: the record that is then last
+        f.run(Operation::Delete); // the last: the record that is then last
         QCOMPARE(f.text(2), QString("A"));
         f.messages.clear();
-        f.run(3); // the only one: the move and load fail, the boxes keep the values
+        f.run(Operation::Delete); // the only one: the move and load fail, the boxes keep the values
         QCOMPARE(f.folder.count("kmCustType"), 0);
         QCOMPARE(f.text(2), QString("A"));
         QVERIFY(f.messages.count("Error!") >= 1);
@@ -128,29 +128,29 @@ private slots:
         for (const char* n : {"A", "B"})
             f.addType(n);
         f.open("KKCustType");
-        f.run(11); // Next at the end stays on the last
+        f.run(Operation::Next); // Next at the end stays on the last
         QCOMPARE(f.text(2), QString("B"));
-        f.run(10);
-        f.run(10); // Prior at the beginning stays on the first
+        f.run(Operation::Prior);
+        f.run(Operation::Prior); // Prior at the beginning stays on the first
         QCOMPARE(f.text(2), QString("A"));
-        f.run(12);
+        f.run(Operation::Last);
         QCOMPARE(f.text(2), QString("B"));
         QVERIFY(f.messages.shown.isEmpty());
-        f.run(17);
+        f.run(Operation::Exit);
         QVERIFY(!state().ActiveForm);
 
         EngineFixture empty;
         empty.open("KKNewsType");
-        empty.run(12); // Last does nothing
+        empty.run(Operation::Last); // Last does nothing
         QVERIFY(empty.messages.shown.isEmpty());
-        empty.run(9); // First has nothing to move to
+        empty.run(Operation::First); // First has nothing to move to
         QVERIFY(empty.messages.count("Error!") >= 1);
         // Add still works on an empty table.
         empty.messages.clear();
-        empty.run(1);
+        empty.run(Operation::Add);
         empty.set(2, "Tips");
         empty.set(3, "x");
-        empty.run(5);
+        empty.run(Operation::Save);
         QCOMPARE(empty.folder.count("kmNewsType"), 1);
         QVERIFY(empty.messages.shown == QStringList{"Confirm Add?"});
     }
@@ -160,16 +160,16 @@ private slots:
         EngineFixture f;
         f.addType("A");
         f.open("KKCustType");
-        f.run(14);
+        f.run(Operation::Report);
         QCOMPARE(f.messages.shown.last(), QString("No Report!"));
         // Exit in Edit asks first; No keeps the screen.
-        f.run(2);
+        f.run(Operation::Modify);
         f.messages.answers = {false};
-        f.run(17);
+        f.run(Operation::Exit);
         QCOMPARE(f.messages.shown.last(), QString("Cancel Edits?"));
         QVERIFY(state().ActiveForm);
         // Esc closes at once without asking; nothing pending is stored.
-        f.run(1);
+        f.run(Operation::Add);
         f.set(2, "Pending");
         f.messages.clear();
         QTest::keyClick(f.screen()->field(2), Qt::Key_Escape);

@@ -5,7 +5,7 @@
 #include "platform/Connection.h"
 #include "platform/LockFile.h"
 #include "platform/Recordset.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QFile>
 #include <QtTest>

@@ -4,7 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "platform/Recordset.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QtTest>
 

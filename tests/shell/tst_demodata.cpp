@@ -1,9 +1,10 @@
 // The demo content: enough customers in enough countries for reports and campaigns, and every record
 // complete enough that the record screens can show and save it unchanged (every field is required).
 #include "common/TestSupport.h"
+#include "shell/DatabaseCreator.h"
 #include "platform/Recordset.h"
-#include "shell/ProgramState.h"
-#include "shell/Schema.h"
+#include "base/ProgramState.h"
+#include "base/Schema.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -27,8 +28,8 @@ QList<QVariantMap> rows(const QString& sql)
 
 class TestDemoData : public QObject {
     Q_OBJECT
+    const TestDataFolder folder{TestDataFolder::Options{.content = DemoData::fill}};
     ScriptedMessages messages;
-    const TestDataFolder folder{TestDataFolder::Options{.demo = true}};
 
 private slots:
     void customersTypesAndReferences()

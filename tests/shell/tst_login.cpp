@@ -1,7 +1,6 @@
 #include "common/TestSupport.h"
 #include "shell/KKLogin.h"
-#include "shell/ProgramEnd.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
 
 #include <QtWidgets>
 #include <QtTest>
@@ -9,7 +8,6 @@
 class TestLogin : public QObject {
     Q_OBJECT
 
-    QList<int> m_ends;
     std::unique_ptr<TestDataFolder> m_folder;
 
     static void showActive(KKLogin& login)
@@ -28,8 +26,6 @@ class TestLogin : public QObject {
 private slots:
     void init()
     {
-        m_ends.clear();
-        ProgramEnd::setHandler([this](int code) { m_ends << code; });
         m_folder = std::make_unique<TestDataFolder>(TestDataFolder::Options{.login = false});
         m_folder->exec(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) "
                                       "VALUES ('2024-01-02', 'Anna', 'Secret1', 'hint', 'U', 'Sales')"));
@@ -42,7 +38,6 @@ private slots:
     void cleanup()
     {
         m_folder.reset();
-        ProgramEnd::setHandler({});
     }
 
     void failedAttemptsAndFocus()
@@ -71,7 +66,8 @@ private slots:
 
         attempt(login, QStringLiteral("O'Brien"), QStringLiteral("Secret1"));
         QCOMPARE(messages.shown, (QStringList{"Invalid Login!", "Timed Out!"}));
-        QCOMPARE(m_ends, QList<int>{1});
+        QCOMPARE(login.result(), int(QDialog::Rejected));
+        QCOMPARE(login.exitCode(), ExitCode::Failure);
         QVERIFY(!login.isVisible() && state().LoginId.isEmpty());
     }
 
@@ -95,7 +91,6 @@ private slots:
         QCOMPARE(login.passwordField()->displayText(), QStringLiteral("xxxxxxx"));
         QTest::keyClick(login.passwordField(), Qt::Key_Enter);
         QCOMPARE(messages.shown, QStringList(3, QStringLiteral("Invalid Password!")));
-        QVERIFY(m_ends.isEmpty());
         QCOMPARE(login.result(), int(QDialog::Accepted));
         const ProgramState& s = state();
         QCOMPARE(s.AttemptCount, 3);
@@ -108,8 +103,11 @@ private slots:
         QTest::keyClick(byEscape.passwordField(), Qt::Key_Escape);
         showActive(byCancel);
         byCancel.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        QVERIFY(!byEscape.isVisible() && !byCancel.isVisible());
-        QCOMPARE(m_ends, (QList<int>{0, 0}));
+        for (const KKLogin* ended : {&byEscape, &byCancel}) {
+            QVERIFY(!ended->isVisible());
+            QCOMPARE(ended->result(), int(QDialog::Rejected));
+            QCOMPARE(ended->exitCode(), ExitCode::Success);
+        }
     }
 };
 

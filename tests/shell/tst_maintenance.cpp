@@ -1,13 +1,12 @@
 // Start-up maintenance and the splash screen: daily compaction and archive, repair, refusal.
 #include "common/TestSupport.h"
-#include "platform/Clock.h"
+#include "shell/DatabaseCreator.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "shell/KKStart.h"
 #include "shell/Maintenance.h"
-#include "shell/Program.h"
-#include "shell/ProgramEnd.h"
-#include "shell/ProgramState.h"
-#include "shell/Schema.h"
+#include "base/Program.h"
+#include "base/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +28,7 @@ void runAsOtherCopyIfAsked()
     if (order.isEmpty())
         return;
     const bool crash = order.startsWith("crash:");
-    ProgramState::reset();
+    ProgramState programState;
     state().DataFolder = QString::fromLocal8Bit(order.mid(order.indexOf(':') + 1));
     InitProgramState();
     state().connection->open(); // when it cannot, the exception ends this copy without a word
@@ -81,8 +80,6 @@ public:
     TestMaintenance() { runAsOtherCopyIfAsked(); }
 
 private:
-    ScriptedMessages m_messages;
-    QList<int> m_ends;
 
     // A child copy of the program on the current DataFolder.
     QProcess* startOtherCopy(const char* mode)
@@ -104,46 +101,34 @@ private:
         QVERIFY2(QFile::exists(state().DataFolder + "/Korvina.Ldb"), "the dead copy's lock file stays");
     }
 
-    // After a run that went through: nothing shown, the program not ended, no compaction copy,
-    // lock file or log left, the archive named for `archiveDay` (yyMMdd), no row lost.
-    void expectCompleted(const TestDataFolder& folder, const QMap<QString, int>& rows, const char* archiveDay)
+    // After a run that went through: nothing shown, no compaction copy, lock file or log left,
+    // the archive named for `archiveDay` (yyMMdd), no row lost.
+    void expectCompleted(const TestDataFolder& folder, const ScriptedMessages& messages,
+                         const QMap<QString, int>& rows, const char* archiveDay)
     {
-        QVERIFY(m_messages.shown.isEmpty());
-        QVERIFY(m_ends.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
         for (const char* left : {"Korvina.Cpt", "Korvina.Ldb", "Korvina.Kys-wal"})
             QVERIFY2(!QFile::exists(folder.file(left)), left);
         QVERIFY(QFile::exists(folder.file(QStringLiteral("Arch/Ko%1.Kys").arg(archiveDay))));
         QCOMPARE(rowCounts(folder), rows);
     }
 
-    // After a refused start: the notice, the program ended, the database untouched, no archive.
-    void expectRefused(const TestDataFolder& folder, const QByteArray& databaseBefore)
+    // After a refused start: the notice, the database untouched, no archive.
+    void expectRefused(const TestDataFolder& folder, ScriptedMessages& messages, const QByteArray& databaseBefore)
     {
-        QCOMPARE(m_messages.shown, QStringList{"Application In-Use, Try Later!"});
-        QCOMPARE(m_ends, QList<int>{1});
+        QCOMPARE(messages.shown, QStringList{"Application In-Use, Try Later!"});
         QCOMPARE(contents(folder.databasePath()), databaseBefore);
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("Arch/Ko240304.Kys"))));
-        m_messages.clear();
-        m_ends.clear();
+        messages.clear();
     }
 
 private slots:
-    void init()
-    {
-        m_messages.clear();
-        m_ends.clear();
-        ProgramEnd::setHandler([this](int code) { m_ends << code; });
-        Clock::setFixed(QDateTime(QDate(2024, 3, 5), QTime(8, 0)));
-    }
-    void cleanup()
-    {
-        ProgramEnd::setHandler({});
-        Clock::setFixed(QDateTime());
-    }
 
     void dailyStarts()
     {
-        TestDataFolder folder({.demo = true, .open = false, .login = false});
+        TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
+        ScriptedMessages messages;
+        state().clock.setFixed(QDateTime(QDate(2024, 3, 5), QTime(8, 0)));
         QMap<QString, int> rows = rowCounts(folder);
         QVERIFY(rows.value(QStringLiteral("ktCustomer")) > 0);
         QDir(folder.file(QStringLiteral("Arch"))).removeRecursively();
@@ -151,11 +136,11 @@ private slots:
         // The first start of the day compacts the file and archives it under yesterday's name.
         QCOMPARE(runMaintenance(), AllSteps);
         QCOMPARE(contents(folder.file(QStringLiteral("Arch/Ko240304.Kys"))), contents(folder.databasePath()));
-        expectCompleted(folder, rows, "240304");
+        expectCompleted(folder, messages, rows, "240304");
 
         // A second start on the same day leaves the file alone.
         const QByteArray compacted = contents(folder.databasePath());
-        Clock::setFixed(QDateTime(QDate(2024, 3, 5), QTime(23, 59)));
+        state().clock.setFixed(QDateTime(QDate(2024, 3, 5), QTime(23, 59)));
         QCOMPARE(runMaintenance(), (QStringList{"Verify...***", "Loading..****", "ok"}));
         QCOMPARE(contents(folder.databasePath()), compacted);
 
@@ -163,7 +148,7 @@ private slots:
         // close box cannot stop it), its lock goes, its last row stays, the archive is named for 31 December.
         crashOtherCopy();
         ++rows[QStringLiteral("kmCustType")];
-        Clock::setFixed(QDateTime(QDate(2025, 1, 1), QTime(0, 5)));
+        state().clock.setFixed(QDateTime(QDate(2025, 1, 1), QTime(0, 5)));
         KKStart start;
         start.show();
         QVERIFY(QTest::qWaitForWindowExposed(&start));
@@ -175,12 +160,14 @@ private slots:
         QVERIFY(start.maintenanceSucceeded());
         QCOMPARE(start.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("Loading.."));
         QCOMPARE(start.findChild<QLabel*>(QStringLiteral("Label4"))->text(), QString(20, QLatin1Char('.')));
-        expectCompleted(folder, rows, "241231");
+        expectCompleted(folder, messages, rows, "241231");
     }
 
     void refusedStartsAndRepair()
     {
-        TestDataFolder folder({.demo = true, .open = false, .login = false});
+        TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
+        ScriptedMessages messages;
+        state().clock.setFixed(QDateTime(QDate(2024, 3, 5), QTime(8, 0)));
         const QMap<QString, int> rows = rowCounts(folder);
 
         // Another running copy holds the database: refused at the checks, through the splash
@@ -193,7 +180,7 @@ private slots:
         start.setTimerInterval(10);
         QCOMPARE(start.exec(), int(QDialog::Rejected));
         QCOMPARE(start.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("Checks..."));
-        expectRefused(folder, before);
+        expectRefused(folder, messages, before);
         QVERIFY(QFile::exists(folder.file(QStringLiteral("Korvina.Ldb"))));
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("Korvina.Cpt"))));
         other->closeWriteChannel();
@@ -203,7 +190,7 @@ private slots:
         QVERIFY(QFile::copy(folder.databasePath(), folder.file(QStringLiteral("Korvina.Cpt"))));
         before = contents(folder.databasePath());
         QCOMPARE(runMaintenance(), (QStringList{"Verify...***", "Checks...***", "Repair...***", "Compact..", "failed"}));
-        expectRefused(folder, before);
+        expectRefused(folder, messages, before);
         QVERIFY(QFile::exists(folder.file(QStringLiteral("Korvina.Cpt"))));
 
         // A compaction that stopped after deleting the database, while the deleted file's
@@ -212,7 +199,7 @@ private slots:
         crashOtherCopy();
         QVERIFY(QFile::remove(folder.databasePath()));
         QCOMPARE(runMaintenance(), AllSteps);
-        expectCompleted(folder, rows, "240304");
+        expectCompleted(folder, messages, rows, "240304");
     }
 
     void aboutBox()

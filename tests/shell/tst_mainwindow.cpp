@@ -1,11 +1,11 @@
 #include "common/TestSupport.h"
+#include "shell/DatabaseCreator.h"
 
-#include "platform/Clock.h"
+#include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/DateText.h"
 #include "shell/Dashboard.h"
 #include "shell/KKMain.h"
-#include "shell/ProgramState.h"
 
 #include <QtWidgets>
 #include <QtTest>
@@ -24,9 +24,27 @@ struct FakeHost : ModuleHost {
         const ProgramState& s = state();
         opened << QString("%1 %2 %3 %4").arg(screenName, s.ModuleTable).arg(s.ModuleFieldCount).arg(s.ReportNumber);
     }
-    void runOperation(int n) override { operations << n; }
-    void setCommandMode(const QString&) override {}
+    void runOperation(Operation n) override { operations << int(n); }
+    void setCommandMode(CommandMode) override {}
     void closeActiveModule() override { closes << (state().connection && state().connection->isOpen()); }
+};
+
+// The record modules of the menus, as the catalogue lists them.
+const QVector<ModuleMenuEntry> Modules = {
+    {"Transaction", 1, "Customers", "KKCustomer", "ktCustomer", 20, 41},
+    {"Transaction", 2, "News", "KKNews", "ktNews", 6, 46},
+    {"Transaction", 3, "Leads", "KKLead", "ktLead", 5, 47},
+    {"Transaction", 4, "Surveys", "KKSurvey", "ktSurvey", 17, 48},
+    {"Transaction", 6, "Send News", "KKSNews", "ktSNews", 6, 50},
+    {"Transaction", 7, "Market Lead", "KKMLead", "ktMLead", 6, 51},
+    {"Transaction", 8, "Email Survey", "KKESurvey", "ktESurvey", 6, 52},
+    {"Transaction", 10, "Survey Updates", "KKSUpdate", "ktSUpdate", 13, 56},
+    {"Master", 1, "Customer Type", "KKCustType", "kmCustType", 3, 0},
+    {"Master", 2, "News Type", "KKNewsType", "kmNewsType", 3, 0},
+    {"Admin", 1, "Enterprise", "KKEnterprise", "kaEnterprise", 15, 0},
+    {"Admin", 2, "Users", "KKUser", "kaUser", 6, 0},
+    {"Admin", 4, "Preferences", "KKPreference", "kaPreference", 9, 0},
+    {"Admin", 6, "Customize", "KKCustomize", "kaCustomize", 13, 0},
 };
 
 // The four details shown in a dashboard pane, joined by "|".
@@ -68,7 +86,7 @@ void MainWindowTest::menusCommandModesAndDispatch()
 {
     TestDataFolder folder;
     ScriptedMessages messages;
-    KKMain w;
+    KKMain w(Modules);
     // Menu bar order, captions with access keys, entry counts (separators count).
     QStringList menus;
     for (QAction* a : w.menuBar()->actions())
@@ -94,19 +112,19 @@ void MainWindowTest::menusCommandModesAndDispatch()
 
     // Viewing: all but Save and Cancel; editing: only Save, Cancel and Exit. Help: Exit only,
     // the other menus open, Admin for CHIEF (in any case) or when CAdminDisp is Y.
-    w.setCommandMenus(QStringLiteral("View"));
+    w.setCommandMenus(CommandMode::View);
     QCOMPARE(enabledStates(w), QStringLiteral("111-010-1111-11-1 0100001"));
-    w.setCommandMenus(QStringLiteral("Edit"));
+    w.setCommandMenus(CommandMode::Edit);
     QCOMPARE(enabledStates(w), QStringLiteral("000-101-0000-00-1 0100001"));
     for (const char* c : {"cHiEf N 1011111", "Clerk N 1011101", "Clerk Y 1011111"}) { // login, CAdminDisp, menus
         const QStringList v = QString::fromLatin1(c).split(QLatin1Char(' '));
         state().LoginId = v[0];
         state().CAdminDisp = v[1];
-        w.setCommandMenus(QStringLiteral("Help"));
+        w.setCommandMenus(CommandMode::Help);
         QCOMPARE(enabledStates(w), QStringLiteral("000-000-0000-00-1 ") + v[2]);
     }
     // Admin stays closed while a module is open, even when CAdminDisp is Y.
-    w.setCommandMenus(QStringLiteral("View"));
+    w.setCommandMenus(CommandMode::View);
     QCOMPARE(enabledStates(w), QStringLiteral("111-010-1111-11-1 0100001"));
 
     // Without an engine nothing happens and the active-module values stay.
@@ -131,11 +149,11 @@ void MainWindowTest::menusCommandModesAndDispatch()
                                        "KKSurvey ktSurvey 17 48"}));
 
     // Toolbar button n and Operation entry n run operation n.
-    w.setCommandMenus(QStringLiteral("View"));
+    w.setCommandMenus(CommandMode::View);
     for (int n = 1; n <= 17; ++n)
         if (!w.toolbarAction(n)->isSeparator())
             w.toolbarAction(n)->trigger();
-    w.setCommandMenus(QStringLiteral("Edit"));
+    w.setCommandMenus(CommandMode::Edit);
     for (QAction* a : {w.toolbarAction(5), w.operationAction(7), w.operationAction(17)})
         a->trigger();
     QCOMPARE(host.operations, (QList<int>{1, 2, 3, 6, 9, 10, 11, 12, 14, 15, 17, 5, 7, 17}));
@@ -149,9 +167,9 @@ void MainWindowTest::menusCommandModesAndDispatch()
     edit->setFocus();
     edit->selectAll();
     QTRY_VERIFY(edit->hasFocus());
-    for (const auto& [mode, keys] : {std::pair{"View", QList{Qt::Key_X, Qt::Key_L, Qt::Key_A, Qt::Key_C}},
-                                     std::pair{"Edit", QList{Qt::Key_C, Qt::Key_S}}}) {
-        w.setCommandMenus(QString::fromLatin1(mode));
+    for (const auto& [mode, keys] : {std::pair{CommandMode::View, QList{Qt::Key_X, Qt::Key_L, Qt::Key_A, Qt::Key_C}},
+                                     std::pair{CommandMode::Edit, QList{Qt::Key_C, Qt::Key_S}}}) {
+        w.setCommandMenus(mode);
         for (Qt::Key key : keys)
             QTest::keyClick(edit, key, Qt::ControlModifier);
     }
@@ -164,11 +182,14 @@ void MainWindowTest::toolScreensAndUtilities()
 {
     TestDataFolder folder;
     ScriptedMessages messages;
-    KKMain w;
+    KKMain w(Modules);
     QStringList opened; // each tool screen's key; for "Report", the report number
-    const QStringList keys = {"Import", "Export", "FindReplace", "Report", "Options", "Specifics", "About"};
-    for (const QString& key : keys)
-        KKMain::setToolScreen(key, [&, key](KKMain&) {
+    const QList<std::pair<ToolScreen, QString>> keys = {
+        {ToolScreen::Import, "Import"},   {ToolScreen::Export, "Export"},       {ToolScreen::FindReplace, "FindReplace"},
+        {ToolScreen::Report, "Report"},   {ToolScreen::Options, "Options"},     {ToolScreen::Specifics, "Specifics"},
+        {ToolScreen::About, "About"}};
+    for (const auto& [tool, key] : keys)
+        w.setToolScreen(tool, [&, key](KKMain&) {
             opened << (key == QLatin1String("Report") ? QString::number(state().ReportNumber) : key);
         });
     const auto trigger = [&](const char* menu, std::initializer_list<int> entries) {
@@ -185,8 +206,8 @@ void MainWindowTest::toolScreensAndUtilities()
                                   "43", "44", "46", "47", "48", "50", "51", "52", "54", "55", "56"}));
 
     // An entry with no screen plugged in does nothing.
-    for (const QString& key : keys)
-        KKMain::setToolScreen(key, {});
+    for (const auto& [tool, key] : keys)
+        w.setToolScreen(tool, {});
     trigger("Transaction", {12});
     trigger("Report", {1});
     QCOMPARE(opened.size(), 19); // nothing more opened
@@ -205,7 +226,7 @@ void MainWindowTest::dashboardShowsNewestRecords()
 {
     // Among the many demo rows the newest (highest EId, whatever its date) of each table is shown;
     // a table with no rows leaves "."; shown or not, the dashboard is filled.
-    TestDataFolder folder({.demo = true});
+    TestDataFolder folder({.content = DemoData::fill});
     ScriptedMessages messages;
     folder.exec("DELETE FROM ktSurvey");
     folder.exec("INSERT INTO ktCustomer (EDate, CTitle, CFirst, CLast) VALUES ('2024-03-05', 'Mr', 'Adam', 'Smith')");
@@ -213,7 +234,7 @@ void MainWindowTest::dashboardShowsNewestRecords()
     folder.exec("INSERT INTO ktLead (EDate, LReference, LSubject) VALUES ('2024-02-03', 'L-7', NULL)");
     state().CShowDash = QString();
     state().CBackColor = QStringLiteral("255"); // red
-    KKMain w;
+    KKMain w(Modules);
     QVERIFY(!w.isDashboardShown());
     QCOMPARE(pane(w, 0),
              folder.scalar("Select Max(EId) From ktCustomer") + '|' + DateText::format({2024, 3, 5}) + "|Mr|Adam");
@@ -239,11 +260,11 @@ void MainWindowTest::windowLifecycle()
 {
     TestDataFolder folder;
     ScriptedMessages messages;
-    Clock::setFixed(QDateTime(QDate(2024, 7, 9), QTime(14, 30)));
+    state().clock.setFixed(QDateTime(QDate(2024, 7, 9), QTime(14, 30)));
     state().CTexTure = QStringLiteral("65280"); // green
     state().CShowDash = QStringLiteral("Y");
     {
-        KKMain w;
+        KKMain w(Modules);
         QCOMPARE(state().mainView, static_cast<MainView*>(&w));
         QCOMPARE(w.workspace()->background().color(), QColor(0, 255, 0));
         QVERIFY(w.isDashboardShown());
@@ -275,7 +296,6 @@ void MainWindowTest::windowLifecycle()
         QVERIFY(!w.isVisible());
     }
     QVERIFY(!state().mainView);
-    Clock::setFixed(QDateTime());
     QCOMPARE(messages.shown, QStringList{"Error!"});
 }
 

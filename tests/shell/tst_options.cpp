@@ -1,10 +1,10 @@
 // The options screen (old archive copies, error listing) and the specifics screen (size, counts).
 #include "common/TestSupport.h"
-#include "platform/Clock.h"
+#include "shell/DatabaseCreator.h"
+#include "base/ProgramState.h"
 #include "shell/ArchiveNames.h"
 #include "shell/KKDatabaseInfo.h"
 #include "shell/KKOption.h"
-#include "shell/ProgramState.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -22,14 +22,13 @@ class TestOptions : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { Clock::setFixed(QDateTime()); }
 
     void oldArchivesAndErrorListing()
     {
-        ScriptedMessages messages;
         TestDataFolder folder;
-        Clock::setFixed(QDateTime(QDate(2025, 3, 20), QTime(11, 0)));
-        const auto archive = [](int daysBack) { return ArchiveNames::archivePath(Clock::today().addDays(-daysBack)); };
+        ScriptedMessages messages;
+        state().clock.setFixed(QDateTime(QDate(2025, 3, 20), QTime(11, 0)));
+        const auto archive = [](int daysBack) { return ArchiveNames::archivePath(state().clock.today().addDays(-daysBack)); };
         for (int d = 1; d <= 20; ++d)
             writeFile(archive(d), "copy");
         QFile::setPermissions(archive(10), QFileDevice::ReadOwner);
@@ -71,8 +70,8 @@ private slots:
 
     void specifics()
     {
+        TestDataFolder folder({.content = DemoData::fill});
         ScriptedMessages messages;
-        TestDataFolder folder({.demo = true});
         QCOMPARE(KKSpecific::sizeText(2345000), QStringLiteral("2.34 MB")); // a half goes to the even neighbour
         QCOMPARE(KKSpecific::sizeText(2355000), QStringLiteral("2.36 MB"));
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

@@ -1,8 +1,9 @@
 #pragma once
 #include <QString>
 
-// The one seam through which every notice, question and validation error is shown.
-// The application installs the message-box implementation; tests install a scripted one.
+// The one seam through which every notice, question and validation error is shown. The
+// program state holds it (state().messages()): message boxes unless another implementation
+// was installed with state().setMessages(); tests install a scripted one.
 class Messages {
 public:
     virtual ~Messages() = default;
@@ -14,10 +15,8 @@ public:
     // A notice with an explicit title (the validation message uses "Error").
     virtual void error(const QString& text, const QString& title) = 0;
 
-    // The installed implementation (the message-box one unless another was installed).
+    // The program state's seam; short for state().messages().
     static Messages& current();
-    // Installs an implementation (not owned); nullptr restores the message boxes.
-    static void install(Messages* messages);
 };
 
 // Shows real message boxes, parented to the active window.

@@ -1,4 +1,8 @@
-#include "shell/Schema.h"
+#include "base/Schema.h"
+
+#include "base/ProgramState.h"
+#include "platform/Connection.h"
+#include "platform/DateText.h"
 
 #include <QStringList>
 
@@ -106,6 +110,35 @@ QString createStatement(const SchemaTable& t)
     }
     return QStringLiteral("CREATE TABLE ") + t.name + QStringLiteral(" (") + defs.join(QStringLiteral(", "))
            + QLatin1Char(')');
+}
+
+void createTables(Connection& c)
+{
+    for (const SchemaTable& t : Schema::tables())
+        c.execute(Schema::createStatement(t));
+}
+
+void insertRequiredRows(Connection& c)
+{
+    const QString d = DateText::toIso(state().clock.today());
+    c.execute(QStringLiteral("INSERT INTO kaEnterprise (EDate, EName, EShort, EDesc, EAddr1, EAddr2, EAddr3, ECity, "
+                             "EState, ECountry, ETelephone, EEmail, EWebsite, EPasscd, ERemarks) VALUES ('%1', "
+                             "'Korvina Trading Company', 'Korvina', 'Customer marketing', '1 Harbour Street', "
+                             "'Suite 4', 'Dock Lane', 'Bristol', 'Avon', 'United Kingdom', '+44 117 496 0000', "
+                             "'office@example.com', 'www.example.com', 'Access', 'Installed')")
+                  .arg(d));
+    c.execute(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) VALUES "
+                             "('%1', 'Chief', 'korvina', 'product', 'A', 'Administrator')")
+                  .arg(d));
+    c.execute(QStringLiteral("INSERT INTO kaPreference (EDate, PMailFoot, PMailType, PSmtpSrvr, PSmtpPort, PSmtpFrom, "
+                             "PSmtpUser, PPasscd, PRemarks) VALUES ('%1', 'Y', 'S', 'localhost', '25', "
+                             "'office@example.com', 'office', 'secret', 'Mail settings')")
+                  .arg(d));
+    c.execute(QStringLiteral("INSERT INTO kaCustomize (EDate, CBackColor, CTexTure, CTextFont, CTextSize, CTextColor, "
+                             "CDefaScrn, CAdminDisp, CModiPass, CAllowDele, CDelePass, CShowDash, CRemarks) VALUES "
+                             "('%1', '16777215', '12632256', 'Arial', '10', '8388608', 'N', 'N', 'N', 'Y', 'N', 'Y', "
+                             "'Look and behaviour')")
+                  .arg(d));
 }
 
 }

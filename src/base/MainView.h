@@ -1,4 +1,6 @@
 #pragma once
+#include "base/Vocabulary.h"
+
 #include <QString>
 
 // What the rest of the program asks of the main window.
@@ -10,11 +12,22 @@ public:
     virtual void applyTexture() = 0;                                 // client-area back colour from CTexTure
     virtual void setDashboardVisible(bool visible) = 0;
     virtual void refreshDashboard() = 0;
-    // Enables the operation entries and top menus for a command mode ("Help", "View", "Edit").
-    virtual void setCommandMenus(const QString& mode) = 0;
+    // Enables the operation entries and top menus for a command mode.
+    virtual void setCommandMenus(CommandMode mode) = 0;
     virtual void closeProgram() = 0;                                 // unload the main window
     // The main window's share of the "KMainLoad" hook: user and organisation panels, txtComp1.
     virtual void mainLoadHook() = 0;
+};
+
+// A main-window menu entry that opens a record module, as the module catalogue describes it.
+struct ModuleMenuEntry {
+    QString menu;         // "Transaction", "Master" or "Admin"
+    int position = 0;     // the entry's number in its menu (separators count)
+    QString caption;      // the entry's caption ("Customers")
+    QString screen;       // "KKCustomer"
+    QString table;        // ModuleTable
+    int fieldCount = 0;   // ModuleFieldCount
+    int reportNumber = 0; // ReportNumber
 };
 
 // What the main window asks of the record engine.
@@ -23,8 +36,8 @@ public:
     virtual ~ModuleHost() = default;
     // Opens the record module with that screen name ("KKCustomer") as a child window.
     virtual void openModule(const QString& screenName) = 0;
-    virtual void runOperation(int n) = 0;
-    virtual void setCommandMode(const QString& mode) = 0;
+    virtual void runOperation(Operation operation) = 0;
+    virtual void setCommandMode(CommandMode mode) = 0;
     // Unloads the open record screen, if any (the main window's unload).
     virtual void closeActiveModule() = 0;
 };

@@ -1,7 +1,7 @@
-#include "shell/Look.h"
+#include "base/Look.h"
 
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QColor>
 #include <QDialog>

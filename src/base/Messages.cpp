@@ -1,20 +1,15 @@
-#include "platform/Messages.h"
+#include "base/Messages.h"
+
+#include "base/ProgramState.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 namespace {
-Messages* installed = nullptr;
 QString defaultTitle() { return QApplication::applicationName().isEmpty() ? QStringLiteral("Korvina") : QApplication::applicationName(); }
 }
 
-Messages& Messages::current()
-{
-    static BoxMessages boxes;
-    return installed ? *installed : boxes;
-}
-
-void Messages::install(Messages* messages) { installed = messages; }
+Messages& Messages::current() { return state().messages(); }
 
 void BoxMessages::notice(const QString& text)
 {

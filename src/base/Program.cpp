@@ -1,9 +1,8 @@
-#include "shell/Program.h"
+#include "base/Program.h"
 
-#include "platform/Clock.h"
-#include "platform/Messages.h"
-#include "shell/MainView.h"
-#include "shell/ProgramState.h"
+#include "base/ProgramState.h"
+#include "base/Messages.h"
+#include "base/MainView.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -39,7 +38,7 @@ void LogError(const AppError& error)
         QFile file(s.ErrorListing);
         if (file.open(QIODevice::Append | QIODevice::Text)) {
             QTextStream out(&file);
-            out << QLocale().toString(Clock::now(), QLocale::ShortFormat) << ',' << error.number() << ','
+            out << QLocale().toString(state().clock.now(), QLocale::ShortFormat) << ',' << error.number() << ','
                 << error.source() << ',' << error.description() << '\n';
         }
     }

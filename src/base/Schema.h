@@ -2,6 +2,8 @@
 #include <QString>
 #include <QVector>
 
+class Connection;
+
 // The fourteen tables of the database, as data: column order, kinds and widths.
 // Database creation builds the tables from this, and the screens' box widths agree with it.
 struct SchemaColumn {
@@ -21,4 +23,9 @@ const QVector<SchemaTable>& tables();
 const SchemaTable* table(const QString& name);
 // The statement that creates a table on the embedded engine ("CREATE TABLE ...").
 QString createStatement(const SchemaTable& table);
+
+// Creates the fourteen tables and the required rows (enterprise, preferences, customize,
+// user 1 "Chief") on an open, empty database.
+void createTables(Connection& connection);
+void insertRequiredRows(Connection& connection);
 }

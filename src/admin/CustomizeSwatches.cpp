@@ -1,8 +1,8 @@
-#include "shell/admin/CustomizeSwatches.h"
+#include "admin/CustomizeSwatches.h"
 
 #include "engine/RecordScreen.h"
-#include "shell/Program.h"
-#include "shell/ProgramState.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
@@ -95,6 +95,12 @@ void CustomizeSwatches::attach(RecordScreen& screen)
     }
     screen.sideArea()->addWidget(box);
     screen.sideArea()->addStretch(1);
+}
+
+void CustomizeSwatches::hook(RecordScreen&, HookTag tag, Recordset*)
+{
+    if (tag == HookTag::DataSave)
+        LoadCustomization();
 }
 
 bool CustomizeSwatches::listButton(RecordScreen& screen, int i)

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/Clock.h"
+#include "base/Messages.h"
 #include "platform/Connection.h"
 #include "platform/Recordset.h"
 
@@ -11,13 +13,30 @@
 class MainView;
 class ModuleHost;
 
-// The program-wide values: one instance, owned by the application, living from start-up
-// to the end of the program. Names follow the program's own vocabulary.
+// The program-wide values: one instance, created and owned by the application (in tests, by
+// the test's data folder), living from start-up to the end of the program, and reached
+// everywhere through state(), as Qt's application object is through qApp. Names follow the
+// program's own vocabulary.
+//
+// While an instance lives it is the program's state; an instance created while another lives
+// takes over until it is destroyed, and the earlier one is the state again.
 class ProgramState {
 public:
-    static ProgramState& instance();
-    // Replaces the instance with a fresh one (tests; each starts from empty values).
-    static void reset();
+    ProgramState();
+    ~ProgramState();
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    // The living instance, or nullptr.
+    static ProgramState* current();
+
+    // The message seam: message boxes unless another implementation is installed (not
+    // owned; nullptr restores the message boxes).
+    Messages& messages() { return m_messages ? *m_messages : m_boxes; }
+    void setMessages(Messages* messages) { m_messages = messages; }
+
+    // The calendar the program reads "now" from.
+    Clock clock;
 
     // Files and tables (set by InitProgramState)
     QString DataFolder;          // without trailing separator
@@ -77,9 +96,10 @@ public:
     bool isAdministrator() const { return LoginId.toUpper() == QLatin1String("CHIEF"); }
 
 private:
-    ProgramState();
-    friend struct std::default_delete<ProgramState>;
+    ProgramState* m_previous = nullptr;
+    Messages* m_messages = nullptr;
+    BoxMessages m_boxes;
 };
 
-// Short name for the one instance.
-inline ProgramState& state() { return ProgramState::instance(); }
+// The program's state (there must be one).
+ProgramState& state();
