@@ -14,7 +14,6 @@ namespace {
 constexpr int World = QWebEngineScript::ApplicationWorld;
 constexpr int AnswerTime = 10000; // ms the engine may take to load a lead or answer a script
 constexpr int ScriptError = 5;    // invalid procedure call
-
 }
 
 LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
