@@ -12,7 +12,7 @@
 
 namespace {
 constexpr int World = QWebEngineScript::ApplicationWorld;
-constexpr int AnswerTime = 10000; // ms the engine may take to load a lead or answer a script
+constexpr int AnswerTime = 30000; // ms the engine may take to load a lead or answer a script (a busy machine)
 constexpr int ScriptError = 5;    // invalid procedure call
 }
 
