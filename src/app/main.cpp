@@ -86,7 +86,10 @@ int main(int argc, char** argv)
                     parser.isSet(demo) ? " with demo content" : "");
         return int(ExitCode::Success);
     }
-    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
+    // A compacted copy without the database is the remains of an interrupted compaction: the
+    // start-up maintenance puts it back.
+    if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys"))
+        && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Cpt")))
         return fail(QStringLiteral("no database in %1 (create one with: korvina --data %1 --init)").arg(s.DataFolder),
                     ExitCode::Failure);
 

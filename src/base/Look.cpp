@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
 #include <QMdiSubWindow>
 #include <QWidget>
 #include <optional>
@@ -60,9 +62,8 @@ void ApplyLook(QWidget* screen)
         Guard([&] { back = colour(s.CBackColor, "Back Color"); });
     Guard([&] { fore = colour(s.CTextColor, "Text Color"); });
     Guard([&] {
-        bool ok = false;
-        const double v = s.CTextSize.trimmed().toDouble(&ok);
-        if (!ok || v <= 0)
+        double v = 0;
+        if (!IsNumberText(s.CTextSize, &v) || v <= 0)
             throw AppError(13, QStringLiteral("ApplyLook"), QStringLiteral("Type mismatch in Text Size: '%1'").arg(s.CTextSize));
         size = v;
     });
@@ -132,4 +133,26 @@ QToolButton* MakeCloseCross(QDialog* dialog)
     close->setAccessibleName(QStringLiteral("Close"));
     QObject::connect(close, &QToolButton::clicked, dialog, &QDialog::reject);
     return close;
+}
+
+namespace {
+// Shows every character of a masked box as "x".
+class CrossMaskStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return 'x';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+}
+
+void MaskWithCrosses(QLineEdit* box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    auto* style = new CrossMaskStyle;
+    style->setParent(box);
+    box->setStyle(style);
 }

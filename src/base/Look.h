@@ -4,6 +4,7 @@ class QFont;
 class QToolButton;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QString;
 class QWidget;
 
@@ -17,6 +18,9 @@ QLabel* MakeTitle(const QString& caption, QWidget* parent);
 
 // The closing row of a tool screen: a right-aligned default button cmdClose "Close" that closes it.
 QHBoxLayout* MakeCloseRow(QDialog* dialog);
+
+// Makes a box masked: every character it holds is shown as "x" (passwords, access codes).
+void MaskWithCrosses(QLineEdit* box);
 
 // The fixed-width font of the list screens ("Courier New", or the machine's typewriter face).
 QFont FixedFont();

@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTextStream>
+#include <cmath>
 
 void InitProgramState()
 {
@@ -36,7 +38,11 @@ void LogError(const AppError& error)
     if (!s.ErrorListing.isEmpty()) {
         QDir().mkpath(QFileInfo(s.ErrorListing).absolutePath());
         QFile file(s.ErrorListing);
+        const bool isNew = !file.exists();
         if (file.open(QIODevice::Append | QIODevice::Text)) {
+            // The listing holds what users typed: only its owner reads it.
+            if (isNew || (file.permissions() & (QFile::ReadGroup | QFile::ReadOther)))
+                file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
             QTextStream out(&file);
             out << QLocale().toString(state().clock.now(), QLocale::ShortFormat) << ',' << error.number() << ','
                 << error.source() << ',' << error.description() << '\n';
@@ -94,6 +100,21 @@ void LoadCustomization()
     });
     if (s.mainView)
         Guard([&] { s.mainView->applyTexture(); });
+}
+
+bool IsNumberText(const QString& text, double* value)
+{
+    const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    const QString t = text.trimmed();
+    if (!number.match(t).hasMatch())
+        return false;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    if (value)
+        *value = v;
+    return true;
 }
 
 QColor ColorFromText(const QString& text, bool* ok)

@@ -40,6 +40,10 @@ void EventPause();
 void LoadMailPreferences();
 void LoadCustomization();
 
+// True when text (spaces around it aside) is a number written in digits - "12", "-3.5",
+// ".5", "1e3" - and not a word such as "nan" or "inf"; the number goes to *value.
+bool IsNumberText(const QString& text, double* value = nullptr);
+
 // A colour held as decimal text, red in the low byte.
 class QColor;
 QColor ColorFromText(const QString& text, bool* ok = nullptr);

@@ -20,7 +20,7 @@ KKAccess::KKAccess(QWidget* parent) : QDialog(parent)
     m_code = new QLineEdit(this);
     m_code->setObjectName(QStringLiteral("txtMpass"));
     m_code->setMaxLength(10);
-    m_code->setEchoMode(QLineEdit::Password);
+    MaskWithCrosses(m_code);
     m_code->setAccessibleName(QStringLiteral("Access Code"));
     m_code->installEventFilter(this);
     label->setBuddy(m_code);

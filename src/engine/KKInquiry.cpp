@@ -129,9 +129,7 @@ void KKInquiry::search()
         if (type == FieldType::Integer || type == FieldType::Double) {
             QString number = value;
             number.replace(QLatin1Char(','), QLatin1Char('.'));
-            bool ok = false;
-            number.toDouble(&ok);
-            if (!ok) {
+            if (!IsNumberText(number)) {
                 Messages::current().notice(QStringLiteral("Invalid Criteria!"));
                 return;
             }

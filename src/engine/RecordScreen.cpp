@@ -1,6 +1,8 @@
 #include "engine/RecordScreen.h"
 
 #include "engine/ModuleExtra.h"
+#include "base/Look.h"
+#include "base/Program.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -17,7 +19,7 @@
 #include <QVBoxLayout>
 
 namespace {
-const QColor focusColour(0xC0, 0xC0, 0xFF); // 12632319, red in the low byte
+const QColor focusColour = ColorFromText(QStringLiteral("12632319")); // light red
 const QColor plainColour(Qt::white);
 
 void setBase(QWidget* w, const QColor& c)
@@ -116,7 +118,7 @@ void RecordScreen::build()
             if (f.rightAligned)
                 edit->setAlignment(Qt::AlignRight);
             if (f.masked)
-                edit->setEchoMode(QLineEdit::Password);
+                MaskWithCrosses(edit);
             edit->setReadOnly(f.locked && i == 0);
             const int chars = qBound(6, f.maxLength, 50);
             edit->setMinimumWidth(fm.horizontalAdvance(QLatin1Char('W')) * chars * 2 / 3);

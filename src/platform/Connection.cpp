@@ -81,7 +81,8 @@ void Connection::execute(const QString& sql) { backend().execute(sql); }
 
 void Connection::refreshCache() { backend().refreshCache(); }
 
-void Connection::compactDatabase(const QString& sourceConnectionString, const QString& destinationConnectionString)
+void Connection::compactDatabase(const QString& sourceConnectionString, const QString& destinationConnectionString,
+                                 const LockFile* heldLock)
 {
     const ConnectionParams source = ConnectionParams::parse(sourceConnectionString);
     const ConnectionParams destination = ConnectionParams::parse(destinationConnectionString);
@@ -95,13 +96,17 @@ void Connection::compactDatabase(const QString& sourceConnectionString, const QS
     if (QFileInfo::exists(destination.dataSource))
         throw AppError(DbErrors::FileExists, kSource,
                        QStringLiteral("The file %1 already exists.").arg(destination.dataSource));
-    if (LockFile::isHeldByAnother(LockFile::pathFor(source.dataSource)))
+    const bool heldByCaller = heldLock && heldLock->isHeld() && heldLock->path() == LockFile::pathFor(source.dataSource);
+    if (!heldByCaller && LockFile::isHeldByAnother(LockFile::pathFor(source.dataSource)))
         throw AppError(DbErrors::InUse, kSource,
                        QStringLiteral("The database %1 is in use by another copy of the program.").arg(source.dataSource));
 
     const QString password = destination.password.isEmpty() ? source.password : destination.password;
     SqliteBackend backend;
-    backend.open(source);
+    if (heldByCaller)
+        backend.openWithoutLock(source);
+    else
+        backend.open(source);
     try {
         backend.executeNative(QStringLiteral("ATTACH DATABASE %1 AS compacted KEY %2")
                                   .arg(quoted(destination.dataSource), quoted(password)));

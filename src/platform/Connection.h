@@ -10,6 +10,8 @@ class DbBackend;
 // provider, the data source and the password; chooses the backend from the data source
 // (a file path: the embedded encrypted file; a postgresql:// URL: the shared server).
 // Every failing call throws AppError.
+class LockFile;
+
 class Connection {
 public:
     Connection();
@@ -38,7 +40,9 @@ public:
 
     // The engine service: compact a closed database into a new file with the same
     // password. The destination must not exist; a database held open elsewhere is refused.
-    static void compactDatabase(const QString& sourceConnectionString, const QString& destinationConnectionString);
+    // A caller that holds the database's lock file exclusively passes it as heldLock.
+    static void compactDatabase(const QString& sourceConnectionString, const QString& destinationConnectionString,
+                                const LockFile* heldLock = nullptr);
 
     DbBackend& backend();
 

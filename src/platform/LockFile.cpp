@@ -38,25 +38,38 @@ bool LockFile::isHeldByAnother(const QString& lockPath)
     return held;
 }
 
-void LockFile::acquire(const QString& lockPath)
+void LockFile::acquire(const QString& lockPath) { take(lockPath, LOCK_SH); }
+
+void LockFile::acquireExclusive(const QString& lockPath) { take(lockPath, LOCK_EX); }
+
+void LockFile::take(const QString& lockPath, int mode)
 {
     release();
     const QByteArray name = native(lockPath);
+    const QString source = QStringLiteral("Korvina database");
     // A copy that is closing may delete the file between our open and our lock: then we
     // hold a lock on a file nobody else can see, so open again until the lock is on the
-    // file that is in the folder.
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    // file that is in the folder. A closing copy also holds the lock exclusively for a moment
+    // while it checks whether it is the last; the start-up maintenance holds it for as long as
+    // it works on the file, and then nobody else may have the file open.
+    for (int attempt = 0; attempt < 100; ++attempt) {
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0)
-            throw AppError(DbErrors::CannotOpen, QStringLiteral("Korvina database"),
+            throw AppError(DbErrors::CannotOpen, source,
                            QStringLiteral("Cannot create the lock file %1: %2")
                                .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno))));
-        if (::flock(fd, LOCK_SH) != 0) {
+        if (::flock(fd, mode | LOCK_NB) != 0) {
             const int error = errno;
             ::close(fd);
-            throw AppError(DbErrors::CannotOpen, QStringLiteral("Korvina database"),
-                           QStringLiteral("Cannot lock the lock file %1: %2")
-                               .arg(lockPath, QString::fromLocal8Bit(std::strerror(error))));
+            if (error != EWOULDBLOCK && error != EAGAIN)
+                throw AppError(DbErrors::CannotOpen, source,
+                               QStringLiteral("Cannot lock the lock file %1: %2")
+                                   .arg(lockPath, QString::fromLocal8Bit(std::strerror(error))));
+            if (mode == LOCK_EX)
+                throw AppError(DbErrors::InUse, source,
+                               QStringLiteral("The database is open in another copy of the program (%1)").arg(lockPath));
+            ::usleep(10000);
+            continue;
         }
         struct stat held {}, named {};
         if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_ino == named.st_ino
@@ -67,8 +80,8 @@ void LockFile::acquire(const QString& lockPath)
         }
         ::close(fd);
     }
-    throw AppError(DbErrors::CannotOpen, QStringLiteral("Korvina database"),
-                   QStringLiteral("Cannot hold the lock file %1").arg(lockPath));
+    throw AppError(DbErrors::InUse, source,
+                   QStringLiteral("The database is held by another copy of the program (%1)").arg(lockPath));
 }
 
 void LockFile::release()

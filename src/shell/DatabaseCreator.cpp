@@ -35,31 +35,74 @@ void createInstallation(const QString& folder, bool demo)
 {
     ProgramState& s = state();
     const QString database = folder + QLatin1Char('/') + s.DatabaseFile;
-    if (s.DatabaseUrl.isEmpty() && QFileInfo::exists(database))
+    const bool embedded = s.DatabaseUrl.isEmpty();
+    if (embedded && QFileInfo::exists(database))
         throw AppError(DbErrors::FileExists, QStringLiteral("Install"),
                        QStringLiteral("A database already exists at %1; it was left unchanged.").arg(database));
+    const QString compacted = QFileInfo(database).path() + QLatin1Char('/') + QFileInfo(database).completeBaseName()
+                              + QStringLiteral(".Cpt");
+    if (embedded && QFileInfo::exists(compacted))
+        throw AppError(DbErrors::FileExists, QStringLiteral("Install"),
+                       QStringLiteral("%1 holds the database of an interrupted compaction; start the program once "
+                                      "to put it back instead of creating a new one.")
+                           .arg(compacted));
     for (const char* sub : {"Bin", "Docs", "Arch"})
         if (!QDir().mkpath(folder + QLatin1Char('/') + QLatin1String(sub)))
             throw AppError(DbErrors::General, QStringLiteral("Install"),
                            QStringLiteral("Cannot create the folder %1/%2").arg(folder, QLatin1String(sub)));
     installResources(folder);
 
-    Connection& c = *s.connection;
-    c.open();
-    try {
+    auto fill = [demo](Connection& c) {
         c.beginTrans();
         Schema::createTables(c);
         Schema::insertRequiredRows(c);
         if (demo)
             DemoData::fill(c);
         c.commitTrans();
-    } catch (...) {
+    };
+    if (!embedded) {
+        Connection& c = *s.connection;
+        c.open();
+        try {
+            fill(c);
+        } catch (...) {
+            c.close();
+            throw;
+        }
         c.close();
-        if (s.DatabaseUrl.isEmpty())
-            QFile::remove(database);
+        return;
+    }
+
+    // The new database is built under a name of its own and takes its place only when it is
+    // complete, so that an --init that is stopped part way leaves no half-made database behind.
+    const QString building = database + QStringLiteral(".new");
+    const auto removeBuilding = [&] {
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(building + QLatin1String(suffix));
+    };
+    removeBuilding(); // what an earlier, stopped --init left
+    Connection c;
+    c.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + building
+                          + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=")
+                          + s.databasePassword());
+    try {
+        c.open();
+        fill(c);
+        c.close(); // the last connection folds its log into the file
+        if (QFileInfo::exists(building + QStringLiteral("-wal")) && QFileInfo(building + QStringLiteral("-wal")).size() > 0)
+            throw AppError(DbErrors::General, QStringLiteral("Install"),
+                           QStringLiteral("The new database %1 could not be completed").arg(building));
+        QFile::remove(building + QStringLiteral("-wal"));
+        QFile::remove(building + QStringLiteral("-shm"));
+        if (QFileInfo::exists(database) || !QFile::rename(building, database))
+            throw AppError(DbErrors::General, QStringLiteral("Install"),
+                           QStringLiteral("Cannot move the new database into place at %1").arg(database));
+    } catch (...) {
+        if (c.isOpen())
+            c.close();
+        removeBuilding();
         throw;
     }
-    c.close();
 }
 
 }

@@ -1,5 +1,7 @@
 #include "shell/KKLogin.h"
 
+#include "base/Look.h"
+
 #include "platform/AppError.h"
 #include "base/Messages.h"
 #include "base/Program.h"
@@ -11,25 +13,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kMaxLength = 10;
 constexpr int kAllowedFailures = 3;
-
-// Shows every character of a password as "x".
-class CrossMaskStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return 'x';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 bool isReturn(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter; }
 }
@@ -63,10 +52,7 @@ KKLogin::KKLogin(QWidget* parent) : QDialog(parent)
     }
     m_id = fields[0];
     m_password = fields[1];
-    auto* mask = new CrossMaskStyle;
-    mask->setParent(m_password);
-    m_password->setStyle(mask);
-    m_password->setEchoMode(QLineEdit::Password);
+    MaskWithCrosses(m_password);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

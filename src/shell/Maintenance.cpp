@@ -95,6 +95,7 @@ bool Maintenance::run(const Progress& progress)
         showProgress(4);
         return true;
     } catch (...) {
+        m_lock.release();
         // Whatever failed, another copy of the program is the likely cause; nothing is undone.
         Messages::current().notice(QStringLiteral("Application In-Use, Try Later!"));
         return false;
@@ -108,26 +109,33 @@ void Maintenance::maintainFile()
     const QString compacted = ArchiveNames::compactedPath();
 
     step(QStringLiteral("Checks..."));
-    if (QFileInfo::exists(lock)) {
-        if (LockFile::isHeldByAnother(lock))
-            fail(QStringLiteral("The database is open in another copy of the program"));
-        removeFile(lock);
-    }
+    if (QFileInfo::exists(lock) && LockFile::isHeldByAnother(lock))
+        fail(QStringLiteral("The database is open in another copy of the program"));
+    // From here to the end the database is ours alone: a copy that starts meanwhile is
+    // refused, and none can write into the file that the compaction replaces. A lock file left
+    // by a copy that died is taken over.
+    m_lock.acquireExclusive(lock);
     showProgress();
 
     step(QStringLiteral("Repair..."));
-    if (QFileInfo::exists(compacted) && !QFileInfo::exists(database)) {
-        // A compaction stopped after deleting the database: the copy holds everything, and
-        // the old file's log must not be replayed into it.
-        removeCompanions(database);
-        moveFile(compacted, database);
+    if (QFileInfo::exists(compacted)) {
+        if (!QFileInfo::exists(database)) {
+            // A compaction stopped after deleting the database: the copy holds everything, and
+            // the old file's log must not be replayed into it.
+            removeCompanions(database);
+            moveFile(compacted, database);
+        } else {
+            // A compaction stopped before the swap: the database is whole and the copy is not
+            // needed (nobody else is compacting, the lock is ours).
+            removeFile(compacted);
+        }
     }
     showProgress();
 
     step(QStringLiteral("Compact.."));
     clearAttributes(database);
     // Refused when the copy already exists or another copy of the program holds the file.
-    Connection::compactDatabase(sourceConnectionString(), destinationConnectionString());
+    Connection::compactDatabase(sourceConnectionString(), destinationConnectionString(), &m_lock);
     removeFile(database);
     removeCompanions(database);
     moveFile(compacted, database);
@@ -140,5 +148,6 @@ void Maintenance::maintainFile()
     const QString archive = ArchiveNames::archivePath(state().clock.today().addDays(-1));
     if (!QFile::copy(database, archive))
         fail(QStringLiteral("Cannot copy %1 to %2").arg(database, archive));
+    m_lock.release();
     showProgress();
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/LockFile.h"
+
 #include <QString>
 #include <functional>
 
@@ -14,7 +16,9 @@
 // The database file is never lost: it is compacted into the .Cpt copy first, and only when that
 // succeeded is the old file (with its -wal/-shm companions, whose content the copy holds)
 // deleted and the copy moved into its place. A .Cpt found without a database is moved back
-// before anything else touches the files.
+// before anything else touches the files; one found beside the database is the remains of an
+// interrupted compaction and is deleted. From the checks on, the maintenance holds the lock
+// file exclusively: no other copy can open the database until the archive is written.
 //
 // With the server backend (DatabaseUrl set) there is no file to look after: only the two
 // progress steps are shown.
@@ -43,4 +47,5 @@ private:
     void maintainFile();
 
     Progress m_progress;
+    LockFile m_lock; // held exclusively from the checks to the archive copy
 };

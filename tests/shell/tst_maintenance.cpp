@@ -2,6 +2,7 @@
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 #include "base/ProgramState.h"
+#include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "shell/KKStart.h"
 #include "shell/Maintenance.h"
@@ -186,20 +187,46 @@ private slots:
         other->closeWriteChannel();
         QVERIFY(other->waitForFinished(30000));
 
-        // A compacted copy beside an intact database blocks the compaction; nothing is lost.
+        // A compacted copy left beside an intact database by a compaction that stopped before the
+        // swap does not block the start: it is deleted and the database compacted afresh.
         QVERIFY(QFile::copy(folder.databasePath(), folder.file(QStringLiteral("Korvina.Cpt"))));
-        before = contents(folder.databasePath());
-        QCOMPARE(runMaintenance(), (QStringList{"Verify...***", "Checks...***", "Repair...***", "Compact..", "failed"}));
-        expectRefused(folder, messages, before);
-        QVERIFY(QFile::exists(folder.file(QStringLiteral("Korvina.Cpt"))));
+        QCOMPARE(runMaintenance(), AllSteps);
+        expectCompleted(folder, messages, rows, "240304");
+        QVERIFY(QFile::remove(folder.file(QStringLiteral("Arch/Ko240304.Kys"))));
 
         // A compaction that stopped after deleting the database, while the deleted file's
         // write-ahead log still lay beside it: the copy takes its place as it is (the old log
         // must not be replayed into it, so the dead copy's row is not there) and is compacted.
+        QVERIFY(QFile::copy(folder.databasePath(), folder.file(QStringLiteral("Korvina.Cpt"))));
         crashOtherCopy();
         QVERIFY(QFile::remove(folder.databasePath()));
         QCOMPARE(runMaintenance(), AllSteps);
         expectCompleted(folder, messages, rows, "240304");
+    }
+
+    void noCopyOpensTheDatabaseWhileItIsCompacted()
+    {
+        TestDataFolder folder({.open = false, .login = false});
+        ScriptedMessages messages;
+        state().clock.setFixed(QDateTime(QDate(2024, 3, 5), QTime(8, 0)));
+        // At every step from the checks to the archive another copy tries to open the database.
+        QStringList refused;
+        const bool ok = Maintenance().run({[&](const QString& step) {
+            Connection other;
+            other.setConnectionString(state().connection->connectionString());
+            try {
+                other.open();
+                other.close();
+            } catch (const AppError& e) {
+                refused << step + QString(e.number() == DbErrors::InUse ? " refused" : " failed");
+            }
+        }, {}});
+        QVERIFY(ok);
+        QCOMPARE(refused, (QStringList{"Repair... refused", "Compact.. refused", "Archive.. refused"}));
+        QCOMPARE(messages.shown, QStringList{});
+        // Once the maintenance is over the database opens again.
+        state().connection->open();
+        QCOMPARE(folder.count(QStringLiteral("kaUser")), 1);
     }
 
     void aboutBox()

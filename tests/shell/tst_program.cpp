@@ -1,5 +1,6 @@
 #include "common/TestSupport.h"
 
+#include "platform/LockFile.h"
 #include "platform/Recordset.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
@@ -40,7 +41,47 @@ class ProgramTest : public QObject {
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
+    // Starts the program on a folder and waits until it has the database open behind the
+    // log-in screen (its lock on the database, taken after the maintenance); then ends it.
+    static bool reachesTheLogin(const QString& folder)
+    {
+        QProcess p;
+        p.start(qEnvironmentVariable("KORVINA_BINARY"), {"--data", folder});
+        p.waitForStarted();
+        bool reached = false;
+        for (int waited = 0; waited < 60000 && p.state() == QProcess::Running && !reached; waited += 100) {
+            QTest::qWait(100);
+            reached = LockFile::isHeldByAnother(folder + "/Korvina.Ldb")
+                      && QDir(folder + "/Arch").entryList({"Ko*.Kys"}).size() == 1;
+        }
+        if (!reached)
+            qWarning("the program did not reach the log-in: %s", p.readAllStandardError().constData());
+        p.kill();
+        p.waitForFinished();
+        return reached;
+    }
+
 private slots:
+    void startsOfTheProgram()
+    {
+        QTemporaryDir dir;
+        const QString normal = dir.path() + "/normal";
+        QCOMPARE(runKorvina({"--data", normal, "--init", "--demo"}), 0);
+        const QByteArray customers = digest(normal + "/Korvina.Kys");
+
+        // A normal start runs the maintenance and reaches the log-in.
+        QVERIFY(reachesTheLogin(normal));
+
+        // Only the compacted copy of an interrupted compaction: the start repairs and goes on.
+        const QString repair = dir.path() + "/repair";
+        QVERIFY(QDir().mkpath(repair));
+        QVERIFY(QFile::copy(dir.path() + "/normal/Korvina.Kys", repair + "/Korvina.Cpt"));
+        QVERIFY(reachesTheLogin(repair));
+        QVERIFY(QFile::exists(repair + "/Korvina.Kys"));
+        QVERIFY(!QFile::exists(repair + "/Korvina.Cpt"));
+        Q_UNUSED(customers);
+    }
+
     void connectionStringAndPassword()
     {
         TestDataFolder folder({.open = false, .login = false});
@@ -140,6 +181,15 @@ private slots:
         QCOMPARE(runKorvina({"--data", data, "--init", "--demo"}, &errors), 1);
         QVERIFY(errors.contains("already exists"));
         QCOMPARE(digest(data + "/Korvina.Kys"), before);
+
+        // Beside the compacted copy of an interrupted compaction --init refuses (the next start puts
+        // the copy back), and a start goes ahead to the maintenance instead of asking for --init.
+        const QString stranded = dir.path() + "/stranded";
+        QVERIFY(QDir().mkpath(stranded));
+        QVERIFY(QFile::copy(data + "/Korvina.Kys", stranded + "/Korvina.Cpt"));
+        QCOMPARE(runKorvina({"--data", stranded, "--init"}, &errors), 1);
+        QVERIFY(errors.contains("Korvina.Cpt"));
+        QVERIFY(!QFile::exists(stranded + "/Korvina.Kys"));
 
         QVERIFY(runKorvina({"--bogus"}, &errors) != 0);
         QVERIFY(errors.contains("--data"));      // the usage text follows the error

@@ -1,0 +1,63 @@
+// What every screen shares: number checks, the error listing, masked boxes.
+#include "common/TestSupport.h"
+#include "base/Look.h"
+#include "base/Program.h"
+#include "base/ProgramState.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QtTest>
+
+class BaseTest : public QObject {
+    Q_OBJECT
+private slots:
+    void numbersOnlyInDigits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("number");
+        QTest::newRow("whole") << " 12 " << true;
+        QTest::newRow("negative decimal") << "-3.5" << true;
+        QTest::newRow("leading point") << ".5" << true;
+        QTest::newRow("exponent") << "1e3" << true;
+        QTest::newRow("nan") << "nan" << false;
+        QTest::newRow("inf") << "inf" << false;
+        QTest::newRow("signed infinity") << "-Infinity" << false;
+        QTest::newRow("overflow") << "1e999" << false;
+        QTest::newRow("decimal comma") << "1,5" << false;
+        QTest::newRow("trailing word") << "12abc" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void numbersOnlyInDigits()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, number);
+        QCOMPARE(IsNumberText(text), number);
+    }
+
+    // The error listing holds typed text: it is created readable by its owner only, and an
+    // existing listing that others could read is closed to them.
+    void errorListingIsPrivate()
+    {
+        TestDataFolder folder({.open = false, .login = false});
+        ScriptedMessages messages;
+        const QString listing = state().ErrorListing;
+        LogError(AppError(3075, "Korvina database", "Syntax error"));
+        QCOMPARE(QFile::permissions(listing) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(listing, QFile::permissions(listing) | QFile::ReadGroup | QFile::ReadOther);
+        LogError(AppError(3075, "Korvina database", "Syntax error"));
+        QCOMPARE(QFile::permissions(listing) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(messages.shown, QStringList(2, "Error!"));
+    }
+
+    void maskedBoxesShowCrosses()
+    {
+        QLineEdit box;
+        MaskWithCrosses(&box);
+        box.setText("secret");
+        QCOMPARE(box.displayText(), QString("xxxxxx"));
+        QCOMPARE(box.text(), QString("secret"));
+    }
+};
+
+QTEST_MAIN(BaseTest)
+#include "tst_base.moc"
