@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev
+  qt6-webengine-dev libqt6webenginecore6-bin
   libsqlcipher-dev sqlcipher
   libpq-dev postgresql
   libgmime-3.0-dev

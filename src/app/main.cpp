@@ -13,6 +13,8 @@ int main(int argc, char** argv)
     // Creating a data folder, copying a database or printing help needs no screen.
     if (CommandLine::runsWithoutScreen(arguments) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The lead editor's web engine shares its graphics contexts with the application's.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvina"));
     QApplication::setApplicationVersion(QStringLiteral(KORVINA_VERSION));

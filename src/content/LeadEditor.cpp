@@ -1,5 +1,8 @@
 #include "content/LeadEditor.h"
 
+#include "content/HtmlSplice.h"
+#include "content/LeadDialogs.h"
+#include "content/LeadView.h"
 #include "platform/AppError.h"
 #include "base/Messages.h"
 #include "base/Program.h"
@@ -7,21 +10,21 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QDialog>
-#include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
-#include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLineEdit>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QStringConverter>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
-#include <QTextList>
 #include <QVBoxLayout>
 
 namespace {
@@ -43,6 +46,10 @@ constexpr ButtonText TabButtons[10] = {
     {"\u2022", "Normal-Bullet"}, {"\u25A7", "BackColor"}, {"\u25A3", "Image"},
     {"\u21B6", "Undo"}, {"\u21B7", "Redo"}, {"\u25CE", "WebView"}, {"\u2913", "Export"},
 };
+
+// The tool buttons that work on the text itself, and so also in the source view.
+enum TabIndex { RowsTable = 0, ColumnsTable = 1, Undo = 6, Redo = 7, WebView = 8, Export = 9 };
+bool worksOnSource(int tab) { return tab == RowsTable || tab == ColumnsTable || (tab >= Undo && tab <= Export); }
 
 const QString EditCaption = QStringLiteral("Edit>");
 const QString PreviewCaption = QStringLiteral("<Preview");
@@ -74,41 +81,22 @@ QString readHtmlFile(const QString& path)
     return QString::fromUtf8(data);
 }
 
-// Each block touched by the cursor's selection (or the cursor's block).
-template <class Fn>
-void forEachBlock(const QTextCursor& cursor, Fn fn)
+// A text as a script's string literal.
+QString literal(const QString& text)
 {
-    QTextDocument* doc = cursor.document();
-    QTextBlock block = doc->findBlock(cursor.selectionStart());
-    const QTextBlock last = doc->findBlock(cursor.selectionEnd());
-    while (block.isValid()) {
-        fn(block);
-        if (block == last)
-            break;
-        block = block.next();
-    }
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-bool askLinkDialog(QWidget* parent, QString& url, QString& text)
+// The font sizes of the editing command (1..7) by the point size they stand for.
+int fontSizeStep(int points)
 {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("HyperLink"));
-    auto* form = new QFormLayout(&dialog);
-    auto* urlBox = new QLineEdit(url, &dialog);
-    urlBox->setObjectName(QStringLiteral("txtLinkUrl"));
-    auto* textBox = new QLineEdit(text, &dialog);
-    textBox->setObjectName(QStringLiteral("txtLinkText"));
-    form->addRow(QStringLiteral("URL"), urlBox);
-    form->addRow(QStringLiteral("Text"), textBox);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    form->addRow(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    url = urlBox->text();
-    text = textBox->text();
-    return true;
+    constexpr int Steps[] = {8, 10, 12, 14, 18, 24};
+    int step = 1;
+    for (int limit : Steps)
+        if (points > limit)
+            ++step;
+    return step;
 }
 }
 
@@ -120,8 +108,11 @@ LeadEditor::LeadEditor(QWidget* parent) : QWidget(parent)
 
     auto* top = new QHBoxLayout;
     m_switch = makeButton(this, QStringLiteral("cmdHtml"), EditCaption, QStringLiteral("Edit/Preview"));
+    m_sourceSwitch = makeButton(this, QStringLiteral("cmdSource"), QStringLiteral("HTML"), QStringLiteral("HTML Source"));
+    m_sourceSwitch->setCheckable(true);
     m_load = makeButton(this, QStringLiteral("cmdLoad"), QStringLiteral("Template"), QStringLiteral("Load Template"));
     top->addWidget(m_switch);
+    top->addWidget(m_sourceSwitch);
     top->addWidget(m_load);
     top->addSpacing(12);
     for (int i = 0; i < 10; ++i) {
@@ -145,25 +136,20 @@ LeadEditor::LeadEditor(QWidget* parent) : QWidget(parent)
     second->addStretch();
     layout->addLayout(second);
 
-    m_editor = new QTextEdit(this);
-    m_editor->setObjectName(QStringLiteral("htmLead"));
-    m_editor->setAccessibleName(QStringLiteral("Message(Html)"));
-    m_editor->setAcceptRichText(true);
-    m_editor->setMinimumHeight(200);
-    {
-        // A preview on a screen in "View" stays readable while the screen's frame is disabled.
-        QPalette p = m_editor->palette();
-        for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
-            p.setColor(QPalette::Disabled, role, p.color(QPalette::Active, role));
-        m_editor->setPalette(p);
-    }
-    layout->addWidget(m_editor, 1);
+    m_pages = new QStackedWidget(this);
+    m_pages->setMinimumHeight(200);
+    m_view = new LeadView(m_pages);
+    m_source = new QPlainTextEdit(m_pages);
+    m_source->setObjectName(QStringLiteral("txtSource"));
+    m_source->setAccessibleName(QStringLiteral("HTML Source"));
+    m_source->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_source->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_pages->addWidget(m_view);
+    m_pages->addWidget(m_source);
+    layout->addWidget(m_pages, 1);
 
-    connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (!m_settingDocument)
-            emit documentEdited();
-    });
     connect(m_switch, &QPushButton::clicked, this, &LeadEditor::switchClick);
+    connect(m_sourceSwitch, &QPushButton::clicked, this, &LeadEditor::sourceClick);
     connect(m_load, &QPushButton::clicked, this, &LeadEditor::loadClick);
 
     chooseOpenFile = [this](const QString& title, const QString& folder, const QString& filter) {
@@ -185,57 +171,117 @@ LeadEditor::LeadEditor(QWidget* parent) : QWidget(parent)
             font = chosen;
         return ok;
     };
-    askLink = [this](QString& url, QString& text) { return askLinkDialog(this, url, text); };
+    askLink = [this](QString& url, QString& text) { return LeadDialogs::askLink(this, url, text); };
+    askImage = [this] {
+        QString address;
+        const auto chooseFile = [this] {
+            return chooseOpenFile(QStringLiteral("Image"), docsFolder(),
+                                  QStringLiteral("Images (*.png *.jpg *.jpeg *.gif *.bmp *.svg *.webp);;All Files (*)"));
+        };
+        return LeadDialogs::askImage(this, address, chooseFile) ? address : QString();
+    };
     openInBrowser = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
-    setPreview();
+    setDocument(QString());
+    setEditing(false);
 }
 
 void LeadEditor::setEditing(bool editing)
 {
     m_editing = editing;
     m_switch->setText(editing ? PreviewCaption : EditCaption);
-    m_editor->setReadOnly(!editing);
-    for (QAbstractButton* b : m_sel)
-        b->setEnabled(editing);
-    for (QAbstractButton* b : m_tab)
-        b->setEnabled(editing);
+    m_view->setEditable(editing);
+    m_touched = m_touched || editing;
+    m_source->setReadOnly(!editing);
+    updateButtons();
 }
 
-void LeadEditor::setPreview() { setEditing(false); }
-
-void LeadEditor::setDocument(const QString& html, bool replaced)
+void LeadEditor::updateButtons()
 {
-    m_settingDocument = true;
-    m_editor->setHtml(html);
-    m_editor->document()->setModified(false);
-    m_settingDocument = false;
-    m_original = html;
-    m_replaced = replaced;
-    if (replaced)
-        emit documentEdited();
+    for (QAbstractButton* b : m_sel)
+        b->setEnabled(m_editing && !m_sourceShown);
+    for (int i = 0; i < m_tab.size(); ++i)
+        m_tab[i]->setEnabled(m_editing && (!m_sourceShown || worksOnSource(i)));
+}
+
+void LeadEditor::setSourceShown(bool shown)
+{
+    if (shown == m_sourceShown)
+        return;
+    if (shown) {
+        m_sourceBase = html();
+        m_source->setPlainText(m_sourceBase);
+        m_source->document()->setModified(false);
+    } else if (m_source->document()->isModified()) {
+        // What was typed in the source is the document now, exactly as typed.
+        setDocument(m_source->toPlainText());
+    }
+    m_sourceShown = shown;
+    m_sourceSwitch->setChecked(shown);
+    m_pages->setCurrentWidget(shown ? static_cast<QWidget*>(m_source) : m_view);
+    updateButtons();
+}
+
+void LeadEditor::setDocument(const QString& html)
+{
+    m_text = html;
+    m_touched = m_editing;
+    m_view->setDocument(html, QUrl::fromLocalFile(docsFolder()));
+    if (m_sourceShown) {
+        m_sourceBase = html;
+        m_source->setPlainText(html);
+        m_source->document()->setModified(false);
+    }
 }
 
 void LeadEditor::showDocument(const QString& html)
 {
-    setPreview();
-    setDocument(html, false);
+    setEditing(false);
+    setDocument(html);
 }
 
-void LeadEditor::newDocument() { setDocument(QString(), false); }
+void LeadEditor::newDocument() { setDocument(QString()); }
 
-QString LeadEditor::html() const
+QString LeadEditor::sourceText() const
 {
-    if (!m_replaced && !m_editor->document()->isModified())
-        return m_original;
-    return m_editor->toHtml();
+    return m_source->document()->isModified() ? m_source->toPlainText() : m_sourceBase;
+}
+
+QString LeadEditor::html()
+{
+    if (m_sourceShown)
+        return sourceText();
+    if (!m_touched)
+        return m_text;
+    const QVariantMap now = m_view->evaluate(QStringLiteral("korvinaLead.state()")).toMap();
+    if (!now.value(QStringLiteral("edited")).toBool())
+        return m_text;
+    // The edit goes into the given text, so that the rest of it stays as it was written; the
+    // engine's own text when the result would not be the edited document.
+    const QString edited = now.value(QStringLiteral("html")).toString();
+    const QString spliced = HtmlSplice::splice(m_text, now.value(QStringLiteral("initial")).toString(), edited);
+    if (!spliced.isEmpty()
+        && m_view->evaluate(QStringLiteral("korvinaLead.parsesTo(%1, %2)").arg(literal(spliced), literal(edited))).toBool())
+        return spliced;
+    return edited;
+}
+
+bool LeadEditor::fitsColumn(const QString& html)
+{
+    if (html.size() <= MaxLength)
+        return true;
+    const QLocale c(QLocale::English);
+    Messages::current().notice(QStringLiteral("The lead has %1 characters, more than the %2 a lead can hold. "
+                                              "Shorten it (or use smaller images) and save again!")
+                                   .arg(c.toString(html.size()), c.toString(MaxLength)));
+    return false;
 }
 
 QString LeadEditor::templateText(int index)
 {
     QStringList lines{QStringLiteral("<html>"), QStringLiteral("<head><title>Lead</title></head>"),
                       QStringLiteral("<body>"), QStringLiteral("<table border='0' width='100%'>")};
-    if (index == 0)
+    if (index == RowsTable)
         lines << QStringLiteral("<tr><td width='100%'>&nbsp;</td></tr>")
               << QStringLiteral("<tr><td width='100%'>&nbsp;</td></tr>");
     else
@@ -249,10 +295,16 @@ void LeadEditor::switchClick()
     const QString caption = m_switch->text();
     if (caption == EditCaption) {
         setEditing(true);
-        m_editor->setFocus(Qt::OtherFocusReason);
+        (m_sourceShown ? static_cast<QWidget*>(m_source) : m_view)->setFocus(Qt::OtherFocusReason);
     } else if (caption == PreviewCaption) {
         setEditing(false);
     }
+}
+
+void LeadEditor::sourceClick()
+{
+    Guard([&] { setSourceShown(!m_sourceShown); });
+    m_sourceSwitch->setChecked(m_sourceShown);
 }
 
 void LeadEditor::loadClick()
@@ -262,99 +314,79 @@ void LeadEditor::loadClick()
                                       QStringLiteral("Html (*.htm *.Htm *.HTM *.html);;All Files (*)")); });
     if (file.trimmed().isEmpty())
         return;
-    setPreview();
+    setEditing(false);
     // The loaded page reaches the record only when the record is saved.
-    Guard([&] { setDocument(readHtmlFile(file), true); });
+    Guard([&] { setDocument(readHtmlFile(file)); });
+}
+
+void LeadEditor::command(const QString& name, const QString& value)
+{
+    m_view->post(QStringLiteral("korvinaLead.command(%1, %2)").arg(literal(name), literal(value)));
 }
 
 void LeadEditor::selClick(int index)
 {
     Guard([&] {
-        QTextCharFormat format;
         switch (index) {
         case 0: {
-            QFont font = m_editor->currentFont();
+            QFont font;
             if (!chooseFont(font))
                 break;
-            format.setFont(font);
-            m_editor->mergeCurrentCharFormat(format);
+            command(QStringLiteral("fontName"), font.family());
+            if (font.pointSize() > 0)
+                command(QStringLiteral("fontSize"), QString::number(fontSizeStep(font.pointSize())));
             break;
         }
-        case 1:
-            insertLink();
-            break;
-        case 2:
-            format.setFontWeight(m_editor->fontWeight() > QFont::Normal ? QFont::Normal : QFont::Bold);
-            m_editor->mergeCurrentCharFormat(format);
-            break;
-        case 3:
-            format.setFontItalic(!m_editor->fontItalic());
-            m_editor->mergeCurrentCharFormat(format);
-            break;
-        case 4:
-            format.setFontUnderline(!m_editor->fontUnderline());
-            m_editor->mergeCurrentCharFormat(format);
-            break;
-        case 5:
-            m_editor->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-            break;
-        case 6:
-            m_editor->setAlignment(Qt::AlignHCenter);
-            break;
-        case 7:
-            m_editor->setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
-            break;
-        case 8:
-            indent(1);
-            break;
-        case 9:
-            indent(-1);
-            break;
-        default:
-            break;
+        case 1: insertLink(); break;
+        case 2: command(QStringLiteral("bold")); break;
+        case 3: command(QStringLiteral("italic")); break;
+        case 4: command(QStringLiteral("underline")); break;
+        case 5: command(QStringLiteral("justifyLeft")); break;
+        case 6: command(QStringLiteral("justifyCenter")); break;
+        case 7: command(QStringLiteral("justifyRight")); break;
+        case 8: m_view->post(QStringLiteral("korvinaLead.indent(1)")); break;
+        case 9: m_view->post(QStringLiteral("korvinaLead.indent(-1)")); break;
+        default: break;
         }
     });
-    m_editor->setFocus(Qt::OtherFocusReason);
+    m_view->setFocus(Qt::OtherFocusReason);
 }
 
 void LeadEditor::tabClick(int index)
 {
     Guard([&] {
         switch (index) {
-        case 0:
-        case 1:
+        case RowsTable:
+        case ColumnsTable:
             if (Messages::current().question(QStringLiteral("Replace Content?")))
-                setDocument(templateText(index), true);
+                setDocument(templateText(index));
             break;
-        case 2:
-            toggleList(QTextListFormat::ListDecimal);
-            break;
-        case 3:
-            toggleList(QTextListFormat::ListDisc);
-            break;
-        case 4: {
+        case 2: m_view->post(QStringLiteral("korvinaLead.list(true)")); break;
+        case 3: m_view->post(QStringLiteral("korvinaLead.list(false)")); break;
+        case 4:
             m_lastColour = chooseColor(m_lastColour);
-            QTextCharFormat format;
-            format.setBackground(m_lastColour);
-            m_editor->mergeCurrentCharFormat(format);
+            command(QStringLiteral("backColor"), m_lastColour.name());
             break;
-        }
-        case 5:
-            insertImage();
+        case 5: insertImage(); break;
+        case Undo:
+            if (m_sourceShown)
+                m_source->undo();
+            else
+                m_view->post(QStringLiteral("korvinaLead.undo()"));
             break;
-        case 6:
-            m_editor->undo();
+        case Redo:
+            if (m_sourceShown)
+                m_source->redo();
+            else
+                m_view->post(QStringLiteral("korvinaLead.redo()"));
             break;
-        case 7:
-            m_editor->redo();
-            break;
-        case 8: {
+        case WebView: {
             const QString path = docsFolder() + QStringLiteral("TempView.Htm");
             Guard([&] { writeFile(path); });
             openInBrowser(QUrl::fromLocalFile(path));
             break;
         }
-        case 9: {
+        case Export: {
             const QString file = chooseSaveFile(QStringLiteral("Export"), docsFolder(), QStringLiteral("Html (*.Htm)"));
             if (!file.trimmed().isEmpty())
                 writeFile(file);
@@ -364,10 +396,10 @@ void LeadEditor::tabClick(int index)
             break;
         }
     });
-    m_editor->setFocus(Qt::OtherFocusReason);
+    (m_sourceShown ? static_cast<QWidget*>(m_source) : m_view)->setFocus(Qt::OtherFocusReason);
 }
 
-void LeadEditor::writeFile(const QString& path) const
+void LeadEditor::writeFile(const QString& path)
 {
     QFile file(path);
     const QByteArray data = html().toUtf8();
@@ -375,78 +407,46 @@ void LeadEditor::writeFile(const QString& path) const
         throw AppError(75, QStringLiteral("SaveDocument"), QStringLiteral("Path/File access error: %1").arg(path));
 }
 
-void LeadEditor::toggleList(int style)
-{
-    QTextCursor cursor = m_editor->textCursor();
-    cursor.beginEditBlock();
-    QTextList* list = cursor.currentList();
-    if (list && list->format().style() == style) {
-        // The same list again: its blocks become plain paragraphs.
-        forEachBlock(cursor, [](QTextBlock block) {
-            if (QTextList* l = block.textList()) {
-                l->remove(block);
-                QTextCursor c(block);
-                QTextBlockFormat f = block.blockFormat();
-                f.setIndent(0);
-                c.setBlockFormat(f);
-            }
-        });
-    } else if (list) {
-        QTextListFormat format = list->format();
-        format.setStyle(QTextListFormat::Style(style));
-        list->setFormat(format);
-    } else {
-        QTextListFormat format;
-        format.setStyle(QTextListFormat::Style(style));
-        cursor.createList(format);
-    }
-    cursor.endEditBlock();
-}
-
-void LeadEditor::indent(int delta)
-{
-    QTextCursor cursor = m_editor->textCursor();
-    cursor.beginEditBlock();
-    if (QTextList* list = cursor.currentList()) {
-        QTextListFormat format = list->format();
-        format.setIndent(qMax(1, format.indent() + delta));
-        list->setFormat(format);
-    } else {
-        forEachBlock(cursor, [delta](QTextBlock block) {
-            QTextBlockFormat format = block.blockFormat();
-            format.setIndent(qMax(0, format.indent() + delta));
-            QTextCursor(block).setBlockFormat(format);
-        });
-    }
-    cursor.endEditBlock();
-}
-
 void LeadEditor::insertLink()
 {
-    QTextCursor cursor = m_editor->textCursor();
-    QString text = cursor.selectedText();
+    QString text = m_view->evaluate(QStringLiteral("window.getSelection().toString()")).toString();
     QString url;
     if (!askLink(url, text) || url.trimmed().isEmpty())
         return;
-    const QTextCharFormat plain = cursor.charFormat();
-    QTextCharFormat link = plain;
-    link.setAnchor(true);
-    link.setAnchorHref(url.trimmed());
-    link.setForeground(palette().color(QPalette::Link));
-    link.setFontUnderline(true);
-    cursor.insertText(text.isEmpty() ? url.trimmed() : text, link);
-    cursor.setCharFormat(plain);
-    m_editor->setTextCursor(cursor);
-    m_editor->setCurrentCharFormat(plain);
+    m_view->post(QStringLiteral("korvinaLead.link(%1, %2)").arg(literal(url.trimmed()), literal(text)));
 }
 
 void LeadEditor::insertImage()
 {
-    const QString file = chooseOpenFile(QStringLiteral("Image"), docsFolder(),
-                                        QStringLiteral("Images (*.png *.jpg *.jpeg *.gif *.bmp);;All Files (*)"));
-    if (file.trimmed().isEmpty())
+    const QString address = askImage().trimmed();
+    if (address.isEmpty())
         return;
-    QTextImageFormat image;
-    image.setName(QUrl::fromLocalFile(file).toString());
-    m_editor->textCursor().insertImage(image);
+    const QUrl url = QUrl::fromUserInput(address, QString(), QUrl::AssumeLocalFile);
+    if (!url.isLocalFile()) {
+        command(QStringLiteral("insertImage"), url.toString(QUrl::FullyEncoded));
+        return;
+    }
+    // A file path means nothing to whoever receives the letter: the picture goes into it.
+    QFile file(url.toLocalFile());
+    if (!file.open(QIODevice::ReadOnly)) {
+        Messages::current().notice(QStringLiteral("Cannot read the image %1!").arg(QDir::toNativeSeparators(file.fileName())));
+        return;
+    }
+    const QString type = QMimeDatabase().mimeTypeForFileNameAndData(file.fileName(), &file).name();
+    file.seek(0);
+    if (!type.startsWith(QLatin1String("image/"))) {
+        Messages::current().notice(QStringLiteral("%1 is not an image!").arg(QDir::toNativeSeparators(file.fileName())));
+        return;
+    }
+    const QString data = QStringLiteral("data:%1;base64,").arg(type) + QString::fromLatin1(file.readAll().toBase64());
+    constexpr int TagLength = 12; // <img src="">
+    const int length = m_view->evaluate(QStringLiteral("korvinaLead.length()")).toInt() + data.size() + TagLength;
+    if (length > MaxLength) {
+        const QLocale c(QLocale::English);
+        Messages::current().notice(QStringLiteral("The image would make the lead %1 characters long, more than the %2 "
+                                                  "a lead can hold. Use a smaller image or a web address!")
+                                       .arg(c.toString(length), c.toString(MaxLength)));
+        return;
+    }
+    command(QStringLiteral("insertImage"), data);
 }

@@ -7,36 +7,48 @@
 #include <QWidget>
 #include <functional>
 
+class LeadView;
 class QAbstractButton;
+class QPlainTextEdit;
 class QPushButton;
-class QTextEdit;
+class QStackedWidget;
 
-// The lead editor: the rich-text editor htmLead with the edit/preview switch cmdHtml, the
-// template loader cmdLoad, ten formatting buttons cmdSel_0..9 and ten insert and tool buttons
-// cmdTab_0..9. Preview is read-only with the twenty buttons disabled; editing enables them.
+// The lead editor: the HTML view htmLead with the edit/preview switch cmdHtml, the source
+// switch cmdSource ("HTML"), the template loader cmdLoad, ten formatting buttons cmdSel_0..9
+// and ten insert and tool buttons cmdTab_0..9. Preview is read-only with the twenty buttons
+// disabled; editing enables them. The source view shows the document's text in a plain-text
+// editor; switching back applies what was typed there.
 //
-// The editor keeps the HTML text it was given: html() returns that text unchanged until the
-// document is edited, replaced by a template or loaded from a file; from then on it returns
-// the editor's own HTML.
+// The editor keeps the text it was given (a stored lead, a template, a loaded page): html()
+// returns that text unchanged until the document is edited; from then on it returns the given
+// text with the edited part changed (or, where that cannot be done, the document as the web
+// engine writes it). Undoing every edit gives the given text again.
 class LeadEditor : public QWidget {
     Q_OBJECT
 public:
+    // The most characters a lead may have (the length of its column).
+    static constexpr int MaxLength = 65500;
+
     explicit LeadEditor(QWidget* parent = nullptr);
 
     // Shows a stored document in preview (the record being shown).
     void showDocument(const QString& html);
     // A new, empty document (a new record); the mode stays as it is.
     void newDocument();
-    // The document as HTML (see above).
-    QString html() const;
-    // True once the document no longer is the text last given to it.
-    bool isReplaced() const { return m_replaced; }
+    // The document as HTML (see above). Throws AppError when the web engine does not answer.
+    QString html();
+    // False, after saying so, when the text is longer than a lead may be.
+    static bool fitsColumn(const QString& html);
 
     bool isEditing() const { return m_editing; }
     void setEditing(bool editing);
+    bool isSourceShown() const { return m_sourceShown; }
+    void setSourceShown(bool shown);
 
-    QTextEdit* editor() const { return m_editor; }
+    LeadView* view() const { return m_view; }
+    QPlainTextEdit* sourceEditor() const { return m_source; }
     QPushButton* switchButton() const { return m_switch; }
+    QPushButton* sourceButton() const { return m_sourceSwitch; }
     QPushButton* loadButton() const { return m_load; }
     QAbstractButton* selButton(int index) const { return m_sel.value(index); }
     QAbstractButton* tabButton(int index) const { return m_tab.value(index); }
@@ -52,35 +64,38 @@ public:
     std::function<QColor(const QColor& initial)> chooseColor;
     std::function<bool(QFont& font)> chooseFont;
     std::function<bool(QString& url, QString& text)> askLink;
+    // A web address or a local file's path.
+    std::function<QString()> askImage;
     std::function<bool(const QUrl& url)> openInBrowser;
-
-signals:
-    // The document was edited, or replaced by a template or a loaded file.
-    void documentEdited();
 
 public slots:
     void switchClick();          // cmdHtml
+    void sourceClick();          // cmdSource
     void loadClick();            // cmdLoad
     void selClick(int index);    // cmdSel(index)
     void tabClick(int index);    // cmdTab(index)
 
 private:
-    void setDocument(const QString& html, bool replaced);
-    void setPreview();
-    void writeFile(const QString& path) const;
-    void toggleList(int style);
-    void indent(int delta);
+    void setDocument(const QString& html);
+    void updateButtons();
+    void command(const QString& name, const QString& value = QString());
+    void writeFile(const QString& path);
     void insertLink();
     void insertImage();
+    QString sourceText() const;
 
-    QTextEdit* m_editor = nullptr;
+    LeadView* m_view = nullptr;
+    QPlainTextEdit* m_source = nullptr;
+    QStackedWidget* m_pages = nullptr;
     QPushButton* m_switch = nullptr;
+    QPushButton* m_sourceSwitch = nullptr;
     QPushButton* m_load = nullptr;
     QVector<QAbstractButton*> m_sel;
     QVector<QAbstractButton*> m_tab;
-    QString m_original;
-    bool m_replaced = false;
-    bool m_settingDocument = false;
+    QString m_text;          // the text given last
+    QString m_sourceBase;    // the text the source view started from
+    bool m_touched = false;  // the view has been editable since the text was given
     bool m_editing = false;
+    bool m_sourceShown = false;
     QColor m_lastColour = Qt::white;
 };

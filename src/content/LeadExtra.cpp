@@ -13,7 +13,6 @@ int messageField(const RecordScreen& screen) { return screen.def().indexOf(QStri
 
 void LeadExtra::attach(RecordScreen& screen)
 {
-    m_screen = &screen;
     m_editor = new LeadEditor(&screen);
     screen.bottomArea()->addWidget(m_editor, 1);
     // The preview can be read in View; switching to editing and loading a template wait for Edit.
@@ -24,12 +23,21 @@ void LeadExtra::attach(RecordScreen& screen)
     };
     enableCommands(false);
     connect(&screen, &RecordScreen::editingChanged, this, enableCommands);
-    // The small box follows the working copy, so that a lead written in the editor passes the
+}
+
+bool LeadExtra::validate(RecordScreen& screen)
+{
+    if (!m_editor)
+        return true;
+    m_checked.clear();
+    QString html;
+    if (!Guard([&] { html = m_editor->html(); }) || !LeadEditor::fitsColumn(html))
+        return false;
+    // The small box follows the document, so that a lead written in the editor passes the
     // check for empty fields; the row itself is written by the save hook.
-    connect(m_editor, &LeadEditor::documentEdited, this, [this] {
-        if (m_screen && m_editor)
-            m_screen->setText(messageField(*m_screen), m_editor->html());
-    });
+    m_checked = html;
+    screen.setText(messageField(screen), html);
+    return true;
 }
 
 void LeadExtra::hook(RecordScreen& screen, HookTag tag, Recordset* record)
@@ -46,12 +54,11 @@ void LeadExtra::hook(RecordScreen& screen, HookTag tag, Recordset* record)
         m_editor->newDocument();
     } else if (tag == HookTag::DataSave) {
         if (record) {
-            const QString html = m_editor->html();
             Guard([&] {
-                record->field(QStringLiteral("LMessage")).setValue(html);
+                record->field(QStringLiteral("LMessage")).setValue(m_checked);
                 record->update();
             });
-            screen.setText(messageField(screen), html);
+            screen.setText(messageField(screen), m_checked);
         }
         m_editor->setEditing(false);
     }

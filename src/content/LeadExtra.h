@@ -10,10 +10,11 @@ class LeadExtra : public ModuleExtra {
     Q_OBJECT
 public:
     void attach(RecordScreen& screen) override;
+    bool validate(RecordScreen& screen) override;
     void hook(RecordScreen& screen, HookTag tag, Recordset* record) override;
     LeadEditor* editor() const { return m_editor; }
 
 private:
     QPointer<LeadEditor> m_editor;
-    QPointer<RecordScreen> m_screen;
+    QString m_checked; // the document as it passed the check at Save
 };

@@ -1,4 +1,5 @@
 #include "engine/DataGrid.h"
+#include "engine/ModuleExtra.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 #include "base/ProgramState.h"
@@ -74,6 +75,8 @@ bool ValidateFields()
 {
     RecordScreen* screen = activeScreen();
     if (!screen)
+        return false;
+    if (ModuleExtra* extra = screen->extra(); extra && !extra->validate(*screen))
         return false;
     QString list;
     for (int i = 1; i <= state().ModuleFieldCount; ++i) {

@@ -22,6 +22,8 @@ public:
     virtual bool canClose() const { return true; }
     // A click on cmdList(i); return true when the module handled it itself.
     virtual bool listButton(RecordScreen& screen, int index) { Q_UNUSED(screen); Q_UNUSED(index); return false; }
+    // Before the fields are checked at Save; false refuses the save (the module has said why).
+    virtual bool validate(RecordScreen& screen) { Q_UNUSED(screen); return true; }
     // DataLoad, DataInit and DataSave; record is RecordRecordset when open, else nullptr.
     virtual void hook(RecordScreen& screen, HookTag tag, Recordset* record)
     {

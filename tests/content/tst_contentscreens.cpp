@@ -1,5 +1,6 @@
 // The News, Leads and Surveys screens as the record engine opens them.
 #include "content/ContentModules.h" // the three screens' extras: lead editor, merge list, script button
+#include "content/LeadView.h"
 #include "engine/EngineFixture.h"
 #include "base/Schema.h"
 
@@ -7,7 +8,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextEdit>
+#include <QTextCursor>
 
 namespace {
 const QString OddLead = QStringLiteral(
@@ -21,13 +22,22 @@ class TestContentScreens : public QObject {
     Q_OBJECT
 
 private slots:
+    void leadScreenKeepsAndWritesTheHtml_data();
     void leadScreenKeepsAndWritesTheHtml();
     void newsScreenInsertsMergeTags();
     void surveyScreenGeneratesThePage();
 };
 
+void TestContentScreens::leadScreenKeepsAndWritesTheHtml_data()
+{
+    QTest::addColumn<bool>("source"); // worked on in the source view
+    QTest::newRow("rich view") << false;
+    QTest::newRow("source view") << true;
+}
+
 void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 {
+    QFETCH(bool, source);
     EngineFixture f;
     registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) "
@@ -36,43 +46,88 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
     auto* extra = qobject_cast<LeadExtra*>(f.open(QStringLiteral("KKLead"))->extra());
     QVERIFY(extra && extra->editor());
     LeadEditor* editor = extra->editor();
-    const QString stored = QStringLiteral("Select LMessage From ktLead Where EId=1");
-    // Preview: "Edit>", read-only, the buttons off; editing: "<Preview", the buttons on.
+    const auto stored = [&](int id) { return f.folder.scalar(QStringLiteral("Select LMessage From ktLead Where EId=%1").arg(id)); };
+    // Preview: "Edit>", the buttons off; editing: "<Preview", the buttons on.
     const auto checkMode = [&](bool editing) {
         QCOMPARE(editor->switchButton()->text(), editing ? QStringLiteral("<Preview") : QStringLiteral("Edit>"));
-        QCOMPARE(editor->editor()->isReadOnly(), !editing);
-        QVERIFY(editor->selButton(0)->isEnabled() == editing && editor->tabButton(9)->isEnabled() == editing);
+        QCOMPARE(editor->view()->isEditable(), editing);
+        QVERIFY(editor->tabButton(9)->isEnabled() == editing);
+    };
+    // Opens the record for editing in the chosen view.
+    const auto modify = [&] {
+        f.run(Modify);
+        editor->switchClick();
+        if (source != editor->isSourceShown())
+            editor->sourceClick();
+        QVERIFY(editor->view()->waitForLoad());
+    };
+    // One edit in the chosen view: "Sale" in italics.
+    const auto edit = [&] {
+        if (source) {
+            QString text = editor->sourceEditor()->toPlainText().replace(QStringLiteral("Spring"), QStringLiteral("<i>Spring</i>"));
+            editor->sourceEditor()->selectAll();
+            editor->sourceEditor()->insertPlainText(text);
+        } else {
+            editor->view()->evaluate(QStringLiteral("getSelection().selectAllChildren(document.querySelector('p'))"));
+            editor->selClick(3);
+        }
     };
 
     checkMode(false); // shown as stored, in preview
     QCOMPARE(editor->html(), OddLead);
-    QVERIFY(editor->editor()->isEnabled() && !editor->switchButton()->isEnabled()); // readable, not editable, in View
+    QVERIFY(!editor->switchButton()->isEnabled()); // not editable in View
 
     // Saved without editing: the row keeps its HTML byte for byte, and the editor returns to preview.
-    f.run(Modify);
-    QVERIFY(editor->switchButton()->isEnabled());
-    editor->switchClick();
+    modify();
     checkMode(true);
     f.set(3, QStringLiteral("Spring sale 2"));
     f.run(Save);
-    QCOMPARE(f.folder.scalar(stored), OddLead);
+    QCOMPARE(stored(1), OddLead);
     QCOMPARE(f.folder.scalar(QStringLiteral("Select LSubject From ktLead Where EId=1")), QStringLiteral("Spring sale 2"));
     checkMode(false);
 
-    // Edited: the editor's HTML is written, and shown again after the save.
-    f.run(Modify);
-    editor->switchClick();
-    editor->editor()->selectAll();
-    editor->selClick(3); // italic
-    const QString edited = editor->html();
-    QVERIFY(edited.contains(QStringLiteral("font-style:italic")));
+    // Edited, then cancelled: the stored lead again.
+    modify();
+    edit();
+    QVERIFY(editor->html() != OddLead);
+    f.run(Cancel);
+    QCOMPARE(editor->html(), OddLead);
+
+    // Xerox: the copy gets the lead as stored.
+    f.run(Xerox);
     f.run(Save);
-    QCOMPARE(f.folder.scalar(stored), edited);
+    QCOMPARE(stored(2), OddLead);
+
+    // Edited: the editor's HTML is written, and shown again after the save.
+    modify();
+    edit();
+    const QString edited = editor->html();
+    QVERIFY(edited.contains(QStringLiteral("<i>Spring")));
+    f.run(Save);
+    QCOMPARE(stored(2), edited);
     QCOMPARE(editor->html(), edited);
+
+    // Too long for the column: refused at Save with its message, still editing, the row as it was.
+    modify();
+    if (source) {
+        editor->sourceEditor()->moveCursor(QTextCursor::End);
+        editor->sourceEditor()->insertPlainText(QString(LeadEditor::MaxLength, QLatin1Char(' ')));
+    } else {
+        editor->view()->evaluate(QStringLiteral("document.body.append('%1')").arg(QString(LeadEditor::MaxLength, QLatin1Char('x'))));
+        editor->view()->evaluate(QStringLiteral("getSelection().selectAllChildren(document.body)"));
+        editor->selClick(2);
+    }
+    f.messages.clear();
+    f.run(Save);
+    QCOMPARE(f.messages.shown.size(), 1);
+    QVERIFY2(f.messages.shown.first().startsWith(QStringLiteral("The lead has ")), qPrintable(f.messages.shown.first()));
+    QVERIFY(f.editing());
+    QCOMPARE(stored(2), edited);
+    f.run(Cancel);
 
     // A new lead starts empty.
     f.run(Add);
-    QVERIFY(editor->editor()->toPlainText().isEmpty() && editor->html().isEmpty() && f.text(4).isEmpty());
+    QVERIFY(editor->html().isEmpty() && f.text(4).isEmpty());
 }
 
 void TestContentScreens::newsScreenInsertsMergeTags()

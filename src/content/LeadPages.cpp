@@ -1,0 +1,90 @@
+#include "content/LeadPages.h"
+
+#include "platform/AppError.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QWebEngineNavigationRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <unistd.h>
+
+namespace {
+QString editorScript()
+{
+    QFile file(QStringLiteral(":/content/LeadEditor.js"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(53, QStringLiteral("LeadPages"), QStringLiteral("The editor's script is missing"));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Runs before the web engine's own shutdown (shutdown routines run last registered, first).
+void releasePages()
+{
+    if (qApp)
+        delete qApp->findChild<LeadPages*>(QString(), Qt::FindDirectChildrenOnly);
+}
+}
+
+LeadPages& LeadPages::current()
+{
+    if (auto* pages = qApp->findChild<LeadPages*>(QString(), Qt::FindDirectChildrenOnly))
+        return *pages;
+    return *new LeadPages;
+}
+
+LeadPages::LeadPages()
+{
+    setParent(qApp);
+    // The engine's sandbox cannot run as root (continuous integration does): without it there.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Off the record: nothing of the letters is kept on disk by the engine.
+    m_profile = new QWebEngineProfile(this);
+    QWebEngineScript script;
+    script.setName(QStringLiteral("korvinaLead"));
+    script.setSourceCode(editorScript());
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(false);
+    m_profile->scripts()->insert(script);
+    qAddPostRoutine(releasePages);
+}
+
+LeadPages::~LeadPages()
+{
+    // The pages go before the profile they were made with.
+    delete m_kept;
+    m_kept = nullptr;
+    qRemovePostRoutine(releasePages);
+}
+
+QWebEnginePage* LeadPages::take()
+{
+    if (QWebEnginePage* page = std::exchange(m_kept, nullptr))
+        return page;
+    auto* page = new QWebEnginePage(m_profile, this);
+    // The letter's own scripts never run here, and links in it are not followed.
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    connect(page, &QWebEnginePage::navigationRequested, page, [](QWebEngineNavigationRequest& request) {
+        using N = QWebEngineNavigationRequest;
+        if (request.navigationType() == N::TypedNavigation || request.navigationType() == N::OtherNavigation)
+            request.accept();
+        else
+            request.reject();
+    });
+    return page;
+}
+
+void LeadPages::keep(QWebEnginePage* page)
+{
+    if (m_kept == page)
+        return;
+    delete m_kept;
+    m_kept = page;
+    page->setParent(this);
+}
