@@ -38,6 +38,7 @@ public:
     virtual void openModule(const QString& screenName) = 0;
     virtual void runOperation(Operation operation) = 0;
     virtual void setCommandMode(CommandMode mode) = 0;
-    // Unloads the open record screen, if any (the main window's unload).
-    virtual void closeActiveModule() = 0;
+    // Unloads the open record screen, if any (the main window's unload). False when the
+    // screen refuses to close (a campaign run in progress).
+    virtual bool closeActiveModule() = 0;
 };

@@ -148,12 +148,12 @@ void RecordEngine::runOperation(Operation operation) { Engine::RunOperation(oper
 
 void RecordEngine::setCommandMode(CommandMode mode) { Engine::SetCommandMode(mode); }
 
-void RecordEngine::closeActiveModule()
+bool RecordEngine::closeActiveModule()
 {
     if (RecordScreen* screen = Engine::activeScreen()) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(screen->parentWidget()))
-            sub->close();
-        else
-            screen->close();
+            return sub->close();
+        return screen->close();
     }
+    return true;
 }

@@ -62,7 +62,7 @@ public:
     void openModule(const QString& screenName) override;
     void runOperation(Operation operation) override;
     void setCommandMode(CommandMode mode) override;
-    void closeActiveModule() override;
+    bool closeActiveModule() override;
 
     // Opens a module and returns its screen (tests).
     RecordScreen* open(const QString& screenName);

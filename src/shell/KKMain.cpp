@@ -393,9 +393,15 @@ void KKMain::resizeEvent(QResizeEvent* event)
 void KKMain::closeEvent(QCloseEvent* event)
 {
     ProgramState& s = state();
-    // The open record screen closes first and runs its own close; then the connection.
+    // The open record screen closes first and runs its own close; then the connection. A screen
+    // that refuses (a campaign still sending) keeps the program open.
+    bool moduleClosed = true;
     if (s.moduleHost)
-        Guard([&] { s.moduleHost->closeActiveModule(); });
+        Guard([&] { moduleClosed = s.moduleHost->closeActiveModule(); });
+    if (!moduleClosed) {
+        event->ignore();
+        return;
+    }
     if (s.connection && s.connection->isOpen())
         Guard([&] { s.connection->close(); });
     m_clock->stop();

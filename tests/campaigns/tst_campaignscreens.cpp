@@ -109,6 +109,7 @@ void TestCampaignScreens::stopInMidRunKeepsLogAndWindow()
     f.button("cmdSend")->click(); // a second run cannot start
     f.screen->close();            // nor can the screen close under the run
     QVERIFY(f.screen && f.screen->isVisible());
+    QVERIFY(!f.engine.closeActiveModule()); // and the main window's end waits for it too
     QVERIFY(f.screen->findChild<QProgressBar*>("prgSend")->text().endsWith(" of 500"));
 
     f.button("cmdStop")->click();

@@ -26,7 +26,11 @@ struct FakeHost : ModuleHost {
     }
     void runOperation(Operation n) override { operations << int(n); }
     void setCommandMode(CommandMode) override {}
-    void closeActiveModule() override { closes << (state().connection && state().connection->isOpen()); }
+    bool closeActiveModule() override
+    {
+        closes << (state().connection && state().connection->isOpen());
+        return true;
+    }
 };
 
 // The record modules of the menus, as the catalogue lists them.
