@@ -128,6 +128,15 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
     // A new lead starts empty.
     f.run(Add);
     QVERIFY(editor->html().isEmpty() && f.text(4).isEmpty());
+
+    // Cancelled with no record to show again: back to preview, nothing left editable.
+    f.run(Cancel);
+    f.folder.exec(QStringLiteral("DELETE FROM ktLead"));
+    f.run(Add);
+    editor->switchClick();
+    checkMode(true);
+    f.run(Cancel);
+    checkMode(false);
 }
 
 void TestContentScreens::newsScreenInsertsMergeTags()
