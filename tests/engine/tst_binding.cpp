@@ -133,7 +133,9 @@ private slots:
         bool listFocused = false;
         onNextModal([&](QWidget* w) {
             auto* list = static_cast<KKList*>(w);
-            listFocused = QApplication::focusWidget() == list->list() && list->list()->currentRow() == 0;
+            // The keyboard focus arrives with the window's activation, as it does for a user.
+            listFocused = QTest::qWaitForWindowActive(list) && QApplication::focusWidget() == list->list()
+                          && list->list()->currentRow() == 0;
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         });
         f.click(18);
