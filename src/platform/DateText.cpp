@@ -71,6 +71,39 @@ bool isDate(const QString& text) { return parse(text).isValid(); }
 
 QString toIso(const QDate& date) { return date.toString(Qt::ISODate); }
 
+namespace {
+// The number written by `count` digits at text[from], or -1.
+int digits(const char* text, int from, int count)
+{
+    int n = 0;
+    for (int i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        n = n * 10 + (text[i] - '0');
+    }
+    return n;
+}
+}
+
+QVariant fromStored(const char* text, int size, Midnight midnight)
+{
+    if (size < 10 || text[4] != '-' || text[7] != '-' || digits(text, 0, 4) < 1)
+        return {};
+    const QDate d(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+    if (!d.isValid())
+        return {};
+    if (size == 10)
+        return d;
+    if (size < 19 || (text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':')
+        return {};
+    const QTime t(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
+    if (!t.isValid())
+        return {};
+    if (midnight == Midnight::IsDate && t == QTime(0, 0))
+        return d;
+    return QDateTime(d, t);
+}
+
 QString accessLiteral(const QDate& date) { return QLatin1Char('#') + date.toString(QStringLiteral("MM/dd/yyyy")) + QLatin1Char('#'); }
 
 }

@@ -14,4 +14,11 @@ QDate parse(const QString& text);          // short date (2- or 4-digit year) or
 bool isDate(const QString& text);
 QString toIso(const QDate& date);          // "YYYY-MM-DD"
 QString accessLiteral(const QDate& date);  // "#MM/DD/YYYY#"
+
+// How a stored time stamp at midnight reads back.
+enum class Midnight { IsDateTime, IsDate };
+// A stored date read straight from its bytes, as long listings want: "YYYY-MM-DD" gives a date,
+// "YYYY-MM-DD HH:MM:SS" (or with a "T", and any fraction after it) a date and time. A null
+// value when the text is no date.
+QVariant fromStored(const char* text, int size, Midnight midnight);
 }

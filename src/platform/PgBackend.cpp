@@ -1,5 +1,7 @@
 #include "platform/PgBackend.h"
 
+#include "platform/DateText.h"
+
 #include "platform/AppError.h"
 #include "platform/SqlTokens.h"
 
@@ -53,34 +55,12 @@ QByteArray parameterText(const QVariant& v)
     }
 }
 
-// The number written by `count` digits at text[from], or -1. Long listings hold a date in
-// every row: reading the digits directly keeps them quick.
-int digits(const char* text, int from, int count)
-{
-    int n = 0;
-    for (int i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return -1;
-        n = n * 10 + (text[i] - '0');
-    }
-    return n;
-}
-
 // A date or time stamp as the server writes it ("2024-03-04" or "2024-03-04 10:30:00[.123]"):
 // a date when there is no time of day, as on the file.
 QVariant dateValue(const char* text, int length)
 {
-    const bool dated = length >= 10 && text[4] == '-' && text[7] == '-';
-    const int year = dated ? digits(text, 0, 4) : -1;
-    const QDate d = year > 0 ? QDate(year, digits(text, 5, 2), digits(text, 8, 2)) : QDate();
-    if (!d.isValid())
-        return QString::fromLatin1(text, length);
-    if (length < 19 || text[13] != ':' || text[16] != ':')
-        return d;
-    const QTime t(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
-    if (!t.isValid() || t == QTime(0, 0))
-        return d;
-    return QDateTime(d, t);
+    const QVariant value = DateText::fromStored(text, length, DateText::Midnight::IsDate);
+    return value.isNull() ? QVariant(QString::fromLatin1(text, length)) : value;
 }
 
 qlonglong integerValue(const char* text, int length)

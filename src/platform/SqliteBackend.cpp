@@ -1,5 +1,7 @@
 #include "platform/SqliteBackend.h"
 
+#include "platform/DateText.h"
+
 #include "platform/AppError.h"
 #include "platform/SqlDialect.h"
 
@@ -40,37 +42,13 @@ QString columnText(sqlite3_stmt* st, int i)
 
 QString fromC(const char* text) { return text ? QString::fromUtf8(text) : QString(); }
 
-// Digits text[from, from + count) as a number, or -1 when one of them is not a digit.
-int digits(const char* text, int from, int count)
-{
-    int n = 0;
-    for (int i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return -1;
-        n = n * 10 + (text[i] - '0');
-    }
-    return n;
-}
-
-// A date column's stored text ("YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS") as a date or a date
-// and time; other text is left as it is. Read straight from the bytes: lists hold many dates.
+// A date column's stored text as a date or a date and time; other text is left as it is.
 QVariant dateValue(const char* text, int size)
 {
     if (size == 0)
         return {};
-    if ((size == 10 || size >= 19) && text[4] == '-' && text[7] == '-') {
-        const QDate d(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
-        if (d.isValid() && digits(text, 0, 4) >= 0) {
-            if (size == 10)
-                return d;
-            if ((text[10] == ' ' || text[10] == 'T') && text[13] == ':' && text[16] == ':') {
-                const QTime t(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
-                if (t.isValid())
-                    return QDateTime(d, t);
-            }
-        }
-    }
-    return QString::fromUtf8(text, size);
+    const QVariant value = DateText::fromStored(text, size, DateText::Midnight::IsDateTime);
+    return value.isNull() ? QVariant(QString::fromUtf8(text, size)) : value;
 }
 
 // The value of column i of the current row, as the column's type code wants it.
