@@ -22,6 +22,7 @@ public:
 
     ResultSet query(const QString& sql, const QVariantList& parameters = {}) override;
     void execute(const QString& sql, const QVariantList& parameters = {}) override;
+    std::unique_ptr<RowCursor> openCursor(const QString& sql) override;
 
     qint64 insertRow(const QString& table, const Values& values) override;
     void updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead) override;

@@ -1,5 +1,7 @@
 #include "UtilityFixture.h"
 
+#include "platform/Connection.h"
+#include "platform/RowCursor.h"
 #include "utilities/KKExport.h"
 
 #include <QFileDialog>
@@ -141,9 +143,8 @@ private slots:
         const QString longText(300, 'm');
         f.folder.exec("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) VALUES "
                       "('2024-12-31', 123456, 'R', 'S', '" + longText + "', 'x')");
-        Recordset r;
-        r.open("Select EId, EDate, NType, NReference, NMessage From ktNews", *state().connection);
-        QCOMPARE(KKExport::columnWidths(r), QVector<int>({3, 10, 6, 50, KKExport::kMemoWidth}));
+        const auto rows = state().connection->backend().openCursor("Select EId, EDate, NType, NReference, NMessage From ktNews");
+        QCOMPARE(KKExport::columnWidths(*rows), QVector<int>({3, 10, 6, 50, KKExport::kMemoWidth}));
     }
 
     void refusals_data()
