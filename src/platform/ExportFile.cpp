@@ -40,6 +40,18 @@ ExportFile::Format ExportFile::formatFor(const QString& path)
     return path.trimmed().endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? Format::Csv : Format::FixedWidth;
 }
 
+int ExportFile::textWidth(QByteArrayView field)
+{
+    if (!isAscii(field))
+        return int(QString::fromUtf8(field).trimmed().size());
+    qsizetype from = 0, to = field.size();
+    while (from < to && isBlank(field[from]))
+        ++from;
+    while (to > from && isBlank(field[to - 1]))
+        --to;
+    return int(to - from);
+}
+
 void ExportFile::fail(const QString& what)
 {
     const QString description = QStringLiteral("%1 %2: %3").arg(what, m_file.fileName(), m_file.errorString());
@@ -68,7 +80,7 @@ void ExportFile::writeRecord(const QStringList& fields)
         texts << f.toUtf8();
     for (const QByteArray& t : texts)
         views << t;
-    writeRecord(views);
+    writeFields(views);
 }
 
 // ASCII fields are handled as bytes; any other goes through QString, which trims and counts
@@ -111,7 +123,7 @@ void ExportFile::appendCsv(QByteArrayView field)
     m_buffer += '"';
 }
 
-void ExportFile::writeRecord(const QVector<QByteArrayView>& fields)
+void ExportFile::writeFields(const QVector<QByteArrayView>& fields)
 {
     for (int i = 0; i < fields.size(); ++i) {
         if (m_format == Format::Csv) {

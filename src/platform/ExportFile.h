@@ -16,6 +16,8 @@ public:
 
     // CSV for a file name ending in ".csv" (any letter case), fixed width otherwise.
     static Format formatFor(const QString& path);
+    // Characters of a UTF-8 text once trimmed, as a fixed-width field counts them.
+    static int textWidth(QByteArrayView field);
 
     // Creates the file, or replaces it. widths: one per column (fixed width only).
     // Throws AppError when the file cannot be created.
@@ -24,7 +26,7 @@ public:
     void writeRecord(const QStringList& fields);
     // The same from UTF-8 texts (a row cursor's fields). Lines are gathered and written in
     // large pieces; a failed write throws AppError.
-    void writeRecord(const QVector<QByteArrayView>& fields);
+    void writeFields(const QVector<QByteArrayView>& fields);
     // Throws AppError when what was written cannot be saved.
     void close();
     // Closes the file and deletes it (a run that did not finish).

@@ -23,12 +23,6 @@ const QString kNoFile = QStringLiteral("*.Txt");
 // The progress count is looked at every so many rows.
 constexpr int kRowsPerStep = 64;
 
-// Characters of a field's text as the fixed-width file counts them (blanks around it aside).
-int TextWidth(QByteArrayView utf8)
-{
-    return int(QString::fromUtf8(utf8).trimmed().size());
-}
-
 TableBrowser::Setup exportSetup()
 {
     TableBrowser::Setup setup;
@@ -84,7 +78,7 @@ QVector<int> KKExport::columnWidths(RowCursor& rows)
     QVector<int> longest(columns.size(), 0);
     while (!measured.isEmpty() && rows.next())
         for (int i : measured)
-            longest[i] = std::max(longest[i], TextWidth(rows.text(i)));
+            longest[i] = std::max(longest[i], ExportFile::textWidth(rows.text(i)));
     QVector<int> widths(columns.size());
     for (int i = 0; i < columns.size(); ++i) {
         const int nameWidth = int(columns[i].name.size());
@@ -139,7 +133,7 @@ void KKExport::exportRecords()
         while (rows->next()) {
             for (int i = 0; i < columns; ++i)
                 fields[i] = rows->text(i);
-            file.writeRecord(fields);
+            file.writeFields(fields);
             if (++s.AttemptCount % kRowsPerStep == 0)
                 m_run.step(s.AttemptCount);
         }
