@@ -8,15 +8,13 @@ QString mergeTags(QString message, Recordset& customer, QStringList* nullColumns
 {
     for (int i = 0; i < customer.fieldCount(); ++i) {
         Field field = customer.field(i);
-        const QString tag = QStringLiteral("<<") + field.name() + QStringLiteral(">>");
-        if (!message.contains(tag, Qt::CaseSensitive))
-            continue;
+        // A Null value cannot become text: the step fails whether or not its tag is used.
         if (field.value().isNull()) {
             if (nullColumns)
                 nullColumns->append(field.name());
             continue;
         }
-        message.replace(tag, field.text(), Qt::CaseSensitive);
+        message.replace(QStringLiteral("<<") + field.name() + QStringLiteral(">>"), field.text(), Qt::CaseSensitive);
     }
     return message;
 }

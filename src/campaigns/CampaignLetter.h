@@ -12,7 +12,8 @@ namespace CampaignLetter {
 
 // Replaces every "<<Column>>" of the customer row's columns, in column order, by the
 // column's value as text; matching is case-sensitive. A column whose value is Null cannot be
-// merged: its tag stays, and its name is added to nullColumns when the tag occurs.
+// merged: its tag stays, and its name is added to nullColumns (every Null column counts,
+// used in the message or not).
 QString mergeTags(QString message, Recordset& customer, QStringList* nullColumns);
 
 // "<br><br>Survey Link:<br>" + link + "<br>"

@@ -30,12 +30,15 @@ struct CampaignFixture {
         folder.exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', '%1', '')").arg(name));
         return folder.scalar(QStringLiteral("Select Max(EId) From kmCustType"));
     }
-    // Values are SQL literals ("'Anna'" or "NULL").
+    // Values are SQL literals ("'Anna'" or "NULL"); every other column holds "-", as a saved
+    // record does, so that only the Null columns a test asks for fail to merge.
     void addCustomer(const QString& type, const QString& first, const QString& email, const QString& country = QStringLiteral("'India'"),
                      const QString& city = QStringLiteral("'Pune'")) const
     {
-        folder.exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CEmail, CCountry, CCity, CType, CActive) "
-                                   "VALUES ('2026-02-03', %1, %2, %3, %4, %5, 'Y')")
+        folder.exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CTitle, CFirst, CLast, CCompany, CAddr1, CAddr2, CCity, "
+                                   "CState, CCountry, CZipCode, CTelOff, CTelHome, CTelMob, CFax, CEmail, CWebsite, CType, "
+                                   "CActive, CRemarks) VALUES ('2026-02-03', '-', %1, '-', '-', '-', '-', %4, '-', %3, '-', "
+                                   "'-', '-', '-', '-', %2, '-', %5, 'Y', '-')")
                         .arg(first, email, country, city, type));
     }
     QString addNews(const QString& subject, const QString& body) const

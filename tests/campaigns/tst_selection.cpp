@@ -46,6 +46,7 @@ private slots:
     void openingPreviewsFieldFour_data();
     void openingPreviewsFieldFour();
     void okWritesCriterionCrossDoesNot();
+    void passwordColumnIsNeitherOfferedNorShown();
 };
 
 void TestSelection::viewBuildsCriterion_data()
@@ -178,6 +179,33 @@ void TestSelection::okWritesCriterionCrossDoesNot()
         QVERIFY(!s.select.isVisible());
     }
     QCOMPARE(f.screen->text(4), QStringLiteral(" ( 1=1 )"));
+}
+
+// A customer table that carries a password column: it is no choice for a criterion, and the
+// preview grid hides it and holds none of its values.
+void TestSelection::passwordColumnIsNeitherOfferedNorShown()
+{
+    ScreenFixture f(" ( 1=1 )");
+    f.folder.exec("ALTER TABLE ktCustomer ADD COLUMN CPasscd TEXT(20)");
+    addCustomers(f);
+    f.folder.exec("UPDATE ktCustomer SET CPasscd = 'Secret-' || EId");
+    Selection s(f);
+    for (const char* combo : {"cmbField1", "cmbField2"}) {
+        auto* box = s.child<QComboBox>(combo);
+        QCOMPARE(box->findText("CPasscd"), -1);
+        QVERIFY(box->findText("CRemarks") >= 0);
+    }
+    auto* grid = s.child<DataGrid>("grdSelect");
+    QCOMPARE(s.previewRows(), 3);
+    int passwordColumns = 0;
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const bool password = grid->cellText(0, c) == QLatin1String("CPasscd");
+        passwordColumns += password;
+        QCOMPARE(grid->isColumnHidden(c), password);
+        for (int r = 1; r < grid->rowCount(); ++r)
+            QVERIFY2(!grid->cellText(r, c).startsWith("Secret-"), "a password is in the grid");
+    }
+    QCOMPARE(passwordColumns, 1);
 }
 
 QTEST_MAIN(TestSelection)

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
@@ -63,7 +64,21 @@ TestDataFolder::TestDataFolder(const Options& options) : m_state(std::make_uniqu
 }
 
 // The program state closes its record sets and the connection as it goes.
-TestDataFolder::~TestDataFolder() = default;
+namespace {
+// The modal windows tests are waiting for; one still awaited when its data folder goes means
+// the window never came.
+QList<QPointer<QTimer>> awaitedModals;
+}
+
+TestDataFolder::~TestDataFolder()
+{
+    for (const QPointer<QTimer>& timer : std::exchange(awaitedModals, {})) {
+        if (!timer)
+            continue;
+        delete timer;
+        QTest::qFail("a modal window the test waited for never appeared", __FILE__, __LINE__);
+    }
+}
 
 void TestDataFolder::exec(const QString& sql) const { state().connection->execute(sql); }
 
@@ -105,16 +120,17 @@ TestDataFolder::Options folderOptions(PgTestServer& server, TestDataFolder::Opti
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs)
 {
     auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
+    awaitedModals.append(timer);
+    QElapsedTimer clock;
+    clock.start();
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, clock, action, timeoutMs] {
         if (QWidget* w = QApplication::activeModalWidget()) {
             timer->stop();
             timer->deleteLater();
-            delete clock;
+            awaitedModals.removeAll(timer);
             action(w);
-        } else if (clock->elapsed() > timeoutMs) {
+        } else if (clock.elapsed() > timeoutMs) {
             // The window the test waited for never came: that is a failure, not a quiet timeout.
             qFatal("onNextModal: no modal window appeared within %d ms", timeoutMs);
         }

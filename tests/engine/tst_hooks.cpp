@@ -33,35 +33,59 @@ private slots:
         QCOMPARE(f.screen()->listLabel(18)->text(), QString()); // the type was deleted
     }
 
-    void refusalsBySchemeAndUser()
+    // Who may do what on the administration screens. The screen stands on its last record:
+    // user 2 ("mary") on the user screen, unless the row says to go to user 1.
+    void permissionsBySchemeAndUser_data()
     {
-        struct Case { const char* screen; Operation op; const char* login; const char* notice; };
-        const Case cases[] = {
-            {"KKEnterprise", Operation::Add, "Chief", "Add Disabled!"},   {"KKPreference", Operation::Delete, "Chief", "Delete Disabled!"},
-            {"KKCustomize", Operation::Xerox, "Chief", "Xerox Disabled!"}, {"KKUser", Operation::Add, "mary", "Add Disabled!"},
-            {"KKUser", Operation::Modify, "mary", "Modify Disabled!"},      {"KKEnterprise", Operation::Modify, "mary", "Modify Disabled!"},
-            {"KKUser", Operation::Delete, "cHiEf", "Delete Disabled!"},     {"KKUser", Operation::Xerox, "Chief", "Xerox Disabled!"},
-        };
-        for (const Case& c : cases) {
-            EngineFixture f;
-            state().LoginId = c.login;
-            f.open(c.screen);
-            f.messages.clear();
-            f.run(c.op);
-            QVERIFY2(f.messages.shown == QStringList{c.notice}, c.screen);
-            QVERIFY(!f.editing());
-        }
-        // The administrator, in any letter case, may add users and modify the enterprise.
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<Operation>("op");
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<bool>("onUserOne");
+        QTest::addColumn<QString>("notice"); // empty: allowed
+        const QString chief = "cHiEf";
+        QTest::newRow("enterprise add") << "KKEnterprise" << Operation::Add << chief << false << "Add Disabled!";
+        QTest::newRow("preference delete") << "KKPreference" << Operation::Delete << chief << false << "Delete Disabled!";
+        QTest::newRow("customize xerox") << "KKCustomize" << Operation::Xerox << chief << false << "Xerox Disabled!";
+        QTest::newRow("user xerox") << "KKUser" << Operation::Xerox << chief << false << "Xerox Disabled!";
+        QTest::newRow("user add by another") << "KKUser" << Operation::Add << "mary" << false << "Add Disabled!";
+        QTest::newRow("user modify by another") << "KKUser" << Operation::Modify << "mary" << false << "Modify Disabled!";
+        QTest::newRow("user delete by another") << "KKUser" << Operation::Delete << "mary" << false << "Delete Disabled!";
+        QTest::newRow("enterprise modify by another") << "KKEnterprise" << Operation::Modify << "mary" << false << "Modify Disabled!";
+        QTest::newRow("user 1 delete by administrator") << "KKUser" << Operation::Delete << chief << true << "Delete Disabled!";
+        QTest::newRow("user add by administrator") << "KKUser" << Operation::Add << chief << false << "";
+        QTest::newRow("user modify by administrator") << "KKUser" << Operation::Modify << chief << false << "";
+        QTest::newRow("user delete by administrator") << "KKUser" << Operation::Delete << chief << false << "";
+        QTest::newRow("enterprise modify by administrator") << "KKEnterprise" << Operation::Modify << "CHIEF" << false << "";
+    }
+
+    void permissionsBySchemeAndUser()
+    {
+        QFETCH(QString, screen);
+        QFETCH(Operation, op);
+        QFETCH(QString, login);
+        QFETCH(bool, onUserOne);
+        QFETCH(QString, notice);
         EngineFixture f;
-        state().LoginId = "cHIEF";
-        f.open("KKUser");
-        f.run(Operation::Add);
-        QVERIFY(f.editing());
-        f.run(Operation::Cancel);
-        f.run(Operation::Exit);
-        f.open("KKEnterprise");
-        f.run(Operation::Modify);
-        QVERIFY(f.editing());
+        state().CAllowDele = "N"; // the user screen follows its own rule, not this one
+        f.folder.exec("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) "
+                      "VALUES ('2024-01-01', 'mary', 'Pass-1', 'h', 'U', 'r')");
+        state().LoginId = login;
+        f.open(screen);
+        if (onUserOne)
+            f.run(Operation::First);
+        const QString table = f.folder.scalar("Select Count(*) From kaUser");
+        f.messages.clear();
+        f.run(op);
+        if (!notice.isEmpty()) {
+            QCOMPARE(f.messages.shown, QStringList{notice});
+            QVERIFY(!f.editing());
+            QCOMPARE(f.folder.scalar("Select Count(*) From kaUser"), table);
+        } else if (op == Operation::Delete) {
+            QCOMPARE(f.messages.shown, QStringList{"Confirm Delete?"});
+            QCOMPARE(f.folder.scalar("Select Count(ULogin) From kaUser Where ULogin = 'mary'"), QString("0"));
+        } else {
+            QVERIFY(f.editing());
+        }
     }
 
     void deleteDeniedByCustomization()

@@ -22,6 +22,7 @@ class OperationsTest : public QObject {
     }
 
 private slots:
+
     void addSaveCancelAndXeroxOnMasterScreen()
     {
         EngineFixture f;
@@ -60,19 +61,21 @@ private slots:
         f.run(Operation::Cancel);
         QCOMPARE(f.text(2), QString("Retail"));
 
-        // Xerox: "Rec#" + id in the last field, saved under a new id.
+        // Xerox, days later: "Rec#" + id in the last field, today's date, saved under a new id.
+        state().clock.setFixed(QDateTime(QDate(2025, 4, 2), QTime(9, 0)));
         f.messages.answers = {false};
         f.run(Operation::Xerox);
         QVERIFY(!f.editing()); // answered No
         f.run(Operation::Xerox);
         QCOMPARE(f.text(0), QString("(New)"));
+        QCOMPARE(f.text(1), QString("04/02/2025"));
         QCOMPARE(f.text(3), "Rec#" + id);
         f.run(Operation::Save);
+        QCOMPARE(f.folder.scalar("Select EDate From kmCustType Where EId= " + f.text(0)), QString("04/02/2025"));
         QVERIFY(f.text(0) != id);
         QCOMPARE(f.folder.count("kmCustType"), 2);
         QCOMPARE(f.folder.scalar("Select CRemarks From kmCustType Where EId= " + f.text(0)), "Rec#" + id);
         QCOMPARE(f.folder.scalar("Select CCategory From kmCustType Where EId= " + f.text(0)), QString("Retail"));
-        state().clock.setFixed({});
     }
 
     void customerSavedWithTypeAndActivePickers()
@@ -99,21 +102,24 @@ private slots:
     void deleteMiddleLastAndOnly()
     {
         EngineFixture f;
-        for (const char* n : {"A", "B", "C"})
+        for (const char* n : {"A", "B", "C", "D"})
             f.addType(n);
         f.open("KKCustType");
-        QCOMPARE(f.text(2), QString("C"));
+        QCOMPARE(f.text(2), QString("D"));
         f.run(Operation::First);
         f.run(Operation::Next); // B, in the middle
         QCOMPARE(f.text(2), QString("B"));
         f.messages.answers = {false};
         f.run(Operation::Delete);
-        QCOMPARE(f.folder.count("kmCustType"), 3);
+        QCOMPARE(f.folder.count("kmCustType"), 4);
         f.run(Operation::Delete);
         QCOMPARE(f.messages.shown.last(), QString("Confirm Delete?"));
-        QCOMPARE(f.text(2), QString("C")); // the following record
-        QCOMPARE(f.folder.count("kmCustType"), 2);
+        QCOMPARE(f.text(2), QString("C")); // the following record, not the last
+        QCOMPARE(f.folder.count("kmCustType"), 3);
+        f.run(Operation::Last);
         f.run(Operation::Delete); // the last: the record that is then last
+        QCOMPARE(f.text(2), QString("C"));
+        f.run(Operation::Delete);
         QCOMPARE(f.text(2), QString("A"));
         f.messages.clear();
         f.run(Operation::Delete); // the only one: the move and load fail, the boxes keep the values
