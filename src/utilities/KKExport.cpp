@@ -130,18 +130,22 @@ void KKExport::exportRecords()
             names << c.name;
         file.writeRecord(names);
         QVector<QByteArrayView> fields(columns);
-        while (rows->next()) {
+        while (!m_run.stopRequested() && rows->next()) {
             for (int i = 0; i < columns; ++i)
                 fields[i] = rows->text(i);
             file.writeFields(fields);
             if (++s.AttemptCount % kRowsPerStep == 0)
                 m_run.step(s.AttemptCount);
         }
-        file.close();
+        if (!m_run.stopRequested())
+            file.close();
     });
     m_run.finish(s.AttemptCount);
-    if (!written) {
+    // A run that failed or was stopped leaves no file behind.
+    if (!written || m_run.stopRequested()) {
         file.discard();
+        if (written)
+            messages.notice(QStringLiteral("Stopped! No File Written."));
         return;
     }
     messages.notice(QStringLiteral("Done!"));

@@ -4,6 +4,8 @@
 #include "shell/ArchiveNames.h"
 #include "utilities/KKImport.h"
 
+#include <QTimer>
+
 using SheetFiles::Rows;
 
 // Customers imported from the worksheet "Sheet1" of a workbook.
@@ -133,6 +135,29 @@ private slots:
         QCOMPARE(f.column("CType"), QStringList({"7", "65536"}));
         QCOMPARE(f.column("CZipCode"), QStringList({"41012", "E1 6AN"}));
         QCOMPARE(f.column("CRemarks"), QStringList({"007", "1.25"}));
+    }
+
+    // Closing the screen during an import stops it; the rows already imported stay, each
+    // having been committed on its own, and the program still ends as after a whole import.
+    void stoppedImportKeepsTheRowsDone()
+    {
+        UtilityFixture f;
+        Rows rows{{"CFirst"}};
+        for (int i = 0; i < 400; ++i)
+            rows.push_back({QString("First%1").arg(i)});
+        const QString path = writeBook(f, "csv", rows);
+        KKImport screen;
+        list(screen, path);
+        screen.browser().SelectAllFields();
+        QTimer::singleShot(0, &screen, [&] { screen.reject(); });
+        screen.importRecords();
+        const int done = f.folder.count("ktCustomer");
+        QVERIFY(done > 0 && done < 400);
+        QCOMPARE(state().AttemptCount, done);
+        QCOMPARE(f.messages.shown.mid(1), QStringList({"Confirm Import?", QString("Stopped! %1 Records Imported.").arg(done),
+                                                       "DB Refresh Required!\r\nShutting Down..."}));
+        QCOMPARE(f.column("CFirst").last(), QString("First%1").arg(done - 1));
+        QVERIFY(screen.endsProgram());
     }
 
     void filterNarrowsTheRows()
