@@ -13,6 +13,7 @@ PACKAGES=(
   libcurl4-openssl-dev
   liborcus-dev libixion-dev libboost-dev libfreexl-dev
   libxlsxwriter-dev python3-aiosmtpd python3-xlwt msmtp openssl
+  xvfb xdotool
   poppler-utils
   libqt6svg6
   desktop-file-utils appstream dpkg-dev file

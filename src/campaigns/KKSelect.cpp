@@ -1,6 +1,6 @@
 #include "campaigns/KKSelect.h"
 
-#include "campaigns/CriterionLiteral.h"
+#include "engine/CriterionText.h"
 #include "engine/DataGrid.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
@@ -158,13 +158,12 @@ void KKSelect::showRows()
 
 bool KKSelect::appendCondition(QString& criterion, QComboBox* field, QComboBox* op, QLineEdit* value)
 {
-    bool ok = false;
-    const QString literal = CriterionLiteral(field->currentData().toInt(), op->currentText(), value->text(), &ok);
-    if (!ok) {
+    const std::optional<QString> literal = CriterionText::literal(field->currentData().toInt(), op->currentText(), value->text());
+    if (!literal) {
         state().messages().notice(QStringLiteral("Invalid Criteria!"));
         return false;
     }
-    criterion += field->currentText() + QLatin1Char(' ') + op->currentText() + QLatin1Char(' ') + literal;
+    criterion += field->currentText() + QLatin1Char(' ') + op->currentText() + QLatin1Char(' ') + *literal;
     return true;
 }
 

@@ -1,8 +1,8 @@
 #include "engine/KKInquiry.h"
 
+#include "engine/CriterionText.h"
 #include "engine/DataGrid.h"
 #include "engine/RecordEngine.h"
-#include "platform/DateText.h"
 #include "base/Messages.h"
 #include "base/Look.h"
 #include "base/Program.h"
@@ -117,35 +117,17 @@ void KKInquiry::search()
 {
     ProgramState& s = state();
     Recordset& r = s.RecordRecordset;
-    QString condition = QStringLiteral("1=1");
-    const QString value = m_value->text().trimmed();
-    if (!value.isEmpty()) {
-        const int column = m_field->currentData().toInt();
-        const QString op = m_operator->currentText();
-        condition = m_field->currentText() + QLatin1Char(' ') + op + QLatin1Char(' ');
-        int type = FieldType::VarChar;
-        if (r.isOpen() && column < r.columns().size())
-            type = r.columns().at(column).type;
-        if (type == FieldType::Integer || type == FieldType::Double) {
-            QString number = value;
-            number.replace(QLatin1Char(','), QLatin1Char('.'));
-            if (!IsNumberText(number)) {
-                Messages::current().notice(QStringLiteral("Invalid Criteria!"));
-                return;
-            }
-            condition += number;
-        } else if (type == FieldType::Date) {
-            const QDate d = DateText::parse(value);
-            if (!d.isValid()) {
-                Messages::current().notice(QStringLiteral("Invalid Criteria!"));
-                return;
-            }
-            condition += DateText::accessLiteral(d);
-        } else {
-            condition += QLatin1Char('\'') + value
-                         + (op == QLatin1String("Like") ? QStringLiteral("%' ") : QStringLiteral("' "));
-        }
+    const int column = m_field->currentData().toInt();
+    int type = FieldType::VarChar;
+    if (r.isOpen() && column < r.columns().size())
+        type = r.columns().at(column).type;
+    const std::optional<QString> typed = CriterionText::condition(m_field->currentText(), m_operator->currentText(),
+                                                                  m_value->text(), type);
+    if (!typed) {
+        Messages::current().notice(QStringLiteral("Invalid Criteria!"));
+        return;
     }
+    const QString condition = *typed;
     s.Criterion = condition;
     const bool found = Guard([&] {
         const QString sql = QStringLiteral("Select Top 100 * From ") + s.ModuleTable + QStringLiteral(" Where ")

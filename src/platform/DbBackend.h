@@ -3,6 +3,7 @@
 
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <memory>
 
@@ -36,12 +37,16 @@ public:
     // that can step through its rows hands them out as they come.
     virtual std::unique_ptr<RowCursor> openCursor(const QString& sql);
 
-    // Row writes for updatable record sets, keyed by EId. insertRow returns the new EId.
+    // Row writes for updatable record sets, keyed by EId. An insert and an update give back
+    // the row as stored, in the columns `readBack` names (none named: an empty row), so that
+    // the record set shows what the database holds; a server sends it with the write itself.
     // Writes are optimistic: `asRead` holds the row's columns as the record set read them, and
     // when the stored row no longer holds them (another copy changed or deleted it) nothing is
     // written and AppError DbErrors::ChangedByAnother is raised.
-    virtual qint64 insertRow(const QString& table, const Values& values) = 0;
-    virtual void updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead) = 0;
+    using Row = QVector<QVariant>;
+    virtual Row insertRow(const QString& table, const Values& values, const QStringList& readBack = {}) = 0;
+    virtual Row updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
+                          const QStringList& readBack = {}) = 0;
     virtual void deleteRow(const QString& table, qint64 id, const Values& asRead) = 0;
     // The columns of a table, in order.
     virtual QVector<ColumnInfo> tableColumns(const QString& table) = 0;

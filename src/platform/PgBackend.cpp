@@ -9,6 +9,9 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
+#include <charconv>
+
 #include <libpq-fe.h>
 
 namespace {
@@ -50,20 +53,41 @@ QByteArray parameterText(const QVariant& v)
     }
 }
 
+// The number written by `count` digits at text[from], or -1. Long listings hold a date in
+// every row: reading the digits directly keeps them quick.
+int digits(const char* text, int from, int count)
+{
+    int n = 0;
+    for (int i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        n = n * 10 + (text[i] - '0');
+    }
+    return n;
+}
+
 // A date or time stamp as the server writes it ("2024-03-04" or "2024-03-04 10:30:00[.123]"):
 // a date when there is no time of day, as on the file.
-QVariant dateValue(const char* text)
+QVariant dateValue(const char* text, int length)
 {
-    const QString s = QString::fromLatin1(text);
-    const QDate d = QDate::fromString(s.left(10), Qt::ISODate);
+    const bool dated = length >= 10 && text[4] == '-' && text[7] == '-';
+    const int year = dated ? digits(text, 0, 4) : -1;
+    const QDate d = year > 0 ? QDate(year, digits(text, 5, 2), digits(text, 8, 2)) : QDate();
     if (!d.isValid())
-        return s;
-    if (s.size() < 19)
+        return QString::fromLatin1(text, length);
+    if (length < 19 || text[13] != ':' || text[16] != ':')
         return d;
-    const QTime t = QTime::fromString(s.mid(11, 8), QStringLiteral("HH:mm:ss"));
+    const QTime t(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
     if (!t.isValid() || t == QTime(0, 0))
         return d;
     return QDateTime(d, t);
+}
+
+qlonglong integerValue(const char* text, int length)
+{
+    qlonglong n = 0;
+    std::from_chars(text, text + length, n);
+    return n;
 }
 
 int errorNumber(const char* sqlState)
@@ -133,6 +157,7 @@ void PgBackend::open(const ConnectionParams& params)
     }
     m_conn = conn;
     m_depth = 0;
+    m_begun = false;
     try {
         ensureCollations();
         loadNames();
@@ -147,9 +172,10 @@ void PgBackend::close()
     if (!m_conn)
         return;
     // The program never rolls back: what it began is kept.
-    if (m_depth > 0)
+    if (m_begun)
         PQclear(PQexec(m_conn, "COMMIT"));
     m_depth = 0;
+    m_begun = false;
     PQfinish(m_conn);
     m_conn = nullptr;
 }
@@ -212,6 +238,34 @@ void PgBackend::runPlain(const char* command)
                            + QLatin1String(command));
 }
 
+std::vector<PgBackend::Result> PgBackend::runTogether(const QVector<QByteArray>& commands, int withParameters,
+                                                      const QVector<const char*>& parameters)
+{
+    std::vector<Result> results;
+    bool sent = PQenterPipelineMode(m_conn) == 1;
+    for (int i = 0; sent && i < commands.size(); ++i) {
+        const bool given = i == withParameters;
+        sent = PQsendQueryParams(m_conn, commands[i].constData(), given ? int(parameters.size()) : 0, nullptr,
+                                 given ? parameters.constData() : nullptr, nullptr, nullptr, 0)
+               == 1;
+    }
+    if (sent && PQpipelineSync(m_conn) == 1) {
+        // Each command's result ends with a null one; after a failure the rest come back aborted.
+        for (int i = 0; i < commands.size(); ++i) {
+            Result last;
+            while (pg_result* r = PQgetResult(m_conn))
+                last = Result(r);
+            results.push_back(std::move(last));
+        }
+        Result sync(PQgetResult(m_conn));
+    }
+    if (PQexitPipelineMode(m_conn) != 1 || int(results.size()) != commands.size())
+        throw AppError(DbErrors::General, kSource,
+                       QStringLiteral("The database server cannot be reached: ")
+                           + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+    return results;
+}
+
 PgBackend::Result PgBackend::run(const QString& serverSql, const QVariantList& parameters, const QString& original)
 {
     ensureOpen();
@@ -223,22 +277,40 @@ PgBackend::Result PgBackend::run(const QString& serverSql, const QVariantList& p
     for (const QByteArray& t : texts)
         pointers << (t.isNull() ? nullptr : t.constData());
     const QByteArray sql = serverSql.toUtf8();
-    const bool guarded = m_depth > 0;
-    if (guarded)
-        runPlain("SAVEPOINT korvina_statement");
-    Result r(PQexecParams(m_conn, sql.constData(), int(pointers.size()), nullptr, pointers.constData(), nullptr,
-                          nullptr, 0));
-    const ExecStatusType status = PQresultStatus(r.p);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    const auto failed = [](const Result& r) {
+        const ExecStatusType status = PQresultStatus(r.p);
+        return !r.p || (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK);
+    };
+    const auto report = [&](const Result& r) {
         const QString why = QString::fromUtf8(r.p ? PQresultErrorMessage(r.p) : PQerrorMessage(m_conn)).trimmed();
-        const int number = errorNumber(PQresultErrorField(r.p, PG_DIAG_SQLSTATE));
-        if (guarded)
-            runPlain("ROLLBACK TO SAVEPOINT korvina_statement");
-        throw AppError(number, kSource, why + QStringLiteral(" in statement: ") + original);
+        throw AppError(errorNumber(PQresultErrorField(r.p, PG_DIAG_SQLSTATE)), kSource,
+                       why + QStringLiteral(" in statement: ") + original);
+    };
+    if (m_depth == 0) {
+        Result r(PQexecParams(m_conn, sql.constData(), int(pointers.size()), nullptr, pointers.constData(), nullptr,
+                              nullptr, 0));
+        if (failed(r))
+            report(r);
+        return r;
     }
-    if (guarded)
-        runPlain("RELEASE SAVEPOINT korvina_statement");
-    return r;
+    // In a transaction each statement costs one round trip. The first goes out with the BEGIN:
+    // when it fails the transaction has nothing else to keep, so it is rolled back and begins
+    // again with the next statement. A later one stands between a savepoint and its release,
+    // and a failure rolls back to the savepoint.
+    const bool first = !m_begun;
+    QVector<QByteArray> commands{first ? QByteArray("BEGIN") : QByteArray("SAVEPOINT korvina_statement"), sql};
+    if (!first)
+        commands << QByteArray("RELEASE SAVEPOINT korvina_statement");
+    std::vector<Result> results = runTogether(commands, 1, pointers);
+    const auto failure = std::find_if(results.begin(), results.end(), failed);
+    if (failure == results.end()) {
+        m_begun = true;
+        return std::move(results[1]);
+    }
+    if (!failed(results[0]))
+        runPlain(first ? "ROLLBACK" : "ROLLBACK TO SAVEPOINT korvina_statement");
+    report(*failure);
+    return Result();
 }
 
 ResultSet PgBackend::toResultSet(pg_result* r) const
@@ -300,19 +372,20 @@ ResultSet PgBackend::toResultSet(pg_result* r) const
             if (PQgetisnull(r, row, i))
                 continue;
             const char* text = PQgetvalue(r, row, i);
+            const int length = PQgetlength(r, row, i);
             switch (types[i]) {
             case PgType::Bool: values[i] = qlonglong(text[0] == 't' ? 1 : 0); break;
             case PgType::Int2:
             case PgType::Int4:
             case PgType::Int8:
-            case PgType::Oid: values[i] = QByteArray(text).toLongLong(); break;
+            case PgType::Oid: values[i] = integerValue(text, length); break;
             case PgType::Float4:
             case PgType::Float8:
-            case PgType::Numeric: values[i] = QByteArray(text).toDouble(); break;
+            case PgType::Numeric: values[i] = QByteArray::fromRawData(text, length).toDouble(); break;
             case PgType::Date:
             case PgType::Timestamp:
-            case PgType::TimestampTz: values[i] = dateValue(text); break;
-            default: values[i] = QString::fromUtf8(text, PQgetlength(r, row, i));
+            case PgType::TimestampTz: values[i] = dateValue(text, length); break;
+            default: values[i] = QString::fromUtf8(text, length);
             }
         }
         result.rows.push_back(std::move(values));
@@ -323,8 +396,6 @@ ResultSet PgBackend::toResultSet(pg_result* r) const
 void PgBackend::begin()
 {
     ensureOpen();
-    if (m_depth == 0)
-        runPlain("BEGIN");
     ++m_depth;
 }
 
@@ -333,8 +404,9 @@ void PgBackend::commit()
     ensureOpen();
     if (m_depth == 0)
         throw AppError(DbErrors::General, kSource, QStringLiteral("No transaction is active."));
-    if (--m_depth > 0)
-        return;
+    if (--m_depth > 0 || !m_begun)
+        return; // a transaction that ran no statement has nothing to commit
+    m_begun = false;
     Result r(PQexec(m_conn, "COMMIT"));
     // A transaction the server gave up on reports "ROLLBACK": nothing of it was kept.
     if (PQresultStatus(r.p) != PGRES_COMMAND_OK || QByteArray(PQcmdStatus(r.p)) != "COMMIT")
@@ -349,7 +421,10 @@ void PgBackend::rollback()
     if (m_depth == 0)
         return;
     m_depth = 0;
-    runPlain("ROLLBACK");
+    if (m_begun) {
+        m_begun = false;
+        runPlain("ROLLBACK");
+    }
 }
 
 ResultSet PgBackend::query(const QString& sql, const QVariantList& parameters)
@@ -386,7 +461,20 @@ QString PgBackend::unchangedCondition(const Values& asRead, int firstParameter) 
     return where;
 }
 
-qint64 PgBackend::insertRow(const QString& table, const Values& values)
+QString PgBackend::columnList(const QStringList& columns) const
+{
+    QStringList names;
+    for (const QString& c : columns)
+        names << quoteName(exactName(c));
+    return names.join(QStringLiteral(", "));
+}
+
+QString PgBackend::returning(const QStringList& columns) const
+{
+    return columns.isEmpty() ? QString() : QStringLiteral(" RETURNING ") + columnList(columns);
+}
+
+DbBackend::Row PgBackend::insertRow(const QString& table, const Values& values, const QStringList& readBack)
 {
     QStringList names, marks;
     QVariantList parameters;
@@ -395,19 +483,25 @@ qint64 PgBackend::insertRow(const QString& table, const Values& values)
         marks << QLatin1Char('$') + QString::number(marks.size() + 1);
         parameters << v.second;
     }
-    const QString sql = values.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING \"EId\"").arg(quoteName(exactName(table)))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING \"EId\"")
-                                  .arg(quoteName(exactName(table)), names.join(QStringLiteral(", ")),
-                                       marks.join(QStringLiteral(", ")));
+    const QString sql = (values.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(exactName(table)))
+                                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                .arg(quoteName(exactName(table)), names.join(QStringLiteral(", ")),
+                                                     marks.join(QStringLiteral(", "))))
+                        + returning(readBack);
     Result r = run(sql, parameters, sql);
-    return QByteArray(PQgetvalue(r.p, 0, 0)).toLongLong();
+    return toResultSet(r.p).rows.value(0);
 }
 
-void PgBackend::updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead)
+DbBackend::Row PgBackend::updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
+                                    const QStringList& readBack)
 {
-    if (values.isEmpty())
-        return;
+    if (values.isEmpty()) {
+        if (readBack.isEmpty())
+            return {};
+        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE \"EId\" = $1")
+                                .arg(columnList(readBack), quoteName(exactName(table)));
+        return toResultSet(run(sql, {id}, sql).p).rows.value(0);
+    }
     QStringList sets;
     QVariantList parameters;
     for (const auto& v : values) {
@@ -418,13 +512,14 @@ void PgBackend::updateRow(const QString& table, qint64 id, const Values& values,
     const int idParameter = int(parameters.size());
     for (const auto& v : asRead)
         parameters << v.second;
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"EId\" = $%3%4")
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"EId\" = $%3%4%5")
                             .arg(quoteName(exactName(table)), sets.join(QStringLiteral(", ")))
                             .arg(idParameter)
-                            .arg(unchangedCondition(asRead, idParameter + 1));
+                            .arg(unchangedCondition(asRead, idParameter + 1), returning(readBack));
     Result r = run(sql, parameters, sql);
     if (QByteArray(PQcmdTuples(r.p)) == "0")
         changedByAnother(table, id);
+    return toResultSet(r.p).rows.value(0);
 }
 
 void PgBackend::deleteRow(const QString& table, qint64 id, const Values& asRead)

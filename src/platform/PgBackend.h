@@ -3,6 +3,7 @@
 #include "platform/PgDialect.h"
 
 #include <QHash>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
@@ -27,8 +28,9 @@ public:
     ResultSet query(const QString& sql, const QVariantList& parameters = {}) override;
     void execute(const QString& sql, const QVariantList& parameters = {}) override;
 
-    qint64 insertRow(const QString& table, const Values& values) override;
-    void updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead) override;
+    Row insertRow(const QString& table, const Values& values, const QStringList& readBack = {}) override;
+    Row updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
+                  const QStringList& readBack = {}) override;
     void deleteRow(const QString& table, qint64 id, const Values& asRead) override;
     QVector<ColumnInfo> tableColumns(const QString& table) override;
 
@@ -42,16 +44,26 @@ private:
     // Runs SQL as the server reads it; inside a transaction a failing statement is undone alone
     // (as on the file), so the rest of the transaction still commits.
     Result run(const QString& serverSql, const QVariantList& parameters, const QString& original);
+    // Sends the commands in one round trip and returns their results in order; `parameters` go
+    // with the command at `withParameters`.
+    std::vector<Result> runTogether(const QVector<QByteArray>& commands, int withParameters,
+                                    const QVector<const char*>& parameters);
     void runPlain(const char* command);
     ResultSet toResultSet(pg_result* result) const;
     void loadNames();
     void ensureCollations();
     QString exactName(const QString& name) const;
     QString unchangedCondition(const Values& asRead, int firstParameter) const;
+    // The columns as the server spells them, quoted and joined; with " RETURNING " before them
+    // to give a written row back (nothing for no columns).
+    QString columnList(const QStringList& columns) const;
+    QString returning(const QStringList& columns) const;
     void ensureOpen() const;
 
     pg_conn* m_conn = nullptr;
     int m_depth = 0;
+    // The server's transaction began: BEGIN goes out with a transaction's first statement.
+    bool m_begun = false;
     PgDialect::Names m_names;
     // Table oid -> (name, columns by attribute number), to name a result column's origin.
     struct TableInfo {

@@ -571,18 +571,11 @@ void Recordset::setValueAt(int index, const QVariant& value)
     m_dirty[index] = true;
 }
 
-QVector<QVariant> Recordset::readRow(qint64 id)
+QVector<QVariant> Recordset::stored(const QVector<QVariant>& row) const
 {
-    QStringList names;
-    for (const ColumnInfo& c : m_result.columns)
-        names << c.baseColumn;
-    const ResultSet r = m_connection->backend().query(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-            .arg(names.join(QStringLiteral(", ")), m_table, m_result.columns[m_idColumn].baseColumn),
-        {id});
-    if (r.rows.isEmpty())
-        raise(DbErrors::NoCurrentRecord, QStringLiteral("The row %1 of %2 cannot be read back.").arg(id).arg(m_table));
-    return r.rows.first();
+    if (row.size() != m_result.columns.size())
+        raise(DbErrors::NoCurrentRecord, QStringLiteral("The row written to %1 cannot be read back.").arg(m_table));
+    return row;
 }
 
 DbBackend::Values Recordset::asRead(const QVector<QVariant>& row) const
@@ -611,17 +604,19 @@ void Recordset::commitPending()
     for (int i = 0; i < buffer.size(); ++i)
         if (dirty[i])
             values.push_back({m_result.columns[i].baseColumn, buffer[i]});
+    // The row as stored comes back with the write, in this record set's columns.
+    QStringList columns;
+    for (const ColumnInfo& c : m_result.columns)
+        columns << c.baseColumn;
     DbBackend& db = m_connection->backend();
     if (adding) {
-        const qint64 id = db.insertRow(m_table, values);
-        m_result.rows.push_back(readRow(id));
+        m_result.rows.push_back(stored(db.insertRow(m_table, values, columns)));
         m_pos = int(m_result.rows.size()) - 1;
         m_deletedCurrent = false;
     } else {
         if (values.isEmpty())
             return;
         const qint64 id = m_result.rows[m_pos][m_idColumn].toLongLong();
-        db.updateRow(m_table, id, values, asRead(m_result.rows[m_pos]));
-        m_result.rows[m_pos] = readRow(id);
+        m_result.rows[m_pos] = stored(db.updateRow(m_table, id, values, asRead(m_result.rows[m_pos]), columns));
     }
 }

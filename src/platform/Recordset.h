@@ -81,7 +81,8 @@ private:
     void checkCurrent() const;
     void checkWritable() const;
     void commitPending();
-    QVector<QVariant> readRow(qint64 id); // the row with that EId, in this record set's columns
+    // A row a write gave back; raises when none came.
+    QVector<QVariant> stored(const QVector<QVariant>& row) const;
     DbBackend::Values asRead(const QVector<QVariant>& row) const; // what a write expects to find
 
     Connection* m_connection = nullptr;

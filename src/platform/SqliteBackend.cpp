@@ -532,7 +532,15 @@ void SqliteBackend::executeNative(const QString& sql)
     stepToEnd(st, sql);
 }
 
-qint64 SqliteBackend::insertRow(const QString& table, const Values& values)
+DbBackend::Row SqliteBackend::storedRow(const QString& table, qint64 id, const QStringList& columns)
+{
+    if (columns.isEmpty())
+        return {};
+    return query(QStringLiteral("SELECT %1 FROM %2 WHERE EId = ?").arg(columns.join(QStringLiteral(", ")), table), {id})
+        .rows.value(0);
+}
+
+DbBackend::Row SqliteBackend::insertRow(const QString& table, const Values& values, const QStringList& readBack)
 {
     QString sql;
     if (values.isEmpty()) {
@@ -550,7 +558,7 @@ qint64 SqliteBackend::insertRow(const QString& table, const Values& values)
     for (int i = 0; i < values.size(); ++i)
         bindValue(st, i + 1, values[i].second);
     stepToEnd(st, sql);
-    return sqlite3_last_insert_rowid(m_db);
+    return storedRow(table, sqlite3_last_insert_rowid(m_db), readBack);
 }
 
 // " AND column IS ?" for each column as read; texts compare exactly, letter case included.
@@ -562,10 +570,11 @@ QString SqliteBackend::unchangedCondition(const Values& asRead)
     return where;
 }
 
-void SqliteBackend::updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead)
+DbBackend::Row SqliteBackend::updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
+                                        const QStringList& readBack)
 {
     if (values.isEmpty())
-        return;
+        return storedRow(table, id, readBack);
     QStringList sets;
     for (const auto& v : values)
         sets << quoteName(v.first) + QStringLiteral(" = ?");
@@ -581,6 +590,7 @@ void SqliteBackend::updateRow(const QString& table, qint64 id, const Values& val
     stepToEnd(st, sql);
     if (sqlite3_changes(m_db) == 0)
         changedByAnother(table, id);
+    return storedRow(table, id, readBack);
 }
 
 void SqliteBackend::deleteRow(const QString& table, qint64 id, const Values& asRead)

@@ -24,8 +24,9 @@ public:
     void execute(const QString& sql, const QVariantList& parameters = {}) override;
     std::unique_ptr<RowCursor> openCursor(const QString& sql) override;
 
-    qint64 insertRow(const QString& table, const Values& values) override;
-    void updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead) override;
+    Row insertRow(const QString& table, const Values& values, const QStringList& readBack = {}) override;
+    Row updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
+                  const QStringList& readBack = {}) override;
     void deleteRow(const QString& table, qint64 id, const Values& asRead) override;
     QVector<ColumnInfo> tableColumns(const QString& table) override;
 
@@ -47,6 +48,8 @@ private:
     sqlite3_stmt* prepareOne(const QString& sqliteSql, const QString& original);
     void stepToEnd(sqlite3_stmt* stmt, const QString& original);
     static QString unchangedCondition(const Values& asRead);
+    // The row with that EId in the named columns (none named: an empty row).
+    Row storedRow(const QString& table, qint64 id, const QStringList& columns);
     [[noreturn]] void fail(int number, const QString& what, const QString& sql) const;
 
     sqlite3* m_db = nullptr;

@@ -8,7 +8,7 @@
 #include "base/Look.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
-#include "utilities/CriteriaClause.h"
+#include "engine/CriterionText.h"
 #include "utilities/TableBrowser.h"
 
 #include <QComboBox>
@@ -144,7 +144,7 @@ void KKFindRepl::replaceRecords()
     const int type = m_browser->sample().columns().at(column).type;
     QString value = m_value->text().left(m_value->maxLength());
     const bool isNumber = type == FieldType::Integer || type == FieldType::Double;
-    if ((isNumber && !CriteriaClause::numberText(value)) || (type == FieldType::Date && !DateText::isDate(value.trimmed()))) {
+    if ((isNumber && !CriterionText::numberText(value)) || (type == FieldType::Date && !DateText::isDate(value.trimmed()))) {
         messages.notice(QStringLiteral("Invalid Text!"));
         return;
     }

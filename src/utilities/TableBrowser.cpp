@@ -6,7 +6,7 @@
 #include "base/Program.h"
 #include "platform/Connection.h"
 #include "base/ProgramState.h"
-#include "utilities/CriteriaClause.h"
+#include "engine/CriterionText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -167,8 +167,8 @@ int TableBrowser::columnType(const QString& name) const
 std::optional<QString> TableBrowser::BuildCriteriaClause()
 {
     const QString column = m_criteria->currentText();
-    std::optional<QString> clause = CriteriaClause::build(column, m_operator->currentText(), m_value->text(),
-                                                          columnType(column));
+    std::optional<QString> clause = CriterionText::condition(column, m_operator->currentText(), m_value->text(),
+                                                             columnType(column));
     if (!clause)
         Messages::current().notice(QStringLiteral("Invalid Criteria!"));
     return clause;

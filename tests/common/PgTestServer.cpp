@@ -99,9 +99,9 @@ bool PgTestServer::start()
     hba.close();
     m_port = freePort();
     const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories=%2 "
-                                           "-c fsync=off -c max_connections=40")
+                                           "-c fsync=%3 -c max_connections=40")
                                 .arg(m_port)
-                                .arg(m_dir.path());
+                                .arg(m_dir.path(), m_durable ? QStringLiteral("on") : QStringLiteral("off"));
     if (!run(m_bin + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), data, QStringLiteral("-o"), options,
                                                  QStringLiteral("-l"), m_dir.path() + QStringLiteral("/server.log"),
                                                  QStringLiteral("-w"), QStringLiteral("start")}))

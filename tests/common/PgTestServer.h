@@ -14,6 +14,8 @@ public:
     PgTestServer(const PgTestServer&) = delete;
     PgTestServer& operator=(const PgTestServer&) = delete;
 
+    // Commits wait for the disk (fsync on) when set before start(); the tests run without.
+    void setDurable(bool durable) { m_durable = durable; }
     // Starts the server; false (with why()) when it cannot.
     bool start();
     void stop();
@@ -26,6 +28,8 @@ public:
     QString url(const QString& database) const;
     QString superUrl(const QString& database = QStringLiteral("postgres")) const;
     static QString password() { return QStringLiteral("Tiger-Lily-7"); }
+    // The folder of the server's programs (initdb, pg_ctl, psql), known once start() ran.
+    const QString& binFolder() const { return m_bin; }
 
     // Runs psql on a database as the superuser and returns its unaligned, tuples-only output
     // ("a|b" per row); the test fails to compare when psql fails (the output says why).
@@ -38,6 +42,7 @@ private:
     QString m_bin;
     int m_port = 0;
     bool m_running = false;
+    bool m_durable = false;
     int m_databases = 0;
     QString m_why;
 };

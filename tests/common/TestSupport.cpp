@@ -119,20 +119,25 @@ TestDataFolder::Options folderOptions(PgTestServer& server, TestDataFolder::Opti
 
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs)
 {
+    onModalMatching([](QWidget*) { return true; }, std::move(action), timeoutMs);
+}
+
+void onModalMatching(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> action, int timeoutMs)
+{
     auto* timer = new QTimer;
     awaitedModals.append(timer);
     QElapsedTimer clock;
     clock.start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, action, timeoutMs] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, matches, action, timeoutMs] {
+        if (QWidget* w = QApplication::activeModalWidget(); w && matches(w)) {
             timer->stop();
             timer->deleteLater();
             awaitedModals.removeAll(timer);
             action(w);
         } else if (clock.elapsed() > timeoutMs) {
             // The window the test waited for never came: that is a failure, not a quiet timeout.
-            qFatal("onNextModal: no modal window appeared within %d ms", timeoutMs);
+            qFatal("no awaited modal window appeared within %d ms", timeoutMs);
         }
     });
     timer->start();

@@ -45,10 +45,10 @@ class TestDataFolder {
 public:
     struct Options {
         // Rows added after the required ones (DemoData::fill for the demo content).
-        std::function<void(Connection&)> content;
+        std::function<void(Connection&)> content {};
         bool open = true;     // open the connection after creating the database
         bool login = true;    // log in as Chief: LoginId, EShort, EPasscd and the settings loaded
-        QString serverUrl;    // a database on a server (empty: the file in the DataFolder)
+        QString serverUrl {}; // a database on a server (empty: the file in the DataFolder)
     };
     TestDataFolder() : TestDataFolder(Options{}) {}
     explicit TestDataFolder(const Options& options);
@@ -79,4 +79,14 @@ TestDataFolder::Options folderOptions(PgTestServer& server, TestDataFolder::Opti
 bool onServer(); // the current global row is "server"
 
 // Runs `action` on the next modal window as soon as it is shown (so a test never blocks on one).
+// A window that does not come fails the test: at the latest when its data folder goes.
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
+// The same for the first modal window that `matches`; others that show first are passed over.
+void onModalMatching(std::function<bool(QWidget*)> matches, std::function<void(QWidget*)> action, int timeoutMs);
+// The same for the first modal window of type T.
+template <class T>
+void onModal(std::function<void(T*)> action, int timeoutMs = 60000)
+{
+    onModalMatching([](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
+                    [action](QWidget* w) { action(static_cast<T*>(w)); }, timeoutMs);
+}

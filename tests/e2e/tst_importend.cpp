@@ -1,3 +1,4 @@
+#include "StartAsChief.h"
 #include "common/TestSupport.h"
 #include "utilities/SheetFiles.h"
 
@@ -16,22 +17,6 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
-template <class T>
-void whenModal(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(w);
-        }
-    });
-    timer->start();
-}
-}
 
 // A completed import ends the program the way Quit does, and the next start runs the
 // daily maintenance again because yesterday's archive copy is gone.
@@ -49,19 +34,13 @@ private slots:
         ScriptedMessages messages;
         state().clock.setFixed(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
         state().DataFolder = dataFolder;
-        whenModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
-        whenModal<KKLogin>([](KKLogin* login) {
-            login->loginField()->setText("chief");
-            login->passwordField()->setText("korvina");
-            login->checkLogin();
-        });
-        KKMain* main = app.start();
+        KKMain* main = startAsChief(app);
         QVERIFY(main);
         const QString archive = dataFolder + "/Arch/Ko241231.Kys";
         QVERIFY(QFileInfo::exists(archive));
 
         bool imported = false;
-        whenModal<KKImport>([&](KKImport* screen) {
+        onModal<KKImport>([&](KKImport* screen) {
             screen->fileBox()->setText(book);
             screen->listWorksheet();
             screen->browser().SelectAllFields();

@@ -1,3 +1,5 @@
+#include "common/ProgramProcess.h"
+
 #include <QDirIterator>
 #include <QIcon>
 #include <QProcess>
@@ -7,26 +9,6 @@
 
 namespace {
 const QString appId = QStringLiteral("org.korvina.Korvina");
-
-struct Run {
-    int code = -1;
-    QString output;
-    QString errors;
-};
-
-Run run(const QString& program, const QStringList& args,
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
-{
-    QProcess p;
-    p.setProcessEnvironment(environment);
-    p.start(program, args);
-    Run r;
-    if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit)
-        r.code = p.exitCode();
-    r.output = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.errors = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
 
 QString contents(const QString& path)
 {
@@ -54,7 +36,7 @@ class InstallationTest : public QObject {
 private slots:
     void initTestCase()
     {
-        const Run r = run(qEnvironmentVariable("CMAKE_COMMAND", QStringLiteral("cmake")),
+        const ProcessRun r = runProcess(qEnvironmentVariable("CMAKE_COMMAND", QStringLiteral("cmake")),
                           {"--install", qEnvironmentVariable("KORVINA_BUILD_DIR"), "--prefix", m_prefix.path()});
         QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
     }
@@ -79,14 +61,14 @@ private slots:
 
     void desktopFilesValidate()
     {
-        for (const Run& r : {run("desktop-file-validate", {entry()}), run("appstreamcli", {"validate", "--no-net", metadata()})})
+        for (const ProcessRun& r : {runProcess("desktop-file-validate", {entry()}), runProcess("appstreamcli", {"validate", "--no-net", metadata()})})
             QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
         // The menu entry starts the installed program with the installed icon.
         QCOMPARE(firstMatch(contents(entry()), "^Exec=(\\S+)"), QString("korvina"));
         const QString icon = firstMatch(contents(entry()), "^Icon=(.+)$");
         QVERIFY(QFileInfo::exists(installed("share/icons/hicolor/scalable/apps/" + icon + ".svg")));
         // The newest release in the metadata is the version the program reports.
-        const Run version = run(program(), {"--version"});
+        const ProcessRun version = runProcess(program(), {"--version"});
         QCOMPARE(version.output.trimmed(), "Korvina " + firstMatch(contents(metadata()), "<release version=\"([^\"]+)\""));
     }
 
@@ -98,7 +80,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write("<p>installed</p>") > 0);
         f.close();
         QTemporaryDir data;
-        Run r = run(program(), {"--data", data.path() + "/office", "--init", "--demo"});
+        ProcessRun r = runProcess(program(), {"--data", data.path() + "/office", "--init", "--demo"});
         QVERIFY(f.remove());
         QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
         QVERIFY(QFileInfo::exists(data.path() + "/office/Korvina.Kys"));
@@ -107,7 +89,7 @@ private slots:
         // Without its share folder the installed program refuses rather than make an incomplete one.
         const QString share = installed("share/korvina");
         QVERIFY(QDir().rename(share, share + ".away"));
-        r = run(program(), {"--data", data.path() + "/second", "--init"});
+        r = runProcess(program(), {"--data", data.path() + "/second", "--init"});
         QVERIFY(QDir().rename(share + ".away", share));
         QCOMPARE(r.code, 1);
         QVERIFY2(r.errors.contains(share), qPrintable(r.errors));
@@ -120,14 +102,14 @@ private slots:
         QTemporaryDir home;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", home.path());
-        Run r = run(program(), {"--init"}, environment);
+        ProcessRun r = runProcess(program(), {"--init"}, environment);
         QVERIFY2(r.code == 0, qPrintable(r.errors));
         QVERIFY(QFileInfo::exists(home.path() + "/Korvina/Korvina.Kys"));
 
         // ...unless a database sits beside the program: a portable copy is its own DataFolder.
         const QString bin = installed("bin");
-        QCOMPARE(run(program(), {"--data", bin, "--init"}).code, 0);
-        r = run(program(), {"--init"}, environment);
+        QCOMPARE(runProcess(program(), {"--data", bin, "--init"}).code, 0);
+        r = runProcess(program(), {"--init"}, environment);
         QFile::remove(bin + "/Korvina.Kys");
         QCOMPARE(r.code, 1);
         QVERIFY2(r.errors.contains(bin + "/Korvina.Kys"), qPrintable(r.errors));

@@ -1,3 +1,4 @@
+#include "StartAsChief.h"
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 
@@ -22,21 +23,6 @@
 #include <QtTest>
 
 namespace {
-// Acts on the first modal window of type T as soon as it shows.
-template <class T>
-void whenModal(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(w);
-        }
-    });
-    timer->start();
-}
 
 QString label(QWidget* main, const QString& name)
 {
@@ -58,13 +44,7 @@ private slots:
         ScriptedMessages messages;
         state().clock.setFixed(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
         state().DataFolder = dataFolder;
-        whenModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
-        whenModal<KKLogin>([](KKLogin* login) {
-            login->loginField()->setText("chief");
-            login->passwordField()->setText("KORVINA");
-            login->checkLogin();
-        });
-        KKMain* main = app.start();
+        KKMain* main = startAsChief(app, "KORVINA");
         QVERIFY(main);
         QVERIFY(messages.shown.isEmpty());
 

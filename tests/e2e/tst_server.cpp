@@ -1,6 +1,8 @@
 // Several desks on one database server: moving an office's file to the server with the
 // program's command line, and two copies of the program working on the same records.
+#include "common/ProgramProcess.h"
 #include "common/PgTestServer.h"
+#include "StartAsChief.h"
 #include "common/TestSupport.h"
 
 #include "app/Application.h"
@@ -26,48 +28,12 @@
 #include <QtTest>
 
 namespace {
-struct Run {
-    int code = -1;
-    QString output;
-};
-
-Run korvina(const QStringList& arguments)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(qEnvironmentVariable("KORVINA_BINARY"), arguments);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
-}
-
-// Acts on the first modal window of type T as soon as it shows.
-template <class T>
-void whenModal(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(w);
-        }
-    });
-    timer->start();
-}
-
 // Starts the program on a desk's folder and the server's database and logs in as Chief.
 KKMain* startDesk(Application& app, const QString& folder, const QString& url)
 {
     state().DataFolder = folder;
     state().DatabaseUrl = url;
-    whenModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
-    whenModal<KKLogin>([](KKLogin* login) {
-        login->loginField()->setText("chief");
-        login->passwordField()->setText("korvina");
-        login->checkLogin();
-    });
-    return app.start();
+    return startAsChief(app);
 }
 
 // Opens the customers (the newest is shown), Modify, writes the remarks and fills any empty box.
@@ -156,9 +122,9 @@ void TstServer::copyOfADemoFolder()
         file.close();
     }
     const QByteArray spoilt = digest(folder.databasePath());
-    Run copy = korvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
+    ProcessRun copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
     QCOMPARE(copy.code, 1);
-    QVERIFY2(!copy.output.contains(PgTestServer::password()), qPrintable(copy.output));
+    QVERIFY2(!copy.text().contains(PgTestServer::password()), qPrintable(copy.text()));
     QCOMPARE(m_server.psql(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'")),
              QStringLiteral("0"));
     QCOMPARE(digest(folder.databasePath()), spoilt);
@@ -170,15 +136,15 @@ void TstServer::copyOfADemoFolder()
         file.close();
     }
 
-    copy = korvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
-    QVERIFY2(copy.code == 0, qPrintable(copy.output));
-    QVERIFY2(!copy.output.contains(PgTestServer::password()), qPrintable(copy.output));
+    copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
+    QVERIFY2(copy.code == 0, qPrintable(copy.text()));
+    QVERIFY2(!copy.text().contains(PgTestServer::password()), qPrintable(copy.text()));
     Connection file;
     file.setConnectionString(state().connection->connectionString());
     file.open();
     for (const SchemaTable& t : Schema::tables()) {
         const QString count = m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name));
-        QVERIFY2(copy.output.contains(QStringLiteral("%1: %2 rows").arg(t.name, count)), qPrintable(copy.output));
+        QVERIFY2(copy.text().contains(QStringLiteral("%1: %2 rows").arg(t.name, count)), qPrintable(copy.text()));
         QCOMPARE(m_server.psql(database, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"EId\"").arg(t.name)),
                  fileRows(file, t.name));
     }
@@ -191,9 +157,9 @@ void TstServer::copyOfADemoFolder()
 
     // A second copy into the same database is refused and changes nothing.
     const QString customers = m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\""));
-    copy = korvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
+    copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
     QCOMPARE(copy.code, 1);
-    QVERIFY2(copy.output.contains(QLatin1String("empty database")), qPrintable(copy.output));
+    QVERIFY2(copy.text().contains(QLatin1String("empty database")), qPrintable(copy.text()));
     QCOMPARE(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")), customers);
 }
 
@@ -202,16 +168,16 @@ void TstServer::initOnTheServer()
     QTemporaryDir desk;
     const QString url = m_server.createDatabase();
     const QString database = url.section(QLatin1Char('/'), -1);
-    Run init = korvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init"),
+    ProcessRun init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init"),
                         QStringLiteral("--demo")});
-    QVERIFY2(init.code == 0, qPrintable(init.output));
-    QVERIFY2(!init.output.contains(PgTestServer::password()), qPrintable(init.output));
+    QVERIFY2(init.code == 0, qPrintable(init.text()));
+    QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
     QCOMPARE(m_server.psql(database, QStringLiteral("SELECT \"ULogin\" FROM \"kaUser\" WHERE \"EId\" = 1")),
              QStringLiteral("Chief"));
     QVERIFY(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")).toInt() > 0);
-    init = korvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init")});
+    init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init")});
     QCOMPARE(init.code, 1);
-    QVERIFY2(!init.output.contains(PgTestServer::password()), qPrintable(init.output));
+    QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
 
     // A running desk's command line, as the process list shows it, carries no password.
     QProcess running;
@@ -230,7 +196,7 @@ void TstServer::initOnTheServer()
     QVERIFY2(shown.contains("127.0.0.1") && !shown.contains(PgTestServer::password().toUtf8()), shown.constData());
     running.kill();
     running.waitForFinished();
-    QVERIFY2(init.output.contains(QLatin1String("empty database")), qPrintable(init.output));
+    QVERIFY2(init.text().contains(QLatin1String("empty database")), qPrintable(init.text()));
 }
 
 void TstServer::twoDesksOnOneDatabase()
@@ -239,9 +205,9 @@ void TstServer::twoDesksOnOneDatabase()
     QDir(deskB.path()).mkpath(QStringLiteral("Docs"));
     const QString url = m_server.createDatabase();
     const QString database = url.section(QLatin1Char('/'), -1);
-    const Run init = korvina({QStringLiteral("--data"), deskA.path(), QStringLiteral("--database"), url,
+    const ProcessRun init = runKorvina({QStringLiteral("--data"), deskA.path(), QStringLiteral("--database"), url,
                               QStringLiteral("--init"), QStringLiteral("--demo")});
-    QVERIFY2(init.code == 0, qPrintable(init.output));
+    QVERIFY2(init.code == 0, qPrintable(init.text()));
     const QString newest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
     const auto remarks = [&] {
         return m_server.psql(database, QStringLiteral("SELECT \"CRemarks\" FROM \"ktCustomer\" WHERE \"EId\" = ") + newest);

@@ -50,6 +50,8 @@ private slots:
     void forms();
     void countsByGroupAreIntegers();
     void secondStatementOrApostropheFails();
+    void failingStatementUndoneAlone_data();
+    void failingStatementUndoneAlone();
 
 private:
     PgTestServer m_server;
@@ -132,6 +134,41 @@ void TstStatements::secondStatementOrApostropheFails()
     QVERIFY(errorOf([&] { db().execute(QStringLiteral("INSERT INTO kmCustType (CCategory) VALUES ('Bob's')")); }) != 0);
     QCOMPARE(m_folder->count(QStringLiteral("kmCustType")), 2);
     QCOMPARE(column(QStringLiteral("Select CFirst From ktCustomer ORDER BY EId")), QStringLiteral("Anna,Bob,Cem,Dora"));
+}
+
+void TstStatements::failingStatementUndoneAlone_data()
+{
+    QTest::addColumn<int>("failing"); // the failing statement's place among the transaction's statements
+    QTest::addColumn<int>("writes");
+    QTest::newRow("first") << 0 << 2;
+    QTest::newRow("between two writes") << 1 << 2;
+    QTest::newRow("last") << 2 << 2;
+    QTest::newRow("alone") << 0 << 0;
+}
+
+void TstStatements::failingStatementUndoneAlone()
+{
+    QFETCH(int, failing);
+    QFETCH(int, writes);
+    Connection other; // another copy of the program sees only what was committed
+    other.setConnectionString(db().connectionString());
+    other.open();
+    const auto seen = [&] {
+        Recordset r;
+        r.open(QStringLiteral("Select Count(*) As n From kmCustType"), other, CursorType::Static, LockType::ReadOnly);
+        return r.field(0).value().toInt();
+    };
+    db().beginTrans();
+    for (int i = 0; i <= writes; ++i) {
+        if (i == failing)
+            QVERIFY(errorOf([&] { db().execute(QStringLiteral("INSERT INTO kmCustType (Nope) VALUES (1)")); }) != 0);
+        if (i < writes)
+            db().execute(QStringLiteral("INSERT INTO kmCustType (CCategory) VALUES ('New %1')").arg(i));
+    }
+    QCOMPARE(seen(), 2);
+    db().commitTrans();
+    QCOMPARE(seen(), 2 + writes);
+    QCOMPARE(m_folder->count(QStringLiteral("kmCustType")), 2 + writes);
 }
 
 QTEST_MAIN(TstStatements)

@@ -2,6 +2,7 @@
 // exit codes.
 
 #include "ReportFixture.h"
+#include "common/ProgramProcess.h"
 
 class ReportCommandTest : public QObject {
     Q_OBJECT
@@ -42,18 +43,12 @@ private slots:
         QFETCH(QString, stderrText);
         QFETCH(QString, pdfText);
         QTemporaryDir dir;
-        QProcess init;
-        init.start(qEnvironmentVariable("KORVINA_BINARY"), {"--data", dir.path(), "--init", "--demo"});
-        QVERIFY(init.waitForFinished(60000));
-        QCOMPARE(init.exitCode(), 0);
+        QCOMPARE(runKorvina({"--data", dir.path(), "--init", "--demo"}).code, 0);
 
         const QString pdf = dir.filePath("out.pdf");
-        QProcess run;
-        run.start(qEnvironmentVariable("KORVINA_BINARY"), QStringList{"--data", dir.path()} + args + QStringList{"--pdf", pdf});
-        QVERIFY(run.waitForFinished(60000));
-        const QString err = QString::fromLocal8Bit(run.readAllStandardError());
-        QCOMPARE(run.exitCode(), code);
-        QVERIFY2(err.contains(stderrText), qPrintable(err));
+        const ProcessRun run = runKorvina(QStringList{"--data", dir.path()} + args + QStringList{"--pdf", pdf});
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.errors.contains(stderrText), qPrintable(run.errors));
         QCOMPARE(QFileInfo::exists(pdf), !pdfText.isEmpty());
         if (!pdfText.isEmpty())
             QVERIFY(::pdfText(pdf).contains(pdfText));

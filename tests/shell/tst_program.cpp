@@ -1,9 +1,12 @@
+#include "common/ProgramProcess.h"
 #include "common/TestSupport.h"
+#include "common/VirtualDisplay.h"
 
 #include "platform/LockFile.h"
 #include "platform/Recordset.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
+#include "base/ExitCode.h"
 #include "base/Schema.h"
 
 #include <QCryptographicHash>
@@ -31,55 +34,63 @@ class ProgramTest : public QObject {
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
     }
 
-    static int runKorvina(const QStringList& args, QString* errors = nullptr)
-    {
-        QProcess p;
-        p.start(qEnvironmentVariable("KORVINA_BINARY"), args);
-        p.waitForFinished(60000);
-        if (errors)
-            *errors = QString::fromLocal8Bit(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-
-    // Starts the program on a folder and waits until it has the database open behind the
-    // log-in screen (its lock on the database, taken after the maintenance); then ends it.
-    static bool reachesTheLogin(const QString& folder)
-    {
-        QProcess p;
-        p.start(qEnvironmentVariable("KORVINA_BINARY"), {"--data", folder});
-        p.waitForStarted();
-        bool reached = false;
-        for (int waited = 0; waited < 60000 && p.state() == QProcess::Running && !reached; waited += 100) {
-            QTest::qWait(100);
-            reached = LockFile::isHeldByAnother(folder + "/Korvina.Ldb")
-                      && QDir(folder + "/Arch").entryList({"Ko*.Kys"}).size() == 1;
-        }
-        if (!reached)
-            qWarning("the program did not reach the log-in: %s", p.readAllStandardError().constData());
-        p.kill();
-        p.waitForFinished();
-        return reached;
-    }
-
 private slots:
+    // The real program on a display of its own, for each way a start can go: it shows the
+    // window of the row, the key a user would press answers it, and it ends with the row's code.
+    void startsOfTheProgram_data()
+    {
+        QTest::addColumn<QString>("folderHolds");  // the database, or only a compaction's copy
+        QTest::addColumn<bool>("anotherCopy");     // another copy has the database open
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<ExitCode>("code");
+        QTest::newRow("normal start to the log-in, left with Esc")
+            << "Korvina.Kys" << false << "Login" << "Escape" << ExitCode::Success;
+        QTest::newRow("interrupted compaction repaired on the way")
+            << "Korvina.Cpt" << false << "Login" << "Escape" << ExitCode::Success;
+        QTest::newRow("refused while another copy has it open")
+            << "Korvina.Kys" << true << "Korvina" << "Return" << ExitCode::Failure;
+    }
+
     void startsOfTheProgram()
     {
+        QFETCH(QString, folderHolds);
+        QFETCH(bool, anotherCopy);
+        QFETCH(QString, window);
+        QFETCH(QString, key);
+        QFETCH(ExitCode, code);
         QTemporaryDir dir;
-        const QString normal = dir.path() + "/normal";
-        QCOMPARE(runKorvina({"--data", normal, "--init", "--demo"}), 0);
-        const QByteArray customers = digest(normal + "/Korvina.Kys");
+        const QString made = dir.path() + "/made", folder = dir.path() + "/office";
+        QCOMPARE(runKorvina({"--data", made, "--init", "--demo"}).code, 0);
+        QVERIFY(QDir().mkpath(folder + "/Arch"));
+        QVERIFY(QFile::copy(made + "/Korvina.Kys", folder + "/" + folderHolds));
+        const QByteArray customers = digest(folder + "/" + folderHolds);
+        LockFile other;
+        if (anotherCopy)
+            other.acquire(folder + "/Korvina.Ldb");
 
-        // A normal start runs the maintenance and reaches the log-in.
-        QVERIFY(reachesTheLogin(normal));
+        VirtualDisplay display;
+        QVERIFY2(display.isRunning(), "Xvfb did not start");
+        QProcess korvina;
+        korvina.setProcessEnvironment(display.environment());
+        korvina.start(korvinaBinary(), {"--data", folder});
+        QVERIFY(korvina.waitForStarted());
+        const bool answered = display.pressKey(korvina.processId(), window, key);
+        if (!answered)
+            korvina.kill();
+        QVERIFY(korvina.waitForFinished(30000));
+        QVERIFY2(answered, qPrintable("no window \"" + window + "\": " + korvina.readAllStandardError()));
+        QCOMPARE(korvina.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(korvina.exitCode(), int(code));
 
-        // Only the compacted copy of an interrupted compaction: the start repairs and goes on.
-        const QString repair = dir.path() + "/repair";
-        QVERIFY(QDir().mkpath(repair));
-        QVERIFY(QFile::copy(dir.path() + "/normal/Korvina.Kys", repair + "/Korvina.Cpt"));
-        QVERIFY(reachesTheLogin(repair));
-        QVERIFY(QFile::exists(repair + "/Korvina.Kys"));
-        QVERIFY(!QFile::exists(repair + "/Korvina.Cpt"));
-        Q_UNUSED(customers);
+        // A refused start leaves everything as it was; the others ran the maintenance, which
+        // put the database back in place and archived it.
+        const QStringList archives = QDir(folder + "/Arch").entryList({"Ko*.Kys"});
+        QCOMPARE(archives.size(), anotherCopy ? 0 : 1);
+        QVERIFY(QFile::exists(folder + "/Korvina.Kys"));
+        QVERIFY(!QFile::exists(folder + "/Korvina.Cpt"));
+        if (anotherCopy)
+            QCOMPARE(digest(folder + "/Korvina.Kys"), customers);
     }
 
     void connectionStringAndPassword()
@@ -172,14 +183,14 @@ private slots:
     {
         QTemporaryDir dir;
         const QString data = dir.path() + "/office";
-        QString errors;
-        QCOMPARE(runKorvina({"--data", data, "--init"}, &errors), 0);
+        QCOMPARE(runKorvina({"--data", data, "--init"}).code, 0);
         QVERIFY(QFile::exists(data + "/Korvina.Kys"));
         QVERIFY(QFile::exists(data + "/Bin/KVKorvina.html"));
         QVERIFY(QDir(data + "/Arch").exists());
         const QByteArray before = digest(data + "/Korvina.Kys");
-        QCOMPARE(runKorvina({"--data", data, "--init", "--demo"}, &errors), 1);
-        QVERIFY(errors.contains("already exists"));
+        ProcessRun run = runKorvina({"--data", data, "--init", "--demo"});
+        QCOMPARE(run.code, 1);
+        QVERIFY(run.errors.contains("already exists"));
         QCOMPARE(digest(data + "/Korvina.Kys"), before);
 
         // Beside the compacted copy of an interrupted compaction --init refuses (the next start puts
@@ -187,15 +198,18 @@ private slots:
         const QString stranded = dir.path() + "/stranded";
         QVERIFY(QDir().mkpath(stranded));
         QVERIFY(QFile::copy(data + "/Korvina.Kys", stranded + "/Korvina.Cpt"));
-        QCOMPARE(runKorvina({"--data", stranded, "--init"}, &errors), 1);
-        QVERIFY(errors.contains("Korvina.Cpt"));
+        run = runKorvina({"--data", stranded, "--init"});
+        QCOMPARE(run.code, 1);
+        QVERIFY(run.errors.contains("Korvina.Cpt"));
         QVERIFY(!QFile::exists(stranded + "/Korvina.Kys"));
 
-        QVERIFY(runKorvina({"--bogus"}, &errors) != 0);
-        QVERIFY(errors.contains("--data"));      // the usage text follows the error
-        QVERIFY(runKorvina({"--demo", "--data", data}, &errors) != 0);
-        QVERIFY(runKorvina({"--data", dir.path() + "/nowhere"}, &errors) != 0);
-        QVERIFY(errors.contains("--init"));
+        run = runKorvina({"--bogus"});
+        QCOMPARE(run.code, int(ExitCode::Usage));
+        QVERIFY(run.errors.contains("--data")); // the usage text follows the error
+        QVERIFY(runKorvina({"--demo", "--data", data}).code != 0);
+        run = runKorvina({"--data", dir.path() + "/nowhere"});
+        QVERIFY(run.code != 0);
+        QVERIFY(run.errors.contains("--init"));
     }
 };
 
