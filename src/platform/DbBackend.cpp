@@ -1,6 +1,12 @@
 #include "platform/DbBackend.h"
 
 #include "platform/AppError.h"
+#include "platform/RowCursor.h"
+
+std::unique_ptr<RowCursor> DbBackend::openCursor(const QString& sql)
+{
+    return std::make_unique<ResultCursor>(query(sql));
+}
 
 void DbBackend::changedByAnother(const QString& table, qint64 id)
 {

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <memory>
+
+class RowCursor;
 
 // One database engine behind the provider. The embedded SQLCipher file is one; a shared
 // server is another. Record sets and the connection talk only to this interface.
@@ -30,6 +33,9 @@ public:
     // Values of the program's own ("?" marks one) travel as parameters, never inside the text.
     virtual ResultSet query(const QString& sql, const QVariantList& parameters = {}) = 0;
     virtual void execute(const QString& sql, const QVariantList& parameters = {}) = 0;
+    // The statement's rows one at a time. By default the whole result is read first; a backend
+    // that can step through its rows hands them out as they come.
+    virtual std::unique_ptr<RowCursor> openCursor(const QString& sql);
 
     // Row writes for updatable record sets, keyed by EId. An insert and an update give back
     // the row as stored, in the columns `readBack` names (none named: an empty row), so that

@@ -1,6 +1,20 @@
 #include "platform/DbTypes.h"
 
+#include "platform/DateText.h"
+
+#include <QLocale>
 #include <QStringList>
+
+QString fieldText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return QLocale::c().toString(v.toDouble(), 'f', QLocale::FloatingPointShortest);
+    if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
+        return DateText::format(v);
+    return v.toString();
+}
 
 ConnectionParams ConnectionParams::parse(const QString& connectionString)
 {

@@ -5,6 +5,9 @@
 
 // True for a value of any whole-number type (bool and char types included).
 bool isIntegralValue(const QVariant& value);
+// A field's value as the screens and files show it: "" for null, dates in the short-date form,
+// doubles in their shortest exact form with a point.
+QString fieldText(const QVariant& value);
 
 // Cursor and lock kinds a record set is opened with (the names of the classic provider).
 enum class CursorLocation { Server, Client };

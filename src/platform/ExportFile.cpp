@@ -7,6 +7,7 @@ namespace {
 
 const QString kSource = QStringLiteral("Export file");
 constexpr int kWriteError = 75; // path/file access error
+constexpr qsizetype kWriteAbove = 1 << 16;
 
 QString csvField(const QString& value)
 {
@@ -21,11 +22,34 @@ QString csvField(const QString& value)
     return QLatin1Char('"') + v + QLatin1Char('"');
 }
 
+bool isAscii(QByteArrayView text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// A blank as QString::trimmed() sees one, among ASCII characters.
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 }
 
 ExportFile::Format ExportFile::formatFor(const QString& path)
 {
     return path.trimmed().endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? Format::Csv : Format::FixedWidth;
+}
+
+int ExportFile::textWidth(QByteArrayView field)
+{
+    if (!isAscii(field))
+        return int(QString::fromUtf8(field).trimmed().size());
+    qsizetype from = 0, to = field.size();
+    while (from < to && isBlank(field[from]))
+        ++from;
+    while (to > from && isBlank(field[to - 1]))
+        --to;
+    return int(to - from);
 }
 
 void ExportFile::fail(const QString& what)
@@ -41,6 +65,8 @@ void ExportFile::open(const QString& path, Format format, const QVector<int>& wi
         m_file.close();
     m_format = format;
     m_widths = widths;
+    m_buffer.clear();
+    m_buffer.reserve(kWriteAbove + 4096);
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         fail(QStringLiteral("Cannot create"));
@@ -48,30 +74,93 @@ void ExportFile::open(const QString& path, Format format, const QVector<int>& wi
 
 void ExportFile::writeRecord(const QStringList& fields)
 {
-    QString line;
-    if (m_format == Format::Csv) {
-        QStringList quoted;
-        quoted.reserve(fields.size());
-        for (const QString& f : fields)
-            quoted << csvField(f);
-        line = quoted.join(QLatin1Char(','));
-    } else {
-        for (int i = 0; i < fields.size(); ++i) {
-            line += PadText(fields.at(i), i < m_widths.size() ? m_widths.at(i) : int(fields.at(i).size()));
-            line += QLatin1Char(';');
+    QVector<QByteArray> texts;
+    QVector<QByteArrayView> views;
+    for (const QString& f : fields)
+        texts << f.toUtf8();
+    for (const QByteArray& t : texts)
+        views << t;
+    writeFields(views);
+}
+
+// ASCII fields are handled as bytes; any other goes through QString, which trims and counts
+// characters as the screens do.
+void ExportFile::appendFixed(QByteArrayView field, int width)
+{
+    if (!isAscii(field)) {
+        m_buffer += PadText(QString::fromUtf8(field), width).toUtf8();
+        return;
+    }
+    qsizetype from = 0, to = field.size();
+    while (from < to && isBlank(field[from]))
+        ++from;
+    while (to > from && isBlank(field[to - 1]))
+        --to;
+    const qsizetype kept = std::min<qsizetype>(to - from, width);
+    m_buffer.append(field.data() + from, kept);
+    m_buffer.append(width - kept, ' ');
+}
+
+void ExportFile::appendCsv(QByteArrayView field)
+{
+    if (!isAscii(field)) {
+        m_buffer += csvField(QString::fromUtf8(field)).toUtf8();
+        return;
+    }
+    bool quote = !field.isEmpty() && (isBlank(field.front()) || isBlank(field.back()));
+    for (char c : field)
+        quote = quote || c == ',' || c == '"' || c == '\r' || c == '\n';
+    if (!quote) {
+        m_buffer.append(field);
+        return;
+    }
+    m_buffer += '"';
+    for (char c : field) {
+        if (c == '"')
+            m_buffer += '"';
+        m_buffer += c;
+    }
+    m_buffer += '"';
+}
+
+void ExportFile::writeFields(const QVector<QByteArrayView>& fields)
+{
+    for (int i = 0; i < fields.size(); ++i) {
+        if (m_format == Format::Csv) {
+            if (i > 0)
+                m_buffer += ',';
+            appendCsv(fields.at(i));
+        } else {
+            appendFixed(fields.at(i), i < m_widths.size() ? m_widths.at(i) : int(QString::fromUtf8(fields.at(i)).size()));
+            m_buffer += ';';
         }
     }
-    line += QLatin1String("\r\n");
-    const QByteArray bytes = line.toUtf8();
-    if (m_file.write(bytes) != bytes.size())
+    m_buffer += "\r\n";
+    if (m_buffer.size() >= kWriteAbove)
+        writeBuffer();
+}
+
+void ExportFile::writeBuffer()
+{
+    if (!m_file.isOpen() || m_file.write(m_buffer) != m_buffer.size())
         fail(QStringLiteral("Cannot write"));
+    m_buffer.resize(0);
 }
 
 void ExportFile::close()
 {
     if (!m_file.isOpen())
         return;
+    writeBuffer();
     if (!m_file.flush())
         fail(QStringLiteral("Cannot write"));
     m_file.close();
+}
+
+void ExportFile::discard()
+{
+    m_buffer.clear();
+    if (m_file.isOpen())
+        m_file.close();
+    m_file.remove();
 }

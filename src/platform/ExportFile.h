@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QStringList>
 #include <QVector>
@@ -14,20 +16,31 @@ public:
 
     // CSV for a file name ending in ".csv" (any letter case), fixed width otherwise.
     static Format formatFor(const QString& path);
+    // Characters of a UTF-8 text once trimmed, as a fixed-width field counts them.
+    static int textWidth(QByteArrayView field);
 
     // Creates the file, or replaces it. widths: one per column (fixed width only).
     // Throws AppError when the file cannot be created.
     void open(const QString& path, Format format, const QVector<int>& widths = {});
     // One line: the header's column names or a record's values, in column order.
     void writeRecord(const QStringList& fields);
+    // The same from UTF-8 texts (a row cursor's fields). Lines are gathered and written in
+    // large pieces; a failed write throws AppError.
+    void writeFields(const QVector<QByteArrayView>& fields);
     // Throws AppError when what was written cannot be saved.
     void close();
+    // Closes the file and deletes it (a run that did not finish).
+    void discard();
     bool isOpen() const { return m_file.isOpen(); }
 
 private:
+    void appendFixed(QByteArrayView field, int width);
+    void appendCsv(QByteArrayView field);
+    void writeBuffer();
     void fail(const QString& what);
 
     QFile m_file;
     Format m_format = Format::FixedWidth;
     QVector<int> m_widths;
+    QByteArray m_buffer;
 };

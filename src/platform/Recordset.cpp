@@ -179,15 +179,6 @@ int compareValues(const QVariant& field, const QVariant& value, bool& comparable
     return QString::compare(field.toString(), value.toString(), Qt::CaseInsensitive);
 }
 
-QString fieldText(const QVariant& v)
-{
-    if (isFloating(v))
-        return QLocale::c().toString(v.toDouble(), 'f', QLocale::FloatingPointShortest);
-    if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
-        return DateText::format(v);
-    return v.toString();
-}
-
 bool matches(const QVariant& field, const Criterion& c)
 {
     if (isNull(field))
@@ -221,13 +212,7 @@ bool matches(const QVariant& field, const Criterion& c)
 
 QVariant Field::value() const { return m_rs.valueAt(m_index); }
 
-QString Field::text() const
-{
-    const QVariant v = value();
-    if (isNull(v))
-        return {};
-    return fieldText(v);
-}
+QString Field::text() const { return fieldText(value()); }
 
 void Field::setValue(const QVariant& value) { m_rs.setValueAt(m_index, value); }
 

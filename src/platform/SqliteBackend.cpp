@@ -3,12 +3,14 @@
 #include "platform/DateText.h"
 
 #include "platform/AppError.h"
+#include "platform/RowCursor.h"
 #include "platform/SqlDialect.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <sqlite3.h>
@@ -75,6 +77,114 @@ QVariant readValue(sqlite3_stmt* st, int i, int type)
     }
     }
 }
+
+// The result columns of a prepared statement; typed[i] is false for a column without a
+// declared type the program knows (it is read as text).
+QVector<ColumnInfo> statementColumns(sqlite3_stmt* st, QVector<bool>& typed)
+{
+    const int n = sqlite3_column_count(st);
+    QVector<ColumnInfo> columns(n);
+    typed.fill(false, n);
+    for (int i = 0; i < n; ++i) {
+        ColumnInfo& c = columns[i];
+        c.name = fromC(sqlite3_column_name(st, i));
+        c.baseTable = fromC(sqlite3_column_table_name(st, i));
+        c.baseColumn = fromC(sqlite3_column_origin_name(st, i));
+        typed[i] = SqliteBackend::mapDeclaredType(fromC(sqlite3_column_decltype(st, i)), c.type, c.definedSize);
+        if (!typed[i]) {
+            c.type = FieldType::VarChar;
+            c.definedSize = 255;
+        }
+    }
+    return columns;
+}
+
+// Steps through a statement's rows. A field's text is taken as SQLite holds it wherever that is
+// already the text a record set would show (text and whole numbers); dates, doubles and the
+// rest go through the value as a record set reads it, dates remembered per column.
+class SqliteCursor : public RowCursor {
+public:
+    SqliteCursor(sqlite3* db, sqlite3_stmt* st, const QString& sql) : m_db(db), m_st(st), m_sql(sql)
+    {
+        QVector<bool> typed;
+        m_columns = statementColumns(st, typed);
+        m_readAs.resize(m_columns.size());
+        for (int i = 0; i < m_columns.size(); ++i)
+            m_readAs[i] = typed[i] ? m_columns[i].type : FieldType::VarChar;
+        m_text.resize(m_columns.size());
+        m_dates.resize(m_columns.size());
+    }
+
+    const QVector<ColumnInfo>& columns() const override { return m_columns; }
+
+    bool next() override
+    {
+        if (m_done)
+            return false;
+        const int rc = sqlite3_step(m_st);
+        if (rc == SQLITE_ROW)
+            return true;
+        m_done = true;
+        if (rc != SQLITE_DONE)
+            throw AppError(DbErrors::General, kSource,
+                           fromC(sqlite3_errmsg(m_db)) + QStringLiteral(" in statement: ") + m_sql);
+        return false;
+    }
+
+    QByteArrayView text(int i) override
+    {
+        const int readAs = m_readAs[i];
+        switch (sqlite3_column_type(m_st, i)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            if (readAs != FieldType::Double)
+                return stored(i);
+            break;
+        case SQLITE_TEXT:
+            if (readAs == FieldType::Date)
+                return date(i);
+            if (readAs != FieldType::Integer && readAs != FieldType::Double)
+                return stored(i);
+            break;
+        default:
+            break;
+        }
+        m_text[i] = fieldText(readValue(m_st, i, readAs)).toUtf8();
+        return m_text[i];
+    }
+
+private:
+    static constexpr int kDatesKept = 4096;
+
+    QByteArrayView stored(int i)
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_st, i));
+        return QByteArrayView(text, sqlite3_column_bytes(m_st, i));
+    }
+
+    QByteArrayView date(int i)
+    {
+        const QByteArrayView key = stored(i);
+        QHash<QByteArray, QByteArray>& known = m_dates[i];
+        auto found = known.constFind(key.toByteArray());
+        if (found == known.constEnd()) {
+            if (known.size() >= kDatesKept)
+                known.clear();
+            found = known.insert(key.toByteArray(), fieldText(readValue(m_st, i, FieldType::Date)).toUtf8());
+        }
+        return found.value();
+    }
+
+    sqlite3* m_db;
+    Statement m_st;
+    QString m_sql;
+    QVector<ColumnInfo> m_columns;
+    QVector<int> m_readAs;
+    QVector<QByteArray> m_text;
+    QVector<QHash<QByteArray, QByteArray>> m_dates;
+    bool m_done = false;
+};
 
 void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
 {
@@ -343,19 +453,8 @@ ResultSet SqliteBackend::query(const QString& sql, const QVariantList& parameter
         bindValue(st, i + 1, parameters[i]);
     ResultSet result;
     const int n = sqlite3_column_count(st);
-    QVector<bool> typed(n, false);
-    result.columns.resize(n);
-    for (int i = 0; i < n; ++i) {
-        ColumnInfo& c = result.columns[i];
-        c.name = fromC(sqlite3_column_name(st, i));
-        c.baseTable = fromC(sqlite3_column_table_name(st, i));
-        c.baseColumn = fromC(sqlite3_column_origin_name(st, i));
-        typed[i] = mapDeclaredType(fromC(sqlite3_column_decltype(st, i)), c.type, c.definedSize);
-        if (!typed[i]) {
-            c.type = FieldType::VarChar;
-            c.definedSize = 255;
-        }
-    }
+    QVector<bool> typed;
+    result.columns = statementColumns(st, typed);
     // Columns without a declared type (Count(*), expressions) take the type of their first value.
     QVector<bool> settled = typed;
     int unsettled = int(typed.count(false));
@@ -390,6 +489,11 @@ ResultSet SqliteBackend::query(const QString& sql, const QVariantList& parameter
         result.rows.push_back(std::move(row));
     }
     return result;
+}
+
+std::unique_ptr<RowCursor> SqliteBackend::openCursor(const QString& sql)
+{
+    return std::make_unique<SqliteCursor>(m_db, prepareOne(SqlDialect::toSqlite(sql), sql), sql);
 }
 
 void SqliteBackend::execute(const QString& sql, const QVariantList& parameters)

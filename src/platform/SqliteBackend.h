@@ -22,6 +22,7 @@ public:
 
     ResultSet query(const QString& sql, const QVariantList& parameters = {}) override;
     void execute(const QString& sql, const QVariantList& parameters = {}) override;
+    std::unique_ptr<RowCursor> openCursor(const QString& sql) override;
 
     Row insertRow(const QString& table, const Values& values, const QStringList& readBack = {}) override;
     Row updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,

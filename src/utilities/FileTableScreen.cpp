@@ -73,7 +73,9 @@ FileTableScreen::FileTableScreen(const Parts& parts, const TableBrowser::Setup& 
 
 void FileTableScreen::reject()
 {
-    if (!m_run.isRunning())
+    if (m_run.isRunning())
+        m_run.requestStop();
+    else
         QDialog::reject();
 }
 

@@ -12,7 +12,8 @@ class QPushButton;
 
 // The screen that export and import share: the table browser with its field list, a file
 // box with its ">" button, "<All", the run button ("Export>", "Import>"), the progress count
-// lblField 41 and the "x" that closes. While a run goes on the screen does not close.
+// lblField 41 and the "x" that closes. While a run goes on the screen does not close: Escape
+// or the window's close box stop the run instead.
 class FileTableScreen : public QDialog {
     Q_OBJECT
 public:

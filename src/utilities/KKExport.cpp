@@ -3,7 +3,8 @@
 #include "engine/DataGrid.h"
 #include "platform/ExportFile.h"
 #include "base/Messages.h"
-#include "platform/Recordset.h"
+#include "platform/Connection.h"
+#include "platform/RowCursor.h"
 #include "base/Look.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
@@ -19,6 +20,8 @@
 namespace {
 
 const QString kNoFile = QStringLiteral("*.Txt");
+// The progress count is looked at every so many rows.
+constexpr int kRowsPerStep = 64;
 
 TableBrowser::Setup exportSetup()
 {
@@ -40,6 +43,7 @@ TableBrowser::Setup exportSetup()
     setup.gridName = QStringLiteral("grdExport");
     setup.countLabel = 31;
     setup.formatValues = true;
+    setup.listingIsPreview = true;
     return setup;
 }
 
@@ -64,18 +68,18 @@ void KKExport::chooseFile()
                                       kNoFile));
 }
 
-QVector<int> KKExport::columnWidths(Recordset& listing)
+QVector<int> KKExport::columnWidths(RowCursor& rows)
 {
-    const QVector<ColumnInfo>& columns = listing.columns();
-    QVector<int> widths(columns.size());
+    const QVector<ColumnInfo>& columns = rows.columns();
+    QVector<int> measured;
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].type != FieldType::VarChar)
+            measured << i;
     QVector<int> longest(columns.size(), 0);
-    if (listing.recordCount() > 0) {
-        listing.moveFirst();
-        for (; !listing.eof(); listing.moveNext())
-            for (int i = 0; i < columns.size(); ++i)
-                if (columns[i].type != FieldType::VarChar)
-                    longest[i] = std::max(longest[i], int(listing.field(i).text().trimmed().size()));
-    }
+    while (!measured.isEmpty() && rows.next())
+        for (int i : measured)
+            longest[i] = std::max(longest[i], ExportFile::textWidth(rows.text(i)));
+    QVector<int> widths(columns.size());
     for (int i = 0; i < columns.size(); ++i) {
         const int nameWidth = int(columns[i].name.size());
         switch (columns[i].type) {
@@ -94,12 +98,11 @@ void KKExport::exportRecords()
         return;
     ProgramState& s = state();
     Messages& messages = Messages::current();
-    Recordset& listing = browser().listing();
-    if (!listing.isOpen()) {
+    if (!browser().listing().isOpen()) {
         messages.notice(QStringLiteral("List Records!"));
         return;
     }
-    if (listing.recordCount() == 0) {
+    if (browser().listedTotal() == 0) {
         messages.notice(QStringLiteral("No Records!"));
         return;
     }
@@ -111,28 +114,40 @@ void KKExport::exportRecords()
     if (!messages.question(QStringLiteral("Confirm Export?")))
         return;
 
+    // The listed records are read afresh, once for the widths and once for the file.
     m_run.start();
+    s.AttemptCount = 0;
+    const QString statement = browser().listingStatement();
+    DbBackend& db = s.connection->backend();
     ExportFile file;
-    const QVector<int> widths = columnWidths(listing);
-    if (!Guard([&] { file.open(path, ExportFile::formatFor(path), widths); })) {
-        m_run.finish(0);
+    const bool written = Guard([&] {
+        const QVector<int> widths = columnWidths(*db.openCursor(statement));
+        const std::unique_ptr<RowCursor> rows = db.openCursor(statement);
+        const int columns = int(rows->columns().size());
+        file.open(path, ExportFile::formatFor(path), widths);
+        QStringList names;
+        for (const ColumnInfo& c : rows->columns())
+            names << c.name;
+        file.writeRecord(names);
+        QVector<QByteArrayView> fields(columns);
+        while (!m_run.stopRequested() && rows->next()) {
+            for (int i = 0; i < columns; ++i)
+                fields[i] = rows->text(i);
+            file.writeFields(fields);
+            if (++s.AttemptCount % kRowsPerStep == 0)
+                m_run.step(s.AttemptCount);
+        }
+        if (!m_run.stopRequested())
+            file.close();
+    });
+    m_run.finish(s.AttemptCount);
+    // A run that failed or was stopped leaves no file behind.
+    if (!written || m_run.stopRequested()) {
+        file.discard();
+        if (written)
+            messages.notice(QStringLiteral("Stopped! No File Written."));
         return;
     }
-    QStringList names;
-    for (const ColumnInfo& c : listing.columns())
-        names << c.name;
-    Guard([&] { file.writeRecord(names); });
-    s.AttemptCount = 0;
-    for (listing.moveFirst(); !listing.eof(); listing.moveNext()) {
-        QStringList values;
-        for (int i = 0; i < listing.fieldCount(); ++i)
-            values << listing.field(i).text();
-        Guard([&] { file.writeRecord(values); });
-        ++s.AttemptCount;
-        m_run.step(s.AttemptCount);
-    }
-    Guard([&] { file.close(); });
-    m_run.finish(s.AttemptCount);
     messages.notice(QStringLiteral("Done!"));
     accept();
 }

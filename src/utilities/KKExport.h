@@ -3,7 +3,7 @@
 
 #include <QVector>
 
-class Recordset;
+class RowCursor;
 
 // Export: chosen columns of the listed records of a content table, written to a text file
 // with fixed-width fields (or comma-separated values for a name ending in .csv).
@@ -18,8 +18,8 @@ public:
     void chooseFile();     // cmdFile ">"
     void exportRecords();  // cmdExport "Export>"
 
-    // The width of each listed column in the fixed-width file: a text column its defined size,
+    // The width of each column in the fixed-width file: a text column its defined size,
     // numbers and dates their longest value, memo columns their longest value up to kMemoWidth;
-    // never narrower than the column's name.
-    static QVector<int> columnWidths(Recordset& listing);
+    // never narrower than the column's name. Reads the cursor to its end.
+    static QVector<int> columnWidths(RowCursor& rows);
 };

@@ -160,13 +160,15 @@ void KKImport::importRecords()
 
     m_run.start();
     s.AttemptCount = 0;
-    for (source.moveFirst(); !source.eof(); source.moveNext()) {
+    // Each row is its own transaction: a stopped run keeps the rows already imported.
+    for (source.moveFirst(); !source.eof() && !m_run.stopRequested(); source.moveNext()) {
         importRow(copied);
         ++s.AttemptCount;
         m_run.step(s.AttemptCount);
     }
     m_run.finish(s.AttemptCount);
-    messages.notice(QStringLiteral("Done!"));
+    messages.notice(m_run.stopRequested() ? QStringLiteral("Stopped! %1 Records Imported.").arg(s.AttemptCount)
+                                          : QStringLiteral("Done!"));
     removeYesterdaysArchive();
     messages.notice(QStringLiteral("DB Refresh Required!\r\nShutting Down..."));
     m_target.close();

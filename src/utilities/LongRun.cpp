@@ -12,6 +12,7 @@ constexpr qint64 kPauseEveryMs = 10;
 void LongRun::start()
 {
     m_running = true;
+    m_stopRequested = false;
     m_frame->setEnabled(false);
     m_sinceShown.start();
     m_sincePause.invalidate();
@@ -39,4 +40,10 @@ void LongRun::finish(int count)
     show(count);
     m_frame->setEnabled(true);
     m_running = false;
+}
+
+void LongRun::requestStop()
+{
+    if (m_running)
+        m_stopRequested = true;
 }

@@ -18,6 +18,9 @@ public:
     void step(int count);
     void finish(int count);
     bool isRunning() const { return m_running; }
+    // Asked while running: the run ends after the current row, without a question.
+    void requestStop();
+    bool stopRequested() const { return m_stopRequested; }
 
 private:
     void show(int count);
@@ -27,4 +30,5 @@ private:
     QElapsedTimer m_sinceShown;
     QElapsedTimer m_sincePause;
     bool m_running = false;
+    bool m_stopRequested = false;
 };

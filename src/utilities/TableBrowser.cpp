@@ -4,6 +4,7 @@
 #include "engine/RecordEngine.h"
 #include "base/Messages.h"
 #include "base/Program.h"
+#include "platform/Connection.h"
 #include "base/ProgramState.h"
 #include "engine/CriterionText.h"
 
@@ -90,6 +91,8 @@ void TableBrowser::clearListing()
 {
     if (m_listing.isOpen())
         m_listing.close();
+    m_listingStatement.clear();
+    m_countedTotal = -1;
     m_grid->clear();
     m_grid->setColumnCount(0);
     m_grid->clearRows();
@@ -186,15 +189,34 @@ bool TableBrowser::ListRecords()
     if (!clause)
         return false;
     s.SqlText = m_setup.listingStatement(*this, *clause);
+    const QString statement = s.SqlText;
     Connection& connection = m_connection ? *m_connection : *s.connection;
     Recordset next;
-    if (!Guard([&] { next.open(s.SqlText, connection, CursorType::Dynamic, m_setup.listingLock); }))
+    int counted = -1;
+    if (!Guard([&] {
+            if (!m_setup.listingIsPreview) {
+                next.open(statement, connection, CursorType::Dynamic, m_setup.listingLock);
+                return;
+            }
+            // One row past what the grid shows tells whether the rest has to be counted.
+            next.open(QStringLiteral("Select Top %1 * From (%2) AS listing").arg(kListedAtMost + 1).arg(statement),
+                      connection, CursorType::Dynamic, m_setup.listingLock);
+            counted = next.recordCount();
+            if (counted > kListedAtMost)
+                counted = connection.backend()
+                              .query(QStringLiteral("Select Count(*) From (%1) AS listing").arg(statement))
+                              .rows.value(0)
+                              .value(0)
+                              .toInt();
+        }))
         return false;
     clearListing();
     if (m_setup.sampleIsListing)
         m_sample = std::move(next);
     else
         m_listing = std::move(next);
+    m_listingStatement = statement;
+    m_countedTotal = counted;
     showListing();
     return true;
 }
@@ -229,7 +251,7 @@ void TableBrowser::showListing()
     applyWidths();
     if (m_setup.formatValues)
         Engine::FormatGridValues(*m_grid, rows);
-    const int total = rows.recordCount();
+    const int total = listedTotal();
     if (total <= kListedAtMost) {
         m_count->setText(QString::number(m_grid->rowCount() - 1));
         m_grid->setToolTip(QString());
@@ -238,6 +260,11 @@ void TableBrowser::showListing()
         m_grid->setToolTip(QStringLiteral("Partial Record List"));
     }
     Messages::current().notice(QStringLiteral("Total Records: ") + QString::number(total));
+}
+
+int TableBrowser::listedTotal()
+{
+    return m_countedTotal >= 0 ? m_countedTotal : listing().recordCount();
 }
 
 void TableBrowser::SelectAllFields()

@@ -39,6 +39,9 @@ public:
         QString gridName;                    // "grdExport", "grdImport", "grdFind"
         int countLabel = 31;                 // lblField index of the count
         bool formatValues = true;            // dates and doubles formatted in the grid
+        // The listing holds only the rows the grid shows and the total is counted apart: for a
+        // screen that reads the listed rows afresh (the export) rather than from the listing.
+        bool listingIsPreview = false;
     };
 
     static constexpr int kListedAtMost = 1000;
@@ -69,6 +72,10 @@ public:
     Recordset& sample() { return m_sample; }
     Recordset& listing() { return m_setup.sampleIsListing ? m_sample : m_listing; }
     QString table() const;
+    // The statement of the current listing; empty when nothing is listed.
+    QString listingStatement() const { return m_listingStatement; }
+    // The number of listed records (more than the listing holds when it is a preview).
+    int listedTotal();
     // Selected entries of lstField, in list order.
     QStringList selectedFields() const;
     // The type of a sample column by name (text when unknown).
@@ -93,6 +100,8 @@ private:
     Connection* m_connection = nullptr;
     Recordset m_sample;
     Recordset m_listing;
+    QString m_listingStatement;
+    int m_countedTotal = -1; // the total of a preview listing
     QComboBox* m_table;
     QListWidget* m_fields = nullptr;
     QComboBox* m_fieldBox = nullptr;

@@ -137,6 +137,38 @@ private slots:
                                            "123;Zoë; Ann            ;A city whose name is;\r\n"));
     }
 
+    // Fields are trimmed of what QString counts as blanks and cut by characters, not bytes.
+    void fieldsTrimmedCutAndPadded_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArray>("fixed"); // in a column 4 wide
+        QTest::addColumn<QByteArray>("csv");
+        QTest::newRow("blanks and control blanks") << "\t ab\r\v" << QByteArray("ab  ;") << QByteArray("\"\t ab\r\v\"");
+        QTest::newRow("no-break space around") << "\u00a0Zoë\u00a0" << QByteArray("Zoë ;") << QByteArray("\"\u00a0Zoë\u00a0\"");
+        QTest::newRow("cut between accented letters") << "éèêëē" << QByteArray("éèêë;") << QByteArray("éèêëē");
+        QTest::newRow("cut ascii") << "abcdef" << QByteArray("abcd;") << QByteArray("abcdef");
+        QTest::newRow("quote inside") << "a\"b" << QByteArray("a\"b ;") << QByteArray("\"a\"\"b\"");
+        QTest::newRow("empty") << "" << QByteArray("    ;") << QByteArray("");
+    }
+    void fieldsTrimmedCutAndPadded()
+    {
+        QFETCH(QString, field);
+        QFETCH(QByteArray, fixed);
+        QFETCH(QByteArray, csv);
+        const QByteArray utf8 = field.toUtf8();
+        for (const auto& [name, expected] : {std::pair{QString("f.Txt"), fixed + "\r\n"}, std::pair{QString("f.csv"), csv + "\r\n"}}) {
+            const QString path = dir.filePath(name);
+            ExportFile file;
+            file.open(path, ExportFile::formatFor(path), {4});
+            file.writeFields({QByteArrayView(utf8)});
+            file.close();
+            QFile back(path);
+            QVERIFY(back.open(QIODevice::ReadOnly));
+            QCOMPARE(back.readAll(), expected);
+        }
+        QCOMPARE(ExportFile::textWidth(utf8), int(field.trimmed().size()));
+    }
+
     void csvFileReadBackBySpreadsheetParser()
     {
         const QString path = dir.filePath("export.CSV");

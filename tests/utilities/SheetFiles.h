@@ -1,9 +1,12 @@
 #pragma once
-// Workbook files written at test time: .xlsx through libxlsxwriter, .ods as a zip of its XML
-// parts (packed by Python's zipfile), .csv as text.
+// Workbook files written at test time: .xlsx through libxlsxwriter, legacy .xls through
+// Python's xlwt, .ods as a zip of its XML parts (packed by Python's zipfile), .csv as text.
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QVariant>
@@ -44,6 +47,45 @@ inline bool writeXlsx(const QString& path, const QVector<Sheet>& sheets)
             }
     }
     return workbook_close(book) == LXW_NO_ERROR;
+}
+
+// Cells travel to Python as JSON: {"n": number}, {"d": "yyyy-MM-dd"}, {"s": text} or null.
+inline bool writeXls(const QString& path, const QVector<Sheet>& sheets)
+{
+    QJsonArray book;
+    for (const Sheet& sheet : sheets) {
+        QJsonArray rows;
+        for (const auto& row : sheet.rows) {
+            QJsonArray cells;
+            for (const QVariant& v : row) {
+                if (v.isNull())
+                    cells.append(QJsonValue());
+                else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int)
+                    cells.append(QJsonObject{{"n", v.toDouble()}});
+                else if (v.typeId() == QMetaType::QDate)
+                    cells.append(QJsonObject{{"d", v.toDate().toString(Qt::ISODate)}});
+                else
+                    cells.append(QJsonObject{{"s", v.toString()}});
+            }
+            rows.append(cells);
+        }
+        book.append(QJsonObject{{"name", sheet.name}, {"rows", rows}});
+    }
+    const char* write = "import sys, json, datetime, xlwt\n"
+                        "book = xlwt.Workbook(encoding='utf-8')\n"
+                        "dates = xlwt.easyxf(num_format_str='dd/mm/yyyy')\n"
+                        "for sheet in json.loads(sys.argv[2]):\n"
+                        "    ws = book.add_sheet(sheet['name'])\n"
+                        "    for r, row in enumerate(sheet['rows']):\n"
+                        "        for c, cell in enumerate(row):\n"
+                        "            if cell is None: continue\n"
+                        "            if 'n' in cell: ws.write(r, c, cell['n'])\n"
+                        "            elif 'd' in cell: ws.write(r, c, datetime.date.fromisoformat(cell['d']), dates)\n"
+                        "            else: ws.write(r, c, cell['s'])\n"
+                        "book.save(sys.argv[1])\n";
+    return QProcess::execute("/usr/bin/python3",
+                             {"-c", write, path, QString::fromUtf8(QJsonDocument(book).toJson(QJsonDocument::Compact))})
+           == 0;
 }
 
 inline QString escaped(QString text)

@@ -1,5 +1,7 @@
 #include "UtilityFixture.h"
 
+#include "platform/Connection.h"
+#include "platform/RowCursor.h"
 #include "utilities/KKExport.h"
 
 #include <QFileDialog>
@@ -114,10 +116,12 @@ private slots:
         QCOMPARE(screen.progressLabel()->text(), QString("1200.."));
     }
 
-    void runningExportIsNeitherRestartedNorClosed()
+    // Closing the screen during a run stops it after the row in hand and leaves no file;
+    // a second start meanwhile is ignored.
+    void runningExportStopsOnCloseAndIsNotRestarted()
     {
         UtilityFixture f;
-        f.addManyCustomers(300);
+        f.addManyCustomers(3000);
         KKExport screen;
         screen.browser().ListRecords();
         const QString path = f.folder.file("Docs/run.Txt");
@@ -130,9 +134,15 @@ private slots:
         });
         screen.exportRecords();
         QVERIFY(!frameEnabled);
-        QCOMPARE(f.messages.shown, QStringList({"Total Records: 300", "Confirm Export?", "Done!"}));
-        QCOMPARE(readFile(path).count('\n'), 301);
-        QCOMPARE(screen.result(), int(QDialog::Accepted));
+        QCOMPARE(f.messages.shown, QStringList({"Total Records: 3000", "Confirm Export?", "Stopped! No File Written."}));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(state().AttemptCount < 3000);
+        QVERIFY(screen.findChild<QWidget*>("frmMain")->isEnabled());
+        QVERIFY(screen.result() != QDialog::Accepted);
+
+        // Not running, the screen closes.
+        screen.reject();
+        QCOMPARE(screen.result(), int(QDialog::Rejected));
     }
 
     void widthsOfNumbersDatesAndMemos()
@@ -141,9 +151,8 @@ private slots:
         const QString longText(300, 'm');
         f.folder.exec("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) VALUES "
                       "('2024-12-31', 123456, 'R', 'S', '" + longText + "', 'x')");
-        Recordset r;
-        r.open("Select EId, EDate, NType, NReference, NMessage From ktNews", *state().connection);
-        QCOMPARE(KKExport::columnWidths(r), QVector<int>({3, 10, 6, 50, KKExport::kMemoWidth}));
+        const auto rows = state().connection->backend().openCursor("Select EId, EDate, NType, NReference, NMessage From ktNews");
+        QCOMPARE(KKExport::columnWidths(*rows), QVector<int>({3, 10, 6, 50, KKExport::kMemoWidth}));
     }
 
     void refusals_data()

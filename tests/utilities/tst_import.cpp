@@ -4,6 +4,8 @@
 #include "shell/ArchiveNames.h"
 #include "utilities/KKImport.h"
 
+#include <QTimer>
+
 using SheetFiles::Rows;
 
 // Customers imported from the worksheet "Sheet1" of a workbook.
@@ -17,6 +19,8 @@ class ImportTest : public QObject {
         bool ok = false;
         if (kind == "xlsx")
             ok = SheetFiles::writeXlsx(path, {{"Notes", {{"not this one"}}}, {"Sheet1", rows}});
+        else if (kind == "xls")
+            ok = SheetFiles::writeXls(path, {{"Notes", {{"not this one"}}}, {"Sheet1", rows}});
         else if (kind == "ods")
             ok = SheetFiles::writeOds(path, {{"Sheet1", rows}});
         else {
@@ -53,6 +57,7 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("xlsx") << "xlsx";
+        QTest::newRow("xls") << "xls";
         QTest::newRow("ods") << "ods";
         QTest::newRow("csv") << "csv";
     }
@@ -97,6 +102,62 @@ private slots:
         again.browser().SelectAllFields();
         again.importRecords();
         QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Ann", "Bob"}));
+    }
+
+    void cellsKeepTheirTypes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("xlsx") << "xlsx";
+        QTest::newRow("xls") << "xls";
+        QTest::newRow("ods") << "ods";
+    }
+    void cellsKeepTheirTypes()
+    {
+        QFETCH(QString, kind);
+        UtilityFixture f;
+        const QString path = writeBook(f, kind,
+                                       {{"CFirst", "EDate", "CType", "CZipCode", "CRemarks"},
+                                        {"Zoë", QDate(2023, 12, 31), 7.0, 41012.0, "007"},
+                                        {"Ann", QDate(1999, 2, 28), 65536.0, "E1 6AN", 1.25}});
+        KKImport screen;
+        list(screen, path);
+        // The preview shows each cell by its kind: dates as dates, whole numbers without a point.
+        QStringList shown;
+        for (int c = 0; c < 5; ++c)
+            shown << screen.browser().grid()->item(0, c)->text();
+        QCOMPARE(shown, QStringList({"Zoë", "12/31/2023", "7", "41012", "007"}));
+        screen.browser().SelectAllFields();
+        screen.importRecords();
+        QCOMPARE(f.errorListing(), QString());
+        QCOMPARE(f.messages.shown.mid(0, 3), QStringList({"Total Records: 2", "Confirm Import?", "Done!"}));
+        QCOMPARE(f.column("CFirst"), QStringList({"Zoë", "Ann"}));
+        QCOMPARE(f.column("EDate"), QStringList({"12/31/2023", "02/28/1999"}));
+        QCOMPARE(f.column("CType"), QStringList({"7", "65536"}));
+        QCOMPARE(f.column("CZipCode"), QStringList({"41012", "E1 6AN"}));
+        QCOMPARE(f.column("CRemarks"), QStringList({"007", "1.25"}));
+    }
+
+    // Closing the screen during an import stops it; the rows already imported stay, each
+    // having been committed on its own, and the program still ends as after a whole import.
+    void stoppedImportKeepsTheRowsDone()
+    {
+        UtilityFixture f;
+        Rows rows{{"CFirst"}};
+        for (int i = 0; i < 400; ++i)
+            rows.push_back({QString("First%1").arg(i)});
+        const QString path = writeBook(f, "csv", rows);
+        KKImport screen;
+        list(screen, path);
+        screen.browser().SelectAllFields();
+        QTimer::singleShot(0, &screen, [&] { screen.reject(); });
+        screen.importRecords();
+        const int done = f.folder.count("ktCustomer");
+        QVERIFY(done > 0 && done < 400);
+        QCOMPARE(state().AttemptCount, done);
+        QCOMPARE(f.messages.shown.mid(1), QStringList({"Confirm Import?", QString("Stopped! %1 Records Imported.").arg(done),
+                                                       "DB Refresh Required!\r\nShutting Down..."}));
+        QCOMPARE(f.column("CFirst").last(), QString("First%1").arg(done - 1));
+        QVERIFY(screen.endsProgram());
     }
 
     void filterNarrowsTheRows()
@@ -152,6 +213,7 @@ private slots:
         QTest::newRow("not a workbook") << "text.xlsx" << "list" << true << QStringList{"Invalid File!"};
         QTest::newRow("truncated workbook") << "truncated.xlsx" << "list" << true << QStringList{"Invalid File!"};
         QTest::newRow("no Sheet1") << "other.xlsx" << "list" << true << QStringList{"Invalid File!"};
+        QTest::newRow("no Sheet1 in a legacy workbook") << "other.xls" << "list" << true << QStringList{"Invalid File!"};
         QTest::newRow("filter before listing") << "book.xlsx" << "filter" << true << QStringList{"List Records!"};
         QTest::newRow("no field chosen") << "book.xlsx" << "import" << true
                                          << QStringList{"Total Records: 1", "Select Fields!"};
@@ -176,6 +238,8 @@ private slots:
             SheetFiles::writeText(path, whole.read(whole.size() / 2));
         } else if (file == "other.xlsx")
             SheetFiles::writeXlsx(path, {{"Customers", rows}});
+        else if (file == "other.xls")
+            QVERIFY(SheetFiles::writeXls(path, {{"Customers", rows}}));
         f.messages.answers = {confirm};
 
         KKImport screen;
