@@ -10,6 +10,7 @@
 #include "shell/DatabaseCreator.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
+#include "BenchMessages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,13 +22,6 @@
 
 namespace {
 const QString sourceDir = QStringLiteral(KORVINA_SOURCE_DIR);
-
-class SilentMessages : public Messages {
-public:
-    void notice(const QString&) override {}
-    bool question(const QString&) override { return true; }
-    void error(const QString&, const QString&) override {}
-};
 
 long residentKb()
 {
@@ -65,7 +59,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     ProgramState programState;
     ProgramState& s = state();
-    SilentMessages silent;
+    BenchMessages silent;
     s.setMessages(&silent);
     s.DataFolder = dir.path();
     InitProgramState();

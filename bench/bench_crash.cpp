@@ -12,28 +12,13 @@
 #include "engine/RecordScreen.h"
 #include "platform/Recordset.h"
 #include "shell/Maintenance.h"
+#include "BenchMessages.h"
 
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
 namespace {
-// Answers every question with Yes and counts what went wrong.
-struct Unattended : Messages {
-    int errors = 0;
-    void notice(const QString& text) override
-    {
-        std::fprintf(stderr, "notice: %s\n", qPrintable(text));
-        ++errors;
-    }
-    bool question(const QString&) override { return true; }
-    void error(const QString& text, const QString&) override
-    {
-        std::fprintf(stderr, "error: %s\n", qPrintable(text));
-        ++errors;
-    }
-};
-
 int start()
 {
     ProgramState& s = state();
@@ -64,7 +49,7 @@ int fill(int rows)
     return 0;
 }
 
-int save(int count, Unattended& messages)
+int save(int count, BenchMessages& messages)
 {
     state().connection->open();
     state().connection->setCursorLocation(CursorLocation::Client);
@@ -96,7 +81,7 @@ int main(int argc, char** argv)
         return 2;
     }
     ProgramState programState;
-    Unattended messages;
+    BenchMessages messages(BenchMessages::Print::Everything, true);
     programState.setMessages(&messages);
     programState.DataFolder = QDir(args.at(2)).absolutePath();
     InitProgramState();

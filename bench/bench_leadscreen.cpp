@@ -10,6 +10,7 @@
 #include "shell/DatabaseCreator.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
+#include "BenchMessages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,13 +24,6 @@
 
 namespace {
 // Messages go to the terminal: nothing waits for an answer.
-class PrintedMessages : public Messages {
-public:
-    void notice(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    bool question(const QString& text) override { notice(text); return true; }
-    void error(const QString& text, const QString&) override { notice(text); }
-};
-
 // Resident memory in KiB of a process and, recursively, of the processes it started.
 long residentKiB(const QString& pid)
 {
@@ -77,7 +71,7 @@ int main(int argc, char** argv)
     s.connection->setCursorLocation(CursorLocation::Client);
     s.LoginId = QStringLiteral("Chief");
     LoadCustomization();
-    PrintedMessages messages;
+    BenchMessages messages(BenchMessages::Print::Everything);
     s.setMessages(&messages);
 
     const long before = residentNow();

@@ -16,6 +16,7 @@
 #include "platform/DateText.h"
 #include "platform/Recordset.h"
 #include "shell/DatabaseCreator.h"
+#include "BenchMessages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -32,22 +33,6 @@
 namespace {
 
 // Messages go to the terminal and every question is answered yes; errors are counted.
-class PrintedMessages : public Messages {
-public:
-    void notice(const QString& text) override
-    {
-        if (text == QLatin1String("Error!"))
-            ++errors;
-    }
-    bool question(const QString&) override { return true; }
-    void error(const QString& text, const QString&) override
-    {
-        ++errors;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int errors = 0;
-};
-
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
 // The processor time this program has used, in ms: what a measure spent here rather than
@@ -257,7 +242,7 @@ int run(int count, int listed, bool durable)
     c.setCursorLocation(CursorLocation::Client);
     s.LoginId = QStringLiteral("Chief");
     LoadCustomization();
-    PrintedMessages messages;
+    BenchMessages messages(BenchMessages::Print::Errors);
     s.setMessages(&messages);
     const QVector<Column> columns = customerColumns(c);
 

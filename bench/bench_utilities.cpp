@@ -10,6 +10,7 @@
 #include "utilities/KKExport.h"
 #include "utilities/KKImport.h"
 #include "utilities/TableBrowser.h"
+#include "BenchMessages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,18 +29,6 @@
 namespace {
 
 // Answers every question with Yes and prints nothing but errors.
-class QuietMessages : public Messages {
-public:
-    void notice(const QString& text) override
-    {
-        if (text == QLatin1String("Error!"))
-            ++errors;
-    }
-    bool question(const QString&) override { return true; }
-    void error(const QString&, const QString&) override { ++errors; }
-    int errors = 0;
-};
-
 double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
 
 double peakMegabytes()
@@ -127,7 +116,7 @@ void fillQuickly(ProgramState& s, int count)
 }
 
 void measureImport(ProgramState& s, int count, const QString& folder, const QString& shellCopy,
-                   const QuietMessages& messages)
+                   const BenchMessages& messages)
 {
     const QString book = s.DataFolder + "/Docs/customers.xlsx";
     writeWorkbook(book, count);
@@ -170,7 +159,7 @@ int main(int argc, char** argv)
     QDir().mkpath(folder);
 
     ProgramState s;
-    QuietMessages messages;
+    BenchMessages messages;
     s.setMessages(&messages);
     s.DataFolder = folder + "/data";
     InitProgramState();
