@@ -29,8 +29,7 @@ QComboBox* operatorBox(const QString& name, QWidget* parent)
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
     box->setAccessibleName(QStringLiteral("Operator"));
-    box->addItems({QStringLiteral("Like"), QStringLiteral("="), QStringLiteral("<>"), QStringLiteral(">"),
-                   QStringLiteral(">="), QStringLiteral("<"), QStringLiteral("<=")});
+    box->addItems(CriterionText::operators());
     return box;
 }
 

@@ -10,6 +10,12 @@ namespace {
 bool isNumberType(int fieldType) { return fieldType == FieldType::Integer || fieldType == FieldType::Double; }
 }
 
+QStringList operators()
+{
+    return {QStringLiteral("Like"), QStringLiteral("="), QStringLiteral("<>"), QStringLiteral(">"),
+            QStringLiteral(">="), QStringLiteral("<"), QStringLiteral("<=")};
+}
+
 std::optional<QString> numberText(const QString& text)
 {
     QString number = text.trimmed();

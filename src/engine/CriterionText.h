@@ -1,10 +1,14 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The conditions a user types into the inquiry, the selection of recipients and the data
 // utilities: a column, an operator and a value, written the way the statements expect them.
 namespace CriterionText {
+
+// The operators a condition offers, "Like" first.
+QStringList operators();
 
 // A number as the criteria and the replace accept it: decimal commas made points. Empty when
 // the text is no number.

@@ -29,8 +29,7 @@ KKInquiry::KKInquiry(QWidget* parent) : QDialog(parent)
     m_operator = new QComboBox(this);
     m_operator->setObjectName(QStringLiteral("cmbOperator"));
     m_operator->setAccessibleName(QStringLiteral("Operator"));
-    m_operator->addItems({QStringLiteral("Like"), QStringLiteral("="), QStringLiteral("<>"), QStringLiteral(">"),
-                          QStringLiteral(">="), QStringLiteral("<"), QStringLiteral("<=")});
+    m_operator->addItems(CriterionText::operators());
     m_value = new QLineEdit(this);
     m_value->setObjectName(QStringLiteral("txtInquiry"));
     m_value->setMaxLength(15);

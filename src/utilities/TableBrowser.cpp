@@ -48,8 +48,7 @@ TableBrowser::TableBrowser(const Setup& setup, QWidget* frame) : QObject(frame),
     m_operator = new QComboBox(frame);
     m_operator->setObjectName(QStringLiteral("cmbOperator"));
     m_operator->setAccessibleName(QStringLiteral("Operator"));
-    m_operator->addItems({QStringLiteral("Like"), QStringLiteral("="), QStringLiteral("<>"), QStringLiteral(">"),
-                          QStringLiteral(">="), QStringLiteral("<"), QStringLiteral("<=")});
+    m_operator->addItems(CriterionText::operators());
     m_value = new QLineEdit(frame);
     m_value->setObjectName(QStringLiteral("txtCriteria"));
     m_value->setToolTip(QStringLiteral("Leave Blank For All Records"));
