@@ -1,4 +1,4 @@
-#include "../engine/EngineFixture.h"
+#include "engine/EngineFixture.h"
 
 #include "engine/ModuleExtra.h"
 #include "admin/AdminModules.h"

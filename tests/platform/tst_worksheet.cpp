@@ -1,4 +1,4 @@
-#include "../utilities/SheetFiles.h"
+#include "utilities/SheetFiles.h"
 
 #include "platform/AppError.h"
 #include "platform/ExportFile.h"
