@@ -142,6 +142,9 @@ void Maintenance::archiveOnServer()
             showProgress();
         }
     } catch (const AppError& e) {
+        // A server that cannot be reached, or refuses us, is no archive failure: the start ends.
+        if (e.number() == DbErrors::Unreachable || e.number() == DbErrors::CannotOpen)
+            throw Stopped{e, FailureText::openFailed(e), true};
         throw Stopped{e, archiveFailed(e), false};
     }
 }

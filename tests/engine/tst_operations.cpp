@@ -161,6 +161,42 @@ private slots:
         QVERIFY(empty.messages.shown == QStringList{"Confirm Add?"});
     }
 
+    // Another desk changed or deleted the record while it was edited here: one message, and what
+    // was typed is kept until the user chooses.
+    void saveOverAnotherDesksWork_data()
+    {
+        QTest::addColumn<QString>("otherDesk");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("message");
+        const QString conflict("Changed by another user; your changes are kept on screen: reload or overwrite?");
+        const QString update("UPDATE kmCustType SET CCategory = 'Theirs'");
+        QTest::newRow("reload") << update << QList<bool>{true} << "Theirs" << "Theirs" << false << conflict;
+        QTest::newRow("overwrite") << update << QList<bool>{false} << "Mine" << "Mine" << false << conflict;
+        QTest::newRow("deleted") << QString("DELETE FROM kmCustType") << QList<bool>{} << "" << "Mine" << true
+                                 << QString("This record was deleted by another user; your changes are kept on screen.");
+    }
+    void saveOverAnotherDesksWork()
+    {
+        QFETCH(QString, otherDesk);
+        QFETCH(QList<bool>, answers);
+        EngineFixture f;
+        f.addType("Original");
+        f.open("KKCustType");
+        f.run(Operation::Modify);
+        f.set(2, "Mine");
+        f.folder.exec(otherDesk);
+        f.messages.clear();
+        f.messages.answers = answers;
+        f.run(Operation::Save);
+        QTEST(f.messages.shown.join('|'), "message");
+        QTEST(f.folder.scalar("Select CCategory From kmCustType"), "stored");
+        QTEST(f.text(2), "shown");
+        QTEST(f.editing(), "editing");
+    }
+
     void reportExitAndEsc()
     {
         EngineFixture f;
