@@ -172,7 +172,9 @@ void ServerArchive::restore(const QString& archivePath, const QString& url, cons
     }
     QProcess p;
     prepare(p, url, "KORVINA_PG_RESTORE", QStringLiteral("pg_restore"), true); // it reads the archive from its input
-    p.setArguments({QStringLiteral("--no-password"), QStringLiteral("--single-transaction"),
+    // The collations that opening the database made are replaced by the archive's own.
+    p.setArguments({QStringLiteral("--no-password"), QStringLiteral("--single-transaction"), QStringLiteral("--clean"),
+                    QStringLiteral("--if-exists"),
                     QStringLiteral("--exit-on-error"), QStringLiteral("--no-owner"), QStringLiteral("--no-privileges"),
                     QStringLiteral("--dbname=") + PgBackend::redacted(url)});
     p.start();
