@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -27,7 +28,12 @@ int errorNumber(sqlite3* db, int fallback)
 {
     if (!db)
         return fallback;
-    const int code = sqlite3_errcode(db) & 0xff;
+    int code = sqlite3_errcode(db) & 0xff;
+    // A failure inside a function (sqlcipher_export) keeps only the engine's words for it.
+    if (code == SQLITE_ERROR)
+        for (const int words : {SQLITE_FULL, SQLITE_NOTADB, SQLITE_CORRUPT})
+            if (std::strcmp(sqlite3_errmsg(db), sqlite3_errstr(words)) == 0)
+                code = words;
     if (code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL || code == SQLITE_READONLY) {
         const int system = sqlite3_system_errno(db);
         if (system == ENOSPC || system == EDQUOT)
