@@ -34,15 +34,24 @@ void LoadRecord()
     RecordScreen* screen = activeScreen();
     if (!screen)
         return;
-    if (!Guard([&] {
-            s.SqlText = recordSql();
-            closeRecord();
-            s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
-            if (s.RecordRecordset.eof())
-                DbBackend::deletedByAnother(s.ModuleTable, s.ListRecordset.currentId());
-            s.LoadedRecord = s.RecordRecordset.rows().value(0);
-        }))
-        return; // nothing to show: the boxes keep what they hold
+    try {
+        s.SqlText = recordSql();
+        closeRecord();
+        s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        if (s.RecordRecordset.eof())
+            DbBackend::deletedByAnother(s.ModuleTable, s.ListRecordset.currentId());
+        s.LoadedRecord = s.RecordRecordset.rows().value(0);
+    } catch (const AppError& e) {
+        // Nothing to show: the boxes keep what they hold.
+        if (e.number() == DbErrors::DeletedByAnother)
+            Messages::current().notice(QStringLiteral("This record was deleted by another user."));
+        else
+            LogError(e);
+        return;
+    } catch (const std::exception& e) {
+        LogError(e);
+        return;
+    }
     for (int i = 0; i <= s.ModuleFieldCount; ++i)
         Guard([&] {
             Field f = s.RecordRecordset.field(i);

@@ -62,8 +62,20 @@ void remove()
     if (!Messages::current().question(QStringLiteral("Confirm Delete?")))
         return;
     // A record another copy changed since it was shown is not deleted over that change.
-    if (!Guard(CheckRecordUnchanged))
+    try {
+        CheckRecordUnchanged();
+    } catch (const AppError& e) {
+        if (e.number() == DbErrors::ChangedByAnother) {
+            Messages::current().notice(QStringLiteral("Changed by another user; nothing was deleted. The record is shown "
+                                                      "as it is stored now."));
+            LoadRecord();
+        } else if (e.number() == DbErrors::DeletedByAnother) {
+            Messages::current().notice(QStringLiteral("This record was deleted by another user."));
+        } else {
+            LogError(e);
+        }
         return;
+    }
     Guard([&] { s.connection->beginTrans(); });
     Guard([&] { s.ListRecordset.deleteCurrent(); });
     Guard([&] { s.connection->commitTrans(); });

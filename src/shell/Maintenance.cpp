@@ -118,6 +118,12 @@ bool Maintenance::run(const Progress& progress)
         Messages::current().notice(stopped.message);
         if (stopped.endsStart)
             return false;
+    } catch (const std::exception& e) {
+        m_lock.release();
+        const AppError error(DbErrors::General, QStringLiteral("Start-up maintenance"), QString::fromLocal8Bit(e.what()));
+        RecordError(error);
+        Messages::current().notice(QStringLiteral("The start-up maintenance failed: %1").arg(error.description()));
+        return false;
     }
     step(QStringLiteral("Loading.."));
     showProgress(4);

@@ -161,11 +161,12 @@ private slots:
         QVERIFY(empty.messages.shown == QStringList{"Confirm Add?"});
     }
 
-    // Another desk changed or deleted the record while it was edited here: one message, and what
-    // was typed is kept until the user chooses.
-    void saveOverAnotherDesksWork_data()
+    // Another desk changed or deleted the record shown here: one message; what was typed is
+    // kept until the user chooses, and nothing is written over the other desk's work unasked.
+    void workOverAnotherDesksChange_data()
     {
         QTest::addColumn<QString>("otherDesk");
+        QTest::addColumn<Operation>("operation");
         QTest::addColumn<QList<bool>>("answers");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
@@ -173,24 +174,38 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString conflict("Changed by another user; your changes are kept on screen: reload or overwrite?");
         const QString update("UPDATE kmCustType SET CCategory = 'Theirs'");
-        QTest::newRow("reload") << update << QList<bool>{true} << "Theirs" << "Theirs" << false << conflict;
-        QTest::newRow("overwrite") << update << QList<bool>{false} << "Mine" << "Mine" << false << conflict;
-        QTest::newRow("deleted") << QString("DELETE FROM kmCustType") << QList<bool>{} << "" << "Mine" << true
-                                 << QString("This record was deleted by another user; your changes are kept on screen.");
+        const QString remove("DELETE FROM kmCustType");
+        const QString deleted("This record was deleted by another user.");
+        QTest::newRow("save, reload") << update << Operation::Save << QList<bool>{true} << "Theirs" << "Theirs" << false
+                                      << conflict;
+        QTest::newRow("save, overwrite") << update << Operation::Save << QList<bool>{false} << "Mine" << "Mine" << false
+                                         << conflict;
+        QTest::newRow("save a deleted record") << remove << Operation::Save << QList<bool>{} << "" << "Mine" << true
+                                               << QString("This record was deleted by another user; your changes are "
+                                                          "kept on screen.");
+        QTest::newRow("delete over a change")
+            << update << Operation::Delete << QList<bool>{} << "Theirs" << "Theirs" << false
+            << QString("Confirm Delete?|Changed by another user; nothing was deleted. The record is shown as it is "
+                       "stored now.");
+        QTest::newRow("show a deleted record") << remove << Operation::First << QList<bool>{} << "" << "Original" << false
+                                               << deleted;
     }
-    void saveOverAnotherDesksWork()
+    void workOverAnotherDesksChange()
     {
         QFETCH(QString, otherDesk);
+        QFETCH(Operation, operation);
         QFETCH(QList<bool>, answers);
         EngineFixture f;
         f.addType("Original");
         f.open("KKCustType");
-        f.run(Operation::Modify);
-        f.set(2, "Mine");
+        if (operation == Operation::Save) {
+            f.run(Operation::Modify);
+            f.set(2, "Mine");
+        }
         f.folder.exec(otherDesk);
         f.messages.clear();
         f.messages.answers = answers;
-        f.run(Operation::Save);
+        f.run(operation);
         QTEST(f.messages.shown.join('|'), "message");
         QTEST(f.folder.scalar("Select CCategory From kmCustType"), "stored");
         QTEST(f.text(2), "shown");
