@@ -9,7 +9,9 @@
 #include "shell/DatabaseCreator.h"
 #include "shell/InstallPaths.h"
 #include "shell/KKFirstStart.h"
+#include "shell/ServerArchive.h"
 #include "shell/ServerCopy.h"
+#include "platform/LockFile.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -59,7 +61,7 @@ QStringList CommandLine::capture(int argc, char** argv)
 bool CommandLine::runsWithoutScreen(const QStringList& arguments)
 {
     for (const QString& a : arguments.mid(1))
-        for (const char* option : {"--init", "--copy-to", "--report", "--help", "-h", "--version", "-v"})
+        for (const char* option : {"--init", "--copy-to", "--restore-archive", "--report", "--help", "-h", "--version", "-v"})
             if (a == QLatin1String(option) || a.startsWith(QLatin1String(option) + QLatin1Char('=')))
                 return true;
     return false;
@@ -85,7 +87,12 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
                                     QStringLiteral("Copy the DataFolder's database into an empty database on a "
                                                    "PostgreSQL server, then exit."),
                                     QStringLiteral("URL"));
-    parser.addOptions({data, init, demo, database, copyTo});
+    const QCommandLineOption restoreArchive(QStringLiteral("restore-archive"),
+                                            QStringLiteral("With --database: bring a daily archive of the server's "
+                                                           "database (Arch/Ko<yyMMdd>.dump) back into an empty "
+                                                           "database, then exit."),
+                                            QStringLiteral("FILE"));
+    parser.addOptions({data, init, demo, database, copyTo, restoreArchive});
     ReportCommand::addOptions(parser);
     if (!parser.parse(arguments))
         return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), ExitCode::Usage);
@@ -108,6 +115,9 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
     if (parser.isSet(copyTo) && (parser.isSet(database) || parser.isSet(init)))
         return fail(QStringLiteral("--copy-to copies the DataFolder's file; it goes with --data only"), ExitCode::Usage);
 
+    if (parser.isSet(restoreArchive) && (!parser.isSet(database) || parser.isSet(init) || parser.isSet(copyTo)))
+        return fail(QStringLiteral("--restore-archive FILE goes with --database URL only"), ExitCode::Usage);
+
     ProgramState& s = state();
     s.DataFolder = InstallPaths::dataFolder(parser.value(data), QGuiApplication::applicationDirPath());
     s.DatabaseUrl = parser.value(database);
@@ -116,6 +126,8 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
         return this->init(parser.isSet(demo));
     if (parser.isSet(copyTo))
         return this->copyTo(parser.value(copyTo));
+    if (parser.isSet(restoreArchive))
+        return this->restoreArchive(parser.value(restoreArchive));
     if (ReportCommand::requested(parser))
         return ExitCode(ReportCommand::run(parser));
     // A compacted copy without the database is the remains of an interrupted compaction: the
@@ -157,6 +169,12 @@ ExitCode CommandLine::copyTo(const QString& url)
     ProgramState& s = state();
     if (!QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
         return fail(QStringLiteral("no database in %1 to copy").arg(s.DataFolder), ExitCode::Failure);
+    // A desk that has the file open could change it under the copy.
+    if (LockFile::isHeldByAnother(s.DataFolder + QStringLiteral("/Korvina.Ldb")))
+        return fail(QStringLiteral("the database in %1 is open in another copy of the program; close it first, "
+                                   "nothing was copied")
+                        .arg(s.DataFolder),
+                    ExitCode::Failure);
     InitProgramState();
     Connection server;
     server.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + url);
@@ -173,5 +191,17 @@ ExitCode CommandLine::copyTo(const QString& url)
     }
     server.close();
     s.connection->close();
+    return ExitCode::Success;
+}
+
+ExitCode CommandLine::restoreArchive(const QString& file)
+{
+    ProgramState& s = state();
+    try {
+        ServerArchive::restore(file, s.DatabaseUrl, s.databasePassword());
+    } catch (const AppError& e) {
+        return fail(e.description(), ExitCode::RestoreFailed);
+    }
+    std::printf("Restored %s into %s.\n", qPrintable(file), qPrintable(PgBackend::redacted(s.DatabaseUrl)));
     return ExitCode::Success;
 }

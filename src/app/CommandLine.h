@@ -6,7 +6,7 @@
 
 // The program's command line: the DataFolder, the database (the file in the DataFolder or a
 // database on a server), and the commands that run without the main window (--init,
-// --copy-to, --help, --version).
+// --copy-to, --restore-archive, --help, --version).
 class CommandLine {
 public:
     // Takes the arguments as given and then blanks any password written into a URL in argv, so
@@ -24,4 +24,5 @@ public:
 private:
     ExitCode init(bool demo);
     ExitCode copyTo(const QString& url);
+    ExitCode restoreArchive(const QString& file);
 };

@@ -4,8 +4,15 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <sys/prctl.h>
+#include <sys/resource.h>
+
 int main(int argc, char** argv)
 {
+    // The database key and passwords live in this process's memory: no core dump may carry them.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    ::prctl(PR_SET_DUMPABLE, 0);
     // Screen readers reach every screen through the platform's accessibility bridge.
     if (qEnvironmentVariableIsEmpty("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"))
         qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 QString defaultTitle() { return QApplication::applicationName().isEmpty() ? QStringLiteral("Korvina") : QApplication::applicationName(); }
@@ -25,4 +26,15 @@ bool BoxMessages::question(const QString& text)
 void BoxMessages::error(const QString& text, const QString& title)
 {
     QMessageBox::warning(QApplication::activeWindow(), title, text, QMessageBox::Ok);
+}
+
+int BoxMessages::choice(const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Question, defaultTitle(), text, QMessageBox::NoButton, QApplication::activeWindow());
+    QList<QAbstractButton*> shown;
+    for (const QString& b : buttons)
+        shown << box.addButton(b, QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    box.exec();
+    return int(shown.indexOf(box.clickedButton()));
 }

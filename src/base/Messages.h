@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 // The one seam through which every notice, question and validation error is shown. The
 // program state holds it (state().messages()): message boxes unless another implementation
@@ -14,6 +15,14 @@ public:
     virtual bool question(const QString& text) = 0;
     // A notice with an explicit title (the validation message uses "Error").
     virtual void error(const QString& text, const QString& title) = 0;
+    // A question answered with one of `buttons`: the index of the one chosen, or -1 when the
+    // box was closed with Esc. Unless overridden it is question(): Yes picks the first button,
+    // No the second.
+    virtual int choice(const QString& text, const QStringList& buttons)
+    {
+        Q_UNUSED(buttons);
+        return question(text) ? 0 : 1;
+    }
 
     // The program state's seam; short for state().messages().
     static Messages& current();
@@ -25,4 +34,5 @@ public:
     void notice(const QString& text) override;
     bool question(const QString& text) override;
     void error(const QString& text, const QString& title) override;
+    int choice(const QString& text, const QStringList& buttons) override;
 };

@@ -33,6 +33,12 @@ void InitProgramState()
 
 void LogError(const AppError& error)
 {
+    RecordError(error);
+    Messages::current().notice(QStringLiteral("Error!"));
+}
+
+void RecordError(const AppError& error)
+{
     const ProgramState& s = state();
     // A missing Docs folder is created, so that no error goes unrecorded.
     if (!s.ErrorListing.isEmpty()) {
@@ -44,11 +50,12 @@ void LogError(const AppError& error)
             if (isNew || (file.permissions() & (QFile::ReadGroup | QFile::ReadOther)))
                 file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
             QTextStream out(&file);
+            QString description = error.description();
+            description.replace(QRegularExpression(QStringLiteral("\\s*[\\r\\n]+\\s*")), QStringLiteral(" "));
             out << QLocale().toString(state().clock.now(), QLocale::ShortFormat) << ',' << error.number() << ','
-                << error.source() << ',' << error.description() << '\n';
+                << error.source() << ',' << description << '\n';
         }
     }
-    Messages::current().notice(QStringLiteral("Error!"));
 }
 
 void LogError(const std::exception& error)

@@ -15,6 +15,9 @@ void InitProgramState();
 // listing, then shows "Error!".
 void LogError(const AppError& error);
 void LogError(const std::exception& error);
+// Appends the error to the listing only, for a failure the caller reports in its own words.
+// Every entry is one line: line breaks in a description become spaces.
+void RecordError(const AppError& error);
 
 // Runs one statement under the shared handler: a failure is logged and reported, and the
 // caller goes on with its next statement. Returns false when the statement failed.

@@ -34,13 +34,24 @@ void LoadRecord()
     RecordScreen* screen = activeScreen();
     if (!screen)
         return;
-    if (!Guard([&] {
-            s.SqlText = recordSql();
-            closeRecord();
-            s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
-            s.LoadedRecord = s.RecordRecordset.rows().value(0);
-        }))
-        return; // nothing to show: the boxes keep what they hold
+    try {
+        s.SqlText = recordSql();
+        closeRecord();
+        s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        if (s.RecordRecordset.eof())
+            DbBackend::deletedByAnother(s.ModuleTable, s.ListRecordset.currentId());
+        s.LoadedRecord = s.RecordRecordset.rows().value(0);
+    } catch (const AppError& e) {
+        // Nothing to show: the boxes keep what they hold.
+        if (e.number() == DbErrors::DeletedByAnother)
+            Messages::current().notice(QStringLiteral("This record was deleted by another user."));
+        else
+            LogError(e);
+        return;
+    } catch (const std::exception& e) {
+        LogError(e);
+        return;
+    }
     for (int i = 0; i <= s.ModuleFieldCount; ++i)
         Guard([&] {
             Field f = s.RecordRecordset.field(i);
@@ -97,22 +108,41 @@ void SaveRecord()
     RecordScreen* screen = activeScreen();
     if (!screen)
         return;
-    Guard([&] {
-        s.SqlText = recordSql();
-        closeRecord();
-        s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
-        // The save goes through only if nobody changed the record since the screen showed it.
-        if (!s.RecordRecordset.eof())
-            s.RecordRecordset.setReadValues(s.LoadedRecord);
-    });
-    Guard([&] { s.connection->beginTrans(); });
-    for (int i = 1; i <= s.ModuleFieldCount; ++i)
-        if (!screen->isLocked(i))
-            Guard([&] { s.RecordRecordset.field(i).setValue(screen->text(i)); });
-    Guard([&] { s.RecordRecordset.update(); });
+    s.SqlText = recordSql();
+    closeRecord();
+    s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
+    if (s.RecordRecordset.eof())
+        DbBackend::deletedByAnother(s.ModuleTable, s.ListRecordset.currentId());
+    // The save goes through only if nobody changed the record since the screen showed it.
+    s.RecordRecordset.setReadValues(s.LoadedRecord);
+    s.connection->beginTrans();
+    try {
+        for (int i = 1; i <= s.ModuleFieldCount; ++i)
+            if (!screen->isLocked(i))
+                s.RecordRecordset.field(i).setValue(screen->text(i));
+        s.RecordRecordset.update();
+    } catch (...) {
+        // Nothing was written: the transaction ends empty and the record set forgets the edit.
+        Guard([&] { s.RecordRecordset.cancelUpdate(); });
+        try {
+            s.connection->commitTrans();
+        } catch (...) {
+        }
+        throw;
+    }
     RunModuleHook(HookTag::DataSave);
-    Guard([&] { s.connection->commitTrans(); });
+    s.connection->commitTrans();
     Guard(closeRecord);
+}
+
+void TakeStoredRecord()
+{
+    ProgramState& s = state();
+    Recordset now;
+    now.open(recordSql(), *s.connection, CursorType::Static, LockType::ReadOnly);
+    if (now.eof())
+        DbBackend::deletedByAnother(s.ModuleTable, s.ListRecordset.currentId());
+    s.LoadedRecord = now.rows().first();
 }
 
 void CheckRecordUnchanged()
@@ -120,7 +150,9 @@ void CheckRecordUnchanged()
     ProgramState& s = state();
     Recordset now;
     now.open(recordSql(), *s.connection, CursorType::Static, LockType::ReadOnly);
-    if (now.eof() || now.rows().first() != s.LoadedRecord)
+    if (now.eof())
+        DbBackend::deletedByAnother(s.ModuleTable, s.LoadedRecord.value(0).toLongLong());
+    if (now.rows().first() != s.LoadedRecord)
         DbBackend::changedByAnother(s.ModuleTable, s.LoadedRecord.value(0).toLongLong());
 }
 

@@ -62,12 +62,55 @@ void remove()
     if (!Messages::current().question(QStringLiteral("Confirm Delete?")))
         return;
     // A record another copy changed since it was shown is not deleted over that change.
-    if (!Guard(CheckRecordUnchanged))
+    try {
+        CheckRecordUnchanged();
+    } catch (const AppError& e) {
+        if (e.number() == DbErrors::ChangedByAnother) {
+            Messages::current().notice(QStringLiteral("Changed by another user; nothing was deleted. The record is shown "
+                                                      "as it is stored now."));
+            LoadRecord();
+        } else if (e.number() == DbErrors::DeletedByAnother) {
+            Messages::current().notice(QStringLiteral("This record was deleted by another user."));
+        } else {
+            LogError(e);
+        }
         return;
+    }
     Guard([&] { s.connection->beginTrans(); });
     Guard([&] { s.ListRecordset.deleteCurrent(); });
     Guard([&] { s.connection->commitTrans(); });
     RunOperation(Operation::Next);
+}
+
+// A save that did not go through keeps what the user typed on screen, in Edit, and says why
+// once. A record another copy changed meanwhile can be reloaded or overwritten.
+enum class SaveEnd { Saved, KeptOnScreen, Reloaded };
+
+SaveEnd saveAfterFailure(const AppError& e)
+{
+    switch (e.number()) {
+    case DbErrors::ChangedByAnother: {
+        const int answer = Messages::current().choice(
+            QStringLiteral("Changed by another user; your changes are kept on screen: reload or overwrite?"),
+            {QStringLiteral("Reload"), QStringLiteral("Overwrite")});
+        if (answer == 0)
+            return SaveEnd::Reloaded;
+        if (answer == 1 && Guard(TakeStoredRecord))
+            return SaveEnd::Saved; // saved again by the caller
+        return SaveEnd::KeptOnScreen;
+    }
+    case DbErrors::DeletedByAnother:
+        Messages::current().notice(QStringLiteral("This record was deleted by another user; your changes are kept on screen."));
+        break;
+    case DbErrors::Unreachable:
+        RecordError(e);
+        Messages::current().notice(QStringLiteral("The database server cannot be reached; your changes are kept on screen. "
+                                                  "Save again when it is back."));
+        break;
+    default:
+        LogError(e);
+    }
+    return SaveEnd::KeptOnScreen;
 }
 
 void save()
@@ -76,17 +119,38 @@ void save()
     RecordScreen* screen = activeScreen();
     if (!screen || !ValidateFields())
         return;
-    if (s.NewRecordFlag) {
-        s.NewRecordFlag = false;
-        Guard([&] { s.connection->beginTrans(); });
-        Guard([&] {
-            s.ListRecordset.addNew();
-            s.ListRecordset.field(QStringLiteral("EDate")).setValue(screen->text(1));
-            s.ListRecordset.update();
-        });
-        Guard([&] { s.connection->commitTrans(); });
+    for (;;) {
+        try {
+            if (s.NewRecordFlag) {
+                s.connection->beginTrans();
+                try {
+                    s.ListRecordset.addNew();
+                    s.ListRecordset.field(QStringLiteral("EDate")).setValue(screen->text(1));
+                    s.ListRecordset.update();
+                } catch (...) {
+                    Guard([&] { s.ListRecordset.cancelUpdate(); });
+                    try {
+                        s.connection->commitTrans();
+                    } catch (...) {
+                    }
+                    throw;
+                }
+                s.connection->commitTrans();
+                s.NewRecordFlag = false;
+            }
+            SaveRecord();
+            break;
+        } catch (const AppError& e) {
+            const SaveEnd end = saveAfterFailure(e);
+            if (end == SaveEnd::KeptOnScreen)
+                return;
+            if (end == SaveEnd::Reloaded)
+                break;
+        } catch (const std::exception& e) {
+            LogError(e);
+            return;
+        }
     }
-    SaveRecord();
     SetCommandMode(CommandMode::View);
     LoadRecord();
 }

@@ -26,9 +26,15 @@ void RunOperation(Operation n);
 void LoadRecord();
 void InitRecord();
 bool ValidateFields();
+// Writes the screen's fields into the current record in one transaction; the first failure
+// throws AppError and nothing is written (DbErrors::ChangedByAnother or DeletedByAnother when
+// another copy of the program changed or deleted the record since LoadRecord read it).
 void SaveRecord();
-// Raises AppError (DbErrors::ChangedByAnother) when the record on the screen is no longer
-// stored as LoadRecord read it: another copy of the program changed or deleted it.
+// Takes the record as it is stored now as the one the screen was read from, so that the next
+// SaveRecord writes over another copy's change. Throws AppError.
+void TakeStoredRecord();
+// Raises AppError (DbErrors::ChangedByAnother, DeletedByAnother) when the record on the screen
+// is no longer stored as LoadRecord read it: another copy of the program changed or deleted it.
 void CheckRecordUnchanged();
 void FormatGridValues(DataGrid& grid, Recordset& recordset);
 

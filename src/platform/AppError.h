@@ -37,4 +37,10 @@ constexpr int AlreadyOpen = 3705;          // operation not allowed while the ob
 constexpr int ItemNotFound = 3265;         // no field of that name or position
 constexpr int FieldTooSmall = 3163;        // a text longer than the column's defined size
 constexpr int ChangedByAnother = 3197;     // another user changed the row since it was read
+constexpr int DeletedByAnother = 3167;     // another user deleted the row since it was read
+constexpr int DiskFull = 3026;             // no space left on the disk
+constexpr int Damaged = 3343;              // the database file is damaged or not a database
+constexpr int NoPermission = 3051;         // a file or folder cannot be written (read-only, no rights)
+constexpr int Unreachable = 3151;          // the database server cannot be reached
+constexpr int TimedOut = 3146;             // a helper program did not finish in time
 }

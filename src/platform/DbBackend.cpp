@@ -16,3 +16,9 @@ void DbBackend::changedByAnother(const QString& table, qint64 id)
                        .arg(id)
                        .arg(table));
 }
+
+void DbBackend::deletedByAnother(const QString& table, qint64 id)
+{
+    throw AppError(DbErrors::DeletedByAnother, QStringLiteral("Korvina database"),
+                   QStringLiteral("Another user deleted the record %1 of %2; nothing was written.").arg(id).arg(table));
+}

@@ -55,4 +55,6 @@ public:
 
     // The error raised when a write finds the row changed since it was read.
     [[noreturn]] static void changedByAnother(const QString& table, qint64 id);
+    // The error raised when the row to be written is no longer stored.
+    [[noreturn]] static void deletedByAnother(const QString& table, qint64 id);
 };

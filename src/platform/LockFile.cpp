@@ -14,6 +14,16 @@
 
 namespace {
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+// A lock file that cannot be made says why: a folder that cannot be written or a full disk.
+int errorNumber(int error)
+{
+    if (error == EROFS || error == EACCES || error == EPERM)
+        return DbErrors::NoPermission;
+    if (error == ENOSPC || error == EDQUOT)
+        return DbErrors::DiskFull;
+    return DbErrors::CannotOpen;
+}
 }
 
 LockFile::~LockFile() { release(); }
@@ -54,10 +64,12 @@ void LockFile::take(const QString& lockPath, int mode)
     // it works on the file, and then nobody else may have the file open.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0)
-            throw AppError(DbErrors::CannotOpen, source,
+        if (fd < 0) {
+            const int error = errno;
+            throw AppError(errorNumber(error), source,
                            QStringLiteral("Cannot create the lock file %1: %2")
-                               .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno))));
+                               .arg(lockPath, QString::fromLocal8Bit(std::strerror(error))));
+        }
         if (::flock(fd, mode | LOCK_NB) != 0) {
             const int error = errno;
             ::close(fd);

@@ -84,6 +84,38 @@ int errorNumber(const char* sqlState)
 
 }
 
+namespace {
+// A text too long for its column, named: table, row and column.
+[[noreturn]] void tooLong(const AppError& e, const QString& table, const QString& row, const QString& column, int size)
+{
+    throw AppError(DbErrors::FieldTooSmall, kSource,
+                   QStringLiteral("The value of %1 in %2 of %3 is longer than the column's %4 characters (%5)")
+                       .arg(column, row, table)
+                       .arg(size)
+                       .arg(e.description().simplified()));
+}
+
+}
+
+void PgBackend::nameTooLong(const AppError& e, const QString& table, const QString& row, const Values& values)
+{
+    if (e.number() != DbErrors::FieldTooSmall)
+        throw e;
+    QHash<QString, int> sizes;
+    try {
+        for (const ColumnInfo& c : tableColumns(table))
+            sizes.insert(c.name.toLower(), c.type == FieldType::VarChar ? c.definedSize : 0);
+    } catch (const AppError&) {
+        throw e;
+    }
+    for (const auto& v : values) {
+        const int size = sizes.value(v.first.toLower());
+        if (size > 0 && v.second.toString().size() > size)
+            tooLong(e, exactName(table), row, exactName(v.first), size);
+    }
+    throw e;
+}
+
 struct PgBackend::Result {
     pg_result* p = nullptr;
     explicit Result(pg_result* r = nullptr) : p(r) {}
@@ -125,14 +157,17 @@ void PgBackend::open(const ConnectionParams& params)
     close();
     const QByteArray url = params.dataSource.toUtf8();
     // Settings the provider relies on, whatever the server's defaults are.
-    const char* keys[] = {"dbname", "client_encoding", "options", "application_name", nullptr};
-    const char* values[] = {url.constData(), "UTF8", "-c DateStyle=ISO,MDY -c extra_float_digits=3", "korvina",
+    // A server that does not answer is given up after 10 seconds, unless the URL says otherwise.
+    const char* keys[] = {"connect_timeout", "dbname", "client_encoding", "options", "application_name", nullptr};
+    const char* values[] = {"10", url.constData(), "UTF8", "-c DateStyle=ISO,MDY -c extra_float_digits=3", "korvina",
                             nullptr};
     pg_conn* conn = PQconnectdbParams(keys, values, 1);
     if (!conn || PQstatus(conn) != CONNECTION_OK) {
-        const QString why = conn ? QString::fromUtf8(PQerrorMessage(conn)).trimmed() : QStringLiteral("out of memory");
+        const QString why = conn ? QString::fromUtf8(PQerrorMessage(conn)).simplified() : QStringLiteral("out of memory");
         PQfinish(conn);
-        throw AppError(DbErrors::CannotOpen, kSource,
+        // A server that answers refused us (password, database); one that does not is unreachable.
+        const bool answers = PQpingParams(keys, values, 1) != PQPING_NO_RESPONSE;
+        throw AppError(answers ? DbErrors::CannotOpen : DbErrors::Unreachable, kSource,
                        QStringLiteral("Cannot reach the database %1: %2").arg(redacted(params.dataSource), why));
     }
     m_conn = conn;
@@ -156,8 +191,33 @@ void PgBackend::close()
         PQclear(PQexec(m_conn, "COMMIT"));
     m_depth = 0;
     m_begun = false;
+    m_lost = false;
     PQfinish(m_conn);
     m_conn = nullptr;
+}
+
+bool PgBackend::reconnect()
+{
+    if (PQstatus(m_conn) != CONNECTION_BAD)
+        return false;
+    // A transaction the server began is gone with the connection: what it wrote was not kept,
+    // and the rest of it must not be committed on its own.
+    if (m_begun) {
+        m_begun = false;
+        m_lost = m_depth > 0;
+    }
+    PQreset(m_conn);
+    return PQstatus(m_conn) == CONNECTION_OK && !m_lost;
+}
+
+void PgBackend::unreachable(bool transactionLost) const
+{
+    const QString why = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
+    throw AppError(DbErrors::Unreachable, kSource,
+                   (transactionLost ? QStringLiteral("The connection to the database server was lost during a transaction; "
+                                            "nothing of it was kept: ")
+                           : QStringLiteral("The database server cannot be reached: "))
+                       + why);
 }
 
 void PgBackend::ensureOpen() const
@@ -249,6 +309,23 @@ std::vector<PgBackend::Result> PgBackend::runTogether(const QVector<QByteArray>&
 PgBackend::Result PgBackend::run(const QString& serverSql, const QVariantList& parameters, const QString& original)
 {
     ensureOpen();
+    if (m_lost)
+        unreachable(true);
+    try {
+        return runOnce(serverSql, parameters, original);
+    } catch (const AppError&) {
+        if (PQstatus(m_conn) != CONNECTION_BAD)
+            throw;
+    }
+    // The server went away (restarted, or the network dropped): the statement runs again on a
+    // new connection when nothing of a transaction was lost with the old one.
+    if (!reconnect())
+        unreachable(m_lost);
+    return runOnce(serverSql, parameters, original);
+}
+
+PgBackend::Result PgBackend::runOnce(const QString& serverSql, const QVariantList& parameters, const QString& original)
+{
     QVector<QByteArray> texts;
     QVector<const char*> pointers;
     texts.reserve(parameters.size());
@@ -384,10 +461,20 @@ void PgBackend::commit()
     ensureOpen();
     if (m_depth == 0)
         throw AppError(DbErrors::General, kSource, QStringLiteral("No transaction is active."));
-    if (--m_depth > 0 || !m_begun)
+    if (--m_depth > 0)
+        return;
+    if (m_lost) {
+        m_lost = false;
+        unreachable(true);
+    }
+    if (!m_begun)
         return; // a transaction that ran no statement has nothing to commit
     m_begun = false;
     Result r(PQexec(m_conn, "COMMIT"));
+    if (PQstatus(m_conn) == CONNECTION_BAD) {
+        PQreset(m_conn); // for the next statement; this transaction is gone
+        unreachable(true);
+    }
     // A transaction the server gave up on reports "ROLLBACK": nothing of it was kept.
     if (PQresultStatus(r.p) != PGRES_COMMAND_OK || QByteArray(PQcmdStatus(r.p)) != "COMMIT")
         throw AppError(DbErrors::General, kSource,
@@ -401,6 +488,10 @@ void PgBackend::rollback()
     if (m_depth == 0)
         return;
     m_depth = 0;
+    if (m_lost) {
+        m_lost = false; // the server dropped it already
+        return;
+    }
     if (m_begun) {
         m_begun = false;
         runPlain("ROLLBACK");
@@ -468,8 +559,12 @@ DbBackend::Row PgBackend::insertRow(const QString& table, const Values& values, 
                                                 .arg(quoteName(exactName(table)), names.join(QStringLiteral(", ")),
                                                      marks.join(QStringLiteral(", "))))
                         + returning(readBack);
-    Result r = run(sql, parameters, sql);
-    return toResultSet(r.p).rows.value(0);
+    try {
+        Result r = run(sql, parameters, sql);
+        return toResultSet(r.p).rows.value(0);
+    } catch (const AppError& e) {
+        nameTooLong(e, table, QStringLiteral("a new row"), values);
+    }
 }
 
 DbBackend::Row PgBackend::updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
@@ -496,7 +591,12 @@ DbBackend::Row PgBackend::updateRow(const QString& table, qint64 id, const Value
                             .arg(quoteName(exactName(table)), sets.join(QStringLiteral(", ")))
                             .arg(idParameter)
                             .arg(unchangedCondition(asRead, idParameter + 1), returning(readBack));
-    Result r = run(sql, parameters, sql);
+    Result r;
+    try {
+        r = run(sql, parameters, sql);
+    } catch (const AppError& e) {
+        nameTooLong(e, table, QStringLiteral("row %1").arg(id), values);
+    }
     if (QByteArray(PQcmdTuples(r.p)) == "0")
         changedByAnother(table, id);
     return toResultSet(r.p).rows.value(0);

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <vector>
 
+class AppError;
 struct pg_conn;
 struct pg_result;
 
@@ -38,12 +39,19 @@ public:
 
     // A URL without its password, fit for messages.
     static QString redacted(const QString& url);
+    // Rethrows `error`; a text too long for its column is named by table, row and column.
+    [[noreturn]] void nameTooLong(const AppError& error, const QString& table, const QString& row, const Values& values);
 
 private:
     struct Result;
     // Runs SQL as the server reads it; inside a transaction a failing statement is undone alone
     // (as on the file), so the rest of the transaction still commits.
+    // A connection the server dropped is made again, and the statement retried once, when no
+    // transaction was under way on it; otherwise AppError DbErrors::Unreachable.
     Result run(const QString& serverSql, const QVariantList& parameters, const QString& original);
+    Result runOnce(const QString& serverSql, const QVariantList& parameters, const QString& original);
+    bool reconnect();
+    [[noreturn]] void unreachable(bool transactionLost) const;
     // Sends the commands in one round trip and returns their results in order; `parameters` go
     // with the command at `withParameters`.
     std::vector<Result> runTogether(const QVector<QByteArray>& commands, int withParameters,
@@ -64,6 +72,9 @@ private:
     int m_depth = 0;
     // The server's transaction began: BEGIN goes out with a transaction's first statement.
     bool m_begun = false;
+    // The connection dropped while the server's transaction was open: the transaction's later
+    // statements and its commit fail until it ends.
+    bool m_lost = false;
     PgDialect::Names m_names;
     // Table oid -> (name, columns by attribute number), to name a result column's origin.
     struct TableInfo {

@@ -15,9 +15,40 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 const QString kSource = QStringLiteral("Korvina database");
+
+// The error number of the engine's last failure: a full disk, a damaged file and a folder that
+// cannot be written have numbers of their own, so that callers can say which it was.
+int errorNumber(sqlite3* db, int fallback)
+{
+    if (!db)
+        return fallback;
+    int code = sqlite3_errcode(db) & 0xff;
+    // A failure inside a function (sqlcipher_export) keeps only the engine's words for it.
+    if (code == SQLITE_ERROR)
+        for (const int words : {SQLITE_FULL, SQLITE_NOTADB, SQLITE_CORRUPT})
+            if (std::strcmp(sqlite3_errmsg(db), sqlite3_errstr(words)) == 0)
+                code = words;
+    if (code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL || code == SQLITE_READONLY) {
+        const int system = sqlite3_system_errno(db);
+        if (system == ENOSPC || system == EDQUOT)
+            return DbErrors::DiskFull;
+        if (system == EROFS || system == EACCES || system == EPERM)
+            return DbErrors::NoPermission;
+    }
+    switch (code) {
+    case SQLITE_FULL: return DbErrors::DiskFull;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: return DbErrors::Damaged;
+    case SQLITE_READONLY: return DbErrors::NoPermission;
+    default: return fallback;
+    }
+}
 
 // Finalizes a statement when it goes out of scope.
 struct Statement {
@@ -126,7 +157,7 @@ public:
             return true;
         m_done = true;
         if (rc != SQLITE_DONE)
-            throw AppError(DbErrors::General, kSource,
+            throw AppError(errorNumber(m_db, DbErrors::General), kSource,
                            fromC(sqlite3_errmsg(m_db)) + QStringLiteral(" in statement: ") + m_sql);
         return false;
     }
@@ -324,10 +355,11 @@ void SqliteBackend::openFile(const ConnectionParams& params, bool withLock)
         m_lock.acquire(LockFile::pathFor(path));
     sqlite3* db = nullptr;
     auto give_up = [&](const QString& description) {
+        const int number = errorNumber(db, DbErrors::CannotOpen);
         if (db)
             sqlite3_close_v2(db);
         m_lock.release();
-        throw AppError(DbErrors::CannotOpen, kSource, description);
+        throw AppError(number, kSource, description);
     };
     const QByteArray file = QFile::encodeName(path);
     int rc = sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -380,7 +412,7 @@ void SqliteBackend::fail(int number, const QString& what, const QString& sql) co
     QString description = what;
     if (!sql.isEmpty())
         description += QStringLiteral(" in statement: ") + sql;
-    throw AppError(number, kSource, description);
+    throw AppError(number == DbErrors::General ? errorNumber(m_db, number) : number, kSource, description);
 }
 
 sqlite3_stmt* SqliteBackend::prepareOne(const QString& sqliteSql, const QString& original)

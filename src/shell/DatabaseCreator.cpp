@@ -4,6 +4,7 @@
 #include "platform/Connection.h"
 #include "base/ProgramState.h"
 #include "base/Schema.h"
+#include "shell/ArchiveFiles.h"
 #include "shell/ServerCopy.h"
 #include "shell/InstallPaths.h"
 
@@ -51,6 +52,18 @@ void createInstallation(const QString& folder, bool demo)
                        QStringLiteral("%1 holds the database of an interrupted compaction; start the program once "
                                       "to put it back instead of creating a new one.")
                            .arg(compacted));
+    if (!embedded) {
+        // A database on the server is never overwritten, and a refused --init leaves no folder.
+        Connection& c = *s.connection;
+        c.open();
+        try {
+            ServerCopy::checkEmpty(c);
+        } catch (...) {
+            c.close();
+            throw;
+        }
+        c.close();
+    }
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString resources = InstallPaths::resourceFolder(programFolder);
     if (resources.isEmpty())
@@ -58,10 +71,11 @@ void createInstallation(const QString& folder, bool demo)
                        QStringLiteral("The program's manual, report layouts and templates are missing: "
                                       "they belong in %1.")
                            .arg(QDir::cleanPath(programFolder + QStringLiteral("/../share/korvina"))));
-    for (const char* sub : {"Bin", "Docs", "Arch"})
+    for (const char* sub : {"Bin", "Docs"})
         if (!QDir().mkpath(folder + QLatin1Char('/') + QLatin1String(sub)))
             throw AppError(DbErrors::General, QStringLiteral("Install"),
                            QStringLiteral("Cannot create the folder %1/%2").arg(folder, QLatin1String(sub)));
+    ArchiveFiles::makePrivateFolder(folder + QStringLiteral("/Arch"));
     installResources(resources, folder);
 
     auto fill = [demo](Connection& c) {
@@ -76,7 +90,7 @@ void createInstallation(const QString& folder, bool demo)
         Connection& c = *s.connection;
         c.open();
         try {
-            ServerCopy::checkEmpty(c); // a database on the server is never overwritten either
+            ServerCopy::checkEmpty(c); // still empty: no other desk filled it meanwhile
             fill(c);
         } catch (...) {
             c.close();

@@ -7,6 +7,8 @@
 #include "base/Messages.h"
 #include "shell/ArchiveNames.h"
 #include "base/Program.h"
+#include "shell/ArchiveFiles.h"
+#include "shell/FailureText.h"
 #include "shell/ServerArchive.h"
 
 #include <QDir>
@@ -55,7 +57,23 @@ QString connectionPrefix(const QString& file)
 {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file;
 }
+
+const QString kInUse = QStringLiteral("Application In-Use, Try Later!");
+
+QString archiveFailed(const AppError& e)
+{
+    return QStringLiteral("The day's archive copy could not be written: %1. The start goes on without it.")
+        .arg(FailureText::causeOf(e));
 }
+}
+
+// A failure that the maintenance reports in its own words; `endsStart` when the program cannot
+// go on (the database is in use, damaged or not in place).
+struct Maintenance::Stopped {
+    AppError error;
+    QString message;
+    bool endsStart;
+};
 
 QString Maintenance::sourceConnectionString()
 {
@@ -87,36 +105,53 @@ void Maintenance::showProgress(int pauses)
 bool Maintenance::run(const Progress& progress)
 {
     m_progress = progress;
+    step(QStringLiteral("Verify..."));
+    showProgress();
     try {
-        step(QStringLiteral("Verify..."));
-        showProgress();
         if (!state().DatabaseUrl.isEmpty())
             archiveOnServer();
         else if (!QFileInfo::exists(ArchiveNames::archivePath(state().clock.today().addDays(-1))))
             maintainFile();
-        step(QStringLiteral("Loading.."));
-        showProgress(4);
-        return true;
-    } catch (...) {
+    } catch (const Stopped& stopped) {
         m_lock.release();
-        // Whatever failed, another copy of the program is the likely cause; nothing is undone.
-        Messages::current().notice(QStringLiteral("Application In-Use, Try Later!"));
+        RecordError(stopped.error);
+        Messages::current().notice(stopped.message);
+        if (stopped.endsStart)
+            return false;
+    } catch (const std::exception& e) {
+        m_lock.release();
+        const AppError error(DbErrors::General, QStringLiteral("Start-up maintenance"), QString::fromLocal8Bit(e.what()));
+        RecordError(error);
+        Messages::current().notice(QStringLiteral("The start-up maintenance failed: %1").arg(error.description()));
         return false;
     }
+    step(QStringLiteral("Loading.."));
+    showProgress(4);
+    return true;
 }
 
 void Maintenance::archiveOnServer()
 {
     // The server looks after its own files; another copy busy with the archive is no reason
-    // to refuse the start, and a failed archive is reported like any other error.
+    // to refuse the start, and neither is an archive that could not be written.
     const QString archive = ArchiveNames::serverArchivePath(state().clock.today().addDays(-1));
+    bool shown = false;
+    const auto tick = [&] {
+        if (!shown)
+            step(QStringLiteral("Archive.."));
+        shown = true;
+        showProgress(1);
+    };
     try {
-        if (ServerArchive::run(state().DatabaseUrl, archive) == ServerArchive::Outcome::Written) {
+        if (ServerArchive::run(state().DatabaseUrl, archive, tick) == ServerArchive::Outcome::Written && !shown) {
             step(QStringLiteral("Archive.."));
             showProgress();
         }
     } catch (const AppError& e) {
-        LogError(e);
+        // A server that cannot be reached, or refuses us, is no archive failure: the start ends.
+        if (e.number() == DbErrors::Unreachable || e.number() == DbErrors::CannotOpen)
+            throw Stopped{e, FailureText::openFailed(e), true};
+        throw Stopped{e, archiveFailed(e), false};
     }
 }
 
@@ -127,45 +162,77 @@ void Maintenance::maintainFile()
     const QString compacted = ArchiveNames::compactedPath();
 
     step(QStringLiteral("Checks..."));
-    if (QFileInfo::exists(lock) && LockFile::isHeldByAnother(lock))
-        fail(QStringLiteral("The database is open in another copy of the program"));
-    // From here to the end the database is ours alone: a copy that starts meanwhile is
-    // refused, and none can write into the file that the compaction replaces. A lock file left
-    // by a copy that died is taken over.
-    m_lock.acquireExclusive(lock);
-    showProgress();
-
-    step(QStringLiteral("Repair..."));
-    if (QFileInfo::exists(compacted)) {
-        if (!QFileInfo::exists(database)) {
-            // A compaction stopped after deleting the database: the copy holds everything, and
-            // the old file's log must not be replayed into it.
-            removeCompanions(database);
-            moveFile(compacted, database);
-        } else {
-            // A compaction stopped before the swap: the database is whole and the copy is not
-            // needed (nobody else is compacting, the lock is ours).
-            removeFile(compacted);
-        }
+    try {
+        if (QFileInfo::exists(lock) && LockFile::isHeldByAnother(lock))
+            fail(QStringLiteral("The database is open in another copy of the program"));
+        // From here to the end the database is ours alone: a copy that starts meanwhile is
+        // refused, and none can write into the file that the compaction replaces. A lock file
+        // left by a copy that died is taken over.
+        m_lock.acquireExclusive(lock);
+    } catch (const AppError& e) {
+        throw Stopped{e, FailureText::openFailed(e), true};
     }
     showProgress();
 
-    step(QStringLiteral("Compact.."));
-    clearAttributes(database);
-    // Refused when the copy already exists or another copy of the program holds the file.
-    Connection::compactDatabase(sourceConnectionString(), destinationConnectionString(), &m_lock);
-    removeFile(database);
-    removeCompanions(database);
-    moveFile(compacted, database);
+    step(QStringLiteral("Repair..."));
+    try {
+        if (QFileInfo::exists(compacted)) {
+            if (!QFileInfo::exists(database)) {
+                // A compaction stopped after deleting the database: the copy holds everything,
+                // and the old file's log must not be replayed into it.
+                removeCompanions(database);
+                moveFile(compacted, database);
+            } else {
+                // A compaction stopped before the swap: the database is whole and the copy is
+                // not needed (nobody else is compacting, the lock is ours).
+                removeFile(compacted);
+            }
+        }
+    } catch (const AppError& e) {
+        throw Stopped{e, QStringLiteral("The database could not be put back from %1: %2.").arg(compacted, FailureText::causeOf(e)),
+                      true};
+    }
+    showProgress();
+
+    compact(database, compacted);
     showProgress();
 
     step(QStringLiteral("Archive.."));
-    const QString folder = ArchiveNames::archiveFolder();
-    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        fail(QStringLiteral("Cannot create %1").arg(folder));
     const QString archive = ArchiveNames::archivePath(state().clock.today().addDays(-1));
-    if (!QFile::copy(database, archive))
-        fail(QStringLiteral("Cannot copy %1 to %2").arg(database, archive));
+    try {
+        ArchiveFiles::makePrivateFolder(ArchiveNames::archiveFolder());
+        ArchiveFiles::copy(database, archive);
+    } catch (const AppError& e) {
+        throw Stopped{e, archiveFailed(e), false};
+    }
     m_lock.release();
     showProgress();
+}
+
+void Maintenance::compact(const QString& database, const QString& compacted)
+{
+    step(QStringLiteral("Compact.."));
+    try {
+        clearAttributes(database);
+        // Refused when the copy already exists or another copy of the program holds the file.
+        Connection::compactDatabase(sourceConnectionString(), destinationConnectionString(), &m_lock);
+    } catch (const AppError& e) {
+        QFile::remove(compacted);
+        if (e.number() == DbErrors::InUse)
+            throw Stopped{e, kInUse, true};
+        if (e.number() == DbErrors::Damaged)
+            throw Stopped{e, FailureText::openFailed(e), true};
+        // The database is as it was: the start goes on with it.
+        throw Stopped{e, QStringLiteral("The daily compaction failed: %1. The database was left as it was.").arg(FailureText::causeOf(e)),
+                      false};
+    }
+    try {
+        removeFile(database);
+        removeCompanions(database);
+        moveFile(compacted, database);
+    } catch (const AppError& e) {
+        throw Stopped{e, QStringLiteral("The compacted database could not take its place: %1. The next start puts it back.")
+                             .arg(FailureText::causeOf(e)),
+                      true};
+    }
 }

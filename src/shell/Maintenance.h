@@ -10,8 +10,11 @@
 // interrupted compaction, compacts the database file and writes the dated archive copy
 // (Arch/Ko<yyMMdd of yesterday>.Kys). Every start shows "Verify..." and "Loading..".
 //
-// Any failure is taken to mean that another copy of the program uses the database: the notice
-// "Application In-Use, Try Later!" is shown and no later step runs; the program then ends.
+// A lock that another copy of the program holds gives the notice "Application In-Use, Try Later!"
+// and the program ends. Every other failure says what failed, in one notice, and is recorded in
+// the error listing: a damaged database file, or one that cannot be put in place, ends the
+// start; a compaction that failed (the database is left as it was) or an archive that could not
+// be written does not. Archive copies are private to the user (ArchiveFiles).
 //
 // The database file is never lost: it is compacted into the .Cpt copy first, and only when that
 // succeeded is the old file (with its -wal/-shm companions, whose content the copy holds)
@@ -34,8 +37,8 @@ public:
     };
 
     // Runs the maintenance. Reads DataFolder, DatabaseFile, DatabaseUrl and the password from
-    // the program state and "today" from Clock. Returns true when it ran to the end; false
-    // after a failure (the notice has been shown).
+    // the program state and "today" from Clock. Returns true when the start may go on; false
+    // when it may not (the notice has been shown).
     bool run(const Progress& progress = {});
 
     // The two connection strings of the compaction, as built for the current program state.
@@ -46,7 +49,10 @@ private:
     void step(const QString& name);
     void showProgress(int pauses = 3);
     void maintainFile();
+    void compact(const QString& database, const QString& compacted);
     void archiveOnServer();
+
+    struct Stopped;
 
     Progress m_progress;
     LockFile m_lock; // held exclusively from the checks to the archive copy

@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "platform/DbBackend.h"
+#include "platform/PgBackend.h"
 #include "base/Schema.h"
 
 namespace {
@@ -27,7 +28,17 @@ qint64 copyRows(Connection& from, Connection& to, const SchemaTable& table)
                                .arg(table.name, columns, marks.join(QStringLiteral(", ")));
     qint64 highest = 0;
     for (const QVector<QVariant>& row : rows.rows) {
-        to.backend().execute(insert, QVariantList(row.begin(), row.end()));
+        try {
+            to.backend().execute(insert, QVariantList(row.begin(), row.end()));
+        } catch (const AppError& e) {
+            auto* server = dynamic_cast<PgBackend*>(&to.backend());
+            if (!server)
+                throw;
+            DbBackend::Values values;
+            for (int i = 0; i < row.size(); ++i)
+                values << qMakePair(table.columns.at(i).name, row.at(i));
+            server->nameTooLong(e, table.name, QStringLiteral("row %1").arg(row.first().toLongLong()), values);
+        }
         highest = std::max(highest, row.first().toLongLong());
     }
     return highest;

@@ -1,6 +1,8 @@
 #include "shell/StartUp.h"
 
+#include "shell/FailureText.h"
 #include "shell/KKLogin.h"
+#include "base/Messages.h"
 #include "shell/KKMain.h"
 #include "shell/KKStart.h"
 #include "base/Program.h"
@@ -19,13 +21,18 @@ StartOutcome StartUp(const StartUpParts& parts)
             return {nullptr, ExitCode::Failure};
     }
 
-    Guard([&] { s.connection->open(); });
-    Guard([&] { s.connection->setCursorLocation(CursorLocation::Client); });
-    Guard([&] { s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly); });
-    Guard([&] {
+    // A database that cannot be opened ends the start with one message that says why.
+    try {
+        s.connection->open();
+        s.connection->setCursorLocation(CursorLocation::Client);
+        s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
         s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,
                                    LockType::Optimistic);
-    });
+    } catch (const AppError& e) {
+        RecordError(e);
+        Messages::current().notice(FailureText::openFailed(e));
+        return {nullptr, ExitCode::Failure};
+    }
 
     {
         KKLogin login;

@@ -47,6 +47,13 @@ private slots:
         LogError(AppError(3075, "Korvina database", "Syntax error"));
         QCOMPARE(QFile::permissions(listing) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(messages.shown, QStringList(2, "Error!"));
+        // A server's message of several lines stays one entry of one line.
+        LogError(AppError(3000, "Korvina database", "ERROR:  value too long\nDETAIL:  in row 3\r\nHINT:  shorten it"));
+        QFile file(listing);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines.last().endsWith(",ERROR:  value too long DETAIL:  in row 3 HINT:  shorten it"), lines.last());
     }
 
     void maskedBoxesShowCrosses()

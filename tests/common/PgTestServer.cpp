@@ -98,13 +98,11 @@ bool PgTestServer::start()
               "host all all 127.0.0.1/32 scram-sha-256\n");
     hba.close();
     m_port = freePort();
-    const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories=%2 "
+    m_options = QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories=%2 "
                                            "-c fsync=%3 -c max_connections=40")
                                 .arg(m_port)
                                 .arg(m_dir.path(), m_durable ? QStringLiteral("on") : QStringLiteral("off"));
-    if (!run(m_bin + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), data, QStringLiteral("-o"), options,
-                                                 QStringLiteral("-l"), m_dir.path() + QStringLiteral("/server.log"),
-                                                 QStringLiteral("-w"), QStringLiteral("start")}))
+    if (!resume())
         return false;
     m_running = true;
     QString out;
@@ -117,6 +115,23 @@ bool PgTestServer::start()
     }
     return true;
 }
+
+bool PgTestServer::resume()
+{
+    return run(m_bin + QStringLiteral("/pg_ctl"),
+               {QStringLiteral("-D"), m_dir.path() + QStringLiteral("/data"), QStringLiteral("-o"), m_options,
+                QStringLiteral("-l"), m_dir.path() + QStringLiteral("/server.log"), QStringLiteral("-w"),
+                QStringLiteral("start")});
+}
+
+bool PgTestServer::halt()
+{
+    return run(m_bin + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), m_dir.path() + QStringLiteral("/data"),
+                                                   QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
+                                                   QStringLiteral("stop")});
+}
+
+bool PgTestServer::restart() { return halt() && resume(); }
 
 void PgTestServer::stop()
 {

@@ -19,6 +19,11 @@ public:
     // Starts the server; false (with why()) when it cannot.
     bool start();
     void stop();
+    // pg_ctl on the running cluster, same port and folder: a restart, or a halt and a resume
+    // (the server is away in between). False (with why()) when pg_ctl fails.
+    bool restart();
+    bool halt();
+    bool resume();
     bool isRunning() const { return m_running; }
     const QString& why() const { return m_why; }
 
@@ -45,4 +50,5 @@ private:
     bool m_durable = false;
     int m_databases = 0;
     QString m_why;
+    QString m_options; // the server's settings, given to pg_ctl on every start
 };

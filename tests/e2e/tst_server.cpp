@@ -16,6 +16,12 @@
 #include "shell/KKLogin.h"
 #include "shell/KKMain.h"
 #include "shell/KKStart.h"
+#include "shell/Maintenance.h"
+#include "shell/ServerArchive.h"
+#include "base/Program.h"
+
+#include <csignal>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -65,6 +71,58 @@ int runOtherDesk(const QString& folder, const QString& url, const QString& remar
     return messages.shown.contains(QStringLiteral("Error!")) ? 1 : 0;
 }
 
+int fileMode(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// pg_dump as the program must run it: no password on its command line, --no-password, its
+// input closed. It notes its process id; KORVINA_TEST_STALL makes it hang.
+QString writeCheckingPgDump(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/pg_dump");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write("#!/bin/sh\n"
+            "echo $$ > \"$KORVINA_TEST_PIDFILE\"\n"
+            "[ -n \"$KORVINA_TEST_STALL\" ] && exec sleep 600\n"
+            "case \"$*\" in *Tiger-Lily*) echo 'the password is on the command line' >&2; exit 9;; esac\n"
+            "case \" $* \" in *' --no-password '*) ;; *) echo 'no --no-password' >&2; exit 9;; esac\n"
+            "if read -r line; then echo 'the input is open' >&2; exit 9; fi\n"
+            "exec pg_dump \"$@\"\n");
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+// True while the process lives (a zombie waiting for its parent counts as gone).
+bool alive(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (pid <= 0 || !status.open(QIODevice::ReadOnly))
+        return false;
+    return !QString::fromLatin1(status.readAll()).contains(QRegularExpression(QStringLiteral("State:\\s+Z")));
+}
+
+qint64 pidIn(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
+}
+
+// The program state of a desk on `folder` and the server's database, for the maintenance alone.
+struct DeskState {
+    DeskState(const QString& folder, const QString& url)
+    {
+        state().DataFolder = folder;
+        state().DatabaseUrl = url;
+        InitProgramState();
+    }
+    ProgramState programState;
+};
+
 QByteArray digest(const QString& path)
 {
     QFile f(path);
@@ -101,6 +159,13 @@ private slots:
     void copyOfADemoFolder();
     void initOnTheServer();
     void twoDesksOnOneDatabase();
+    void sealedArchiveRestores_data();
+    void sealedArchiveRestores();
+    void pgDumpNeverHoldsUpTheDesk_data();
+    void pgDumpNeverHoldsUpTheDesk();
+    void killedDeskLeavesNoPgDump();
+    void saveAcrossAServerRestart();
+    void cleanup() { ServerArchive::setTimeLimit(0); }
 
 private:
     PgTestServer m_server;
@@ -125,6 +190,7 @@ void TstServer::copyOfADemoFolder()
     ProcessRun copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
     QCOMPARE(copy.code, 1);
     QVERIFY2(!copy.text().contains(PgTestServer::password()), qPrintable(copy.text()));
+    QVERIFY2(copy.text().contains(QLatin1String("CRemarks in row 1 of kaCustomize")), qPrintable(copy.text()));
     QCOMPARE(m_server.psql(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'")),
              QStringLiteral("0"));
     QCOMPARE(digest(folder.databasePath()), spoilt);
@@ -134,6 +200,16 @@ void TstServer::copyOfADemoFolder()
         file.open();
         file.execute(QStringLiteral("UPDATE kaCustomize SET CRemarks = 'Look and behaviour'"));
         file.close();
+    }
+
+    // Not while a desk has the file open.
+    {
+        Connection desk;
+        desk.setConnectionString(state().connection->connectionString());
+        desk.open();
+        copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
+        QCOMPARE(copy.code, 1);
+        QVERIFY2(copy.text().contains(QLatin1String("open in another copy")), qPrintable(copy.text()));
     }
 
     copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
@@ -175,8 +251,10 @@ void TstServer::initOnTheServer()
     QCOMPARE(m_server.psql(database, QStringLiteral("SELECT \"ULogin\" FROM \"kaUser\" WHERE \"EId\" = 1")),
              QStringLiteral("Chief"));
     QVERIFY(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")).toInt() > 0);
-    init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init")});
+    const QString another = desk.path() + QStringLiteral("/another");
+    init = runKorvina({QStringLiteral("--data"), another, QStringLiteral("--database"), url, QStringLiteral("--init")});
     QCOMPARE(init.code, 1);
+    QVERIFY(!QFileInfo::exists(another));
     QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
 
     // A running desk's command line, as the process list shows it, carries no password.
@@ -194,6 +272,10 @@ void TstServer::initOnTheServer()
         }
     }
     QVERIFY2(shown.contains("127.0.0.1") && !shown.contains(PgTestServer::password().toUtf8()), shown.constData());
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(running.processId()));
+    QVERIFY(limits.open(QIODevice::ReadOnly));
+    QVERIFY2(QString::fromLatin1(limits.readAll()).contains(QRegularExpression(QStringLiteral("Max core file size +0 +0"))),
+             "a desk never dumps core");
     running.kill();
     running.waitForFinished();
     QVERIFY2(init.text().contains(QLatin1String("empty database")), qPrintable(init.text()));
@@ -221,6 +303,14 @@ void TstServer::twoDesksOnOneDatabase()
     QCOMPARE(messages.shown, QStringList());
     const QString archive = QStringLiteral("/Arch/Ko%1.dump").arg(state().clock.today().addDays(-1).toString("yyMMdd"));
     QVERIFY(QFileInfo(deskA.path() + archive).size() > 0);
+    QCOMPARE(fileMode(deskA.path() + archive), 0600);
+    QCOMPARE(fileMode(deskA.path() + "/Arch"), 0700);
+    {
+        QFile sealed(deskA.path() + archive);
+        QVERIFY(sealed.open(QIODevice::ReadOnly));
+        const QByteArray bytes = sealed.readAll();
+        QVERIFY2(!bytes.contains("PGDMP") && !bytes.contains("kaUser"), "the archive is sealed");
+    }
 
     // Desk A shows the newest customer for editing; meanwhile desk B changes and saves it.
     RecordScreen* screen = editNewestCustomer(main, QStringLiteral("Desk A"));
@@ -238,20 +328,175 @@ void TstServer::twoDesksOnOneDatabase()
     QVERIFY(!QFileInfo::exists(deskB.path() + archive));
     QVERIFY2(!deskBSaw.contains(QLatin1String("In-Use")), qPrintable(deskBSaw));
 
-    // Desk A's save over desk B's change is refused and logged; desk B's change stays.
+    // Desk A's save over desk B's change asks; reloaded, the screen shows desk B's change.
+    const QString conflict = QStringLiteral("Changed by another user; your changes are kept on screen: reload or overwrite?");
+    messages.answers = {true}; // Reload
     main->toolbarAction(5)->trigger(); // Save
-    QCOMPARE(messages.count(QStringLiteral("Error!")), 1);
-    QFile listing(deskA.path() + QStringLiteral("/Docs/Korvina.Err"));
-    QVERIFY(listing.open(QIODevice::ReadOnly));
-    QVERIFY(QString::fromUtf8(listing.readAll()).contains(QLatin1String("Another user changed")));
+    QCOMPARE(messages.shown, QStringList{conflict});
     QCOMPARE(remarks(), QStringLiteral("Desk B"));
     QCOMPARE(screen->text(20), QStringLiteral("Desk B")); // the screen shows what is stored now
 
     // Edited again over what is stored now, desk A's save goes through.
     editNewestCustomer(main, QStringLiteral("Desk A"));
     main->toolbarAction(5)->trigger();
-    QCOMPARE(messages.count(QStringLiteral("Error!")), 1);
+    QCOMPARE(messages.shown, QStringList{conflict});
     QCOMPARE(remarks(), QStringLiteral("Desk A"));
+}
+
+void TstServer::sealedArchiveRestores_data()
+{
+    QTest::addColumn<int>("damage"); // bytes cut from the end, or -1: one byte changed in the middle
+    QTest::addColumn<int>("code");
+    QTest::newRow("whole") << 0 << 0;
+    QTest::newRow("one byte changed") << -1 << int(ExitCode::RestoreFailed);
+    QTest::newRow("cut short") << 100 << int(ExitCode::RestoreFailed);
+}
+
+void TstServer::sealedArchiveRestores()
+{
+    QFETCH(int, damage);
+    QTemporaryDir desk;
+    const QString url = m_server.createDatabase();
+    const QString database = url.section(QLatin1Char('/'), -1);
+    ProcessRun init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url,
+                                  QStringLiteral("--init"), QStringLiteral("--demo")});
+    QVERIFY2(init.code == 0, qPrintable(init.text()));
+    const QString archive = desk.path() + QStringLiteral("/Arch/Ko240304.dump");
+    {
+        DeskState deskState(desk.path(), url);
+        QCOMPARE(ServerArchive::run(url, archive), ServerArchive::Outcome::Written);
+    }
+    QFile file(archive);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    if (damage < 0) {
+        file.seek(file.size() / 2);
+        const char c = file.peek(1).at(0);
+        file.write(QByteArray(1, char(c ^ 0x20)));
+    } else if (damage > 0) {
+        file.resize(file.size() - damage);
+    }
+    file.close();
+
+    const QString target = m_server.createDatabase();
+    const QString restored = target.section(QLatin1Char('/'), -1);
+    const ProcessRun run = runKorvina({QStringLiteral("--restore-archive"), archive, QStringLiteral("--database"), target});
+    QFETCH(int, code);
+    QVERIFY2(run.code == code, qPrintable(run.text()));
+    QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
+    const QString customers = QStringLiteral("SELECT count(*) FROM \"ktCustomer\"");
+    if (run.code == 0)
+        QCOMPARE(m_server.psql(restored, customers), m_server.psql(database, customers));
+    else
+        QCOMPARE(m_server.psql(restored, QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'")),
+                 QStringLiteral("0"));
+}
+
+void TstServer::pgDumpNeverHoldsUpTheDesk_data()
+{
+    QTest::addColumn<bool>("stall");
+    QTest::addColumn<QString>("message");
+    // The password written as a parameter of the URL reaches pg_dump too.
+    QTest::newRow("password in the query") << false << QString();
+    QTest::newRow("stuck pg_dump") << true
+                                   << QString("The day's archive copy could not be written: pg_dump did not finish in "
+                                              "time. The start goes on without it.");
+}
+
+void TstServer::pgDumpNeverHoldsUpTheDesk()
+{
+    QFETCH(bool, stall);
+    QTemporaryDir desk;
+    const QString url = m_server.createDatabase();
+    QString queryUrl = url;
+    queryUrl.replace(QStringLiteral(":") + PgTestServer::password() + QStringLiteral("@"), QStringLiteral("@"));
+    queryUrl += QStringLiteral("?password=") + PgTestServer::password();
+    qputenv("KORVINA_PG_DUMP", writeCheckingPgDump(desk.path()).toLocal8Bit());
+    qputenv("KORVINA_TEST_PIDFILE", (desk.path() + QStringLiteral("/pid")).toLocal8Bit());
+    if (stall)
+        qputenv("KORVINA_TEST_STALL", "1");
+    ServerArchive::setTimeLimit(1500);
+    bool ok = false;
+    QStringList shown;
+    {
+        DeskState deskState(desk.path(), queryUrl);
+        ScriptedMessages messages;
+        ok = Maintenance().run();
+        shown = messages.shown;
+    }
+    qunsetenv("KORVINA_PG_DUMP");
+    qunsetenv("KORVINA_TEST_PIDFILE");
+    qunsetenv("KORVINA_TEST_STALL");
+    QVERIFY(ok); // the start goes on
+    QTEST(shown.join(QLatin1Char('|')), "message");
+    const QStringList archives = QDir(desk.path() + QStringLiteral("/Arch")).entryList(QDir::Files);
+    QCOMPARE(archives.size(), stall ? 0 : 1);
+    QVERIFY(!alive(pidIn(desk.path() + QStringLiteral("/pid"))));
+    if (stall) {
+        QFile listing(desk.path() + QStringLiteral("/Docs/Korvina.Err"));
+        QVERIFY(listing.open(QIODevice::ReadOnly));
+        QVERIFY(listing.readAll().contains("pg_dump did not finish"));
+    }
+}
+
+void TstServer::killedDeskLeavesNoPgDump()
+{
+    QTemporaryDir desk;
+    const QString url = m_server.createDatabase();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVINA_PG_DUMP"), writeCheckingPgDump(desk.path()));
+    env.insert(QStringLiteral("KORVINA_TEST_PIDFILE"), desk.path() + QStringLiteral("/pid"));
+    env.insert(QStringLiteral("KORVINA_TEST_STALL"), QStringLiteral("1"));
+    QProcess running;
+    running.setProcessEnvironment(env);
+    running.start(korvinaBinary(), {QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url});
+    QVERIFY(running.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(pidIn(desk.path() + QStringLiteral("/pid")) > 0, 60000);
+    const qint64 dump = pidIn(desk.path() + QStringLiteral("/pid"));
+    QVERIFY(alive(dump));
+    running.kill();
+    QVERIFY(running.waitForFinished());
+    QTRY_VERIFY_WITH_TIMEOUT(!alive(dump), 5000);
+}
+
+void TstServer::saveAcrossAServerRestart()
+{
+    QTemporaryDir desk;
+    const QString url = m_server.createDatabase();
+    const QString database = url.section(QLatin1Char('/'), -1);
+    const ProcessRun init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url,
+                                        QStringLiteral("--init"), QStringLiteral("--demo")});
+    QVERIFY2(init.code == 0, qPrintable(init.text()));
+    const QString newest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
+    const auto remarks = [&] {
+        return m_server.psql(database, QStringLiteral("SELECT \"CRemarks\" FROM \"ktCustomer\" WHERE \"EId\" = ") + newest);
+    };
+    Application app;
+    ScriptedMessages messages;
+    KKMain* main = startDesk(app, desk.path(), url);
+    QVERIFY(main);
+    messages.clear();
+
+    // A restart between two saves goes unnoticed.
+    RecordScreen* screen = editNewestCustomer(main, QStringLiteral("After a restart"));
+    QVERIFY2(m_server.restart(), qPrintable(m_server.why()));
+    main->toolbarAction(5)->trigger(); // Save
+    QCOMPARE(messages.shown, QStringList());
+    QCOMPARE(remarks(), QStringLiteral("After a restart"));
+
+    // With the server away, one message, and the edit stays to be saved again.
+    editNewestCustomer(main, QStringLiteral("Saved at last"));
+    QVERIFY2(m_server.halt(), qPrintable(m_server.why()));
+    main->toolbarAction(5)->trigger();
+    const bool resumed = m_server.resume();
+    QCOMPARE(messages.shown, QStringList{QStringLiteral("The database server cannot be reached; your changes are kept on "
+                                                        "screen. Save again when it is back.")});
+    QVERIFY(screen->isEditing());
+    QCOMPARE(screen->text(20), QStringLiteral("Saved at last"));
+    QVERIFY2(resumed, qPrintable(m_server.why()));
+    main->toolbarAction(5)->trigger();
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(remarks(), QStringLiteral("Saved at last"));
+    QVERIFY(!screen->isEditing());
 }
 
 int main(int argc, char** argv)

@@ -161,6 +161,57 @@ private slots:
         QVERIFY(empty.messages.shown == QStringList{"Confirm Add?"});
     }
 
+    // Another desk changed or deleted the record shown here: one message; what was typed is
+    // kept until the user chooses, and nothing is written over the other desk's work unasked.
+    void workOverAnotherDesksChange_data()
+    {
+        QTest::addColumn<QString>("otherDesk");
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("message");
+        const QString conflict("Changed by another user; your changes are kept on screen: reload or overwrite?");
+        const QString update("UPDATE kmCustType SET CCategory = 'Theirs'");
+        const QString remove("DELETE FROM kmCustType");
+        const QString deleted("This record was deleted by another user.");
+        QTest::newRow("save, reload") << update << Operation::Save << QList<bool>{true} << "Theirs" << "Theirs" << false
+                                      << conflict;
+        QTest::newRow("save, overwrite") << update << Operation::Save << QList<bool>{false} << "Mine" << "Mine" << false
+                                         << conflict;
+        QTest::newRow("save a deleted record") << remove << Operation::Save << QList<bool>{} << "" << "Mine" << true
+                                               << QString("This record was deleted by another user; your changes are "
+                                                          "kept on screen.");
+        QTest::newRow("delete over a change")
+            << update << Operation::Delete << QList<bool>{} << "Theirs" << "Theirs" << false
+            << QString("Confirm Delete?|Changed by another user; nothing was deleted. The record is shown as it is "
+                       "stored now.");
+        QTest::newRow("show a deleted record") << remove << Operation::First << QList<bool>{} << "" << "Original" << false
+                                               << deleted;
+    }
+    void workOverAnotherDesksChange()
+    {
+        QFETCH(QString, otherDesk);
+        QFETCH(Operation, operation);
+        QFETCH(QList<bool>, answers);
+        EngineFixture f;
+        f.addType("Original");
+        f.open("KKCustType");
+        if (operation == Operation::Save) {
+            f.run(Operation::Modify);
+            f.set(2, "Mine");
+        }
+        f.folder.exec(otherDesk);
+        f.messages.clear();
+        f.messages.answers = answers;
+        f.run(operation);
+        QTEST(f.messages.shown.join('|'), "message");
+        QTEST(f.folder.scalar("Select CCategory From kmCustType"), "stored");
+        QTEST(f.text(2), "shown");
+        QTEST(f.editing(), "editing");
+    }
+
     void reportExitAndEsc()
     {
         EngineFixture f;
