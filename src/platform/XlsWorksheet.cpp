@@ -53,6 +53,18 @@ XlsWorksheet::~XlsWorksheet()
         freexl_close(m_handle);
 }
 
+bool XlsWorksheet::next(WorksheetRow& row)
+{
+    if (m_row >= m_rows)
+        return false;
+    row.number = m_row + 1;
+    row.cells.resize(m_columns);
+    for (int c = 0; c < m_columns; ++c)
+        row.cells[c] = cell(m_row, c);
+    ++m_row;
+    return true;
+}
+
 QVariant XlsWorksheet::cell(int row, int column) const
 {
     FreeXL_CellValue value;
