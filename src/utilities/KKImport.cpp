@@ -96,7 +96,8 @@ void KKImport::listWorksheet()
     browser().release();
     Recordset source;
     try {
-        m_sheet.load(path, kSheet);
+        if (!m_sheet.load(path, kSheet))
+            return;
         source.open(QStringLiteral("Select * From [Sheet1$]"), m_sheet.connection(), CursorType::Static,
                     LockType::Optimistic);
     } catch (...) {

@@ -216,18 +216,28 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QByteArray>("fixed"); // in a column 4 wide
         QTest::addColumn<QByteArray>("csv");
-        QTest::newRow("blanks and control blanks") << "\t ab\r\v" << QByteArray("ab  ;") << QByteArray("\"\t ab\r\v\"");
-        QTest::newRow("no-break space around") << "\u00a0Zoë\u00a0" << QByteArray("Zoë ;") << QByteArray("\"\u00a0Zoë\u00a0\"");
-        QTest::newRow("cut between accented letters") << "éèêëē" << QByteArray("éèêë;") << QByteArray("éèêëē");
-        QTest::newRow("cut ascii") << "abcdef" << QByteArray("abcd;") << QByteArray("abcdef");
-        QTest::newRow("quote inside") << "a\"b" << QByteArray("a\"b ;") << QByteArray("\"a\"\"b\"");
-        QTest::newRow("empty") << "" << QByteArray("    ;") << QByteArray("");
+        QTest::addColumn<int>("width"); // characters once trimmed
+        QTest::newRow("blanks and control blanks") << "\t ab\r\v" << QByteArray("ab  ;") << QByteArray("\"'\t ab\r\v\"") << 2;
+        QTest::newRow("no-break space around") << "\u00a0Zoë\u00a0" << QByteArray("Zoë ;") << QByteArray("\"\u00a0Zoë\u00a0\"") << 3;
+        QTest::newRow("cut between accented letters") << "éèêëē" << QByteArray("éèêë;") << QByteArray("éèêëē") << 5;
+        QTest::newRow("cut ascii") << "abcdef" << QByteArray("abcd;") << QByteArray("abcdef") << 6;
+        QTest::newRow("quote inside") << "a\"b" << QByteArray("a\"b ;") << QByteArray("\"a\"\"b\"") << 3;
+        QTest::newRow("empty") << "" << QByteArray("    ;") << QByteArray("") << 0;
+        QTest::newRow("emoji never cut") << "ab👍cd" << QByteArray("ab👍c;") << QByteArray("ab👍cd") << 5;
+        QTest::newRow("joined emoji is one") << "👨‍👩‍👧x" << QByteArray("👨‍👩‍👧x  ;") << QByteArray("👨‍👩‍👧x") << 2;
+        QTest::newRow("line breaks are blanks") << "a\r\nb\nc" << QByteArray("a b ;") << QByteArray("\"a\r\nb\nc\"") << 5;
+        QTest::newRow("formula defused") << "=1+2" << QByteArray("=1+2;") << QByteArray("'=1+2") << 4;
+        QTest::newRow("plus defused") << "+49 1" << QByteArray("+49 ;") << QByteArray("'+49 1") << 5;
+        QTest::newRow("minus defused") << "-2" << QByteArray("-2  ;") << QByteArray("'-2") << 2;
+        QTest::newRow("at defused") << "@SUM(A1)" << QByteArray("@SUM;") << QByteArray("'@SUM(A1)") << 8;
+        QTest::newRow("CR first defused") << "\r=cmd" << QByteArray("=cmd;") << QByteArray("\"'\r=cmd\"") << 4;
     }
     void fieldsTrimmedCutAndPadded()
     {
         QFETCH(QString, field);
         QFETCH(QByteArray, fixed);
         QFETCH(QByteArray, csv);
+        QFETCH(int, width);
         const QByteArray utf8 = field.toUtf8();
         for (const auto& [name, expected] : {std::pair{QString("f.Txt"), fixed + "\r\n"}, std::pair{QString("f.csv"), csv + "\r\n"}}) {
             const QString path = dir.filePath(name);
@@ -239,7 +249,43 @@ private slots:
             QVERIFY(back.open(QIODevice::ReadOnly));
             QCOMPARE(back.readAll(), expected);
         }
-        QCOMPARE(ExportFile::textWidth(utf8), int(field.trimmed().size()));
+        QCOMPARE(ExportFile::textWidth(utf8), width);
+    }
+
+    // A file that cannot be written, or is not finished, leaves what was there.
+    void failedExportKeepsTheFileThatWasThere_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("read-only file") << "read-only";
+        QTest::newRow("run not finished") << "discarded";
+        QTest::newRow("device") << "device";
+    }
+    void failedExportKeepsTheFileThatWasThere()
+    {
+        QFETCH(QString, kind);
+        const QString path = kind == "device" ? QString("/dev/full") : dir.filePath(kind + ".Txt");
+        if (kind != "device") {
+            QVERIFY(SheetFiles::writeText(path, "earlier"));
+            if (kind == "read-only")
+                QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        }
+        ExportFile file;
+        try {
+            file.open(path, ExportFile::Format::FixedWidth, {5});
+            file.writeRecord({"new"});
+            file.discard();
+            QCOMPARE(kind, QString("discarded"));
+        } catch (const AppError&) {
+            QVERIFY(kind != "discarded");
+        }
+        if (kind == "device") {
+            QVERIFY(!QFileInfo(path).isFile() && QFileInfo::exists(path));
+            return;
+        }
+        QFile back(path);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), QByteArray("earlier"));
+        QCOMPARE(QDir(dir.path()).entryList({kind + "*"}, QDir::Files | QDir::Hidden), QStringList{kind + ".Txt"});
     }
 
     void csvFileReadBackBySpreadsheetParser()
