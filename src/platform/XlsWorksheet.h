@@ -1,8 +1,10 @@
 #pragma once
 #include "platform/WorksheetRows.h"
 
-// A worksheet of a legacy binary (.xls, BIFF) workbook, read through FreeXL. The library's
-// handle stays open while the cells are read.
+#include <QHash>
+
+// A worksheet of a legacy binary (.xls, BIFF) workbook, read through FreeXL, with the stored
+// results of its formula cells. The library's handle stays open while the cells are read.
 class XlsWorksheet : public WorksheetRows {
 public:
     // Throws AppError (WorkbookErrors::InvalidFile) when the file cannot be read or has no
@@ -21,4 +23,5 @@ private:
     int m_rows = 0;
     int m_columns = 0;
     int m_row = 0;
+    QHash<quint64, QVariant> m_formulas;
 };
