@@ -33,6 +33,12 @@ void InitProgramState()
 
 void LogError(const AppError& error)
 {
+    AppendToErrorListing(error);
+    Messages::current().notice(QStringLiteral("Error!"));
+}
+
+void AppendToErrorListing(const AppError& error)
+{
     const ProgramState& s = state();
     // A missing Docs folder is created, so that no error goes unrecorded.
     if (!s.ErrorListing.isEmpty()) {
@@ -48,7 +54,6 @@ void LogError(const AppError& error)
                 << error.source() << ',' << error.description() << '\n';
         }
     }
-    Messages::current().notice(QStringLiteral("Error!"));
 }
 
 void LogError(const std::exception& error)

@@ -15,6 +15,8 @@ void InitProgramState();
 // listing, then shows "Error!".
 void LogError(const AppError& error);
 void LogError(const std::exception& error);
+// The line LogError appends, without showing anything (for failures gathered and shown once).
+void AppendToErrorListing(const AppError& error);
 
 // Runs one statement under the shared handler: a failure is logged and reported, and the
 // caller goes on with its next statement. Returns false when the statement failed.
