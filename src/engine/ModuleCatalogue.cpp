@@ -3,6 +3,9 @@
 #include "base/Schema.h"
 
 namespace {
+
+// A key box holds the longest key the database gives (a 32-bit whole number).
+constexpr int kIdLength = 10;
 using B = FieldDef::Button;
 
 // The caption and width of every column come from here; the width also follows the schema.
@@ -105,7 +108,7 @@ ModuleDef module(const char* screen, const char* caption, const char* table, Pla
     m.permissions = place.permissions;
     FieldDef id;
     id.caption = QString::fromLatin1(idCaption);
-    id.maxLength = 6;
+    id.maxLength = kIdLength;
     id.enabled = false;
     id.locked = true;
     id.rightAligned = true;

@@ -2,44 +2,80 @@
 
 #include "platform/AppError.h"
 
-#include <QDate>
 #include <QFile>
-#include <QLocale>
-#include <QRegularExpression>
-
-#include <orcus/csv_parser.hpp>
+#include <QStringDecoder>
 
 namespace {
 
 const QString kSource = QStringLiteral("Workbook reader");
 
-// Collects the parser's cells row by row.
-struct Collector {
-    QVector<QVector<QVariant>>* rows;
-    QVector<QVariant> row;
+// Windows-1252 where it differs from Latin-1 (0x80 to 0x9F); the five unassigned bytes keep
+// their control characters, as Windows itself maps them.
+constexpr char16_t kWindows1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-    void begin_parse() {}
-    void end_parse() {}
-    void begin_row() { row.clear(); }
-    void end_row() { rows->push_back(std::move(row)); }
-    void cell(const char* p, size_t n, bool) { row.push_back(CsvWorksheet::typed(QString::fromUtf8(p, qsizetype(n)))); }
-};
+QString fromWindows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes.at(i));
+        text[i] = (b >= 0x80 && b < 0xA0) ? QChar(kWindows1252[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+std::optional<QString> strictUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
 
 }
 
-QVariant CsvWorksheet::typed(const QString& text)
+QString CsvWorksheet::decode(const QByteArray& bytes, bool* ok)
 {
-    static const QRegularExpression number(QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
-    if (text.isEmpty())
-        return {};
-    if (number.match(text).hasMatch())
-        return QLocale::c().toDouble(text.trimmed());
-    if (text.size() == 10 && text.at(4) == QLatin1Char('-')) {
-        const QDate date = QDate::fromString(text, Qt::ISODate);
-        if (date.isValid())
-            return date;
+    if (ok)
+        *ok = true;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        const std::optional<QString> text = strictUtf8(QByteArrayView(bytes).sliced(3));
+        if (!text && ok)
+            *ok = false;
+        return text.value_or(QString());
     }
-    return text;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return decoder.decode(QByteArrayView(bytes).sliced(2));
+    }
+    if (const std::optional<QString> text = strictUtf8(bytes))
+        return *text;
+    return fromWindows1252(bytes);
+}
+
+QChar CsvWorksheet::separator(const QString& text)
+{
+    int commas = 0, semicolons = 0, tabs = 0;
+    bool quoted = false;
+    for (QChar ch : text) {
+        if (ch == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && (ch == QLatin1Char('\n') || ch == QLatin1Char('\r')))
+            break;
+        else if (!quoted) {
+            commas += ch == QLatin1Char(',');
+            semicolons += ch == QLatin1Char(';');
+            tabs += ch == QLatin1Char('\t');
+        }
+    }
+    if (semicolons > commas && semicolons >= tabs)
+        return QLatin1Char(';');
+    if (tabs > commas)
+        return QLatin1Char('\t');
+    return QLatin1Char(',');
 }
 
 CsvWorksheet::CsvWorksheet(const QString& path)
@@ -47,49 +83,49 @@ CsvWorksheet::CsvWorksheet(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(WorkbookErrors::InvalidFile, kSource, QStringLiteral("%1 cannot be opened.").arg(path));
-    QByteArray text = file.readAll();
-    if (text.startsWith("\xEF\xBB\xBF"))
-        text.remove(0, 3);
-    // The parser ends lines at LF only: line ends outside quotes become LF, line breaks
-    // inside a quoted field stay as they are.
-    QByteArray lines;
-    lines.reserve(text.size());
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char ch = text.at(i);
-        if (ch == '"')
-            quoted = !quoted;
-        if (ch == '\r' && !quoted) {
-            if (i + 1 < text.size() && text.at(i + 1) == '\n')
-                continue;
-            lines += '\n';
-            continue;
-        }
-        lines += ch;
-    }
-    text = std::move(lines);
-    orcus::csv::parser_config config;
-    config.delimiters.push_back(',');
-    config.text_qualifier = '"';
-    config.trim_cell_value = false;
-    Collector collector{&m_rows, {}};
-    try {
-        orcus::csv_parser<Collector> parser(text.constData(), size_t(text.size()), collector, config);
-        parser.parse();
-    } catch (const std::exception& e) {
+    bool ok = true;
+    m_text = decode(file.readAll(), &ok);
+    if (!ok)
         throw AppError(WorkbookErrors::InvalidFile, kSource,
-                       QStringLiteral("%1 is not a readable .csv file: %2").arg(path, QString::fromLocal8Bit(e.what())));
-    }
-    // A last line break does not start another row.
-    while (!m_rows.isEmpty() && m_rows.last().size() <= 1 && (m_rows.last().isEmpty() || m_rows.last().first().isNull()))
-        m_rows.removeLast();
-    for (const auto& row : m_rows)
-        m_columns = std::max(m_columns, int(row.size()));
+                       QStringLiteral("%1 is marked as UTF-8 but holds bytes that are not.").arg(path));
+    m_separator = separator(m_text);
 }
 
-QVariant CsvWorksheet::cell(int row, int column) const
+bool CsvWorksheet::next(WorksheetRow& row)
 {
-    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_rows[row].size())
-        return {};
-    return m_rows[row][column];
+    const qsizetype size = m_text.size();
+    if (m_at >= size)
+        return false;
+    row.cells.clear();
+    row.number = ++m_line;
+    QString field;
+    bool quoted = false, wasQuoted = false;
+    auto endField = [&] {
+        row.cells.push_back(field.isEmpty() && !wasQuoted ? QVariant() : QVariant(field));
+        field.clear();
+        wasQuoted = false;
+    };
+    while (m_at < size) {
+        const QChar ch = m_text.at(m_at++);
+        if (quoted) {
+            if (ch != QLatin1Char('"'))
+                field += ch;
+            else if (m_at < size && m_text.at(m_at) == QLatin1Char('"'))
+                field += QChar(m_text.at(m_at++));
+            else
+                quoted = false;
+        } else if (ch == QLatin1Char('"')) {
+            quoted = wasQuoted = true;
+        } else if (ch == m_separator) {
+            endField();
+        } else if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) {
+            if (ch == QLatin1Char('\r') && m_at < size && m_text.at(m_at) == QLatin1Char('\n'))
+                ++m_at;
+            break;
+        } else {
+            field += ch;
+        }
+    }
+    endField();
+    return true;
 }

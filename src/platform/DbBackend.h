@@ -53,6 +53,12 @@ public:
 
     virtual void refreshCache() = 0;
 
+    // Many small transactions in a row (an import): until endBulkWrites a commit no longer
+    // waits for the disk, and endBulkWrites flushes everything once. A backend whose commits
+    // cost no flush of their own ignores both.
+    virtual void beginBulkWrites() {}
+    virtual void endBulkWrites() {}
+
     // The error raised when a write finds the row changed since it was read.
     [[noreturn]] static void changedByAnother(const QString& table, qint64 id);
     // The error raised when the row to be written is no longer stored.

@@ -3,11 +3,29 @@
 #include "platform/AppError.h"
 #include "platform/PadText.h"
 
+#include <QFileInfo>
+
 namespace {
 
 const QString kSource = QStringLiteral("Export file");
 constexpr int kWriteError = 75; // path/file access error
 constexpr qsizetype kWriteAbove = 1 << 16;
+
+// A text a spreadsheet would take for a formula ("=", "+", "-", "@", tab, CR first) gets a
+// leading "'", so that opening the file runs nothing.
+bool looksLikeFormula(QByteArrayView field)
+{
+    return !field.isEmpty() && QByteArrayView("=+-@\t\r").contains(field.front());
+}
+
+// A line break inside a value would start a new line of a fixed-width file: it is a blank.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
 
 QString csvField(const QString& value)
 {
@@ -42,8 +60,8 @@ ExportFile::Format ExportFile::formatFor(const QString& path)
 
 int ExportFile::textWidth(QByteArrayView field)
 {
-    if (!isAscii(field))
-        return int(QString::fromUtf8(field).trimmed().size());
+    if (!isAscii(field) || field.contains('\n') || field.contains('\r'))
+        return CharacterCount(oneLine(QString::fromUtf8(field)).trimmed());
     qsizetype from = 0, to = field.size();
     while (from < to && isBlank(field[from]))
         ++from;
@@ -55,20 +73,25 @@ int ExportFile::textWidth(QByteArrayView field)
 void ExportFile::fail(const QString& what)
 {
     const QString description = QStringLiteral("%1 %2: %3").arg(what, m_file.fileName(), m_file.errorString());
-    m_file.close();
+    m_file.cancelWriting();
+    m_file.commit();
     throw AppError(kWriteError, kSource, description);
 }
 
 void ExportFile::open(const QString& path, Format format, const QVector<int>& widths)
 {
-    if (m_file.isOpen())
-        m_file.close();
+    discard();
     m_format = format;
     m_widths = widths;
     m_buffer.clear();
     m_buffer.reserve(kWriteAbove + 4096);
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Only a regular file the user may write is replaced (not a device, not a read-only file,
+    // whoever runs the program).
+    const QFileInfo existing(path);
+    if (existing.exists() && (!existing.isFile() || !(existing.permissions() & QFileDevice::WriteOwner)))
+        throw AppError(kWriteError, kSource, QStringLiteral("Cannot replace %1: it is not a writable file.").arg(path));
+    if (!m_file.open(QIODevice::WriteOnly))
         fail(QStringLiteral("Cannot create"));
 }
 
@@ -87,8 +110,8 @@ void ExportFile::writeRecord(const QStringList& fields)
 // characters as the screens do.
 void ExportFile::appendFixed(QByteArrayView field, int width)
 {
-    if (!isAscii(field)) {
-        m_buffer += PadText(QString::fromUtf8(field), width).toUtf8();
+    if (!isAscii(field) || field.contains('\n') || field.contains('\r')) {
+        m_buffer += PadText(oneLine(QString::fromUtf8(field)), width).toUtf8();
         return;
     }
     qsizetype from = 0, to = field.size();
@@ -103,6 +126,11 @@ void ExportFile::appendFixed(QByteArrayView field, int width)
 
 void ExportFile::appendCsv(QByteArrayView field)
 {
+    if (looksLikeFormula(field)) {
+        const QByteArray defused = '\'' + field.toByteArray();
+        appendCsv(defused);
+        return;
+    }
     if (!isAscii(field)) {
         m_buffer += csvField(QString::fromUtf8(field)).toUtf8();
         return;
@@ -152,15 +180,15 @@ void ExportFile::close()
     if (!m_file.isOpen())
         return;
     writeBuffer();
-    if (!m_file.flush())
+    if (!m_file.commit())
         fail(QStringLiteral("Cannot write"));
-    m_file.close();
 }
 
 void ExportFile::discard()
 {
     m_buffer.clear();
-    if (m_file.isOpen())
-        m_file.close();
-    m_file.remove();
+    if (m_file.isOpen()) {
+        m_file.cancelWriting();
+        m_file.commit();
+    }
 }

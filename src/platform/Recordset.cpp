@@ -552,6 +552,11 @@ QVariant Recordset::valueAt(int index) const
     return m_result.rows[m_pos][index];
 }
 
+QVariant Recordset::convertedFor(const ColumnInfo& column, const QVariant& value)
+{
+    return convertFor(column, value);
+}
+
 void Recordset::setValueAt(int index, const QVariant& value)
 {
     checkOpen();

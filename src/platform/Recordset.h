@@ -34,6 +34,10 @@ class Recordset {
 public:
     Recordset() = default;
 
+    // A value converted to a column's type as a field stores it. Throws AppError
+    // (DbErrors::TypeMismatch, DbErrors::FieldTooSmall) when the column cannot hold it.
+    static QVariant convertedFor(const ColumnInfo& column, const QVariant& value);
+
     // source: a table name or one SQL statement. Errors throw AppError.
     void open(const QString& source, Connection& connection,
               CursorType cursor = CursorType::ForwardOnly, LockType lock = LockType::ReadOnly);

@@ -648,3 +648,20 @@ void SqliteBackend::refreshCache()
     // Best effort: a checkpoint that cannot run now runs later.
     sqlite3_exec(m_db, "PRAGMA wal_checkpoint(PASSIVE)", nullptr, nullptr, nullptr);
 }
+
+// In WAL mode a commit with synchronous=NORMAL is safe against a crash of the program, and
+// only the last ones can be lost with the machine's power; the checkpoint at the end then
+// puts everything on the disk.
+void SqliteBackend::beginBulkWrites()
+{
+    ensureOpen();
+    executeNative(QStringLiteral("PRAGMA synchronous=NORMAL"));
+}
+
+void SqliteBackend::endBulkWrites()
+{
+    ensureOpen();
+    executeNative(QStringLiteral("PRAGMA synchronous=FULL"));
+    if (sqlite3_exec(m_db, "PRAGMA wal_checkpoint(FULL)", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(DbErrors::General, QStringLiteral("Cannot write the imported rows to the file"), QStringLiteral("PRAGMA wal_checkpoint(FULL)"));
+}

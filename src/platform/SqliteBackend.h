@@ -31,6 +31,8 @@ public:
     QVector<ColumnInfo> tableColumns(const QString& table) override;
 
     void refreshCache() override;
+    void beginBulkWrites() override;
+    void endBulkWrites() override;
 
     // Opens the file without its lock file (compaction works on a file nobody holds).
     void openWithoutLock(const ConnectionParams& params);

@@ -2,7 +2,7 @@
 
 #include "platform/DateText.h"
 #include "platform/DbBackend.h"
-#include "platform/WorksheetCells.h"
+#include "platform/WorksheetRows.h"
 
 #include <QLocale>
 #include <QSet>
@@ -10,6 +10,7 @@
 namespace {
 
 enum class ColumnKind { Empty, Number, Date, Text };
+constexpr int kRowsPerProgress = 500;
 
 bool isDateValue(const QVariant& v) { return v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime; }
 
@@ -31,6 +32,76 @@ QString quoteName(const QString& name)
     return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
+bool hasValue(const WorksheetRow& row)
+{
+    return std::any_of(row.cells.cbegin(), row.cells.cend(), [](const QVariant& v) { return !isBlank(v); });
+}
+
+// What the first reading finds: the header row, the used columns and their kinds.
+struct Layout {
+    int headerRow = 0;
+    int firstColumn = 0;
+    QVector<QVariant> header;
+    QVector<ColumnKind> kinds;
+    QVector<int> longest;
+};
+
+ColumnKind kindOf(const QVariant& v)
+{
+    return v.typeId() == QMetaType::Double ? ColumnKind::Number : isDateValue(v) ? ColumnKind::Date : ColumnKind::Text;
+}
+
+// Reads every row once for the layout; false when stopped.
+bool survey(WorksheetRows& rows, Layout& layout, const WorksheetDatabase::Progress& progress)
+{
+    WorksheetRow row;
+    int count = 0, first = INT_MAX;
+    while (rows.next(row)) {
+        if (progress && ++count % kRowsPerProgress == 0 && !progress(count))
+            return false;
+        if (!hasValue(row))
+            continue;
+        for (int c = 0; c < row.cells.size() && c < first; ++c)
+            if (!isBlank(row.cells[c]))
+                first = c;
+        if (layout.headerRow == 0) {
+            layout.headerRow = row.number;
+            layout.header = row.cells;
+            continue;
+        }
+        if (layout.kinds.size() < row.cells.size()) {
+            layout.kinds.resize(row.cells.size(), ColumnKind::Empty);
+            layout.longest.resize(row.cells.size(), 0);
+        }
+        for (int c = 0; c < row.cells.size(); ++c) {
+            const QVariant& v = row.cells[c];
+            if (isBlank(v))
+                continue;
+            ColumnKind& kind = layout.kinds[c];
+            kind = kind == ColumnKind::Empty || kind == kindOf(v) ? kindOf(v) : ColumnKind::Text;
+            layout.longest[c] = std::max(layout.longest[c], int(textOf(v).size()));
+        }
+    }
+    layout.firstColumn = first == INT_MAX ? 0 : first;
+    const qsizetype columns = std::max(layout.header.size(), layout.kinds.size());
+    layout.header.resize(columns);
+    layout.kinds.resize(columns, ColumnKind::Empty);
+    layout.longest.resize(columns, 0);
+    layout.header.remove(0, std::min<qsizetype>(layout.firstColumn, columns));
+    layout.kinds.remove(0, std::min<qsizetype>(layout.firstColumn, columns));
+    layout.longest.remove(0, std::min<qsizetype>(layout.firstColumn, columns));
+    return true;
+}
+
+QString declaration(ColumnKind kind, int longest)
+{
+    switch (kind) {
+    case ColumnKind::Number: return QStringLiteral("DOUBLE");
+    case ColumnKind::Date: return QStringLiteral("DATETIME");
+    default: return longest > 255 ? QStringLiteral("MEMO") : QStringLiteral("VARCHAR(255)");
+    }
+}
+
 }
 
 WorksheetDatabase::WorksheetDatabase()
@@ -47,58 +118,28 @@ void WorksheetDatabase::close()
     m_columns.clear();
 }
 
-void WorksheetDatabase::load(const QString& path, const QString& sheetName)
+bool WorksheetDatabase::load(const QString& path, const QString& sheetName, const Progress& progress)
 {
     close();
-    const std::unique_ptr<WorksheetCells> cells = WorksheetCells::read(path, sheetName);
-    load(*cells, sheetName);
-}
-
-void WorksheetDatabase::load(const WorksheetCells& cells, const QString& sheetName)
-{
-    close();
-    const int columns = cells.columnCount();
-    const int rows = cells.rowCount();
-
+    Layout layout;
+    if (!survey(*WorksheetRows::open(path, sheetName), layout, progress))
+        return false;
+    const int columns = int(layout.header.size());
     QStringList names;
     QSet<QString> taken;
     for (int c = 0; c < columns; ++c) {
-        QString name = textOf(cells.cell(0, c)).trimmed();
+        QString name = textOf(layout.header[c]).trimmed();
         if (name.isEmpty() || taken.contains(name.toUpper()))
             name = QStringLiteral("F%1").arg(c + 1);
         taken.insert(name.toUpper());
         names << name;
     }
 
-    QVector<ColumnKind> kinds(columns, ColumnKind::Empty);
-    QVector<int> longest(columns, 0);
-    for (int r = 1; r < rows; ++r)
-        for (int c = 0; c < columns; ++c) {
-            const QVariant v = cells.cell(r, c);
-            if (isBlank(v))
-                continue;
-            const ColumnKind kind = v.typeId() == QMetaType::Double ? ColumnKind::Number
-                                    : isDateValue(v)                ? ColumnKind::Date
-                                                                    : ColumnKind::Text;
-            if (kinds[c] == ColumnKind::Empty)
-                kinds[c] = kind;
-            else if (kinds[c] != kind)
-                kinds[c] = ColumnKind::Text;
-            longest[c] = std::max(longest[c], int(textOf(v).size()));
-        }
-
     m_connection.open();
     try {
         QStringList declarations;
-        for (int c = 0; c < columns; ++c) {
-            QString type;
-            switch (kinds[c]) {
-            case ColumnKind::Number: type = QStringLiteral("DOUBLE"); break;
-            case ColumnKind::Date: type = QStringLiteral("DATETIME"); break;
-            default: type = longest[c] > 255 ? QStringLiteral("MEMO") : QStringLiteral("VARCHAR(255)"); break;
-            }
-            declarations << quoteName(names[c]) + QLatin1Char(' ') + type;
-        }
+        for (int c = 0; c < columns; ++c)
+            declarations << quoteName(names[c]) + QLatin1Char(' ') + declaration(layout.kinds[c], layout.longest[c]);
         const QString table = sheetName + QLatin1Char('$');
         if (declarations.isEmpty())
             declarations << QStringLiteral("F1 VARCHAR(255)");
@@ -106,21 +147,29 @@ void WorksheetDatabase::load(const WorksheetCells& cells, const QString& sheetNa
 
         DbBackend& db = m_connection.backend();
         db.begin();
-        DbBackend::Values values(columns);
-        for (int r = 1; r < rows; ++r) {
-            bool any = false;
+        const std::unique_ptr<WorksheetRows> rows = WorksheetRows::open(path, sheetName);
+        WorksheetRow row;
+        DbBackend::Values values(columns + 1);
+        int count = 0;
+        while (rows->next(row)) {
+            if (progress && ++count % kRowsPerProgress == 0 && !progress(count)) {
+                m_connection.close();
+                return false;
+            }
+            // Rows left empty inside the used range are not rows of the list.
+            if (row.number <= layout.headerRow || !hasValue(row))
+                continue;
+            values[0] = {QStringLiteral("rowid"), row.number};
             for (int c = 0; c < columns; ++c) {
-                QVariant v = cells.cell(r, c);
-                if (kinds[c] == ColumnKind::Text && !v.isNull())
+                const int at = c + layout.firstColumn;
+                QVariant v = at < row.cells.size() ? row.cells[at] : QVariant();
+                if (layout.kinds[c] == ColumnKind::Text && !v.isNull())
                     v = textOf(v);
                 else if (isBlank(v))
                     v = QVariant();
-                any = any || !v.isNull();
-                values[c] = {names[c], v};
+                values[c + 1] = {names[c], v};
             }
-            // Rows left empty inside the used range are not rows of the list.
-            if (any)
-                db.insertRow(table, values);
+            db.insertRow(table, values);
         }
         db.commit();
         m_table = table;
@@ -129,4 +178,5 @@ void WorksheetDatabase::load(const WorksheetCells& cells, const QString& sheetNa
         m_connection.close();
         throw;
     }
+    return true;
 }

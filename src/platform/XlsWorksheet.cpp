@@ -1,6 +1,7 @@
 #include "platform/XlsWorksheet.h"
 
 #include "platform/AppError.h"
+#include "platform/XlsFormulaResults.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -40,6 +41,7 @@ XlsWorksheet::XlsWorksheet(const QString& path, const QString& sheetName)
             break;
         m_rows = int(rows);
         m_columns = int(columns);
+        m_formulas = XlsFormulaResults::read(path, sheetName);
         return;
     }
     freexl_close(m_handle);
@@ -53,8 +55,23 @@ XlsWorksheet::~XlsWorksheet()
         freexl_close(m_handle);
 }
 
+bool XlsWorksheet::next(WorksheetRow& row)
+{
+    if (m_row >= m_rows)
+        return false;
+    row.number = m_row + 1;
+    row.cells.resize(m_columns);
+    for (int c = 0; c < m_columns; ++c)
+        row.cells[c] = cell(m_row, c);
+    ++m_row;
+    return true;
+}
+
 QVariant XlsWorksheet::cell(int row, int column) const
 {
+    const auto formula = m_formulas.constFind(XlsFormulaResults::cellKey(row, column));
+    if (formula != m_formulas.constEnd())
+        return *formula;
     FreeXL_CellValue value;
     if (freexl_get_cell_value(m_handle, unsigned(row), (unsigned short)(column), &value) != FREEXL_OK)
         return {};

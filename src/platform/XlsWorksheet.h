@@ -1,9 +1,11 @@
 #pragma once
-#include "platform/WorksheetCells.h"
+#include "platform/WorksheetRows.h"
 
-// A worksheet of a legacy binary (.xls, BIFF) workbook, read through FreeXL. The library's
-// handle stays open while the cells are read.
-class XlsWorksheet : public WorksheetCells {
+#include <QHash>
+
+// A worksheet of a legacy binary (.xls, BIFF) workbook, read through FreeXL, with the stored
+// results of its formula cells. The library's handle stays open while the cells are read.
+class XlsWorksheet : public WorksheetRows {
 public:
     // Throws AppError (WorkbookErrors::InvalidFile) when the file cannot be read or has no
     // worksheet of that name.
@@ -12,12 +14,14 @@ public:
     XlsWorksheet(const XlsWorksheet&) = delete;
     XlsWorksheet& operator=(const XlsWorksheet&) = delete;
 
-    int rowCount() const override { return m_rows; }
-    int columnCount() const override { return m_columns; }
-    QVariant cell(int row, int column) const override;
+    bool next(WorksheetRow& row) override;
 
 private:
+    QVariant cell(int row, int column) const;
+
     const void* m_handle = nullptr;
     int m_rows = 0;
     int m_columns = 0;
+    int m_row = 0;
+    QHash<quint64, QVariant> m_formulas;
 };

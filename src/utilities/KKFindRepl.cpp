@@ -4,6 +4,8 @@
 #include "engine/KKAccess.h"
 #include "engine/RecordEngine.h"
 #include "platform/DateText.h"
+#include "platform/DbBackend.h"
+#include "platform/Recordset.h"
 #include "base/Messages.h"
 #include "base/Look.h"
 #include "base/Program.h"
@@ -16,9 +18,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolButton>
 
 namespace {
+
+constexpr int kAnyLength = 32767;  // QLineEdit's own maximum
+constexpr int kKeysPerUpdate = 500; // keys named in one set update
 
 TableBrowser::Setup findSetup()
 {
@@ -116,7 +122,11 @@ void KKFindRepl::chooseColumn()
     const int column = chosenColumn();
     if (!sample.isOpen() || sample.recordCount() == 0 || column < 0)
         return;
-    m_value->setMaxLength(sample.columns().at(column).definedSize);
+    // A text column holds its defined size; a number's or a date's defined size is its storage
+    // size, shorter than its text ("12/31/2024"), so those are only checked, never cut.
+    const ColumnInfo& info = sample.columns().at(column);
+    const bool text = info.type != FieldType::Integer && info.type != FieldType::Double && info.type != FieldType::Date;
+    m_value->setMaxLength(text && info.definedSize > 0 ? info.definedSize : kAnyLength);
 }
 
 void KKFindRepl::replaceRecords()
@@ -141,10 +151,9 @@ void KKFindRepl::replaceRecords()
         messages.notice(QStringLiteral("No Text!"));
         return;
     }
-    const int type = m_browser->sample().columns().at(column).type;
-    QString value = m_value->text().left(m_value->maxLength());
-    const bool isNumber = type == FieldType::Integer || type == FieldType::Double;
-    if ((isNumber && !CriterionText::numberText(value)) || (type == FieldType::Date && !DateText::isDate(value.trimmed()))) {
+    const ColumnInfo& info = m_browser->sample().columns().at(column);
+    const std::optional<QVariant> value = newValue(info, m_value->text().left(m_value->maxLength()));
+    if (!value) {
         messages.notice(QStringLiteral("Invalid Text!"));
         return;
     }
@@ -156,22 +165,88 @@ void KKFindRepl::replaceRecords()
     if (s.AccessReply == QLatin1String("N"))
         return;
 
-    if (isNumber)
-        value.replace(QLatin1Char(','), QLatin1Char('.'));
     m_frame->setEnabled(false);
-    Guard([&] { s.connection->beginTrans(); });
-    Guard([&] { found.moveFirst(); });
-    while (!found.eof()) {
-        Guard([&] {
-            found.field(column).setValue(value);
-            found.update();
-        });
-        Guard([&] { found.moveNext(); });
-    }
-    Guard([&] { s.connection->commitTrans(); });
-    m_browser->grid()->bind(found, TableBrowser::kListedAtMost);
-    Engine::FormatGridValues(*m_browser->grid(), found);
+    const QString count = m_browser->countLabel()->text();
+    const QVector<QVariant> ids = foundIds(found);
+    replaceAll(info.name, *value, ids);
+    showReplaced(ids);
+    m_browser->countLabel()->setText(count);
     m_frame->setEnabled(true);
     messages.notice(QStringLiteral("Record(s) Replaced!"));
     found.close();
+}
+
+std::optional<QVariant> KKFindRepl::newValue(const ColumnInfo& column, QString text)
+{
+    // A whole number is digits alone ("1e3" would make a type id nobody chose); a double takes
+    // a decimal point or comma; a date is a date as the screens write it.
+    static const QRegularExpression whole(QStringLiteral(R"(^\s*[+-]?\d+\s*$)"));
+    static const QRegularExpression decimal(QStringLiteral(R"(^\s*[+-]?(\d+([.,]\d*)?|[.,]\d+)\s*$)"));
+    if (column.type == FieldType::Integer && !whole.match(text).hasMatch())
+        return std::nullopt;
+    if (column.type == FieldType::Double && !decimal.match(text).hasMatch())
+        return std::nullopt;
+    if (column.type == FieldType::Date && !DateText::isDate(text.trimmed()))
+        return std::nullopt;
+    if (column.type == FieldType::Double)
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+    try {
+        return Recordset::convertedFor(column, text);
+    } catch (const AppError&) {
+        return std::nullopt;
+    }
+}
+
+QVector<QVariant> KKFindRepl::foundIds(Recordset& found)
+{
+    QVector<QVariant> ids;
+    ids.reserve(found.recordCount());
+    Guard([&] {
+        const int key = found.indexOf(QStringLiteral("EId"));
+        for (found.moveFirst(); !found.eof(); found.moveNext())
+            ids << found.field(key).value();
+    });
+    return ids;
+}
+
+// The found records, by their keys, get the new value in one set update per slice of keys,
+// all in one transaction; the count of records done shows between slices.
+void KKFindRepl::replaceAll(const QString& column, const QVariant& value, const QVector<QVariant>& ids)
+{
+    ProgramState& s = state();
+    DbBackend& db = s.connection->backend();
+    const QString table = m_browser->table();
+    Guard([&] { db.begin(); });
+    for (qsizetype from = 0; from < ids.size(); from += kKeysPerUpdate) {
+        const QVector<QVariant> slice = ids.mid(from, kKeysPerUpdate);
+        QVariantList parameters{value};
+        for (const QVariant& id : slice)
+            parameters << id;
+        const QString marks = QStringLiteral("?, ").repeated(slice.size() - 1) + QStringLiteral("?");
+        Guard([&] {
+            db.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE EId IN (%3)").arg(table, column, marks), parameters);
+        });
+        m_browser->countLabel()->setText(QString::number(from + slice.size()) + QStringLiteral(".."));
+        m_browser->countLabel()->repaint();
+        EventPause();
+    }
+    Guard([&] { db.commit(); });
+}
+
+// The grid shows the replaced records as they are now stored (keys are whole numbers the
+// database gave, written into the statement as they are).
+void KKFindRepl::showReplaced(const QVector<QVariant>& ids)
+{
+    QStringList keys;
+    for (qsizetype i = 0; i < ids.size() && i < TableBrowser::kListedAtMost; ++i)
+        keys << QString::number(ids.at(i).toLongLong());
+    if (keys.isEmpty())
+        keys << QStringLiteral("NULL");
+    Recordset now;
+    Guard([&] {
+        now.open(QStringLiteral("Select * From %1 Where EId IN (%2)").arg(m_browser->table(), keys.join(QStringLiteral(", "))),
+                 *state().connection);
+        m_browser->grid()->bind(now, TableBrowser::kListedAtMost);
+        Engine::FormatGridValues(*m_browser->grid(), now);
+    });
 }

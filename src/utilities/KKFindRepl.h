@@ -1,11 +1,18 @@
 #pragma once
-#include <QDialog>
+#include "platform/DbTypes.h"
 
+#include <QDialog>
+#include <QVariant>
+#include <QVector>
+#include <optional>
+
+class Recordset;
 class QLineEdit;
 class TableBrowser;
 
 // Find and replace: one column of every found customer set to one new value, in one
-// transaction, after the access code (the enterprise's modify password) is given.
+// transaction of set updates by key, after the access code (the enterprise's modify
+// password) is given.
 class KKFindRepl : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +30,11 @@ public:
 
 private:
     int chosenColumn() const; // position of cmbField's column in the record; -1 when none
+    // The typed text as the column stores it; none when the column cannot take it.
+    static std::optional<QVariant> newValue(const ColumnInfo& column, QString text);
+    static QVector<QVariant> foundIds(Recordset& found);
+    void replaceAll(const QString& column, const QVariant& value, const QVector<QVariant>& ids);
+    void showReplaced(const QVector<QVariant>& ids);
 
     TableBrowser* m_browser = nullptr;
     QWidget* m_frame;

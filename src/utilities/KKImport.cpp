@@ -1,6 +1,8 @@
 #include "utilities/KKImport.h"
 
 #include "base/Clock.h"
+#include "platform/DbBackend.h"
+#include "platform/RowCursor.h"
 #include "platform/DateText.h"
 #include "base/Messages.h"
 #include "shell/ArchiveNames.h"
@@ -72,8 +74,6 @@ KKImport::KKImport(QWidget* parent)
 
 KKImport::~KKImport()
 {
-    if (m_target.isOpen())
-        m_target.close();
     browser().release();
 }
 
@@ -96,7 +96,8 @@ void KKImport::listWorksheet()
     browser().release();
     Recordset source;
     try {
-        m_sheet.load(path, kSheet);
+        if (!m_sheet.load(path, kSheet))
+            return;
         source.open(QStringLiteral("Select * From [Sheet1$]"), m_sheet.connection(), CursorType::Static,
                     LockType::Optimistic);
     } catch (...) {
@@ -132,24 +133,26 @@ void KKImport::importRecords()
         messages.notice(QStringLiteral("No Records!"));
         return;
     }
-    if (m_target.isOpen())
-        m_target.close();
+    // The target is opened for adding only: its columns are read, never its rows.
     s.SqlText = QStringLiteral("Select * From ") + browser().table();
-    if (!Guard([&] { m_target.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic); }))
+    DbBackend& db = s.connection->backend();
+    QVector<ColumnInfo> target;
+    if (!Guard([&] { target = db.tableColumns(browser().table()); }))
         return;
 
     // Each chosen worksheet column with its target column; EId is checked but never copied.
+    // The worksheet's columns come after its row number in the rows read.
     QString invalid;
-    QVector<QPair<int, int>> copied;
+    Copies copies;
     for (const QString& name : chosen) {
-        int target = -1;
-        for (int i = 0; i < m_target.fieldCount(); ++i)
-            if (m_target.columns().at(i).name.toUpper() == name.toUpper())
-                target = i;
-        if (target < 0)
+        int to = -1;
+        for (int i = 0; i < target.size(); ++i)
+            if (target.at(i).name.toUpper() == name.toUpper())
+                to = i;
+        if (to < 0)
             invalid += name + QStringLiteral("\r\n");
         else if (name.toUpper() != QLatin1String("EID"))
-            copied.push_back({source.indexOf(name), target});
+            copies.push_back({int(source.indexOf(name)) + 1, to});
     }
     if (!invalid.isEmpty()) {
         messages.notice(QStringLiteral("Invalid Fields:\r\n\r\n") + invalid);
@@ -160,38 +163,68 @@ void KKImport::importRecords()
 
     m_run.start();
     s.AttemptCount = 0;
+    QStringList refused;
+    QString statement = browser().listingStatement();
+    if (statement.isEmpty())
+        statement = QStringLiteral("Select * From [Sheet1$] Where 1=1");
     // Each row is its own transaction: a stopped run keeps the rows already imported.
-    for (source.moveFirst(); !source.eof() && !m_run.stopRequested(); source.moveNext()) {
-        importRow(copied);
-        ++s.AttemptCount;
-        m_run.step(s.AttemptCount);
-    }
+    Guard([&] { db.beginBulkWrites(); });
+    Guard([&] {
+        const std::unique_ptr<RowCursor> rows =
+            m_sheet.connection().backend().openCursor(QStringLiteral("Select rowid, ") + statement.mid(QStringLiteral("Select ").size()));
+        while (!m_run.stopRequested() && rows->next()) {
+            importRow(*rows, target, copies, refused);
+            ++s.AttemptCount;
+            m_run.step(s.AttemptCount);
+        }
+    });
+    Guard([&] { db.endBulkWrites(); });
     m_run.finish(s.AttemptCount);
+    if (!refused.isEmpty())
+        messages.notice(QStringLiteral("Values Refused (Column Left At Default):\r\n\r\n") + refused.join(QStringLiteral("\r\n")));
     messages.notice(m_run.stopRequested() ? QStringLiteral("Stopped! %1 Records Imported.").arg(s.AttemptCount)
                                           : QStringLiteral("Done!"));
     removeYesterdaysArchive();
     messages.notice(QStringLiteral("DB Refresh Required!\r\nShutting Down..."));
-    m_target.close();
     browser().release();
     m_endsProgram = true;
     accept();
 }
 
-void KKImport::importRow(const QVector<QPair<int, int>>& copied)
+// One worksheet row as a new record. A value the column cannot hold is refused: the column
+// keeps its default, the refusal is logged with the worksheet row and noted in `refused`,
+// and so is a row the database refuses.
+void KKImport::importRow(RowCursor& row, const QVector<ColumnInfo>& target, const Copies& copies, QStringList& refused)
 {
-    ProgramState& s = state();
-    Recordset& source = browser().listing();
-    Guard([&] { s.connection->beginTrans(); });
-    if (Guard([&] { m_target.addNew(); })) {
-        for (int i = 1; i < m_target.fieldCount(); ++i)
-            Guard([&] { m_target.field(i).setValue(defaultFor(m_target.columns().at(i).type)); });
-        for (const auto& [from, to] : copied) {
-            const QString value = source.field(from).text().trimmed();
-            Guard([&] { m_target.field(to).setValue(value.isEmpty() ? kEmptyCell : value); });
+    const QString sheetRow = QString::fromUtf8(row.text(0));
+    DbBackend::Values values;
+    for (int i = 1; i < target.size(); ++i)
+        values.push_back({target.at(i).name, Recordset::convertedFor(target.at(i), defaultFor(target.at(i).type))});
+    for (const auto& [from, to] : copies) {
+        QString value = QString::fromUtf8(row.text(from)).trimmed();
+        if (value.isEmpty())
+            value = kEmptyCell;
+        try {
+            values[to - 1].second = Recordset::convertedFor(target.at(to), value);
+        } catch (const AppError& e) {
+            RecordError(AppError(e.number(), e.source(), QStringLiteral("Worksheet row %1: %2").arg(sheetRow, e.description())));
+            refused << QStringLiteral("Row %1, %2: %3").arg(sheetRow, target.at(to).name, value);
         }
-        Guard([&] { m_target.update(); });
     }
-    Guard([&] { s.connection->commitTrans(); });
+    DbBackend& db = state().connection->backend();
+    try {
+        db.begin();
+        try {
+            db.insertRow(browser().table(), values);
+        } catch (...) {
+            db.commit();
+            throw;
+        }
+        db.commit();
+    } catch (const AppError& e) {
+        RecordError(AppError(e.number(), e.source(), QStringLiteral("Worksheet row %1: %2").arg(sheetRow, e.description())));
+        refused << QStringLiteral("Row %1: %2").arg(sheetRow, e.description());
+    }
 }
 
 void KKImport::removeYesterdaysArchive()

@@ -1,10 +1,11 @@
 #pragma once
 #include "platform/Recordset.h"
+#include "platform/RowCursor.h"
 #include "platform/WorksheetDatabase.h"
 #include "utilities/FileTableScreen.h"
 
 // Import: the rows of the worksheet "Sheet1" of a workbook (.xlsx, .ods, .xls, or a .csv file)
-// become new customers, one transaction a row. The chosen worksheet columns are copied by
+// become new customers, one transaction a row (the target table is only added to, never read). The chosen worksheet columns are copied by
 // name; every other column gets its default. A completed import asks for a database refresh
 // and the program then ends, so that its next start runs the daily maintenance again.
 class KKImport : public FileTableScreen {
@@ -21,10 +22,10 @@ public:
     bool endsProgram() const { return m_endsProgram; }
 
 private:
-    void importRow(const QVector<QPair<int, int>>& copied);
+    using Copies = QVector<QPair<int, int>>; // column of the rows read -> target column
+    void importRow(RowCursor& row, const QVector<ColumnInfo>& target, const Copies& copies, QStringList& refused);
     void removeYesterdaysArchive();
 
     WorksheetDatabase m_sheet;
-    Recordset m_target;
     bool m_endsProgram = false;
 };

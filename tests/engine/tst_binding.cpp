@@ -65,6 +65,15 @@ private slots:
         QCOMPARE(f.folder.scalar("Select CRemarks From kmCustType"), QString(20, 'z'));
     }
 
+    // The key box holds any key the database gives, a million and above too.
+    void largeKeyShownWhole()
+    {
+        EngineFixture f;
+        f.folder.exec("INSERT INTO kmCustType (EId, EDate, CCategory, CRemarks) VALUES (2147483647, '2024-01-01', 'Retail', 'r')");
+        f.open("KKCustType");
+        QCOMPARE(f.text(0), QString("2147483647"));
+    }
+
     void cyclingPickersWalkAndRestart()
     {
         EngineFixture f;

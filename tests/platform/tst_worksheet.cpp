@@ -3,7 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/ExportFile.h"
 #include "platform/Recordset.h"
-#include "platform/WorksheetCells.h"
+#include "platform/WorksheetRows.h"
 #include "platform/WorksheetDatabase.h"
 
 #include <QLocale>
@@ -35,26 +35,96 @@ class WorksheetTest : public QObject {
             ok = SheetFiles::writeXlsx(path, sheets);
         else if (kind == "ods")
             ok = SheetFiles::writeOds(path, sheets);
-        else
-            ok = SheetFiles::writeText(path, "\xEF\xBB\xBF cFirst ,CTYPE,EDate,Note\r\n"
-                                             "Ann,3,2024-05-01,\"x;y\"\r\n"
-                                             ",12.5,2023-12-31,   \r\n"
-                                             "Zoë,,,7\r\n");
         if (!ok)
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
     int files = 0;
+    QMap<QString, QString> foreign; // workbooks written by other programs, by writer
+
+    static QStringList listed(WorksheetDatabase& sheet)
+    {
+        Recordset r;
+        r.open("Select * From [Sheet1$]", sheet.connection(), CursorType::Static, LockType::Optimistic);
+        QStringList rows;
+        for (; !r.eof(); r.moveNext()) {
+            QStringList fields;
+            for (int i = 0; i < r.fieldCount(); ++i)
+                fields << r.field(i).text();
+            rows << fields.join('|');
+        }
+        return rows;
+    }
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QString source = dir.filePath("foreign.fods");
+        QVERIFY(SheetFiles::writeFlatOds(source));
+        for (const char* format : {"xlsx", "ods", "xls"})
+            foreign.insert(QString("LibreOffice ") + format, SheetFiles::convertWithOffice(source, format, dir.filePath("office")));
+        const QString openpyxl = dir.filePath("openpyxl.xlsx");
+        QVERIFY(SheetFiles::writeWithOpenpyxl(openpyxl));
+        foreign.insert("openpyxl xlsx", openpyxl);
+        foreign.insert("Windows CSV", qEnvironmentVariable("KORVINA_SOURCE_DIR") + "/tests/platform/data/customers-windows.csv");
+    }
+
+    // Every cell of a workbook another program wrote keeps its value and its column.
+    void keepsEveryValueOfForeignWorkbooks_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QStringList>("rows");
+        for (const char* writer : {"LibreOffice xlsx", "LibreOffice ods", "LibreOffice xls", "openpyxl xlsx"})
+            QTest::newRow(writer) << writer << SheetFiles::foreignRows;
+        QStringList asText = SheetFiles::foreignRows; // a CSV date is text as written
+        asText[0].replace("05/01/2024", "2024-05-01");
+        asText[1].replace("12/31/2024", "2024-12-31");
+        QTest::newRow("Windows-1252 CSV with semicolons") << "Windows CSV" << asText;
+    }
+    void keepsEveryValueOfForeignWorkbooks()
+    {
+        QFETCH(QString, writer);
+        QFETCH(QStringList, rows);
+        if (foreign.value(writer).isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed or could not convert");
+        WorksheetDatabase sheet;
+        QVERIFY(sheet.load(foreign.value(writer)));
+        QCOMPARE(sheet.columnNames(), QStringList({"CFirst", "CLast", "CZipCode", "CPhone", "CRemarks", "CEmail", "EDate"}));
+        QCOMPARE(listed(sheet), rows);
+    }
+
+    // A CSV cell is the text the file holds, in the file's encoding and with its separator.
+    void csvCellsAreTextAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("UTF-8 mark, commas, quotes") << QByteArray("\xEF\xBB\xBF" "A,B,C\r\n01234,\"x;y\",\" 1e3 \"\r\n") << "01234|x;y| 1e3 ";
+        QTest::newRow("UTF-8 without mark, semicolons") << QByteArray("A;B;C\nZo\xC3\xAB;+49;\n") << "Zoë|+49|";
+        QTest::newRow("Windows-1252, semicolons") << QByteArray("A;B;C\r\nJ\xFCrgen;\x80 5;\x93q\x94\r\n") << "Jürgen|€ 5|“q”";
+        QTest::newRow("tabs") << QByteArray("A\tB\tC\n1,5\t2;3\t007\n") << "1,5|2;3|007";
+        QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFE" "A\0,\0B\0,\0C\0\n\0\x01\x01,\0-\0,\0001\0\n\0", 26) << "ā|-|1";
+    }
+    void csvCellsAreTextAsWritten()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, row);
+        const QString path = dir.filePath("cells.csv");
+        QVERIFY(SheetFiles::writeText(path, bytes));
+        WorksheetDatabase sheet;
+        QVERIFY(sheet.load(path));
+        QCOMPARE(listed(sheet), QStringList{row});
+        Recordset r;
+        r.open("Select * From [Sheet1$]", sheet.connection());
+        for (int i = 0; i < r.fieldCount(); ++i)
+            QCOMPARE(r.field(i).type(), int(FieldType::VarChar));
+    }
 
     void readsSheetOneWithTypedColumns_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("xlsx, Sheet1 second") << "xlsx";
         QTest::newRow("ods, Sheet1 second") << "ods";
-        QTest::newRow("csv with a byte-order mark") << "csv";
     }
     void readsSheetOneWithTypedColumns()
     {
@@ -97,12 +167,15 @@ private slots:
         QTest::newRow("ods without Sheet1") << "nosheet.ods";
         QTest::newRow("text named .xls") << "text.xls";
         QTest::newRow("missing file") << "missing.xlsx";
+        QTest::newRow("csv marked UTF-8 holding Windows bytes") << "marked.csv";
     }
     void refusesWhatIsNotAWorkbook()
     {
         QFETCH(QString, kind);
         QString path = dir.filePath(kind);
-        if (kind.startsWith("text"))
+        if (kind == "marked.csv")
+            SheetFiles::writeText(path, "\xEF\xBB\xBF" "CFirst\r\nJ\xFCrgen\r\n");
+        else if (kind.startsWith("text"))
             SheetFiles::writeText(path, "EId,CFirst\n1,Ann\n");
         else if (kind == "truncated.xlsx") {
             QFile whole(write("xlsx", {{"Sheet1", customers()}}));
@@ -143,18 +216,28 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QByteArray>("fixed"); // in a column 4 wide
         QTest::addColumn<QByteArray>("csv");
-        QTest::newRow("blanks and control blanks") << "\t ab\r\v" << QByteArray("ab  ;") << QByteArray("\"\t ab\r\v\"");
-        QTest::newRow("no-break space around") << "\u00a0Zoë\u00a0" << QByteArray("Zoë ;") << QByteArray("\"\u00a0Zoë\u00a0\"");
-        QTest::newRow("cut between accented letters") << "éèêëē" << QByteArray("éèêë;") << QByteArray("éèêëē");
-        QTest::newRow("cut ascii") << "abcdef" << QByteArray("abcd;") << QByteArray("abcdef");
-        QTest::newRow("quote inside") << "a\"b" << QByteArray("a\"b ;") << QByteArray("\"a\"\"b\"");
-        QTest::newRow("empty") << "" << QByteArray("    ;") << QByteArray("");
+        QTest::addColumn<int>("width"); // characters once trimmed
+        QTest::newRow("blanks and control blanks") << "\t ab\r\v" << QByteArray("ab  ;") << QByteArray("\"'\t ab\r\v\"") << 2;
+        QTest::newRow("no-break space around") << "\u00a0Zoë\u00a0" << QByteArray("Zoë ;") << QByteArray("\"\u00a0Zoë\u00a0\"") << 3;
+        QTest::newRow("cut between accented letters") << "éèêëē" << QByteArray("éèêë;") << QByteArray("éèêëē") << 5;
+        QTest::newRow("cut ascii") << "abcdef" << QByteArray("abcd;") << QByteArray("abcdef") << 6;
+        QTest::newRow("quote inside") << "a\"b" << QByteArray("a\"b ;") << QByteArray("\"a\"\"b\"") << 3;
+        QTest::newRow("empty") << "" << QByteArray("    ;") << QByteArray("") << 0;
+        QTest::newRow("emoji never cut") << "ab👍cd" << QByteArray("ab👍c;") << QByteArray("ab👍cd") << 5;
+        QTest::newRow("joined emoji is one") << "👨‍👩‍👧x" << QByteArray("👨‍👩‍👧x  ;") << QByteArray("👨‍👩‍👧x") << 2;
+        QTest::newRow("line breaks are blanks") << "a\r\nb\nc" << QByteArray("a b ;") << QByteArray("\"a\r\nb\nc\"") << 5;
+        QTest::newRow("formula defused") << "=1+2" << QByteArray("=1+2;") << QByteArray("'=1+2") << 4;
+        QTest::newRow("plus defused") << "+49 1" << QByteArray("+49 ;") << QByteArray("'+49 1") << 5;
+        QTest::newRow("minus defused") << "-2" << QByteArray("-2  ;") << QByteArray("'-2") << 2;
+        QTest::newRow("at defused") << "@SUM(A1)" << QByteArray("@SUM;") << QByteArray("'@SUM(A1)") << 8;
+        QTest::newRow("CR first defused") << "\r=cmd" << QByteArray("=cmd;") << QByteArray("\"'\r=cmd\"") << 4;
     }
     void fieldsTrimmedCutAndPadded()
     {
         QFETCH(QString, field);
         QFETCH(QByteArray, fixed);
         QFETCH(QByteArray, csv);
+        QFETCH(int, width);
         const QByteArray utf8 = field.toUtf8();
         for (const auto& [name, expected] : {std::pair{QString("f.Txt"), fixed + "\r\n"}, std::pair{QString("f.csv"), csv + "\r\n"}}) {
             const QString path = dir.filePath(name);
@@ -166,7 +249,43 @@ private slots:
             QVERIFY(back.open(QIODevice::ReadOnly));
             QCOMPARE(back.readAll(), expected);
         }
-        QCOMPARE(ExportFile::textWidth(utf8), int(field.trimmed().size()));
+        QCOMPARE(ExportFile::textWidth(utf8), width);
+    }
+
+    // A file that cannot be written, or is not finished, leaves what was there.
+    void failedExportKeepsTheFileThatWasThere_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("read-only file") << "read-only";
+        QTest::newRow("run not finished") << "discarded";
+        QTest::newRow("device") << "device";
+    }
+    void failedExportKeepsTheFileThatWasThere()
+    {
+        QFETCH(QString, kind);
+        const QString path = kind == "device" ? QString("/dev/full") : dir.filePath(kind + ".Txt");
+        if (kind != "device") {
+            QVERIFY(SheetFiles::writeText(path, "earlier"));
+            if (kind == "read-only")
+                QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        }
+        ExportFile file;
+        try {
+            file.open(path, ExportFile::Format::FixedWidth, {5});
+            file.writeRecord({"new"});
+            file.discard();
+            QCOMPARE(kind, QString("discarded"));
+        } catch (const AppError&) {
+            QVERIFY(kind != "discarded");
+        }
+        if (kind == "device") {
+            QVERIFY(!QFileInfo(path).isFile() && QFileInfo::exists(path));
+            return;
+        }
+        QFile back(path);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), QByteArray("earlier"));
+        QCOMPARE(QDir(dir.path()).entryList({kind + "*"}, QDir::Files | QDir::Hidden), QStringList{kind + ".Txt"});
     }
 
     void csvFileReadBackBySpreadsheetParser()
@@ -182,15 +301,13 @@ private slots:
             file.writeRecord({tricky[i], tricky[i + 1], tricky[i + 2]});
         file.close();
 
-        const auto cells = WorksheetCells::read(path, "Sheet1");
-        QCOMPARE(cells->rowCount(), 3);
+        const auto rows = WorksheetRows::open(path, "Sheet1");
         QStringList read;
-        for (int r = 1; r < cells->rowCount(); ++r)
-            for (int c = 0; c < 3; ++c)
-                read << cells->cell(r, c).toString();
-        QCOMPARE(read, tricky);
-        for (int c = 0; c < 3; ++c)
-            QCOMPARE(cells->cell(0, c).toString(), header[c]);
+        WorksheetRow row;
+        while (rows->next(row))
+            for (const QVariant& cell : row.cells)
+                read << cell.toString();
+        QCOMPARE(read, header + tricky);
     }
 };
 

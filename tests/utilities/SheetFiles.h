@@ -1,14 +1,18 @@
 #pragma once
 // Workbook files written at test time: .xlsx through libxlsxwriter, legacy .xls through
-// Python's xlwt, .ods as a zip of its XML parts (packed by Python's zipfile), .csv as text.
+// Python's xlwt, .ods as a zip of its XML parts (packed by Python's zipfile), .csv as text;
+// and workbooks as other programs write them: LibreOffice (headless) and Python's openpyxl.
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
@@ -141,6 +145,83 @@ inline bool writeText(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// The customers every foreign workbook holds, as the import lists them (dates in the US
+// short date): a merged first cell, texts that look like numbers, a formula with a text result
+// and one with a number.
+inline const QStringList foreignRows{"Merged||01234|+4917012345678|Jürgen|a@b.c|05/01/2024",
+                                     "Ann|Lee – €5|1234567890123456789|0049|3|x@y.z|12/31/2024"};
+
+// The same as a flat OpenDocument spreadsheet, for LibreOffice to convert (the text formula
+// without a stored result, so that LibreOffice computes it as a user's copy would have).
+inline bool writeFlatOds(const QString& path)
+{
+    auto text = [](const QString& t) {
+        return QString("<table:table-cell office:value-type=\"string\"><text:p>%1</text:p></table:table-cell>").arg(t);
+    };
+    auto date = [](const QString& d) {
+        return QString("<table:table-cell table:style-name=\"ce1\" office:value-type=\"date\" office:date-value=\"%1\">"
+                       "<text:p>%1</text:p></table:table-cell>").arg(d);
+    };
+    QString rows = "<table:table-row>";
+    for (const char* name : {"CFirst", "CLast", "CZipCode", "CPhone", "CRemarks", "CEmail", "EDate"})
+        rows += text(name);
+    rows += "</table:table-row><table:table-row><table:table-cell table:number-columns-spanned=\"2\" "
+            "office:value-type=\"string\"><text:p>Merged</text:p></table:table-cell><table:covered-table-cell/>"
+            + text("01234") + text("+4917012345678")
+            + "<table:table-cell table:formula=\"of:=CONCATENATE(&quot;Jür&quot;;&quot;gen&quot;)\"/>"
+            + text("a@b.c") + date("2024-05-01") + "</table:table-row><table:table-row>" + text("Ann")
+            + text("Lee – €5") + text("1234567890123456789") + text("0049")
+            + "<table:table-cell table:formula=\"of:=1+2\" office:value-type=\"float\" office:value=\"3\"><text:p>3</text:p>"
+              "</table:table-cell>" + text("x@y.z") + date("2024-12-31") + "</table:table-row>";
+    const QString document =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+        "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" "
+        "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+        "xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\" office:version=\"1.2\" "
+        "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"><office:automatic-styles>"
+        "<number:date-style style:name=\"N1\"><number:year number:style=\"long\"/><number:text>-</number:text>"
+        "<number:month number:style=\"long\"/><number:text>-</number:text><number:day number:style=\"long\"/>"
+        "</number:date-style><style:style style:name=\"ce1\" style:family=\"table-cell\" style:data-style-name=\"N1\"/>"
+        "</office:automatic-styles><office:body><office:spreadsheet>"
+        "<table:table table:name=\"Sheet1\">" + rows + "</table:table></office:spreadsheet></office:body></office:document>";
+    return writeText(path, document.toUtf8());
+}
+
+// LibreOffice's conversion of a file into `format` ("xlsx", "ods", "xls") beside it; empty
+// when LibreOffice is not installed or fails. A private profile keeps it apart from other runs.
+inline QString convertWithOffice(const QString& source, const QString& format, const QString& profile)
+{
+    const QString office = QStandardPaths::findExecutable("soffice");
+    if (office.isEmpty())
+        return {};
+    const QString folder = QFileInfo(source).absolutePath();
+    QProcess run;
+    run.start(office, {"-env:UserInstallation=file://" + profile, "--headless", "--convert-to", format, "--outdir",
+                       folder, source});
+    if (!run.waitForFinished(180000) || run.exitCode() != 0)
+        return {};
+    const QString converted = folder + "/" + QFileInfo(source).completeBaseName() + "." + format;
+    return QFile::exists(converted) ? converted : QString();
+}
+
+// The foreign customers as openpyxl writes them (inline strings, absolute part names, a merged cell).
+inline bool writeWithOpenpyxl(const QString& path)
+{
+    const char* write = "import sys, datetime, openpyxl\n"
+                        "book = openpyxl.Workbook()\n"
+                        "ws = book.active\n"
+                        "ws.title = 'Sheet1'\n"
+                        "ws.append(['CFirst', 'CLast', 'CZipCode', 'CPhone', 'CRemarks', 'CEmail', 'EDate'])\n"
+                        "ws.append(['Merged', None, '01234', '+4917012345678', 'Jürgen', 'a@b.c', datetime.date(2024, 5, 1)])\n"
+                        "ws.append(['Ann', 'Lee – €5', '1234567890123456789', '0049', 3, 'x@y.z', datetime.date(2024, 12, 31)])\n"
+                        "ws.merge_cells('A2:B2')\n"
+                        "book.save(sys.argv[1])\n";
+    return QProcess::execute("/usr/bin/python3", {"-c", write, path}) == 0;
 }
 
 }

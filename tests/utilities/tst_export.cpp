@@ -125,6 +125,9 @@ private slots:
         KKExport screen;
         screen.browser().ListRecords();
         const QString path = f.folder.file("Docs/run.Txt");
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
         screen.fileBox()->setText(path);
         bool frameEnabled = true;
         QTimer::singleShot(0, &screen, [&] {
@@ -135,7 +138,7 @@ private slots:
         screen.exportRecords();
         QVERIFY(!frameEnabled);
         QCOMPARE(f.messages.shown, QStringList({"Total Records: 3000", "Confirm Export?", "Stopped! No File Written."}));
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(readFile(path), QByteArray("earlier"));
         QVERIFY(state().AttemptCount < 3000);
         QVERIFY(screen.findChild<QWidget*>("frmMain")->isEnabled());
         QVERIFY(screen.result() != QDialog::Accepted);

@@ -52,6 +52,10 @@ private slots:
                                                           << QStringList{"", "12.5", ""} << "12.50";
         QTest::newRow("date column") << "CType|>|1" << "EDate" << "6/7/2025"
                                      << QStringList{"05/01/2024", "06/07/2025", "06/07/2025"} << "06/07/2025";
+        QTest::newRow("the program's own date") << "CType|>|1" << "EDate" << "12/31/2024"
+                                                << QStringList{"05/01/2024", "12/31/2024", "12/31/2024"} << "12/31/2024";
+        QTest::newRow("text column cut to its size") << "CType|=|2" << "CZipCode" << QString(40, '7')
+                                                     << QStringList{"", QString(10, '7'), ""} << QString(10, '7');
     }
     void replacesTheWholeValueOfTheFoundRecords()
     {
@@ -99,6 +103,10 @@ private slots:
                                            << QStringList{"Total Records: 3", "Invalid Text!"};
         QTest::newRow("text for a date") << "CCity|=|" << "EDate" << "soon" << true << "-"
                                          << QStringList{"Total Records: 3", "Invalid Text!"};
+        QTest::newRow("exponent for a type id") << "CCity|=|" << "CType" << "1e3" << true << "-"
+                                                << QStringList{"Total Records: 3", "Invalid Text!"};
+        QTest::newRow("fraction for a whole number") << "CCity|=|" << "CType" << "2.5" << true << "-"
+                                                     << QStringList{"Total Records: 3", "Invalid Text!"};
         QTest::newRow("not confirmed") << "CCity|=|" << "CCity" << "X" << false << "-"
                                        << QStringList{"Total Records: 3", "Confirm Replace?"};
         QTest::newRow("wrong code") << "CCity|=|" << "CCity" << "X" << true << "secret"

@@ -72,26 +72,29 @@ private slots:
         const QString path = writeBook(f, kind,
                                        {{" cfirst ", "CLAST", "EId", "CCity ", "CType"},
                                         {"Ann", "Lee", 99.0, "Pune", 2.0},
-                                        {"Bob", QVariant(), 98.0, "   ", "abc"}});
+                                        {"Bob", QVariant(), 98.0, "   ", "abc"},
+                                        {"Cy", "Ng", 97.0, "Goa", "1e3x"}});
 
         KKImport screen;
         list(screen, path);
         QCOMPARE(entries(screen.browser().fieldList()), QStringList({"cfirst", "CLAST", "EId", "CCity", "CType"}));
-        QCOMPARE(screen.browser().countLabel()->text(), QString("2"));
+        QCOMPARE(screen.browser().countLabel()->text(), QString("3"));
         screen.browser().SelectAllFields();
         screen.importRecords();
 
-        QCOMPARE(f.messages.shown, QStringList({"Total Records: 2", "Confirm Import?", "Error!", "Done!",
+        QCOMPARE(f.messages.shown, QStringList({"Total Records: 3", "Confirm Import?",
+                                                "Values Refused (Column Left At Default):\r\n\r\nRow 3, CType: abc\r\nRow 4, CType: 1e3x",
+                                                "Done!",
                                                 "DB Refresh Required!\r\nShutting Down..."}));
-        QVERIFY(f.errorListing().contains("abc")); // the text refused by the number column
-        QCOMPARE(f.column("EId"), QStringList({"1", "2"}));
-        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob"}));
-        QCOMPARE(f.column("CLast"), QStringList({"Lee", "-"}));
-        QCOMPARE(f.column("CCity"), QStringList({"Pune", "-"}));
-        QCOMPARE(f.column("CType"), QStringList({"2", "0"}));
-        QCOMPARE(f.column("EDate"), QStringList({"12/05/2026", "12/05/2026"}));
-        QCOMPARE(f.column("CTitle"), QStringList({"-", "-"}));
-        QCOMPARE(screen.progressLabel()->text(), QString("2.."));
+        QVERIFY(f.errorListing().contains("Worksheet row 3: Data type conversion error: \"abc\"")); // refused by the number column
+        QCOMPARE(f.column("EId"), QStringList({"1", "2", "3"}));
+        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Cy"}));
+        QCOMPARE(f.column("CLast"), QStringList({"Lee", "-", "Ng"}));
+        QCOMPARE(f.column("CCity"), QStringList({"Pune", "-", "Goa"}));
+        QCOMPARE(f.column("CType"), QStringList({"2", "0", "0"}));
+        QCOMPARE(f.column("EDate"), QStringList({"12/05/2026", "12/05/2026", "12/05/2026"}));
+        QCOMPARE(f.column("CTitle"), QStringList({"-", "-", "-"}));
+        QCOMPARE(screen.progressLabel()->text(), QString("3.."));
         QVERIFY(!QFile::exists(yesterday));
         QVERIFY(QFile::exists(today));
         QVERIFY(screen.endsProgram());
@@ -101,7 +104,7 @@ private slots:
         list(again, path);
         again.browser().SelectAllFields();
         again.importRecords();
-        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Ann", "Bob"}));
+        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Cy", "Ann", "Bob", "Cy"}));
     }
 
     void cellsKeepTheirTypes_data()

@@ -1,0 +1,39 @@
+#pragma once
+#include "platform/WorksheetRows.h"
+#include "platform/ZipArchive.h"
+
+#include <QSet>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+// A worksheet of an .xlsx workbook (Office Open XML), read straight from its parts: the
+// workbook's relationships find the sheet, shared strings and styles (part names relative or
+// absolute), and the sheet's rows are read as a stream. Shared, inline and formula strings
+// are texts; numbers shown in a date format are dates.
+class XlsxWorksheet : public WorksheetRows {
+public:
+    // Throws AppError (WorkbookErrors::InvalidFile) when the file cannot be read as a
+    // workbook or has no worksheet of that name.
+    XlsxWorksheet(const QString& path, const QString& sheetName);
+    ~XlsxWorksheet() override;
+
+    bool next(WorksheetRow& row) override;
+
+    // True for a number format code that shows a date ("dd/mm/yyyy", "mmm d", "yyyy-mm-dd hh:mm").
+    static bool isDateFormatCode(const QString& code);
+
+private:
+    void readStrings(const QString& part);
+    void readStyles(const QString& part);
+    QVariant readCell(QString* reference);
+    [[noreturn]] void damaged(const QString& why) const;
+
+    QString m_path;
+    ZipArchive m_zip;
+    QStringList m_strings;
+    QSet<int> m_dateStyles; // cell format indexes that show dates
+    bool m_1904 = false;
+    std::unique_ptr<QIODevice> m_sheetPart;
+    QXmlStreamReader m_xml;
+    int m_lastRow = 0;
+};
