@@ -108,7 +108,7 @@ void ReportViewer::paintPages(QPrinter* printer)
     if (!m_report)
         return;
     try {
-        m_pages = ReportRenderer(*m_report).render(*printer, m_pageLimit);
+        m_pages = ReportRenderer(*m_report).render(*printer, {1, m_pageLimit});
     } catch (const AppError& e) {
         report(e);
     }
