@@ -140,6 +140,40 @@ private slots:
         QCOMPARE(text.count(QRegularExpression("(News|Lead|Survey) Id: ")), 1);
     }
 
+    // A letter's CSS pixels are 1/96 inch on any device: 16px prints as 12 pt, read back as the
+    // height of the words' boxes.
+    void leadLetterSize()
+    {
+        m_folder->exec("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage) VALUES ('2025-01-01', 'Size', 'Size', "
+                       "'<p style=\"font-size:16px\">Sixteen pixel words</p>')");
+        const QString pdf = writeReport(*m_folder, 47, {m_folder->scalar("Select Max(EId) From ktLead")});
+        QProcess p;
+        p.start("pdftotext", {"-bbox", pdf, "-"});
+        QVERIFY(p.waitForFinished(30000));
+        const QString boxes = QString::fromUtf8(p.readAllStandardOutput());
+        const QRegularExpressionMatch word =
+            QRegularExpression(R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">Sixteen<)re").match(boxes);
+        QVERIFY2(word.hasMatch(), qPrintable(boxes));
+        const double height = word.captured(2).toDouble() - word.captured(1).toDouble();
+        QVERIFY2(height > 11 && height < 18, qPrintable(QString::number(height)));
+    }
+
+    // A text over several pages prints each line once: none is repeated, clipped, at the
+    // foot of the page before.
+    void longTextEachLineOnce()
+    {
+        QStringList lines;
+        for (int n = 1; n <= 300; ++n)
+            lines << QString("Line %1 of the long message").arg(n, 3, 10, QChar('0'));
+        m_folder->exec("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage) VALUES ('2025-01-01', 1, "
+                       "'Long', 'Long', '" + lines.join('\n') + "')");
+        const QString pdf = writeReport(*m_folder, 46, {m_folder->scalar("Select Max(EId) From ktNews")});
+        const QString text = pdfText(pdf);
+        QVERIFY(text.contains("Page 1 of 4") || text.contains("Page 1 of 5") || text.contains("Page 1 of 6"));
+        for (const QString& line : lines)
+            QVERIFY2(text.count(line) == 1, qPrintable(line));
+    }
+
     // Each summary row's count, counted here from the customers, and their total.
     void summaries_data()
     {
