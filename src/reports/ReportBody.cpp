@@ -10,6 +10,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
 #include <QTextList>
 #include <algorithm>
 #include <cmath>
@@ -403,13 +404,49 @@ public:
             for (const QString& line : m_report.layout().labelLines) {
                 const QString text = m_report.text(row, line);
                 if (!text.isEmpty())
-                    lines << painter.fontMetrics().elidedText(text, Qt::ElideRight, int(label.width()));
+                    lines << text;
             }
-            painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, lines.join(QLatin1Char('\n')));
+            paintLabel(painter, label, lines);
         }
     }
 
 private:
+    static constexpr int kSmallestPoints = 5;
+
+    // Each line wraps within the label and reads in its own direction (a right-to-left name
+    // leaves the phone number below it as it is); lines that do not fit take a smaller type.
+    void paintLabel(QPainter& painter, const QRectF& label, const QStringList& lines) const
+    {
+        std::vector<std::unique_ptr<QTextLayout>> layouts;
+        double height = 0;
+        for (int points = m_style.body().pointSize(); points >= kSmallestPoints; --points) {
+            QFont font = m_style.body();
+            font.setPointSize(points);
+            layouts.clear();
+            height = 0;
+            for (const QString& text : lines) {
+                auto layout = std::make_unique<QTextLayout>(text, font, painter.device());
+                QTextOption option(Qt::AlignLeft);
+                option.setTextDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+                option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+                layout->setTextOption(option);
+                layout->beginLayout();
+                for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+                    line.setLineWidth(label.width());
+                    line.setPosition(QPointF(0, height));
+                    height += line.height();
+                }
+                layout->endLayout();
+                layouts.push_back(std::move(layout));
+            }
+            if (height <= label.height())
+                break;
+        }
+        const QPointF origin(label.left(), label.top() + std::max(0.0, (label.height() - height) / 2));
+        for (const auto& layout : layouts)
+            layout->draw(&painter, origin);
+    }
+
     const ReportDocument& m_report;
     ReportStyle m_style;
     Layout::LabelSheet m_sheet;
