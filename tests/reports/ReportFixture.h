@@ -45,6 +45,7 @@ inline QString pdfText(const QString& path, int page = 0)
 struct PdfWord {
     QString text;
     QRectF box;
+    int page; // from 1
 };
 inline QList<PdfWord> pdfWords(const QString& path)
 {
@@ -54,10 +55,15 @@ inline QList<PdfWord> pdfWords(const QString& path)
     static const QRegularExpression word(
         QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<PdfWord> out;
-    for (auto it = word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out << PdfWord{m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))};
+    const QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QStringLiteral("</page>"));
+    for (int page = 0; page < pages.size(); ++page) {
+        for (auto it = word.globalMatch(pages[page]); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            out << PdfWord{m.captured(5),
+                           QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                  QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                           page + 1};
+        }
     }
     return out;
 }
