@@ -21,13 +21,19 @@ const QString kReport = QStringLiteral("report");
 const QString kCriterion = QStringLiteral("criterion");
 const QString kTo = QStringLiteral("to");
 const QString kPdf = QStringLiteral("pdf");
+const QString kPaper = QStringLiteral("paper");
 
 // Without a window the program's messages go to the standard error stream.
 class ConsoleMessages : public Messages {
 public:
     ConsoleMessages() { state().setMessages(this); }
     ~ConsoleMessages() override { state().setMessages(nullptr); }
-    void notice(const QString& text) override { say(text); }
+    void notice(const QString& text) override
+    {
+        // "Error!" tells a terminal nothing: the command says the cause in words instead.
+        if (text != QLatin1String("Error!"))
+            say(text);
+    }
     bool question(const QString& text) override
     {
         say(text);
@@ -94,13 +100,18 @@ void addOptions(QCommandLineParser& parser)
         {kCriterion, QStringLiteral("With --report: the criterion (a type or record id, a text prefix, a from-date)."),
          QStringLiteral("VALUE")},
         {kTo, QStringLiteral("With --report: the to-date of a date range (default: today)."), QStringLiteral("VALUE")},
-        {kPdf, QStringLiteral("With --report: the PDF file to write."), QStringLiteral("FILE")},
+        {kPdf, QStringLiteral("With --report: the PDF file to write (a file already there is replaced only by a "
+                              "complete report)."),
+         QStringLiteral("FILE")},
+        {kPaper, QStringLiteral("With --report: the paper, A4 or Letter (default: the locale's)."),
+         QStringLiteral("SIZE")},
     });
 }
 
 bool requested(const QCommandLineParser& parser)
 {
-    return parser.isSet(kReport) || parser.isSet(kPdf) || parser.isSet(kCriterion) || parser.isSet(kTo);
+    return parser.isSet(kReport) || parser.isSet(kPdf) || parser.isSet(kCriterion) || parser.isSet(kTo)
+        || parser.isSet(kPaper);
 }
 
 int run(const QCommandLineParser& parser)
@@ -115,15 +126,20 @@ int run(const QCommandLineParser& parser)
                                             .arg(parser.value(kReport)));
     if (parser.isSet(kTo) && report->kind != CriterionKind::DateRange)
         return finish(ExitCode::Usage, QStringLiteral("--to goes only with the date-range reports 50 to 52"));
+    if (parser.isSet(kTo) && !parser.isSet(kCriterion))
+        return finish(ExitCode::Usage, QStringLiteral("--to ends a range: give its start with --criterion"));
+    QPageSize::PageSizeId paper = QPageSize::A4;
+    if (parser.isSet(kPaper) && !ReportRenderer::paperSize(parser.value(kPaper), &paper))
+        return finish(ExitCode::Usage, QStringLiteral("no paper called '%1' (papers: A4, Letter)").arg(parser.value(kPaper)));
 
     ProgramState& s = state();
     if (s.DatabaseUrl.isEmpty() && !QFileInfo::exists(s.DataFolder + QStringLiteral("/Korvina.Kys")))
-        return finish(ExitCode::Failure, QStringLiteral("no database in %1").arg(s.DataFolder));
+        return finish(ExitCode::ReportFailed, QStringLiteral("no database in %1").arg(s.DataFolder));
     ConsoleMessages messages;
     InitProgramState();
     LayoutFiles::installMissing(s.BinFolder);
     if (!Guard([&] { s.connection->open(); }))
-        return finish(ExitCode::Failure, QStringLiteral("cannot open the database in %1").arg(s.DataFolder));
+        return finish(ExitCode::ReportFailed, QStringLiteral("cannot open the database in %1").arg(s.DataFolder));
     s.EShort = lookUp(QStringLiteral("Select EShort From kaEnterprise"));
 
     CriterionInput input;
@@ -135,12 +151,21 @@ int run(const QCommandLineParser& parser)
 
     ReportRun view(*report, criterion);
     const std::unique_ptr<ReportDocument> document = view.run();
-    bool written = false;
-    if (document)
-        written = Guard([&] { ReportRenderer(*document).writePdf(parser.value(kPdf)); });
     s.connection->close();
-    if (!written || view.failed())
-        return finish(ExitCode::Failure, QStringLiteral("the report was not written in full (see %1)").arg(s.ErrorListing));
+    // A report that is not whole is not written: the file already there stays as it was.
+    if (!document || view.failed())
+        return finish(ExitCode::ReportFailed, QStringLiteral("the report could not be made: %1 (nothing was written)")
+                                                  .arg(view.errors().join(QStringLiteral("; "))));
+    const ReportRenderer renderer(*document);
+    ReportRenderer::Paper sheet = renderer.defaultPaper();
+    if (parser.isSet(kPaper))
+        sheet.size = paper;
+    try {
+        renderer.writePdf(parser.value(kPdf), sheet);
+    } catch (const AppError& e) {
+        LogError(e);
+        return finish(ExitCode::WriteFailed, e.description());
+    }
     return int(view.empty() ? ExitCode::NoData : ExitCode::Success);
 }
 

@@ -6,11 +6,13 @@
 #include "platform/RowCursor.h"
 #include "platform/SqlDialect.h"
 
+#include <QCollator>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <sqlite3.h>
@@ -255,6 +257,31 @@ void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
     }
 }
 
+// The NOCASE collation of the text columns, in people's order: "Élodie" among the E's, letter
+// case aside, by the rules of the user's language. Texts that the language holds equal keep
+// SQLite's own NOCASE order between them, so that "=" and GROUP BY match as they always did.
+QCollator* textCollator()
+{
+    QLocale locale;
+    if (locale.language() == QLocale::C) // the C locale sorts by code point: use the common rules
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    auto* collator = new QCollator(locale);
+    collator->setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+int textCollation(void* collator, int leftLength, const void* left, int rightLength, const void* right)
+{
+    const int order = static_cast<QCollator*>(collator)->compare(
+        QString::fromUtf8(static_cast<const char*>(left), leftLength),
+        QString::fromUtf8(static_cast<const char*>(right), rightLength));
+    if (order != 0)
+        return order;
+    const int common = sqlite3_strnicmp(static_cast<const char*>(left), static_cast<const char*>(right),
+                                        std::min(leftLength, rightLength));
+    return common != 0 ? common : leftLength - rightLength;
+}
+
 // like(pattern, text [, escape]): LIKE that ignores case for every alphabet, not only ASCII.
 void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
@@ -382,6 +409,13 @@ void SqliteBackend::openFile(const ConnectionParams& params, bool withLock)
     for (int args : {2, 3})
         sqlite3_create_function_v2(db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
                                    nullptr, nullptr, nullptr);
+    QCollator* collator = textCollator();
+    if (sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, collator, textCollation,
+                                    [](void* c) { delete static_cast<QCollator*>(c); })
+        != SQLITE_OK) {
+        delete collator;
+        give_up(QStringLiteral("Cannot prepare the database file %1: %2").arg(path, fromC(sqlite3_errmsg(db))));
+    }
     m_db = db;
     m_path = path;
     m_depth = 0;

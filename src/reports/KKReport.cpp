@@ -21,9 +21,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
+constexpr int kRetryMs = 20;
+
 // The text a control of another screen shows (a text box or a label).
 QString shownText(QWidget* screen, const QString& name)
 {
@@ -213,9 +216,20 @@ bool KKReport::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+void KKReport::reject()
+{
+    // The pages being laid out belong to the report shown: stop, then close.
+    if (m_viewer->isBusy()) {
+        m_viewer->stop();
+        QTimer::singleShot(kRetryMs, this, &KKReport::reject);
+        return;
+    }
+    QDialog::reject();
+}
+
 void KKReport::view()
 {
-    if (!m_def) // a number without a report: nothing to build
+    if (!m_def || m_viewer->isBusy()) // a number without a report, or a view still being laid out
         return;
     // V1, V2
     CriterionInput input{m_text[0]->text(), m_listLabel->text(), m_text[1]->text(), {}, {}};
@@ -233,10 +247,12 @@ void KKReport::view()
     ReportRun run(*m_def, criterion);
     std::unique_ptr<ReportDocument> report = run.run();
     // V7: the preview replaces the report shown before; wait until every page is laid out.
+    m_view->setEnabled(false);
     m_viewer->setReport(report.get());
     m_report = std::move(report);
     while (m_viewer->isBusy())
         EventPause();
+    m_view->setEnabled(true);
     // V8
     m_text[0]->setFocus();
 }

@@ -30,6 +30,7 @@ public:
 
 public slots:
     void view(); // cmdView
+    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

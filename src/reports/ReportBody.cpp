@@ -4,11 +4,13 @@
 #include "reports/ReportStyle.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
 #include <QTextList>
 #include <algorithm>
 #include <cmath>
@@ -273,12 +275,15 @@ private:
 };
 
 // Records one after another, each from a new page: its fields, then its texts in full
-// (plain text as written, HTML rendered).
+// (plain text as written, HTML rendered). The text is laid out at 96 dots to the inch, the
+// unit of a letter's CSS pixels, and scaled onto the device, so that a letter reads the same
+// size on the screen, in a PDF and on any printer.
 class DocumentBody : public ReportBody {
 public:
-    DocumentBody(const ReportDocument& report, QPaintDevice& device) : m_report(report), m_style(device)
+    DocumentBody(const ReportDocument& report, QPaintDevice& device)
+        : m_report(report), m_reference(cssInch()), m_style(m_reference), m_scale(device.logicalDpiY() / kCssDpi)
     {
-        m_text.documentLayout()->setPaintDevice(&device);
+        m_text.documentLayout()->setPaintDevice(&m_reference);
         m_text.setDefaultFont(m_style.body());
         m_text.setDocumentMargin(0);
     }
@@ -287,7 +292,7 @@ public:
     {
         m_area = area;
         m_text.clear();
-        m_text.setPageSize(area.size());
+        m_text.setPageSize(area.size() / m_scale);
         QTextCursor cursor(&m_text);
         for (int row = 0; row < m_report.rowCount(); ++row)
             addRecord(cursor, row);
@@ -296,9 +301,18 @@ public:
 
     void paintPage(QPainter& painter, int page) override
     {
+        const QSizeF size = m_text.pageSize();
+        const QRectF shown(0, page * size.height(), size.width(), size.height());
         painter.save();
-        painter.translate(m_area.left(), m_area.top() - page * m_area.height());
-        m_text.drawContents(&painter, QRectF(0, page * m_area.height(), m_area.width(), m_area.height()));
+        painter.translate(m_area.topLeft());
+        painter.scale(m_scale, m_scale);
+        painter.translate(0, -shown.top());
+        painter.setClipRect(shown);
+        // Only the lines of this page: the last line of the page before ends on its top edge
+        // and the first line of the next starts on its bottom edge.
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = shown.adjusted(0, 0.5, 0, -0.5);
+        m_text.documentLayout()->draw(&painter, context);
         painter.restore();
     }
 
@@ -342,8 +356,20 @@ private:
         }
     }
 
+    static constexpr double kCssDpi = 96;
+    // A paint device of 96 dots to the inch, to measure the text with.
+    static QImage cssInch()
+    {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(kCssDpi / 0.0254));
+        image.setDotsPerMeterY(qRound(kCssDpi / 0.0254));
+        return image;
+    }
+
     const ReportDocument& m_report;
+    QImage m_reference;
     ReportStyle m_style;
+    double m_scale;
     QTextDocument m_text;
     QRectF m_area;
 };
@@ -378,13 +404,49 @@ public:
             for (const QString& line : m_report.layout().labelLines) {
                 const QString text = m_report.text(row, line);
                 if (!text.isEmpty())
-                    lines << painter.fontMetrics().elidedText(text, Qt::ElideRight, int(label.width()));
+                    lines << text;
             }
-            painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, lines.join(QLatin1Char('\n')));
+            paintLabel(painter, label, lines);
         }
     }
 
 private:
+    static constexpr int kSmallestPoints = 5;
+
+    // Each line wraps within the label and reads in its own direction (a right-to-left name
+    // leaves the phone number below it as it is); lines that do not fit take a smaller type.
+    void paintLabel(QPainter& painter, const QRectF& label, const QStringList& lines) const
+    {
+        std::vector<std::unique_ptr<QTextLayout>> layouts;
+        double height = 0;
+        for (int points = m_style.body().pointSize(); points >= kSmallestPoints; --points) {
+            QFont font = m_style.body();
+            font.setPointSize(points);
+            layouts.clear();
+            height = 0;
+            for (const QString& text : lines) {
+                auto layout = std::make_unique<QTextLayout>(text, font, painter.device());
+                QTextOption option(Qt::AlignLeft);
+                option.setTextDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+                option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+                layout->setTextOption(option);
+                layout->beginLayout();
+                for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+                    line.setLineWidth(label.width());
+                    line.setPosition(QPointF(0, height));
+                    height += line.height();
+                }
+                layout->endLayout();
+                layouts.push_back(std::move(layout));
+            }
+            if (height <= label.height())
+                break;
+        }
+        const QPointF origin(label.left(), label.top() + std::max(0.0, (label.height() - height) / 2));
+        for (const auto& layout : layouts)
+            layout->draw(&painter, origin);
+    }
+
     const ReportDocument& m_report;
     ReportStyle m_style;
     Layout::LabelSheet m_sheet;

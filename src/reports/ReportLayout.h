@@ -10,6 +10,7 @@ constexpr int LayoutNotFound = 20507;  // no layout file at that path
 constexpr int BadLayout = 20525;       // the file is not a valid layout
 constexpr int UnknownFormula = 20515;  // the layout has no formula field of that name
 constexpr int BadTable = 20536;        // log-on information for a table the layout lacks
+constexpr int CannotWrite = 20544;     // the output file could not be written
 }
 
 // A report layout file (".Krp"): a JSON description of what one report prints.

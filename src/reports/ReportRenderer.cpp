@@ -10,7 +10,10 @@
 
 #include <QLocale>
 #include <QPainter>
+#include <QFileInfo>
 #include <QPdfWriter>
+#include <QSaveFile>
+#include <algorithm>
 
 namespace {
 const QString kCompany = QStringLiteral("pCompName");
@@ -18,6 +21,34 @@ const QString kFilter = QStringLiteral("pFilter");
 constexpr double kMarginMm = 12;
 
 bool onLabelSheet(const ReportDocument& report) { return report.layout().body == ReportLayout::Body::Labels; }
+
+// Hands every byte on to a file and keeps the first failure. A short write is finished or
+// fails with the system's reason, so that a full disk never passes for a shorter file.
+class WholeWrites : public QIODevice {
+public:
+    explicit WholeWrites(QFileDevice& file) : m_file(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    const QString& failure() const { return m_failure; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        for (qint64 done = 0; done < length;) {
+            const qint64 n = m_file.write(data + done, length - done);
+            if (n <= 0) {
+                if (m_failure.isEmpty())
+                    m_failure = m_file.errorString();
+                return -1;
+            }
+            done += n;
+        }
+        return length;
+    }
+
+private:
+    QFileDevice& m_file;
+    QString m_failure;
+};
 
 // Paints the header of a page (or, without a painter, only measures it) and returns where
 // the body may start.
@@ -71,14 +102,33 @@ double paintFooter(QPainter* painter, const ReportStyle& style, const QSizeF& pa
 }
 }
 
-void ReportRenderer::preparePage(QPagedPaintDevice& device) const
+ReportRenderer::Paper ReportRenderer::defaultPaper() const
 {
-    device.setPageOrientation(m_report.layout().orientation);
+    const bool inches = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    return {inches ? QPageSize::Letter : QPageSize::A4, m_report.layout().orientation};
+}
+
+bool ReportRenderer::paperSize(const QString& name, QPageSize::PageSizeId* size)
+{
+    for (const QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::Letter}) {
+        if (name.compare(QPageSize::key(id), Qt::CaseInsensitive) == 0) {
+            *size = id;
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReportRenderer::preparePage(QPagedPaintDevice& device) const { preparePage(device, m_report.layout().orientation); }
+
+void ReportRenderer::preparePage(QPagedPaintDevice& device, QPageLayout::Orientation orientation) const
+{
+    device.setPageOrientation(orientation);
     const double margin = onLabelSheet(m_report) ? 0 : kMarginMm;
     device.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
 }
 
-int ReportRenderer::render(QPagedPaintDevice& device, int pageLimit) const
+int ReportRenderer::render(QPagedPaintDevice& device, PageRange range, const Progress& progress) const
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -93,31 +143,55 @@ int ReportRenderer::render(QPagedPaintDevice& device, int pageLimit) const
     std::unique_ptr<ReportBody> body = ReportBody::create(m_report, device);
     const QRectF area = labels ? QRectF(QPointF(0, 0), page) : QRectF(0, bodyTop, page.width(), page.height() - bodyTop - footer);
     const int pages = body->layout(area);
-    const int painted = pageLimit > 0 ? std::min(pages, pageLimit) : pages;
-    for (int p = 0; p < painted; ++p) {
-        if (p > 0)
+    const int first = std::clamp(range.first, 1, pages);
+    const int last = range.last > 0 ? std::clamp(range.last, first, pages) : pages;
+    for (int p = first; p <= last; ++p) {
+        if (p > first)
             device.newPage();
         paintHeader(&painter, m_report, style, page.width());
-        paintFooter(&painter, style, page, p + 1, pages, labels);
-        body->paintPage(painter, p);
+        paintFooter(&painter, style, page, p, pages, labels);
+        body->paintPage(painter, p - 1);
+        if (progress && !progress(p, pages))
+            break;
     }
     painter.end();
     return pages;
 }
 
-int ReportRenderer::writePdf(const QString& path) const
+int ReportRenderer::writePdf(const QString& path, const Paper& paper) const
 {
-    QPdfWriter writer(path);
-    writer.setTitle(m_report.layout().title);
-    writer.setCreator(QStringLiteral("Korvina"));
-    writer.setResolution(300);
-    writer.setPageSize(QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
-                                                                                             : QPageSize::A4));
-    preparePage(writer);
-    try {
-        return render(writer);
-    } catch (const AppError&) {
-        throw AppError(ReportErrors::BadLayout, QStringLiteral("ReportRenderer"),
-                       QStringLiteral("Cannot write the PDF file %1").arg(path));
+    const auto failed = [&path](const QString& why) {
+        return AppError(ReportErrors::CannotWrite, QStringLiteral("ReportRenderer"),
+                        QStringLiteral("Cannot write the PDF file %1: %2").arg(path, why));
+    };
+    // A device or a pipe cannot be replaced by a new file: it is written in place.
+    const QFileInfo target(path);
+    QSaveFile replaced(path);
+    QFile direct(path);
+    const bool inPlace = target.exists() && !target.isFile();
+    QFileDevice& file = inPlace ? static_cast<QFileDevice&>(direct) : replaced;
+    // Unbuffered: each write reaches the file at once, and fails there when it cannot.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw failed(file.errorString());
+    WholeWrites out(file);
+    int pages = 0;
+    {
+        QPdfWriter writer(&out);
+        writer.setTitle(m_report.layout().title);
+        writer.setCreator(QStringLiteral("Korvina"));
+        writer.setResolution(300);
+        writer.setPageSize(QPageSize(paper.size));
+        preparePage(writer, paper.orientation);
+        try {
+            pages = render(writer);
+        } catch (const AppError& e) {
+            throw failed(e.description());
+        }
     }
+    // Nothing replaces the file before the last byte is written.
+    if (!out.failure().isEmpty())
+        throw failed(out.failure());
+    if (!inPlace && !replaced.commit())
+        throw failed(replaced.errorString());
+    return pages;
 }

@@ -20,10 +20,18 @@ std::unique_ptr<ReportDocument> ReportRun::run()
 {
     ProgramState& s = state();
     m_empty = false;
-    m_failed = false;
+    m_errors.clear();
+    // Each failure goes to the shared handler; its words are kept for callers without a screen.
     auto step = [this](auto&& statement) {
-        if (!Guard(statement))
-            m_failed = true;
+        try {
+            statement();
+        } catch (const AppError& e) {
+            m_errors << e.description();
+            LogError(e);
+        } catch (const std::exception& e) {
+            m_errors << QString::fromLocal8Bit(e.what());
+            LogError(e);
+        }
     };
 
     Recordset rows;

@@ -1,6 +1,7 @@
 #pragma once
 #include "reports/ReportDocument.h"
 
+#include <QStringList>
 #include <memory>
 
 struct ReportDef;
@@ -22,11 +23,13 @@ public:
     std::unique_ptr<ReportDocument> run();
     // After run(): whether the statement returned no rows, and whether any step failed.
     bool empty() const { return m_empty; }
-    bool failed() const { return m_failed; }
+    bool failed() const { return !m_errors.isEmpty(); }
+    // What went wrong, one description per failed step.
+    const QStringList& errors() const { return m_errors; }
 
 private:
     const ReportDef& m_report;
     const ReportCriterion& m_criterion;
     bool m_empty = false;
-    bool m_failed = false;
+    QStringList m_errors;
 };

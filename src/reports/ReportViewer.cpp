@@ -1,14 +1,19 @@
 #include "reports/ReportViewer.h"
 
+#include "base/Program.h"
 #include "platform/AppError.h"
 #include "reports/ReportDocument.h"
-#include "reports/ReportRenderer.h"
 
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
@@ -16,19 +21,45 @@
 
 namespace {
 constexpr double kStartZoom = 0.8;
+constexpr int kStepMs = 50; // the longest the window waits while pages are laid out
 }
 
 ReportViewer::ReportViewer(QWidget* parent) : QWidget(parent), m_printer(QPrinter::HighResolution)
 {
     setObjectName(QStringLiteral("crvMain"));
+    m_paper.size = QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4;
+    m_printer.setPageSize(QPageSize(m_paper.size));
     m_preview = new QPrintPreviewWidget(&m_printer, this);
     m_preview->setObjectName(QStringLiteral("crvPreview"));
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &ReportViewer::paintPages);
     connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &ReportViewer::refresh);
+    // While the pages are made anew the view's old pages are gone: it waits for the new ones.
+    if (auto* view = m_preview->findChild<QGraphicsView*>()) {
+        m_pageView = view->viewport();
+        m_pageView->installEventFilter(this);
+    }
 
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    buildBar(); // into the layout, above the preview
+    layout->addWidget(m_preview, 1);
+    m_preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
+    m_preview->setZoomFactor(kStartZoom);
+    refresh();
+}
+
+ReportViewer::~ReportViewer() = default;
+
+void ReportViewer::buildBar()
+{
     auto* bar = new QHBoxLayout;
     QToolButton* first = button(QStringLiteral("|<"), QStringLiteral("First Page"), "cmdFirstPage");
     QToolButton* previous = button(QStringLiteral("<"), QStringLiteral("Previous Page"), "cmdPrevPage");
+    m_pageBox = new QSpinBox(this);
+    m_pageBox->setObjectName(QStringLiteral("txtPage"));
+    m_pageBox->setAccessibleName(QStringLiteral("Page"));
+    m_pageBox->setKeyboardTracking(false); // goes on Enter, not at every digit
+    m_pageBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("lblPage"));
     QToolButton* next = button(QStringLiteral(">"), QStringLiteral("Next Page"), "cmdNextPage");
@@ -37,36 +68,52 @@ ReportViewer::ReportViewer(QWidget* parent) : QWidget(parent), m_printer(QPrinte
     m_zoomLabel = new QLabel(this);
     m_zoomLabel->setObjectName(QStringLiteral("lblZoom"));
     QToolButton* zoomIn = button(QStringLiteral("+"), QStringLiteral("Zoom In"), "cmdZoomIn");
+    QToolButton* fit = button(QStringLiteral("Fit Width"), QStringLiteral("Fit Width"), "cmdFitWidth");
+    m_paperBox = new QComboBox(this);
+    m_paperBox->setObjectName(QStringLiteral("cmbPaper"));
+    m_paperBox->setAccessibleName(QStringLiteral("Paper"));
+    for (const QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::Letter})
+        m_paperBox->addItem(QPageSize::name(id), int(id));
+    m_orientationBox = new QComboBox(this);
+    m_orientationBox->setObjectName(QStringLiteral("cmbOrientation"));
+    m_orientationBox->setAccessibleName(QStringLiteral("Orientation"));
+    m_orientationBox->addItem(QStringLiteral("Portrait"), int(QPageLayout::Portrait));
+    m_orientationBox->addItem(QStringLiteral("Landscape"), int(QPageLayout::Landscape));
+    m_stop = button(QStringLiteral("Stop"), QStringLiteral("Stop"), "cmdStop");
+    m_stop->hide();
     QToolButton* print = button(QStringLiteral("Print"), QStringLiteral("Print"), "cmdPrint");
     QToolButton* save = button(QStringLiteral("Save as PDF"), QStringLiteral("Save as PDF"), "cmdSavePdf");
-    for (QWidget* w : std::initializer_list<QWidget*>{first, previous, m_pageLabel, next, last})
+    m_idleOnly = {m_paperBox, m_orientationBox, print, save};
+    for (QWidget* w : std::initializer_list<QWidget*>{first, previous, m_pageBox, m_pageLabel, next, last})
         bar->addWidget(w);
     bar->addSpacing(16);
-    for (QWidget* w : std::initializer_list<QWidget*>{zoomOut, m_zoomLabel, zoomIn})
+    for (QWidget* w : std::initializer_list<QWidget*>{zoomOut, m_zoomLabel, zoomIn, fit})
         bar->addWidget(w);
+    bar->addSpacing(16);
+    bar->addWidget(m_paperBox);
+    bar->addWidget(m_orientationBox);
     bar->addStretch();
-    bar->addWidget(print);
-    bar->addWidget(save);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_stop, print, save})
+        bar->addWidget(w);
+    static_cast<QBoxLayout*>(layout())->addLayout(bar);
 
     connect(first, &QToolButton::clicked, this, [this] { showPage(1); });
     connect(previous, &QToolButton::clicked, this, [this] { showPage(currentPage() - 1); });
+    connect(m_pageBox, &QSpinBox::valueChanged, this, &ReportViewer::showPage);
     connect(next, &QToolButton::clicked, this, [this] { showPage(currentPage() + 1); });
     connect(last, &QToolButton::clicked, this, [this] { showPage(pageCount()); });
     connect(zoomIn, &QToolButton::clicked, m_preview, [this] { m_preview->zoomIn(); refresh(); });
     connect(zoomOut, &QToolButton::clicked, m_preview, [this] { m_preview->zoomOut(); refresh(); });
+    connect(fit, &QToolButton::clicked, this, &ReportViewer::fitToWidth);
+    for (QComboBox* box : {m_paperBox, m_orientationBox})
+        connect(box, &QComboBox::activated, this, [this] {
+            setPaper({QPageSize::PageSizeId(m_paperBox->currentData().toInt()),
+                      QPageLayout::Orientation(m_orientationBox->currentData().toInt())});
+        });
+    connect(m_stop, &QToolButton::clicked, this, &ReportViewer::stop);
     connect(print, &QToolButton::clicked, this, &ReportViewer::print);
     connect(save, &QToolButton::clicked, this, &ReportViewer::saveAsPdf);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(bar);
-    layout->addWidget(m_preview, 1);
-    m_preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
-    m_preview->setZoomFactor(kStartZoom);
-    refresh();
 }
-
-ReportViewer::~ReportViewer() = default;
 
 QToolButton* ReportViewer::button(const QString& text, const QString& tip, const char* name)
 {
@@ -81,26 +128,53 @@ QToolButton* ReportViewer::button(const QString& text, const QString& tip, const
 void ReportViewer::setReport(const ReportDocument* report)
 {
     m_report = report;
-    m_pages = 0;
     if (m_report)
-        ReportRenderer(*m_report).preparePage(m_printer);
+        m_paper.orientation = m_report->layout().orientation;
+    setPaper(m_paper);
+}
+
+void ReportViewer::setPaper(const ReportRenderer::Paper& paper)
+{
+    m_paper = paper;
+    m_paperBox->setCurrentIndex(m_paperBox->findData(int(paper.size)));
+    m_orientationBox->setCurrentIndex(m_orientationBox->findData(int(paper.orientation)));
+    m_printer.setPageSize(QPageSize(paper.size));
+    if (m_report)
+        ReportRenderer(*m_report).preparePage(m_printer, paper.orientation);
+    m_pages = 0;
+    m_stopped = false;
     // The first page goes on the preview at once; the rest follow once it is shown.
     m_pageLimit = 1;
     m_preview->updatePreview();
+    m_pageLimit = 0;
     m_preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
     m_preview->setZoomFactor(kStartZoom);
-    if (m_pages <= 1) {
-        m_pageLimit = 0;
+    m_layingOut = m_pages > 1;
+    refresh();
+    if (!m_layingOut) {
         emit finished();
         return;
     }
-    QTimer::singleShot(0, this, [this] {
-        m_pageLimit = 0;
-        const int page = currentPage();
-        m_preview->updatePreview();
-        m_preview->setCurrentPage(page);
-        emit finished();
-    });
+    QTimer::singleShot(0, this, &ReportViewer::layOutAll);
+}
+
+void ReportViewer::layOutAll()
+{
+    if (!m_layingOut || !m_report)
+        return;
+    const int page = currentPage();
+    m_stop->show();
+    for (QWidget* w : std::as_const(m_idleOnly))
+        w->setEnabled(false);
+    m_preview->updatePreview();
+    m_layingOut = false;
+    m_stop->hide();
+    for (QWidget* w : std::as_const(m_idleOnly))
+        w->setEnabled(true);
+    m_pageView->update();
+    m_preview->setCurrentPage(page);
+    refresh();
+    emit finished();
 }
 
 void ReportViewer::paintPages(QPrinter* printer)
@@ -108,10 +182,29 @@ void ReportViewer::paintPages(QPrinter* printer)
     if (!m_report)
         return;
     try {
-        m_pages = ReportRenderer(*m_report).render(*printer, m_pageLimit);
+        QElapsedTimer step;
+        step.start();
+        const ReportRenderer::Progress progress = [this, &step](int page, int pages) {
+            if (step.elapsed() >= kStepMs) {
+                m_pageLabel->setText(QStringLiteral("of %1 (laying out page %2)").arg(pages).arg(page));
+                EventPause();
+                step.restart();
+            }
+            return !m_stopped;
+        };
+        m_pages = ReportRenderer(*m_report).render(*printer, {1, m_pageLimit}, m_layingOut ? progress : nullptr);
     } catch (const AppError& e) {
         report(e);
     }
+}
+
+void ReportViewer::stop() { m_stopped = m_layingOut; }
+
+bool ReportViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pageView && event->type() == QEvent::Paint && m_layingOut)
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 int ReportViewer::pageCount() const { return m_preview->pageCount(); }
@@ -126,21 +219,53 @@ void ReportViewer::showPage(int page)
     refresh();
 }
 
+void ReportViewer::fitToWidth()
+{
+    m_preview->fitToWidth();
+    refresh();
+}
+
 void ReportViewer::refresh()
 {
-    m_pageLabel->setText(QStringLiteral("Page %1 of %2").arg(m_report ? currentPage() : 0).arg(m_report ? m_pages : 0));
+    const int shown = m_report ? pageCount() : 0;
+    {
+        const QSignalBlocker quiet(m_pageBox);
+        m_pageBox->setRange(std::min(1, shown), shown);
+        m_pageBox->setValue(m_report ? currentPage() : 0);
+    }
+    QString pages = QStringLiteral("of %1").arg(m_report ? m_pages : 0);
+    if (m_stopped)
+        pages += QStringLiteral(" (stopped after %1)").arg(shown);
+    m_pageLabel->setText(pages);
     m_zoomLabel->setText(QStringLiteral("%1 %").arg(qRound(zoomFactor() * 100)));
 }
 
 void ReportViewer::print()
 {
-    if (!m_report)
+    if (!m_report || isBusy())
         return;
     QPrintDialog dialog(&m_printer, this);
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage);
+    dialog.setMinMax(1, m_pages);
+    m_printer.setPrintRange(QPrinter::AllPages);
+    if (dialog.exec() == QDialog::Accepted)
+        printPages(m_printer);
+}
+
+void ReportViewer::printPages(QPrinter& printer)
+{
+    if (!m_report)
         return;
+    ReportRenderer::PageRange range{1, 0};
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0)
+        range = {printer.fromPage(), printer.toPage()};
+    else if (printer.printRange() == QPrinter::CurrentPage)
+        range = {currentPage(), currentPage()};
     try {
-        ReportRenderer(*m_report).render(m_printer);
+        const ReportRenderer renderer(*m_report);
+        renderer.preparePage(printer, printer.pageLayout().orientation());
+        renderer.render(printer, range);
     } catch (const AppError& e) {
         report(e);
     }
@@ -148,7 +273,7 @@ void ReportViewer::print()
 
 void ReportViewer::saveAsPdf()
 {
-    if (!m_report)
+    if (!m_report || isBusy())
         return;
     QFileDialog dialog(this, QStringLiteral("Save as PDF"),
                        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
@@ -166,7 +291,7 @@ bool ReportViewer::savePdf(const QString& path)
     if (!m_report)
         return false;
     try {
-        ReportRenderer(*m_report).writePdf(path);
+        ReportRenderer(*m_report).writePdf(path, m_paper);
         return true;
     } catch (const AppError& e) {
         report(e);

@@ -48,6 +48,7 @@ private slots:
     void cleanup() { m_folder.reset(); }
     void forms_data();
     void forms();
+    void namesInPeoplesOrder();
     void countsByGroupAreIntegers();
     void secondStatementOrApostropheFails();
     void failingStatementUndoneAlone_data();
@@ -95,6 +96,17 @@ void TstStatements::forms()
     QFETCH(QString, sql);
     QFETCH(QString, firstNames);
     QCOMPARE(column(sql), firstNames);
+}
+
+// Names sort as people expect: accented letters among the plain ones, letter case aside.
+void TstStatements::namesInPeoplesOrder()
+{
+    db().execute(QString::fromUtf8("INSERT INTO ktCustomer (CFirst, CLast, CType) VALUES ('Zoe', 'Order', 1), "
+                                   "('Émile', 'Order', 1), ('eve', 'Order', 1), ('Élodie', 'Order', 1), "
+                                   "('Emma', 'Order', 1), ('adam', 'Order', 1)"));
+    QCOMPARE(column(QStringLiteral("Select a.CFirst From ktCustomer a Where a.EId=a.EId And ( a.CLast = 'order' ) "
+                                   " Order By a.CFirst ")),
+             QString::fromUtf8("adam,Élodie,Émile,Emma,eve,Zoe"));
 }
 
 void TstStatements::countsByGroupAreIntegers()

@@ -14,6 +14,7 @@
 
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 #include <memory>
 
@@ -38,6 +39,33 @@ inline QString pdfText(const QString& path, int page = 0)
         return QStringLiteral("<pdftotext failed: %1>").arg(QString::fromLocal8Bit(p.readAllStandardError()));
     // Ligatures ("ﬁ", "ﬀ") read back as their letters.
     return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
+// The words of a PDF with their boxes (points from the top left), as pdftotext -bbox reads them.
+struct PdfWord {
+    QString text;
+    QRectF box;
+    int page; // from 1
+};
+inline QList<PdfWord> pdfWords(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<PdfWord> out;
+    const QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QStringLiteral("</page>"));
+    for (int page = 0; page < pages.size(); ++page) {
+        for (auto it = word.globalMatch(pages[page]); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            out << PdfWord{m.captured(5),
+                           QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                  QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                           page + 1};
+        }
+    }
+    return out;
 }
 
 // Rows of a query as lists of texts.

@@ -2,6 +2,7 @@
 // checks of View and the print preview it fills.
 
 #include "ReportFixture.h"
+#include "common/ProgramProcess.h"
 
 #include "engine/KKList.h"
 #include "engine/RecordEngine.h"
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
+#include <QSpinBox>
 #include <QTableView>
 #include <QToolButton>
 
@@ -138,6 +141,100 @@ private slots:
         QVERIFY(finished.wait());
         QVERIFY(!viewer.isBusy());
         QCOMPARE(viewer.pageCount(), 2);
+        viewer.setReport(nullptr);
+    }
+
+    // Printing honours the printer's range: all pages, from-to, or the page on the screen.
+    void printRange_data()
+    {
+        QTest::addColumn<int>("range");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QList<int>>("printed");
+        QTest::newRow("all") << int(QPrinter::AllPages) << 0 << 0 << 1 << QList<int>{1, 2, 3};
+        QTest::newRow("pages 2 to 3") << int(QPrinter::PageRange) << 2 << 3 << 1 << QList<int>{2, 3};
+        QTest::newRow("current page") << int(QPrinter::CurrentPage) << 0 << 0 << 2 << QList<int>{2};
+    }
+    void printRange()
+    {
+        QFETCH(int, range);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, shown);
+        QFETCH(QList<int>, printed);
+        ReportRun run(*ReportCatalogue::find(44), ReportCriterion{}); // 60 labels, 21 to an A4 sheet
+        const std::unique_ptr<ReportDocument> report = run.run();
+        ReportViewer viewer;
+        viewer.setPaper({QPageSize::A4, QPageLayout::Portrait});
+        viewer.setReport(report.get());
+        QTRY_VERIFY(!viewer.isBusy());
+        viewer.showPage(shown);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_folder->file("printed.pdf"));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPrintRange(QPrinter::PrintRange(range));
+        if (from > 0)
+            printer.setFromTo(from, to);
+        viewer.printPages(printer);
+        const QString text = pdfText(printer.outputFileName());
+        for (int page = 1; page <= 3; ++page)
+            QVERIFY2(text.contains(QString("Page %1 of 3").arg(page)) == printed.contains(page), qPrintable(text));
+        viewer.setReport(nullptr);
+    }
+
+    // The page box goes to a page, Fit Width fills the width, and a PDF is saved on the paper
+    // and in the orientation chosen.
+    void viewerControls_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QString>("size"); // as pdfinfo gives it, in points
+        QTest::newRow("A4 landscape") << int(QPageSize::A4) << int(QPageLayout::Landscape) << "842 x 595 pts";
+        QTest::newRow("Letter portrait") << int(QPageSize::Letter) << int(QPageLayout::Portrait) << "612 x 792 pts";
+    }
+    void viewerControls()
+    {
+        QFETCH(int, paper);
+        QFETCH(int, orientation);
+        open(42).view();
+        ReportViewer* viewer = m_screen->viewer();
+        child<QSpinBox>("txtPage")->setValue(2);
+        QCOMPARE(viewer->currentPage(), 2);
+        child<QToolButton>("cmdFitWidth")->click();
+        QVERIFY(viewer->zoomFactor() != 0.8);
+        auto* paperBox = child<QComboBox>("cmbPaper");
+        auto* turnBox = child<QComboBox>("cmbOrientation");
+        paperBox->setCurrentIndex(paperBox->findData(paper));
+        turnBox->setCurrentIndex(turnBox->findData(orientation));
+        emit paperBox->activated(paperBox->currentIndex());
+        QTRY_VERIFY(!viewer->isBusy());
+        const QString pdf = m_folder->file("paper.pdf");
+        QVERIFY(viewer->savePdf(pdf));
+        const ProcessRun info = runProcess("pdfinfo", {pdf});
+        QFETCH(QString, size);
+        QVERIFY2(info.output.contains(size), qPrintable(info.output));
+    }
+
+    // A long report is laid out in steps: the window takes events meanwhile, and Stop keeps
+    // the pages laid out so far.
+    void stopLayingOut()
+    {
+        for (int n = 0; n < 6; ++n) // 60 customers become 3840 (64 times as many)
+            m_folder->exec("INSERT INTO ktCustomer (EDate, CFirst, CLast, CType) Select EDate, CFirst, CLast, CType From ktCustomer");
+        ReportRun run(*ReportCatalogue::find(42), ReportCriterion{});
+        const std::unique_ptr<ReportDocument> report = run.run();
+        ReportViewer viewer;
+        viewer.setReport(report.get());
+        QVERIFY(viewer.isBusy());
+        QTimer::singleShot(0, &viewer, &ReportViewer::stop); // runs while the pages are laid out
+        QSignalSpy finished(&viewer, &ReportViewer::finished);
+        QVERIFY(finished.wait());
+        QVERIFY(!viewer.isBusy());
+        QVERIFY(viewer.reportPages() > 50);
+        QVERIFY2(viewer.pageCount() > 1 && viewer.pageCount() < viewer.reportPages(), qPrintable(QString::number(viewer.pageCount())));
+        QVERIFY(viewer.findChild<QLabel*>("lblPage")->text().contains("stopped"));
         viewer.setReport(nullptr);
     }
 

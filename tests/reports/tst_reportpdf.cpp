@@ -43,6 +43,7 @@ private slots:
     }
     void cleanup()
     {
+        QGuiApplication::setLayoutDirection(Qt::LeftToRight);
         m_messages.reset();
         m_folder.reset();
     }
@@ -109,6 +110,46 @@ private slots:
         QVERIFY(!first.contains(m_company)); // the label report sets no formula
     }
 
+    // A label keeps every word: long lines wrap within it, and each line reads in its own
+    // direction, on both sheets.
+    void labelLinesWhole_data()
+    {
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QString>("expected"); // in the PDF, word by word; "=" before a text: as a whole
+        const QString longAddress = "CAddr1='Unit 14, The Old Harbour Warehouse Buildings, Commercial Road Industrial "
+                                    "Estate', CCity='Weston-super-Mare', CState='North Somerset', CZipCode='BS23 1XY'";
+        for (const char* paper : {"A4", "Letter"})
+            QTest::addRow("long address, %s", paper) << longAddress << "Industrial Estate Weston-super-Mare Somerset BS23 1XY";
+        QTest::newRow("right-to-left name, right-to-left desktop") << QString::fromUtf8("CTitle='', CFirst='שרה', CLast='כהן', CTelHome='+7 812 55 99 31'")
+                                            << "<+7 812 55 99 31";
+    }
+    void labelLinesWhole()
+    {
+        QFETCH(QString, set);
+        QFETCH(QString, expected);
+        m_folder->exec("UPDATE ktCustomer SET " + set + " WHERE EId=(Select Min(EId) From ktCustomer)");
+        if (QString(QTest::currentDataTag()).endsWith("right-to-left desktop"))
+            QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+        const bool letter = QString(QTest::currentDataTag()).endsWith("Letter");
+        const QString pdf = writeReport(*m_folder, 44, {}, letter ? QPageSize::Letter : QPageSize::A4);
+        const QString text = pdfText(pdf);
+        const QStringList words = expected.mid(expected.startsWith('<') ? 1 : 0).split(' ');
+        for (const QString& word : words)
+            QVERIFY2(text.contains(word), qPrintable(word + "\n---\n" + text));
+        if (!expected.startsWith('<'))
+            return;
+        // The words on one line, in order from the left.
+        const QList<PdfWord> boxes = pdfWords(pdf);
+        const auto first = std::find_if(boxes.cbegin(), boxes.cend(), [&](const PdfWord& w) { return w.text == words[0]; });
+        QVERIFY(first != boxes.cend());
+        QStringList line;
+        for (const PdfWord& w : boxes)
+            if (w.page == first->page && qAbs(w.box.top() - first->box.top()) < 1 && w.box.left() >= first->box.left()
+                && line.size() < words.size())
+                line << w.text;
+        QCOMPARE(line, words);
+    }
+
     // News, leads and surveys print whole: the end of the text, HTML rendered.
     void documents_data()
     {
@@ -138,6 +179,36 @@ private slots:
         QVERIFY(!text.contains("</"));
         // Only the chosen record.
         QCOMPARE(text.count(QRegularExpression("(News|Lead|Survey) Id: ")), 1);
+    }
+
+    // A letter's CSS pixels are 1/96 inch on any device: 16px prints as 12 pt, read back as the
+    // height of the words' boxes.
+    void leadLetterSize()
+    {
+        m_folder->exec("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage) VALUES ('2025-01-01', 'Size', 'Size', "
+                       "'<p style=\"font-size:16px\">Sixteen pixel words</p>')");
+        const QString pdf = writeReport(*m_folder, 47, {m_folder->scalar("Select Max(EId) From ktLead")});
+        const QList<PdfWord> words = pdfWords(pdf);
+        const auto word = std::find_if(words.cbegin(), words.cend(), [](const PdfWord& w) { return w.text == "Sixteen"; });
+        QVERIFY(word != words.cend());
+        const double height = word->box.height();
+        QVERIFY2(height > 11 && height < 18, qPrintable(QString::number(height)));
+    }
+
+    // A text over several pages prints each line once: none is repeated, clipped, at the
+    // foot of the page before.
+    void longTextEachLineOnce()
+    {
+        QStringList lines;
+        for (int n = 1; n <= 300; ++n)
+            lines << QString("Line %1 of the long message").arg(n, 3, 10, QChar('0'));
+        m_folder->exec("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage) VALUES ('2025-01-01', 1, "
+                       "'Long', 'Long', '" + lines.join('\n') + "')");
+        const QString pdf = writeReport(*m_folder, 46, {m_folder->scalar("Select Max(EId) From ktNews")});
+        const QString text = pdfText(pdf);
+        QVERIFY(text.contains("Page 1 of 4") || text.contains("Page 1 of 5") || text.contains("Page 1 of 6"));
+        for (const QString& line : lines)
+            QVERIFY2(text.count(line) == 1, qPrintable(line));
     }
 
     // Each summary row's count, counted here from the customers, and their total.
