@@ -17,6 +17,11 @@ PACKAGES=(
   poppler-utils
   libqt6svg6
   desktop-file-utils appstream dpkg-dev file
+  librsvg2-bin
+  man-db
+  lintian
+  x11-apps
+  netpbm
 )
 
 missing=()
