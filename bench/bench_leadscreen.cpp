@@ -63,6 +63,7 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QTemporaryDir folder;
+    ProgramState programState;
     ProgramState& s = state();
     s.DataFolder = folder.path();
     InitProgramState();
@@ -76,7 +77,7 @@ int main(int argc, char** argv)
 
     const long before = residentNow();
     std::printf("program before any lead screen: %ld MiB\n", before / 1024);
-    double times[2];
+    double times[3];
     {
         RecordEngine engine;
         registerContentModules(engine);
@@ -85,7 +86,7 @@ int main(int argc, char** argv)
             Engine::activeScreen()->close();
             QApplication::processEvents();
         }
-        std::printf("first opening %.0f ms, second %.0f ms\n", times[0], times[1]);
+        std::printf("first opening %.0f ms, second %.0f ms, third %.0f ms\n", times[0], times[1], times[2]);
         openLeads(engine);
         std::printf("memory added with the screen open: %ld MiB (program and engine processes)\n",
                     (residentNow() - before) / 1024);

@@ -18,6 +18,11 @@ PACKAGES=(
   libqt6svg6
   desktop-file-utils appstream dpkg-dev file
   libssl-dev
+  librsvg2-bin
+  man-db
+  lintian
+  x11-apps
+  netpbm
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/ReportCommand.h"
+#include "app/Usage.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
 #include "platform/AppError.h"
@@ -60,44 +61,21 @@ QStringList CommandLine::capture(int argc, char** argv)
 
 bool CommandLine::runsWithoutScreen(const QStringList& arguments)
 {
-    for (const QString& a : arguments.mid(1))
-        for (const char* option : {"--init", "--copy-to", "--restore-archive", "--report", "--help", "-h", "--version", "-v"})
-            if (a == QLatin1String(option) || a.startsWith(QLatin1String(option) + QLatin1Char('=')))
-                return true;
-    return false;
+    return Usage::asksForCommand(arguments.mid(1));
 }
 
 std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Korvina: customers, newsletters, leads, surveys and campaigns."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("The DataFolder (default: the program's own folder when it holds "
-                                                 "Korvina.Kys, otherwise ~/.local/share/Korvina)."),
-                                  QStringLiteral("DIR"));
-    const QCommandLineOption init(QStringLiteral("init"),
-                                  QStringLiteral("Create the folder layout and a new database, then exit."));
-    const QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("With --init: add demo content."));
-    const QCommandLineOption database(QStringLiteral("database"),
-                                      QStringLiteral("Use a database on a PostgreSQL server (postgresql:// URL)."),
-                                      QStringLiteral("URL"));
-    const QCommandLineOption copyTo(QStringLiteral("copy-to"),
-                                    QStringLiteral("Copy the DataFolder's database into an empty database on a "
-                                                   "PostgreSQL server, then exit."),
-                                    QStringLiteral("URL"));
-    const QCommandLineOption restoreArchive(QStringLiteral("restore-archive"),
-                                            QStringLiteral("With --database: bring a daily archive of the server's "
-                                                           "database (Arch/Ko<yyMMdd>.dump) back into an empty "
-                                                           "database, then exit."),
-                                            QStringLiteral("FILE"));
-    parser.addOptions({data, init, demo, database, copyTo, restoreArchive});
-    ReportCommand::addOptions(parser);
+    Usage::addOptions(parser);
+    const QString data = QStringLiteral("data"), init = QStringLiteral("init"), demo = QStringLiteral("demo"),
+                  database = QStringLiteral("database"), copyTo = QStringLiteral("copy-to"),
+                  restoreArchive = QStringLiteral("restore-archive");
     if (!parser.parse(arguments))
         return fail(parser.errorText() + QStringLiteral("\n\n") + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(qPrintable(Usage::helpText(parser)), stdout);
         return ExitCode::Success;
     }
     if (parser.isSet(QStringLiteral("version"))) {
@@ -109,9 +87,9 @@ std::optional<ExitCode> CommandLine::run(const QStringList& arguments)
                         + parser.helpText(), ExitCode::Usage);
     if (parser.isSet(demo) && !parser.isSet(init))
         return fail(QStringLiteral("--demo goes with --init\n\n") + parser.helpText(), ExitCode::Usage);
-    for (const QCommandLineOption& url : {database, copyTo})
+    for (const QString& url : {database, copyTo})
         if (parser.isSet(url) && !isServerUrl(parser.value(url)))
-            return fail(QStringLiteral("--%1 takes a postgresql:// URL").arg(url.names().first()), ExitCode::Usage);
+            return fail(QStringLiteral("--%1 takes a postgresql:// URL").arg(url), ExitCode::Usage);
     if (parser.isSet(copyTo) && (parser.isSet(database) || parser.isSet(init)))
         return fail(QStringLiteral("--copy-to copies the DataFolder's file; it goes with --data only"), ExitCode::Usage);
 

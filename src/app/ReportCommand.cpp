@@ -92,22 +92,6 @@ bool criterionInput(const ReportDef& report, const QCommandLineParser& parser, C
 
 namespace ReportCommand {
 
-void addOptions(QCommandLineParser& parser)
-{
-    parser.addOptions({
-        {kReport, QStringLiteral("Write report N (41 to 56, as in the Report menu) to a PDF, then exit."),
-         QStringLiteral("N")},
-        {kCriterion, QStringLiteral("With --report: the criterion (a type or record id, a text prefix, a from-date)."),
-         QStringLiteral("VALUE")},
-        {kTo, QStringLiteral("With --report: the to-date of a date range (default: today)."), QStringLiteral("VALUE")},
-        {kPdf, QStringLiteral("With --report: the PDF file to write (a file already there is replaced only by a "
-                              "complete report)."),
-         QStringLiteral("FILE")},
-        {kPaper, QStringLiteral("With --report: the paper, A4 or Letter (default: the locale's)."),
-         QStringLiteral("SIZE")},
-    });
-}
-
 bool requested(const QCommandLineParser& parser)
 {
     return parser.isSet(kReport) || parser.isSet(kPdf) || parser.isSet(kCriterion) || parser.isSet(kTo)

@@ -15,7 +15,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,15 +87,13 @@ QString literal(const QString& text)
     return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-// The font sizes of the editing command (1..7) by the point size they stand for.
-int fontSizeStep(int points)
+// CSS properties as a script's object.
+QString properties(std::initializer_list<std::pair<const char*, QString>> list)
 {
-    constexpr int Steps[] = {8, 10, 12, 14, 18, 24};
-    int step = 1;
-    for (int limit : Steps)
-        if (points > limit)
-            ++step;
-    return step;
+    QStringList entries;
+    for (const auto& [name, value] : list)
+        entries << literal(QString::fromLatin1(name)) + QLatin1Char(':') + literal(value);
+    return QLatin1Char('{') + entries.join(QLatin1Char(',')) + QLatin1Char('}');
 }
 }
 
@@ -132,6 +129,12 @@ LeadEditor::LeadEditor(QWidget* parent) : QWidget(parent)
         connect(b, &QPushButton::clicked, this, [this, i] { tabClick(i); });
         second->addWidget(b);
         m_tab << b;
+        if (i == 4) {
+            // The text colour beside the background colour.
+            m_textColour = makeButton(this, QStringLiteral("cmdForeColor"), QStringLiteral("A"), QStringLiteral("TextColor"));
+            connect(m_textColour, &QPushButton::clicked, this, &LeadEditor::textColourClick);
+            second->addWidget(m_textColour);
+        }
     }
     second->addStretch();
     layout->addLayout(second);
@@ -164,13 +167,7 @@ LeadEditor::LeadEditor(QWidget* parent) : QWidget(parent)
         dialog.exec();
         return dialog.currentColor();
     };
-    chooseFont = [this](QFont& font) {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, font, this);
-        if (ok)
-            font = chosen;
-        return ok;
-    };
+    chooseFont = [this](QString& family, int& px) { return LeadDialogs::askFont(this, family, px); };
     askLink = [this](QString& url, QString& text) { return LeadDialogs::askLink(this, url, text); };
     askImage = [this] {
         QString address;
@@ -200,6 +197,7 @@ void LeadEditor::updateButtons()
 {
     for (QAbstractButton* b : m_sel)
         b->setEnabled(m_editing && !m_sourceShown);
+    m_textColour->setEnabled(m_editing && !m_sourceShown);
     for (int i = 0; i < m_tab.size(); ++i)
         m_tab[i]->setEnabled(m_editing && (!m_sourceShown || worksOnSource(i)));
 }
@@ -328,22 +326,14 @@ void LeadEditor::selClick(int index)
 {
     Guard([&] {
         switch (index) {
-        case 0: {
-            QFont font;
-            if (!chooseFont(font))
-                break;
-            command(QStringLiteral("fontName"), font.family());
-            if (font.pointSize() > 0)
-                command(QStringLiteral("fontSize"), QString::number(fontSizeStep(font.pointSize())));
-            break;
-        }
+        case 0: chooseSelectionFont(); break;
         case 1: insertLink(); break;
         case 2: command(QStringLiteral("bold")); break;
         case 3: command(QStringLiteral("italic")); break;
         case 4: command(QStringLiteral("underline")); break;
-        case 5: command(QStringLiteral("justifyLeft")); break;
-        case 6: command(QStringLiteral("justifyCenter")); break;
-        case 7: command(QStringLiteral("justifyRight")); break;
+        case 5: m_view->post(QStringLiteral("korvinaLead.align('left')")); break;
+        case 6: m_view->post(QStringLiteral("korvinaLead.align('center')")); break;
+        case 7: m_view->post(QStringLiteral("korvinaLead.align('right')")); break;
         case 8: m_view->post(QStringLiteral("korvinaLead.indent(1)")); break;
         case 9: m_view->post(QStringLiteral("korvinaLead.indent(-1)")); break;
         default: break;
@@ -399,6 +389,38 @@ void LeadEditor::tabClick(int index)
     (m_sourceShown ? static_cast<QWidget*>(m_source) : m_view)->setFocus(Qt::OtherFocusReason);
 }
 
+void LeadEditor::textColourClick()
+{
+    Guard([&] {
+        m_lastTextColour = chooseColor(m_lastTextColour);
+        m_view->post(QStringLiteral("korvinaLead.style(%1)").arg(properties({{"color", m_lastTextColour.name()}})));
+    });
+    m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void LeadEditor::chooseSelectionFont()
+{
+    const QVariantMap now = m_view->evaluate(QStringLiteral("korvinaLead.selectionFont()")).toMap();
+    QString family = now.value(QStringLiteral("family")).toString();
+    int px = now.value(QStringLiteral("px")).toInt();
+    if (!chooseFont(family, px))
+        return;
+    m_view->post(QStringLiteral("korvinaLead.style(%1)")
+                     .arg(properties({{"font-family", LeadDialogs::fontStack(family)},
+                                      {"font-size", QString::number(px) + QStringLiteral("px")}})));
+}
+
+QString LeadEditor::linkAddress(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty() || text.startsWith(QLatin1Char('#')))
+        return text;
+    if (!text.contains(QLatin1Char(':')) && !text.contains(QLatin1Char('/')) && text.contains(QLatin1Char('@')))
+        return QStringLiteral("mailto:") + text;
+    const QUrl url = QUrl::fromUserInput(text);
+    return url.isValid() ? url.toString(QUrl::FullyEncoded) : text;
+}
+
 void LeadEditor::writeFile(const QString& path)
 {
     QFile file(path);
@@ -413,7 +435,7 @@ void LeadEditor::insertLink()
     QString url;
     if (!askLink(url, text) || url.trimmed().isEmpty())
         return;
-    m_view->post(QStringLiteral("korvinaLead.link(%1, %2)").arg(literal(url.trimmed()), literal(text)));
+    m_view->post(QStringLiteral("korvinaLead.link(%1, %2)").arg(literal(linkAddress(url)), literal(text)));
 }
 
 void LeadEditor::insertImage()

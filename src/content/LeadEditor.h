@@ -1,6 +1,5 @@
 #pragma once
 #include <QColor>
-#include <QFont>
 #include <QString>
 #include <QUrl>
 #include <QVector>
@@ -52,6 +51,11 @@ public:
     QPushButton* loadButton() const { return m_load; }
     QAbstractButton* selButton(int index) const { return m_sel.value(index); }
     QAbstractButton* tabButton(int index) const { return m_tab.value(index); }
+    QPushButton* textColourButton() const { return m_textColour; }
+
+    // A link address as typed, as it must be in a letter read elsewhere: "www.shop.com/x"
+    // becomes "http://www.shop.com/x", "someone@shop.com" a mailto: link; "#top" stays.
+    static QString linkAddress(const QString& typed);
 
     // The two table templates (index 0: two rows, 1: two columns).
     static QString templateText(int index);
@@ -62,7 +66,8 @@ public:
     std::function<QString(const QString& title, const QString& folder, const QString& filter)> chooseSaveFile;
     // The colour dialog's current colour when it closes, whether accepted or cancelled.
     std::function<QColor(const QColor& initial)> chooseColor;
-    std::function<bool(QFont& font)> chooseFont;
+    // A mail font family and a size in pixels, opening at the selection's.
+    std::function<bool(QString& family, int& px)> chooseFont;
     std::function<bool(QString& url, QString& text)> askLink;
     // A web address or a local file's path.
     std::function<QString()> askImage;
@@ -74,6 +79,7 @@ public slots:
     void loadClick();            // cmdLoad
     void selClick(int index);    // cmdSel(index)
     void tabClick(int index);    // cmdTab(index)
+    void textColourClick();      // cmdForeColor
 
 private:
     void setDocument(const QString& html);
@@ -82,6 +88,7 @@ private:
     void writeFile(const QString& path);
     void insertLink();
     void insertImage();
+    void chooseSelectionFont();
     QString sourceText() const;
 
     LeadView* m_view = nullptr;
@@ -92,10 +99,12 @@ private:
     QPushButton* m_load = nullptr;
     QVector<QAbstractButton*> m_sel;
     QVector<QAbstractButton*> m_tab;
+    QPushButton* m_textColour = nullptr;
     QString m_text;          // the text given last
     QString m_sourceBase;    // the text the source view started from
     bool m_touched = false;  // the view has been editable since the text was given
     bool m_editing = false;
     bool m_sourceShown = false;
     QColor m_lastColour = Qt::white;
+    QColor m_lastTextColour = Qt::black;
 };

@@ -256,18 +256,156 @@
         document.execCommand(name, false, value === undefined ? null : value);
     }
 
-    // A link on the selection, or a new link with the given text at the caret.
+    // A link on the selection (keeping its markup), or a link with the text typed for it.
     function link(url, text) {
         const selection = window.getSelection();
-        if (selection.rangeCount && !selection.isCollapsed) {
+        if (selection.rangeCount && !selection.isCollapsed && (!text || text === selection.toString())) {
             command("createLink", url);
             return;
         }
+        if (!selection.rangeCount)
+            return;
         const a = document.createElement("a");
         a.href = url;
         a.textContent = text || url;
-        command("insertHTML", a.outerHTML);
+        const range = selection.getRangeAt(0);
+        range.deleteContents();
+        range.insertNode(a);
+        range.setStartAfter(a);
+        range.collapse(true);
+        selection.removeAllRanges();
+        selection.addRange(range);
+        record(false);
     }
+
+    // The selected text, each piece of it in a span of its own with these CSS properties (a
+    // span that holds only that piece already takes them itself). Nothing outside the
+    // selection changes, and no block ends up inside a span.
+    function styleSelection(properties) {
+        const selection = window.getSelection();
+        if (!selection.rangeCount || selection.isCollapsed)
+            return;
+        const range = selection.getRangeAt(0);
+        const texts = [];
+        const root = range.commonAncestorContainer;
+        if (root.nodeType === Node.TEXT_NODE) {
+            texts.push(root);
+        } else {
+            const walker = document.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+            for (let n = walker.nextNode(); n; n = walker.nextNode())
+                if (range.intersectsNode(n) && n.data.trim() !== "")
+                    texts.push(n);
+        }
+        const pieces = [];
+        for (let text of texts) {
+            const start = text === range.startContainer ? range.startOffset : 0;
+            const end = text === range.endContainer ? range.endOffset : text.data.length;
+            if (start >= end)
+                continue;
+            if (end < text.data.length)
+                text.splitText(end);
+            if (start > 0)
+                text = text.splitText(start);
+            let span = text.parentNode;
+            if (span.tagName !== "SPAN" || span.childNodes.length !== 1) {
+                span = document.createElement("span");
+                text.parentNode.insertBefore(span, text);
+                span.appendChild(text);
+            }
+            for (const name in properties)
+                span.style.setProperty(name, properties[name]);
+            pieces.push(span);
+        }
+        if (!pieces.length)
+            return;
+        const kept = document.createRange();
+        kept.setStartBefore(pieces[0]);
+        kept.setEndAfter(pieces[pieces.length - 1]);
+        selection.removeAllRanges();
+        selection.addRange(kept);
+        record(false);
+    }
+
+    // The font of the selection's start: its first family and its size in pixels.
+    function selectionFont() {
+        const selection = window.getSelection();
+        let node = selection.rangeCount ? selection.getRangeAt(0).startContainer : document.body;
+        if (node.nodeType !== Node.ELEMENT_NODE)
+            node = node.parentNode;
+        const style = getComputedStyle(node);
+        return { family: style.fontFamily.split(",")[0].replace(/["']/g, "").trim(),
+                 px: Math.round(parseFloat(style.fontSize)) };
+    }
+
+    // Alignment set on the selected blocks themselves (the engine's command would also copy
+    // the page's colours into spans); "left" where the surroundings are left-aligned anyway.
+    function align(value) {
+        for (const block of selectedBlocks()) {
+            block.style.textAlign = "";
+            const around = getComputedStyle(block).textAlign;
+            if (!(value === "left" && (around === "left" || around === "start")))
+                block.style.textAlign = value;
+            if (!block.getAttribute("style"))
+                block.removeAttribute("style");
+        }
+        record(false);
+    }
+
+    // HTML from another program, as the letter should get it: the structure (paragraphs,
+    // headings, lists, tables, links, pictures, emphasis) and the inline styles that show,
+    // without classes, comments, office markup and declarations that only restate defaults.
+    function cleanHtml(html) {
+        const doc = new DOMParser().parseFromString(html, "text/html");
+        const dropped = /^(META|LINK|STYLE|SCRIPT|TITLE|XML|O:P)$|:/;
+        const walker = doc.createTreeWalker(doc.body, NodeFilter.SHOW_ELEMENT | NodeFilter.SHOW_COMMENT);
+        const gone = [];
+        for (let n = walker.nextNode(); n; n = walker.nextNode()) {
+            if (n.nodeType === Node.COMMENT_NODE || dropped.test(n.tagName)) {
+                gone.push(n);
+                continue;
+            }
+            n.removeAttribute("class");
+            n.removeAttribute("lang");
+            for (const a of [...n.attributes])
+                if (/^(on|xmlns|data-)/i.test(a.name))
+                    n.removeAttribute(a.name);
+            const style = n.style;
+            for (const name of [...style]) {
+                const value = style.getPropertyValue(name).trim();
+                if (/^mso-/.test(name) || value === "initial" || value === "inherit"
+                        || (value === "transparent" && /^background/.test(name)))
+                    style.removeProperty(name);
+            }
+            if (n.hasAttribute("style") && !style.length)
+                n.removeAttribute("style");
+        }
+        for (const n of gone)
+            n.remove();
+        return doc.body.innerHTML.replace(/<!--(?:StartFragment|EndFragment)-->/g, "").trim();
+    }
+
+    // Pasted HTML goes in cleaned; plain text as the engine pastes it.
+    document.addEventListener("paste", function (e) {
+        const html = e.clipboardData && e.clipboardData.getData("text/html");
+        if (!html || document.designMode !== "on")
+            return;
+        e.preventDefault();
+        const selection = window.getSelection();
+        if (!selection.rangeCount)
+            return;
+        const range = selection.getRangeAt(0);
+        range.deleteContents();
+        const fragment = range.createContextualFragment(cleanHtml(html));
+        const last = fragment.lastChild;
+        range.insertNode(fragment);
+        if (last) {
+            range.setStartAfter(last);
+            range.collapse(true);
+            selection.removeAllRanges();
+            selection.addRange(range);
+        }
+        record(false);
+    });
 
     window.korvinaLead = {
         serialise: function () { return serialise(); },
@@ -286,6 +424,10 @@
         indent: indent,
         list: function (ordered) { toggleList(ordered ? "OL" : "UL"); },
         link: link,
+        style: styleSelection,
+        selectionFont: selectionFont,
+        align: align,
+        clean: cleanHtml,
         undo: function () { restore(at - 1); },
         redo: function () { restore(at + 1); },
     };

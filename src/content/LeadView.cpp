@@ -1,6 +1,6 @@
 #include "content/LeadView.h"
 
-#include "content/LeadPages.h"
+#include "content/LeadProfile.h"
 #include "platform/AppError.h"
 
 #include <QEventLoop>
@@ -22,7 +22,7 @@ LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
     setAccessibleName(QStringLiteral("Message(Html)"));
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    QWebEnginePage* page = LeadPages::current().take();
+    QWebEnginePage* page = LeadProfile::current().newPage(this);
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (!ok)
             return;
@@ -36,12 +36,8 @@ LeadView::LeadView(QWidget* parent) : QWebEngineView(parent)
 
 LeadView::~LeadView()
 {
-    // The page stays for the next lead screen.
-    QWebEnginePage* kept = page();
-    kept->disconnect(this);
-    kept->runJavaScript(QStringLiteral("korvinaLead.setEditable(false)"), World);
-    setPage(nullptr);
-    LeadPages::current().keep(kept);
+    // The page goes with the view; nothing of it reaches this view while it does.
+    page()->disconnect(this);
 }
 
 void LeadView::setDocument(const QString& html, const QUrl& base)

@@ -46,6 +46,7 @@ KKMain::KKMain(const QVector<ModuleMenuEntry>& modules, QWidget* parent) : QMain
     setObjectName(QStringLiteral("KKMain"));
     setWindowTitle(QStringLiteral("Korvina"));
     setAccessibleName(QStringLiteral("Korvina"));
+    openInBrowser = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     m_workspace = new QMdiArea(this);
     m_workspace->setObjectName(QStringLiteral("workspace"));
@@ -336,7 +337,9 @@ void KKMain::refreshDatabase()
 
 void KKMain::openHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(state().HelpFile));
+    const QString manual = state().HelpFile;
+    if (!openInBrowser(QUrl::fromLocalFile(manual)))
+        Messages::current().notice(QStringLiteral("No web browser could be started; the manual is %1").arg(manual));
 }
 
 // ---- Hooks ------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QHash>
 #include <QString>
+#include <QUrl>
 #include <QVector>
 #include <functional>
 
@@ -70,6 +71,9 @@ public:
     // set first. An entry with no opener does nothing; an empty function removes one.
     using ToolOpener = std::function<void(KKMain&)>;
     void setToolScreen(ToolScreen tool, ToolOpener opener);
+
+    // Help > Contents hands the manual to this (the desktop's browser); false when none started.
+    std::function<bool(const QUrl& url)> openInBrowser;
 
     // Chooses menu entry n (separators count: Transaction 15 is "Quit"), as a click does.
     void chooseEntry(const QString& menuName, int n);

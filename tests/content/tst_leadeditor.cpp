@@ -4,6 +4,7 @@
 #include "content/LeadEditor.h"
 #include "content/LeadView.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -11,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QWebEnginePage>
 #include <QtTest>
 
 namespace {
@@ -69,6 +72,21 @@ void openForEditing(LeadEditor& e, const QString& html)
     QVERIFY(e.view()->waitForLoad());
 }
 
+// What a screen reader does with each accessibility event: reads the object and its children.
+void readAloud(QAccessibleEvent* event)
+{
+    QAccessibleInterface* object = event->accessibleInterface();
+    if (!object || !object->isValid())
+        return;
+    object->text(QAccessible::Name);
+    for (int i = 0; i < object->childCount(); ++i)
+        if (QAccessibleInterface* child = object->child(i))
+            child->role();
+}
+
+const QString Letter = QStringLiteral("<html><head></head><body style=\"background-color: rgb(242, 232, 223); "
+                                      "font-family: Georgia; font-size: 18px;\">%1</body></html>");
+
 QString loadFile(LeadEditor& e, const QString& file)
 {
     e.chooseOpenFile = [file](const QString&, const QString&, const QString&) { return file; };
@@ -94,6 +112,13 @@ private slots:
     void imageFromFileEmbeddedOrRefused_data();
     void imageFromFileEmbeddedOrRefused();
     void writesPreviewAndExportFiles();
+    void eachOpeningHasItsOwnPage();
+    void linkAddressNormalised_data();
+    void linkAddressNormalised();
+    void formattingChangesOnlyTheSelection_data();
+    void formattingChangesOnlyTheSelection();
+    void pastedHtmlCleaned_data();
+    void pastedHtmlCleaned();
 
 private:
     std::unique_ptr<TestDataFolder> m_data;
@@ -338,6 +363,140 @@ void TestLeadEditor::writesPreviewAndExportFiles()
     target = m_data->file(QStringLiteral("NoSuchFolder/Lead.Htm"));
     e.tabClick(9);
     QCOMPARE(m_messages->shown, QStringList{QStringLiteral("Error!")});
+}
+
+// With a screen reader listening, a lead screen opened, closed and opened again: each has its
+// own page, and the first one's is gone with it.
+void TestLeadEditor::eachOpeningHasItsOwnPage()
+{
+    QAccessible::setActive(true);
+    const QAccessible::UpdateHandler before = QAccessible::installUpdateHandler(readAloud);
+    const auto restore = qScopeGuard([before] {
+        QAccessible::installUpdateHandler(before);
+        QAccessible::setActive(false);
+    });
+    QPointer<QWebEnginePage> first;
+    for (int opening = 0; opening < 2; ++opening) {
+        auto e = std::make_unique<LeadEditor>();
+        e->show();
+        openForEditing(*e, Letter.arg(QStringLiteral("<p>Opening %1</p>").arg(opening)));
+        QCOMPARE(run(*e, QStringLiteral("document.body.textContent")).toString(), QStringLiteral("Opening %1").arg(opening));
+        QVERIFY(QAccessible::queryAccessibleInterface(e->view())->isValid());
+        if (opening == 0)
+            first = e->view()->page();
+        else
+            QVERIFY(first.isNull());
+    }
+}
+
+void TestLeadEditor::linkAddressNormalised_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("host and path") << " www.example.com/shop " << "http://www.example.com/shop";
+    QTest::newRow("full address") << "https://example.com/a?b=c d" << "https://example.com/a?b=c%20d";
+    QTest::newRow("mail address") << "orders@example.com" << "mailto:orders@example.com";
+    QTest::newRow("mailto") << "mailto:orders@example.com" << "mailto:orders@example.com";
+    QTest::newRow("anchor") << "#offer" << "#offer";
+}
+
+void TestLeadEditor::linkAddressNormalised()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QCOMPARE(LeadEditor::linkAddress(typed), stored);
+}
+
+void TestLeadEditor::formattingChangesOnlyTheSelection_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("action"); // font, colour, center, or link:<text typed in the dialog>
+    QTest::addColumn<QString>("expected");
+    const QString p = QStringLiteral("<p>One two three</p><p>Four</p>");
+    QTest::newRow("font on one word")
+        << p << "font" << "<p>One <span style=\"font-family: Verdana, sans-serif; font-size: 14px;\">two</span> three</p><p>Four</p>";
+    QTest::newRow("text colour") << p << "colour" << "<p>One <span style=\"color: rgb(204, 0, 0);\">two</span> three</p><p>Four</p>";
+    QTest::newRow("centred list item")
+        << "<ul style=\"color:#333\"><li>two</li><li>Four</li></ul>" << "center"
+        << "<ul style=\"color:#333\"><li style=\"text-align: center;\">two</li><li>Four</li></ul>";
+    QTest::newRow("link on the selection")
+        << p << "link:two" << "<p>One <a href=\"http://www.example.com/shop\">two</a> three</p><p>Four</p>";
+    QTest::newRow("link with the text typed")
+        << p << "link:our shop" << "<p>One <a href=\"http://www.example.com/shop\">our shop</a> three</p><p>Four</p>";
+}
+
+// Font, colour, alignment and links change the selected word and nothing around it.
+void TestLeadEditor::formattingChangesOnlyTheSelection()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, action);
+    QFETCH(QString, expected);
+    LeadEditor e;
+    QString opened;
+    e.chooseFont = [&](QString& family, int& px) {
+        opened = QStringLiteral("%1 %2").arg(family).arg(px);
+        family = QStringLiteral("Verdana");
+        px = 14;
+        return true;
+    };
+    e.chooseColor = [](const QColor&) { return QColor(0xcc, 0, 0); };
+    QString offered; // the dialog's text: the selection
+    e.askLink = [&](QString& url, QString& text) {
+        offered = text;
+        url = QStringLiteral("www.example.com/shop");
+        text = action.mid(5);
+        return true;
+    };
+    openForEditing(e, Letter.arg(body));
+    select(e, QStringLiteral("two"));
+    if (action == QLatin1String("font"))
+        e.selClick(0);
+    else if (action == QLatin1String("colour"))
+        e.textColourButton()->click();
+    else if (action == QLatin1String("center"))
+        e.selClick(6);
+    else
+        e.selClick(1);
+    QCOMPARE(e.html(), Letter.arg(expected));
+    if (action == QLatin1String("font"))
+        QCOMPARE(opened, QStringLiteral("Georgia 18"));
+    if (action.startsWith(QLatin1String("link:")))
+        QCOMPARE(offered, QStringLiteral("two"));
+}
+
+void TestLeadEditor::pastedHtmlCleaned_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("word processor paragraph")
+        << "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\"><head><meta charset=\"utf-8\"><style>p.MsoNormal{margin:0}"
+           "</style></head><body><!--StartFragment--><p class=\"MsoNormal\" style=\"margin:0cm;mso-line-height-alt:12pt;"
+           "background-color:initial;background-image:initial;background-position:initial;background-size:initial;"
+           "background-repeat:initial;background-origin:initial;background-clip:initial;background-attachment:initial\">"
+           "<b>Spring</b> sale<o:p></o:p></p><!--[if gte mso 9]><xml><o:OfficeDocumentSettings/></xml><![endif]-->"
+           "<!--EndFragment--></body></html>"
+        << "<p style=\"margin: 0cm;\"><b>Spring</b> sale</p>";
+    QTest::newRow("table and list")
+        << "<table class=\"t\" border=\"1\"><tr><td style=\"color:#c00;font-weight:bold\">A</td></tr></table>"
+           "<ul class=\"l\"><li lang=\"en\">B</li></ul>"
+        << "<table border=\"1\"><tbody><tr><td style=\"color:#c00;font-weight:bold\">A</td></tr></tbody></table>"
+           "<ul><li>B</li></ul>";
+    QTest::newRow("office writer")
+        << "<p lang=\"en-GB\" class=\"western\" style=\"margin-bottom: 0cm; background: transparent\">Hi <a href=\"https://example.com/\" "
+           "onclick=\"x()\">there</a></p>"
+        << "<p style=\"margin-bottom: 0cm;\">Hi <a href=\"https://example.com/\">there</a></p>";
+}
+
+// HTML pasted from another program keeps its structure and visible styles, and nothing else.
+void TestLeadEditor::pastedHtmlCleaned()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, kept);
+    LeadEditor e;
+    openForEditing(e, Letter.arg(QString()));
+    QCOMPARE(run(e, QStringLiteral("korvinaLead.clean(%1)").arg(QString::fromUtf8(
+                        QJsonDocument(QJsonArray{pasted}).toJson(QJsonDocument::Compact)).mid(1).chopped(1))).toString(),
+             kept);
 }
 
 int main(int argc, char** argv)

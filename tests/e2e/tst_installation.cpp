@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <QIcon>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -19,6 +20,20 @@ QString contents(const QString& path)
 QString firstMatch(const QString& text, const QString& pattern)
 {
     return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).captured(1);
+}
+
+// The lines under a heading up to the next heading (a line that starts at column 0), as one
+// line of words: wrapping, indentation and the parser's <ARG> brackets do not count.
+QString section(const QString& text, const QString& heading)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList words;
+    for (qsizetype i = lines.indexOf(heading) + 1; i > 0 && i < lines.size(); ++i) {
+        if (!lines[i].isEmpty() && !lines[i].front().isSpace())
+            break;
+        words << lines[i];
+    }
+    return words.join(QLatin1Char(' ')).remove(QRegularExpression("[<>]")).simplified();
 }
 }
 
@@ -45,7 +60,8 @@ private slots:
     {
         QVERIFY(QFileInfo(program()).isExecutable());
         for (const QString& file : {entry(), metadata(), installed("share/icons/hicolor/scalable/apps/" + appId + ".svg"),
-                                    installed("share/man/man1/korvina.1")})
+                                    installed("share/man/man1/korvina.1.gz"),
+                                    installed("share/doc/korvina/copyright"), installed("share/doc/korvina/changelog.gz")})
             QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
         // The whole resource folders, including files added to them later.
         const QString source = qEnvironmentVariable("KORVINA_SOURCE_DIR") + QStringLiteral("/resources");
@@ -56,6 +72,54 @@ private slots:
                 const QString copy = installed(QStringLiteral("share/korvina") + file.mid(source.size()));
                 QVERIFY2(contents(copy) == contents(file), qPrintable(copy));
             }
+        }
+    }
+
+    void iconsRenderedAtEverySize()
+    {
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QImage icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/").arg(size) + appId + ".png"));
+            QCOMPARE(icon.size(), QSize(size, size));
+        }
+    }
+
+    void manualPageMatchesHelp_data()
+    {
+        QTest::addColumn<QString>("helpHeading");
+        QTest::addColumn<QString>("manHeading");
+        QTest::newRow("options") << "Options:" << "OPTIONS";
+        QTest::newRow("exit codes") << "Exit status:" << "EXIT STATUS";
+        QTest::newRow("environment") << "Environment:" << "ENVIRONMENT";
+    }
+
+    // --help lists what the parser was given; the manual page is written from the table.
+    void manualPageMatchesHelp()
+    {
+        QFETCH(QString, helpHeading);
+        QFETCH(QString, manHeading);
+        const ProcessRun help = runProcess(program(), {"--help"});
+        QCOMPARE(help.code, 0);
+        QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
+        plain.insert("LC_ALL", "C");
+        plain.insert("MANWIDTH", "200");
+        const ProcessRun man = runProcess("man", {"--nh", "--nj", "-l", installed("share/man/man1/korvina.1.gz")}, plain);
+        QVERIFY2(man.code == 0, qPrintable(man.errors));
+        const QString fromHelp = section(help.output, helpHeading);
+        QVERIFY(!fromHelp.isEmpty());
+        QCOMPARE(section(man.output, manHeading), fromHelp);
+    }
+
+    // A variable the program reads and the manual does not name is one a user cannot find.
+    void everyVariableTheProgramReadsIsDocumented()
+    {
+        const QString help = runProcess(program(), {"--help"}).output;
+        const QRegularExpression read(R"re((?:qEnvironmentVariable\w*|qgetenv|getenv)\("(KORVINA_\w+)")re");
+        QDirIterator it(qEnvironmentVariable("KORVINA_SOURCE_DIR") + "/src", {"*.cpp", "*.h"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            for (const QRegularExpressionMatch& m : read.globalMatch(contents(file)))
+                QVERIFY2(help.contains("\n  " + m.captured(1) + " "), qPrintable(m.captured(1) + " in " + file));
         }
     }
 

@@ -224,6 +224,17 @@ void MainWindowTest::toolScreensAndUtilities()
     state().connection->close();
     trigger("Utility", {3});
     QCOMPARE(messages.shown, QStringList{"Error!"});
+
+    // Help > Contents opens the manual in the browser; with none to start, it says where the manual is.
+    QList<QUrl> browsed;
+    for (bool started : {true, false}) {
+        messages.clear();
+        w.openInBrowser = [&](const QUrl& url) { browsed << url; return started; };
+        trigger("Help", {1});
+        QCOMPARE(browsed.takeLast(), QUrl::fromLocalFile(state().HelpFile));
+        QCOMPARE(messages.shown, started ? QStringList()
+                                         : QStringList{"No web browser could be started; the manual is " + state().HelpFile});
+    }
 }
 
 void MainWindowTest::dashboardShowsNewestRecords()

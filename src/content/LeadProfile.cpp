@@ -1,4 +1,4 @@
-#include "content/LeadPages.h"
+#include "content/LeadProfile.h"
 
 #include "platform/AppError.h"
 
@@ -17,26 +17,26 @@ QString editorScript()
 {
     QFile file(QStringLiteral(":/content/LeadEditor.js"));
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(53, QStringLiteral("LeadPages"), QStringLiteral("The editor's script is missing"));
+        throw AppError(53, QStringLiteral("LeadProfile"), QStringLiteral("The editor's script is missing"));
     return QString::fromUtf8(file.readAll());
 }
 
 // Runs before the web engine's own shutdown (shutdown routines run last registered, first).
-void releasePages()
+void releaseProfile()
 {
     if (qApp)
-        delete qApp->findChild<LeadPages*>(QString(), Qt::FindDirectChildrenOnly);
+        delete qApp->findChild<LeadProfile*>(QString(), Qt::FindDirectChildrenOnly);
 }
 }
 
-LeadPages& LeadPages::current()
+LeadProfile& LeadProfile::current()
 {
-    if (auto* pages = qApp->findChild<LeadPages*>(QString(), Qt::FindDirectChildrenOnly))
-        return *pages;
-    return *new LeadPages;
+    if (auto* profile = qApp->findChild<LeadProfile*>(QString(), Qt::FindDirectChildrenOnly))
+        return *profile;
+    return *new LeadProfile;
 }
 
-LeadPages::LeadPages()
+LeadProfile::LeadProfile()
 {
     setParent(qApp);
     // The engine's sandbox cannot run as root (continuous integration does): without it there.
@@ -51,22 +51,17 @@ LeadPages::LeadPages()
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(false);
     m_profile->scripts()->insert(script);
-    qAddPostRoutine(releasePages);
+    qAddPostRoutine(releaseProfile);
 }
 
-LeadPages::~LeadPages()
+LeadProfile::~LeadProfile()
 {
-    // The pages go before the profile they were made with.
-    delete m_kept;
-    m_kept = nullptr;
-    qRemovePostRoutine(releasePages);
+    qRemovePostRoutine(releaseProfile);
 }
 
-QWebEnginePage* LeadPages::take()
+QWebEnginePage* LeadProfile::newPage(QObject* parent)
 {
-    if (QWebEnginePage* page = std::exchange(m_kept, nullptr))
-        return page;
-    auto* page = new QWebEnginePage(m_profile, this);
+    auto* page = new QWebEnginePage(m_profile, parent);
     // The letter's own scripts never run here, and links in it are not followed.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -78,13 +73,4 @@ QWebEnginePage* LeadPages::take()
             request.reject();
     });
     return page;
-}
-
-void LeadPages::keep(QWebEnginePage* page)
-{
-    if (m_kept == page)
-        return;
-    delete m_kept;
-    m_kept = page;
-    page->setParent(this);
 }
