@@ -3,6 +3,7 @@
 #include "base/ProgramState.h"
 #include "base/Messages.h"
 #include "base/MainView.h"
+#include "platform/ReadScope.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -48,7 +49,8 @@ void LogError(const AppError& error)
                 << error.source() << ',' << error.description() << '\n';
         }
     }
-    Messages::current().notice(QStringLiteral("Error!"));
+    // A criterion refused for reading beyond its screen says so in words.
+    Messages::current().notice(ReadScope::isRefusal(error) ? ReadScope::message() : QStringLiteral("Error!"));
 }
 
 void LogError(const std::exception& error)

@@ -37,4 +37,5 @@ constexpr int AlreadyOpen = 3705;          // operation not allowed while the ob
 constexpr int ItemNotFound = 3265;         // no field of that name or position
 constexpr int FieldTooSmall = 3163;        // a text longer than the column's defined size
 constexpr int ChangedByAnother = 3197;     // another user changed the row since it was read
+constexpr int NoReadPermission = 3112;     // a criterion reached beyond the tables of its screen
 }

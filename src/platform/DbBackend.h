@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/DbTypes.h"
+#include "platform/ReadScope.h"
 
 #include <QPair>
 #include <QString>
@@ -53,6 +54,14 @@ public:
 
     virtual void refreshCache() = 0;
 
+    // The tables the statements prepared from now on may read (ScopedRead sets it for a while);
+    // a statement reaching beyond them raises AppError DbErrors::NoReadPermission.
+    const ReadScope& readScope() const { return m_readScope; }
+    void setReadScope(const ReadScope& scope) { m_readScope = scope; }
+
     // The error raised when a write finds the row changed since it was read.
     [[noreturn]] static void changedByAnother(const QString& table, qint64 id);
+
+private:
+    ReadScope m_readScope;
 };

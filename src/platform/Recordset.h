@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/DbBackend.h"
 #include "platform/DbTypes.h"
+#include "platform/ReadScope.h"
 
 #include <QString>
 #include <QVariant>
@@ -34,9 +35,11 @@ class Recordset {
 public:
     Recordset() = default;
 
-    // source: a table name or one SQL statement. Errors throw AppError.
+    // source: a table name or one SQL statement. Errors throw AppError. A statement that carries
+    // a condition typed by the user passes the tables its screen reads as its scope.
     void open(const QString& source, Connection& connection,
-              CursorType cursor = CursorType::ForwardOnly, LockType lock = LockType::ReadOnly);
+              CursorType cursor = CursorType::ForwardOnly, LockType lock = LockType::ReadOnly,
+              const ReadScope& scope = {});
     void close();
     bool isOpen() const { return m_open; }
 
