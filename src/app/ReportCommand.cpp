@@ -135,6 +135,10 @@ int run(const QCommandLineParser& parser)
 
     ReportRun view(*report, criterion);
     const std::unique_ptr<ReportDocument> document = view.run();
+    if (view.refused()) {
+        s.connection->close();
+        return finish(ExitCode::ReportFailed);
+    }
     bool written = false;
     if (document)
         written = Guard([&] { ReportRenderer(*document).writePdf(parser.value(kPdf)); });

@@ -98,7 +98,8 @@ bool ReadScope::isRefusal(const AppError& error) { return error.number() == DbEr
 ScopedRead::ScopedRead(DbBackend& backend, const ReadScope& scope)
     : m_backend(backend), m_previous(backend.readScope())
 {
-    m_backend.setReadScope(scope);
+    if (scope.isLimited())
+        m_backend.setReadScope(scope);
 }
 
 ScopedRead::~ScopedRead() { m_backend.setReadScope(m_previous); }

@@ -34,7 +34,8 @@ private:
     bool m_limited = false;
 };
 
-// Sets a backend's scope for the statements prepared while it lives.
+// Sets a backend's scope for the statements prepared while it lives. A scope without a limit
+// leaves the one set before: scopes only ever narrow.
 class ScopedRead {
 public:
     ScopedRead(DbBackend& backend, const ReadScope& scope);

@@ -27,7 +27,14 @@ std::unique_ptr<ReportDocument> ReportRun::run()
     };
 
     Recordset rows;
-    step([&] { rows.open(statement(), *s.connection, CursorType::Dynamic, LockType::ReadOnly); });
+    // The criterion reads only the tables the report's own statement names.
+    const ReadScope scope = ReadScope::of(m_report.statement({}));
+    const GuardResult opened = GuardCriterion(
+        [&] { rows.open(statement(), *s.connection, CursorType::Dynamic, LockType::ReadOnly, scope); });
+    m_refused = opened == GuardResult::Refused;
+    m_failed = opened != GuardResult::Done;
+    if (m_refused)
+        return nullptr;
     if (rows.isOpen() && rows.eof()) {
         m_empty = true;
         Messages::current().notice(QStringLiteral("No Data!"));

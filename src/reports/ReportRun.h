@@ -18,15 +18,19 @@ public:
     QString statement() const;
     QString layoutPath() const;
 
-    // Runs the steps. Returns the fed report, or nullptr when its layout could not be opened.
+    // Runs the steps. Returns the fed report, or nullptr when its layout could not be opened or
+    // the criterion was refused.
     std::unique_ptr<ReportDocument> run();
     // After run(): whether the statement returned no rows, and whether any step failed.
     bool empty() const { return m_empty; }
     bool failed() const { return m_failed; }
+    // The criterion read beyond the report's tables: nothing was run or shown.
+    bool refused() const { return m_refused; }
 
 private:
     const ReportDef& m_report;
     const ReportCriterion& m_criterion;
     bool m_empty = false;
     bool m_failed = false;
+    bool m_refused = false;
 };
