@@ -5,6 +5,7 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 #include "platform/DateText.h"
+#include "platform/ReadScope.h"
 #include "platform/Recordset.h"
 #include "reports/LayoutFiles.h"
 #include "reports/ReportCatalogue.h"
@@ -135,6 +136,10 @@ int run(const QCommandLineParser& parser)
 
     ReportRun view(*report, criterion);
     const std::unique_ptr<ReportDocument> document = view.run();
+    if (view.refused()) {
+        s.connection->close();
+        return finish(ExitCode::ReportFailed, ReadScope::message());
+    }
     s.connection->close();
     // A report that is not whole is not written: the file already there stays as it was.
     if (!document || view.failed())

@@ -3,6 +3,7 @@
 #include "base/ProgramState.h"
 #include "base/Messages.h"
 #include "base/MainView.h"
+#include "platform/ReadScope.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -34,7 +35,8 @@ void InitProgramState()
 void LogError(const AppError& error)
 {
     RecordError(error);
-    Messages::current().notice(QStringLiteral("Error!"));
+    // A criterion refused for reading beyond its screen says so in words.
+    Messages::current().notice(ReadScope::isRefusal(error) ? ReadScope::message() : QStringLiteral("Error!"));
 }
 
 void RecordError(const AppError& error)

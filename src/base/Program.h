@@ -12,7 +12,7 @@
 void InitProgramState();
 
 // The shared error handler: appends "date-time,number,source,description" to the error
-// listing, then shows "Error!".
+// listing, then shows "Error!" (for a criterion refused by its read scope, why it was refused).
 void LogError(const AppError& error);
 void LogError(const std::exception& error);
 // Appends the error to the listing only, for a failure the caller reports in its own words.
@@ -33,6 +33,24 @@ bool Guard(Statement&& statement)
         LogError(e);
     }
     return false;
+}
+
+// Guard for a statement that carries a criterion the user typed: Refused when the criterion
+// reached beyond the tables of its screen, so that the caller can leave everything as it was.
+enum class GuardResult { Done, Failed, Refused };
+template <class Statement>
+GuardResult GuardCriterion(Statement&& statement)
+{
+    try {
+        statement();
+        return GuardResult::Done;
+    } catch (const AppError& e) {
+        LogError(e);
+        return e.number() == DbErrors::NoReadPermission ? GuardResult::Refused : GuardResult::Failed;
+    } catch (const std::exception& e) {
+        LogError(e);
+    }
+    return GuardResult::Failed;
 }
 
 // Lets every pending window event run (repaint, input, timers) and returns at once.

@@ -91,7 +91,8 @@ bool CampaignRun::openRecipients()
     return Guard([&] {
         m_recipients.open(QStringLiteral("Select * From ktCustomer Where CType= ") + m_request.customerType
                               + QStringLiteral(" And ") + m_request.criteria,
-                          *state().connection, CursorType::Static, LockType::ReadOnly);
+                          *state().connection, CursorType::Static, LockType::ReadOnly,
+                          ReadScope({QStringLiteral("ktCustomer")}));
     });
 }
 

@@ -110,20 +110,27 @@ void KKSelect::release()
         m_rows.close();
 }
 
-bool KKSelect::openPreview(const QString& condition)
+GuardResult KKSelect::openPreview(const QString& condition)
 {
+    Recordset next;
+    const GuardResult result = GuardCriterion([&] {
+        next.open(previewBase + m_screen.text(3) + condition, *state().connection, CursorType::Static,
+                  LockType::ReadOnly, ReadScope({QStringLiteral("ktCustomer")}));
+    });
+    if (result == GuardResult::Refused)
+        return result;
     release();
     m_grid->clearRows();
-    return Guard([&] {
-        m_rows.open(previewBase + m_screen.text(3) + condition, *state().connection, CursorType::Static, LockType::ReadOnly);
-    });
+    m_rows = std::move(next);
+    return result;
 }
 
 void KKSelect::load()
 {
     ApplyLook(this);
     const QString current = m_screen.text(4);
-    const bool opened = openPreview(current.isEmpty() ? QString() : QStringLiteral(" And ") + current);
+    const bool opened = openPreview(current.isEmpty() ? QString() : QStringLiteral(" And ") + current)
+                        == GuardResult::Done;
     m_field1->clear();
     m_field2->clear();
     if (!opened)
@@ -169,6 +176,7 @@ bool KKSelect::appendCondition(QString& criterion, QComboBox* field, QComboBox* 
 void KKSelect::view()
 {
     QString& criterion = state().Criterion;
+    const QString before = criterion;
     criterion = neutral;
     if (!m_value1->text().trimmed().isEmpty()) {
         criterion = QStringLiteral(" ( ");
@@ -183,9 +191,16 @@ void KKSelect::view()
     criterion += QStringLiteral(" )");
 
     int count = 0;
-    if (openPreview(QStringLiteral(" And ") + criterion)) {
+    switch (openPreview(QStringLiteral(" And ") + criterion)) {
+    case GuardResult::Done:
         showRows();
         count = m_rows.recordCount();
+        break;
+    case GuardResult::Refused:
+        criterion = before;
+        return;
+    case GuardResult::Failed:
+        break;
     }
     m_screen.setText(4, criterion);
     state().messages().notice(QStringLiteral("Total Records: ") + QString::number(count));

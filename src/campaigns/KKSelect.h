@@ -1,4 +1,5 @@
 #pragma once
+#include "base/Program.h"
 #include "platform/Recordset.h"
 
 #include <QDialog>
@@ -27,8 +28,9 @@ public slots:
     void ok();     // "Ok"
 
 private:
-    // Opens the preview on a condition; false (reported once) when the database refuses it.
-    bool openPreview(const QString& condition);
+    // Opens the preview on a condition; a failure is reported once, and a condition refused for
+    // reading beyond the customers leaves the preview as it was.
+    GuardResult openPreview(const QString& condition);
     void showRows();
     bool appendCondition(QString& criterion, QComboBox* field, QComboBox* op, QLineEdit* value);
     void release();

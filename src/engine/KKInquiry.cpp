@@ -132,7 +132,7 @@ void KKInquiry::search()
         const QString sql = QStringLiteral("Select Top 100 * From ") + s.ModuleTable + QStringLiteral(" Where ")
                             + condition;
         Recordset next;
-        next.open(sql, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        next.open(sql, *s.connection, CursorType::Dynamic, LockType::ReadOnly, ReadScope({s.ModuleTable}));
         s.SqlText = sql;
         release();
         r = std::move(next);

@@ -43,4 +43,5 @@ constexpr int Damaged = 3343;              // the database file is damaged or no
 constexpr int NoPermission = 3051;         // a file or folder cannot be written (read-only, no rights)
 constexpr int Unreachable = 3151;          // the database server cannot be reached
 constexpr int TimedOut = 3146;             // a helper program did not finish in time
+constexpr int NoReadPermission = 3112;     // a criterion reached beyond the tables of its screen
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/DbTypes.h"
+#include "platform/ReadScope.h"
 
 #include <QPair>
 #include <QString>
@@ -63,4 +64,12 @@ public:
     [[noreturn]] static void changedByAnother(const QString& table, qint64 id);
     // The error raised when the row to be written is no longer stored.
     [[noreturn]] static void deletedByAnother(const QString& table, qint64 id);
+
+    // The tables the statements prepared from now on may read (ScopedRead sets it for a while);
+    // a statement reaching beyond them raises AppError DbErrors::NoReadPermission.
+    const ReadScope& readScope() const { return m_readScope; }
+    void setReadScope(const ReadScope& scope) { m_readScope = scope; }
+
+private:
+    ReadScope m_readScope;
 };

@@ -3,6 +3,7 @@
 #include "platform/DateText.h"
 
 #include "platform/AppError.h"
+#include "platform/PgScope.h"
 #include "platform/SqlTokens.h"
 
 #include <QDate>
@@ -501,6 +502,7 @@ void PgBackend::rollback()
 ResultSet PgBackend::query(const QString& sql, const QVariantList& parameters)
 {
     ensureOpen();
+    PgScope::check(sql, readScope(), m_names);
     if (SqlTokens::hasSecondStatement(SqlTokens::tokenize(sql)))
         throw AppError(DbErrors::ExtraStatement, kSource,
                        QStringLiteral("Characters found after end of SQL statement in statement: ") + sql);

@@ -253,13 +253,14 @@ int Field::actualSize() const
 
 // ---- Recordset ----
 
-void Recordset::open(const QString& source, Connection& connection, CursorType, LockType lock)
+void Recordset::open(const QString& source, Connection& connection, CursorType, LockType lock, const ReadScope& scope)
 {
     if (m_open)
         raise(DbErrors::AlreadyOpen, QStringLiteral("Operation is not allowed when the object is open."));
     const QString text = source.trimmed();
     static const QRegularExpression blank(QStringLiteral("\\s"));
     const bool isTable = !text.isEmpty() && !text.contains(blank);
+    const ScopedRead scoped(connection.backend(), scope);
     ResultSet result = connection.backend().query(isTable ? QStringLiteral("SELECT * FROM ") + text : text);
 
     m_connection = &connection;

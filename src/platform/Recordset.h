@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/DbBackend.h"
 #include "platform/DbTypes.h"
+#include "platform/ReadScope.h"
 
 #include <QString>
 #include <QVariant>
@@ -38,9 +39,11 @@ public:
     // (DbErrors::TypeMismatch, DbErrors::FieldTooSmall) when the column cannot hold it.
     static QVariant convertedFor(const ColumnInfo& column, const QVariant& value);
 
-    // source: a table name or one SQL statement. Errors throw AppError.
+    // source: a table name or one SQL statement. Errors throw AppError. A statement that carries
+    // a condition typed by the user passes the tables its screen reads as its scope.
     void open(const QString& source, Connection& connection,
-              CursorType cursor = CursorType::ForwardOnly, LockType lock = LockType::ReadOnly);
+              CursorType cursor = CursorType::ForwardOnly, LockType lock = LockType::ReadOnly,
+              const ReadScope& scope = {});
     void close();
     bool isOpen() const { return m_open; }
 

@@ -416,6 +416,9 @@ void SqliteBackend::openFile(const ConnectionParams& params, bool withLock)
         delete collator;
         give_up(QStringLiteral("Cannot prepare the database file %1: %2").arg(path, fromC(sqlite3_errmsg(db))));
     }
+    // Installed once: changing an authorizer expires the prepared statements, which would then be
+    // prepared again without it.
+    sqlite3_set_authorizer(db, authorize, this);
     m_db = db;
     m_path = path;
     m_depth = 0;
@@ -449,14 +452,49 @@ void SqliteBackend::fail(int number, const QString& what, const QString& sql) co
     throw AppError(number == DbErrors::General ? errorNumber(m_db, number) : number, kSource, description);
 }
 
+int SqliteBackend::authorize(void* data, int action, const char* first, const char* second, const char*, const char*)
+{
+    auto* self = static_cast<SqliteBackend*>(data);
+    const ReadScope& scope = self->readScope();
+    if (!scope.isLimited())
+        return SQLITE_OK;
+    const QString name = QString::fromUtf8(action == SQLITE_READ ? first : second);
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_READ:
+        if (!scope.allows(name)) {
+            self->m_refused = QStringLiteral("the table ") + name;
+            return SQLITE_DENY;
+        }
+        // A password column of a table the screen reads is read as null.
+        return second && ReadScope::isPasswordColumn(QString::fromUtf8(second)) ? SQLITE_IGNORE : SQLITE_OK;
+    case SQLITE_FUNCTION:
+        for (const char* banned : {"sqlcipher", "load_extension", "readfile", "writefile", "fts3_tokenizer"})
+            if (name.startsWith(QLatin1String(banned), Qt::CaseInsensitive)) {
+                self->m_refused = QStringLiteral("the function ") + name;
+                return SQLITE_DENY;
+            }
+        return SQLITE_OK;
+    default:
+        self->m_refused = QStringLiteral("more than reading");
+        return SQLITE_DENY;
+    }
+}
+
 sqlite3_stmt* SqliteBackend::prepareOne(const QString& sqliteSql, const QString& original)
 {
     ensureOpen();
     const QByteArray utf8 = sqliteSql.toUtf8();
     sqlite3_stmt* st = nullptr;
     const char* tail = nullptr;
+    readScope().checkPlain(original);
+    m_refused.clear();
     if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK) {
         sqlite3_finalize(st);
+        if (!m_refused.isEmpty())
+            ReadScope::refuse(m_refused);
         fail(DbErrors::SyntaxError, fromC(sqlite3_errmsg(m_db)), original);
     }
     if (!st)

@@ -53,9 +53,13 @@ private:
     // The row with that EId in the named columns (none named: an empty row).
     Row storedRow(const QString& table, qint64 id, const QStringList& columns);
     [[noreturn]] void fail(int number, const QString& what, const QString& sql) const;
+    // SQLite's authorizer: under a read scope, a statement reads the scope's tables (their
+    // password columns as null), calls functions that only compute, and does nothing else.
+    static int authorize(void* self, int action, const char* first, const char* second, const char*, const char*);
 
     sqlite3* m_db = nullptr;
     int m_depth = 0;
     LockFile m_lock;
     QString m_path;
+    QString m_refused; // what the authorizer refused in the statement being prepared
 };

@@ -242,10 +242,16 @@ void KKReport::view()
         Messages::current().notice(ReportCriterion::message(criterion.check));
         return;
     }
+    const QString before = state().Criterion;
     state().Criterion = criterion.clause;
     // V3 to V6
     ReportRun run(*m_def, criterion);
     std::unique_ptr<ReportDocument> report = run.run();
+    if (run.refused()) { // the preview shown before stays
+        state().Criterion = before;
+        m_text[0]->setFocus();
+        return;
+    }
     // V7: the preview replaces the report shown before; wait until every page is laid out.
     m_view->setEnabled(false);
     m_viewer->setReport(report.get());

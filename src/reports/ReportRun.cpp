@@ -21,6 +21,7 @@ std::unique_ptr<ReportDocument> ReportRun::run()
     ProgramState& s = state();
     m_empty = false;
     m_errors.clear();
+    m_refused = false;
     // Each failure goes to the shared handler; its words are kept for callers without a screen.
     auto step = [this](auto&& statement) {
         try {
@@ -35,7 +36,18 @@ std::unique_ptr<ReportDocument> ReportRun::run()
     };
 
     Recordset rows;
-    step([&] { rows.open(statement(), *s.connection, CursorType::Dynamic, LockType::ReadOnly); });
+    // The criterion reads only the tables the report's own statement names.
+    const ReadScope scope = ReadScope::of(m_report.statement({}));
+    step([&] {
+        try {
+            rows.open(statement(), *s.connection, CursorType::Dynamic, LockType::ReadOnly, scope);
+        } catch (const AppError& e) {
+            m_refused = e.number() == DbErrors::NoReadPermission;
+            throw;
+        }
+    });
+    if (m_refused)
+        return nullptr;
     if (rows.isOpen() && rows.eof()) {
         m_empty = true;
         Messages::current().notice(QStringLiteral("No Data!"));

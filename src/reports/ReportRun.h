@@ -19,17 +19,20 @@ public:
     QString statement() const;
     QString layoutPath() const;
 
-    // Runs the steps. Returns the fed report, or nullptr when its layout could not be opened.
+    // Runs the steps. Returns the fed report, or nullptr when its layout could not be opened or
+    // the criterion was refused.
     std::unique_ptr<ReportDocument> run();
     // After run(): whether the statement returned no rows, and whether any step failed.
     bool empty() const { return m_empty; }
     bool failed() const { return !m_errors.isEmpty(); }
     // What went wrong, one description per failed step.
     const QStringList& errors() const { return m_errors; }
+    bool m_refused = false;
 
 private:
     const ReportDef& m_report;
     const ReportCriterion& m_criterion;
     bool m_empty = false;
     QStringList m_errors;
+    bool m_refused = false;
 };

@@ -121,6 +121,7 @@ void KKExport::exportRecords()
     DbBackend& db = s.connection->backend();
     ExportFile file;
     const bool written = Guard([&] {
+        const ScopedRead scoped(db, browser().scope());
         const QVector<int> widths = columnWidths(*db.openCursor(statement));
         const std::unique_ptr<RowCursor> rows = db.openCursor(statement);
         const int columns = int(rows->columns().size());

@@ -53,6 +53,7 @@ TableBrowser::TableBrowser(const Setup& setup, QWidget* frame) : QObject(frame),
     m_value->setObjectName(QStringLiteral("txtCriteria"));
     m_value->setToolTip(QStringLiteral("Leave Blank For All Records"));
     m_value->setAccessibleName(QStringLiteral("Criteria value"));
+    m_value->setMaxLength(kValueLength);
     m_list = new QPushButton(m_setup.listCaption, frame);
     m_list->setObjectName(m_setup.listName);
     m_list->setAutoDefault(false);
@@ -163,6 +164,11 @@ int TableBrowser::columnType(const QString& name) const
     return FieldType::VarChar;
 }
 
+ReadScope TableBrowser::scope() const
+{
+    return ReadScope::of(m_setup.listingStatement(*this, QStringLiteral("1=1")));
+}
+
 std::optional<QString> TableBrowser::BuildCriteriaClause()
 {
     const QString column = m_criteria->currentText();
@@ -193,6 +199,7 @@ bool TableBrowser::ListRecords()
     Recordset next;
     int counted = -1;
     if (!Guard([&] {
+            const ScopedRead scoped(connection.backend(), scope());
             if (!m_setup.listingIsPreview) {
                 next.open(statement, connection, CursorType::Dynamic, m_setup.listingLock);
                 return;

@@ -45,6 +45,7 @@ public:
     };
 
     static constexpr int kListedAtMost = 1000;
+    static constexpr int kValueLength = 100; // characters of a criterion's value
 
     TableBrowser(const Setup& setup, QWidget* frame);
     ~TableBrowser() override;
@@ -72,6 +73,8 @@ public:
     Recordset& sample() { return m_sample; }
     Recordset& listing() { return m_setup.sampleIsListing ? m_sample : m_listing; }
     QString table() const;
+    // The tables the listing statement names: all its criterion may read.
+    ReadScope scope() const;
     // The statement of the current listing; empty when nothing is listed.
     QString listingStatement() const { return m_listingStatement; }
     // The number of listed records (more than the listing holds when it is a preview).

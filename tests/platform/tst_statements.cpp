@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 #include "platform/AppError.h"
 #include "platform/Connection.h"
+#include "platform/ReadScope.h"
 #include "platform/Recordset.h"
 #include "base/ProgramState.h"
 
@@ -53,6 +54,8 @@ private slots:
     void secondStatementOrApostropheFails();
     void failingStatementUndoneAlone_data();
     void failingStatementUndoneAlone();
+    void criterionReadsOnlyItsScope_data();
+    void criterionReadsOnlyItsScope();
 
 private:
     PgTestServer m_server;
@@ -184,4 +187,67 @@ void TstStatements::failingStatementUndoneAlone()
 }
 
 QTEST_MAIN(TstStatements)
+
+void TstStatements::criterionReadsOnlyItsScope_data()
+{
+    QTest::addColumn<QString>("backend"); // "both", "file" or "server"
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("listed");  // the first names listed; "refused" for a refusal
+    const QString customers = QStringLiteral("Select * From ktCustomer Where CType=1 And ");
+    const QString pair = QStringLiteral("Select EId, CFirst From ktCustomer Where CType=1 And ");
+    QTest::newRow("in scope") << "both" << customers + "( CFirst Like 'a%' )" << "Anna";
+    QTest::newRow("in-scope subquery") << "both" << customers + "CType = (Select Min(CType) From ktCustomer)" << "Anna";
+    QTest::newRow("union on kaUser") << "both" << pair + "0=1 UNION SELECT EId, UPasscd FROM kaUser" << "refused";
+    QTest::newRow("union on kaUser, no password") << "both" << pair + "0=1 UNION SELECT EId, ULogin FROM kaUser"
+                                                  << "refused";
+    QTest::newRow("union on kaPreference") << "both" << pair + "0=1 UNION SELECT EId, PPasscd FROM kaPreference"
+                                           << "refused";
+    QTest::newRow("subquery in where") << "both" << customers + "CFirst <> (SELECT ULogin FROM kaUser WHERE EId=1)"
+                                       << "refused";
+    QTest::newRow("quoted table name") << "both" << customers + "EXISTS (SELECT 1 FROM [kaUser])" << "refused";
+    QTest::newRow("comment") << "both" << customers + "CFirst = 'x' -- ' )" << "refused";
+    QTest::newRow("second statement") << "both" << customers + "1=1; DELETE FROM ktCustomer" << "refused";
+    QTest::newRow("sqlite catalogue") << "file" << customers + "0 < (SELECT Count(*) FROM sqlite_master)" << "refused";
+    QTest::newRow("sqlcipher function") << "file" << customers + "sqlcipher_export('main') Is Null" << "refused";
+    QTest::newRow("server catalogue") << "server" << customers + "0 < (SELECT Count(*) FROM pg_catalog.pg_roles)"
+                                      << "refused";
+    QTest::newRow("function reading a query") << "server"
+                                              << customers + "length(query_to_xml('select 1', true, true, '')) > 0"
+                                              << "refused";
+    QTest::newRow("escaped text") << "server" << pair + "CFirst = E'\\'' UNION SELECT EId, ULogin FROM kaUser x '"
+                                  << "refused";
+    QTest::newRow("dollar text") << "server" << pair + "CFirst = $$'$$ UNION SELECT EId, ULogin FROM kaUser x '"
+                                 << "refused";
+    // The user screen's own inquiry reads kaUser, never its passwords.
+    QTest::newRow("password on its own table") << "file" << "Select * From kaUser Where UPasscd Like 'k%'" << "";
+    QTest::newRow("password named on the server") << "server" << "Select * From kaUser Where UPasscd Like 'k%'"
+                                                  << "refused";
+    QTest::newRow("whole record on the server") << "server"
+                                                << "Select * From kaUser Where kaUser Like '%korvina%'" << "refused";
+}
+
+void TstStatements::criterionReadsOnlyItsScope()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, sql);
+    QFETCH(QString, listed);
+    if (backend != QLatin1String("both") && (backend == QLatin1String("server")) != onServer())
+        QSKIP("another backend's wall");
+    const ReadScope scope = ReadScope::of(sql.left(sql.indexOf(QLatin1String(" Where ")) + 1));
+    Recordset rs;
+    std::optional<AppError> e;
+    errorOf([&] { rs.open(sql, db(), CursorType::Static, LockType::ReadOnly, scope); }, &e);
+    if (listed == QLatin1String("refused")) {
+        QVERIFY2(e && ReadScope::isRefusal(*e), e ? qPrintable(e->description()) : "nothing refused");
+        QVERIFY(e->description().startsWith(ReadScope::message()));
+        QCOMPARE(m_folder->count(QStringLiteral("ktCustomer")), 4);
+        return;
+    }
+    QVERIFY2(!e, e ? qPrintable(e->description()) : "");
+    QStringList names;
+    for (; !rs.eof(); rs.moveNext())
+        names << rs.field(QStringLiteral("CFirst")).text();
+    QCOMPARE(names.join(QLatin1Char(',')), listed);
+}
+
 #include "tst_statements.moc"

@@ -1,0 +1,261 @@
+// Every screen that takes a condition typed by the user, attacked through that condition on the
+// file and on the server: the condition reads only the table its screen lists, never kaUser,
+// kaPreference or a password, and a refused one says so once and changes nothing.
+#include "common/PgTestServer.h"
+#include "common/ProgramProcess.h"
+#include "common/TestSupport.h"
+
+#include "base/ProgramState.h"
+#include "campaigns/CampaignModules.h"
+#include "campaigns/CampaignRun.h"
+#include "campaigns/KKSelect.h"
+#include "engine/DataGrid.h"
+#include "engine/KKInquiry.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
+#include "platform/Connection.h"
+#include "platform/ReadScope.h"
+#include "reports/KKReport.h"
+#include "utilities/KKExport.h"
+#include "utilities/KKFindRepl.h"
+#include "utilities/TableBrowser.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// The texts of a grid's cells, row after row.
+QString cells(const DataGrid* grid)
+{
+    QStringList out;
+    for (int row = 1; row < grid->rowCount(); ++row)
+        for (int column = 0; column < grid->columnCount(); ++column)
+            out << grid->cellText(row, column);
+    return out.join(QLatin1Char('|'));
+}
+
+void criterion(TableBrowser& browser, const QString& column, const QString& op, const QString& value)
+{
+    browser.criteriaBox()->setCurrentText(column);
+    browser.operatorBox()->setCurrentText(op);
+    browser.valueBox()->setText(value);
+}
+
+const QString kUnionOnUsers = QStringLiteral("x' UNION SELECT EId, ULogin || ':' || UPasscd FROM kaUser WHERE '1'='1");
+
+}
+
+class TstCriteria : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase_data() { addBackendRows(); }
+    void init();
+    void cleanup();
+    void screenReadsOnlyItsTable_data();
+    void screenReadsOnlyItsTable();
+    void reportCommandRefuses();
+
+private:
+    // Each tells what the screen listed after the attack.
+    void selectionOpening(const QString& typed, QString& listed);
+    void selectionView(const QString& typed, QString& listed);
+    void campaignRun(const QString& typed, QString& listed);
+    void inquiry(const QString& typed, QString& listed);
+    void exportListing(const QString& typed, QString& listed);
+    void findListing(const QString& typed, QString& listed);
+    void reportView(const QString& typed, QString& listed);
+
+    PgTestServer m_server;
+    std::unique_ptr<TestDataFolder> m_folder;
+    std::unique_ptr<ScriptedMessages> m_messages;
+};
+
+void TstCriteria::init()
+{
+    m_folder = std::make_unique<TestDataFolder>(folderOptions(m_server));
+    m_messages = std::make_unique<ScriptedMessages>();
+    m_folder->exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', 'Retail', '')"));
+    m_folder->exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CCountry, CEmail, CType) VALUES "
+                                  "('2026-02-03', 'Asha', 'India', 'asha@example.in', 1), "
+                                  "('2026-02-03', 'Anna', 'Germany', 'anna@example.de', 1)"));
+    m_folder->exec(QStringLiteral("UPDATE kaPreference SET PPasscd = 'mail-secret'"));
+    m_folder->exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
+                                  "VALUES ('2026-12-04', 1, 'ref', 'Offer', 'Hello', '')"));
+    state().PMailType.clear(); // no mail leaves: the recipients are what counts
+}
+
+void TstCriteria::cleanup()
+{
+    if (RecordScreen* s = Engine::activeScreen())
+        s->close();
+    QCoreApplication::processEvents();
+    m_messages.reset();
+    m_folder.reset();
+}
+
+void TstCriteria::selectionOpening(const QString& typed, QString& listed)
+{
+    m_folder->exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
+                                  "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
+                       .arg(QString(typed).replace(QLatin1Char('\''), QStringLiteral("''"))));
+    RecordEngine engine;
+    registerCampaignModules(engine);
+    RecordScreen* screen = engine.open(QStringLiteral("KKSNews"));
+    KKSelect select(*screen);
+    select.load();
+    listed = cells(select.findChild<DataGrid*>(QStringLiteral("grdSelect")));
+    QCOMPARE_EQ(screen->text(4), typed);
+}
+
+void TstCriteria::selectionView(const QString& typed, QString& listed)
+{
+    m_folder->exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
+                                  "VALUES ('2026-12-01', 1, 1, ' ( 1=1 )', '2026-12-02', '')"));
+    RecordEngine engine;
+    registerCampaignModules(engine);
+    RecordScreen* screen = engine.open(QStringLiteral("KKSNews"));
+    KKSelect select(*screen);
+    select.load();
+    const auto* grid = select.findChild<DataGrid*>(QStringLiteral("grdSelect"));
+    const QString before = cells(grid);
+    select.findChild<QComboBox*>(QStringLiteral("cmbField1"))->setCurrentText(QStringLiteral("CFirst"));
+    select.findChild<QLineEdit*>(QStringLiteral("txtInquiry1"))->setText(typed);
+    select.view();
+    // Nothing changes: the preview, the Criteria field and the program's criterion.
+    QCOMPARE_EQ(cells(grid), before);
+    QCOMPARE_EQ(screen->text(4), QStringLiteral(" ( 1=1 )"));
+    QCOMPARE_EQ(state().Criterion, QStringLiteral(" ( 1=1 )"));
+}
+
+void TstCriteria::campaignRun(const QString& typed, QString& listed)
+{
+    CampaignRun run({&CampaignFamily::of(CampaignKind::News), QStringLiteral("1"), QStringLiteral("1"),
+                     QStringLiteral("1"), typed});
+    QSignalSpy finished(&run, &CampaignRun::finished);
+    QSignalSpy progress(&run, &CampaignRun::progressChanged);
+    run.start();
+    if (finished.isEmpty())
+        finished.wait(30000);
+    listed = progress.isEmpty() ? QString() : QStringLiteral("recipients listed");
+}
+
+void TstCriteria::inquiry(const QString& typed, QString& listed)
+{
+    RecordEngine engine;
+    engine.open(QStringLiteral("KKCustomer"));
+    KKInquiry screen;
+    QVERIFY(screen.load());
+    const QString before = cells(screen.grid());
+    screen.fieldBox()->setCurrentText(QStringLiteral("CFirst"));
+    screen.findChild<QLineEdit*>()->setText(typed);
+    screen.search();
+    QCOMPARE_EQ(cells(screen.grid()), before);
+}
+
+void TstCriteria::exportListing(const QString& typed, QString& listed)
+{
+    KKExport screen;
+    screen.browser().fieldList()->findItems(QStringLiteral("CFirst"), Qt::MatchExactly).first()->setSelected(true);
+    criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
+    QCOMPARE_EQ(screen.browser().valueBox()->text(), typed);
+    screen.browser().ListRecords();
+    listed = cells(screen.browser().grid());
+}
+
+void TstCriteria::findListing(const QString& typed, QString& listed)
+{
+    KKFindRepl screen;
+    criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
+    screen.browser().ListRecords();
+    listed = cells(screen.browser().grid());
+}
+
+void TstCriteria::reportView(const QString& typed, QString& listed)
+{
+    state().ReportNumber = 54;
+    KKReport screen(QStringLiteral("Type Summary"));
+    screen.findChild<QLineEdit*>(QStringLiteral("txtReport1"))->setText(typed);
+    const QString before = state().Criterion;
+    screen.view();
+    QCOMPARE_EQ(state().Criterion, before);
+}
+
+void TstCriteria::screenReadsOnlyItsTable_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("selection: union on kaUser in Criteria")
+        << "selection" << " ( 0=1 ) UNION SELECT u.*, u.*, u.* FROM kaUser u";
+    QTest::newRow("selection: union on kaPreference in Criteria")
+        << "selection" << " ( 0=1 ) UNION SELECT p.*, p.*, p.EId FROM kaPreference p";
+    QTest::newRow("selection: subquery in Criteria")
+        << "selection" << " ( CFirst In (SELECT ULogin FROM kaUser WHERE UPasscd Like 'k%') )";
+    QTest::newRow("selection view: comment in a value") << "selection view" << "x'--";
+    QTest::newRow("campaign: union on kaUser") << "campaign"
+                                               << " ( 0=1 ) UNION SELECT * FROM ktCustomer, kaUser WHERE 0=1";
+    QTest::newRow("campaign: subquery on kaPreference")
+        << "campaign" << " ( CEmail <> (SELECT PPasscd FROM kaPreference) )";
+    QTest::newRow("inquiry: comment in a value") << "inquiry" << "x'--";
+    QTest::newRow("export: union on kaUser") << "export" << kUnionOnUsers;
+    QTest::newRow("export: union on kaPreference")
+        << "export" << "x' UNION SELECT EId, PSmtpUser || ':' || PPasscd FROM kaPreference WHERE '1'='1";
+    QTest::newRow("find: subquery on kaUser") << "find" << "x' Or CFirst In (SELECT ULogin FROM kaUser) Or 'a'='b";
+    QTest::newRow("report: comment in a value") << "report" << "x'--";
+}
+
+void TstCriteria::screenReadsOnlyItsTable()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, typed);
+    m_messages->clear();
+    QString listed;
+    if (screen == QLatin1String("selection"))
+        selectionOpening(typed, listed);
+    else if (screen == QLatin1String("selection view"))
+        selectionView(typed, listed);
+    else if (screen == QLatin1String("campaign"))
+        campaignRun(typed, listed);
+    else if (screen == QLatin1String("inquiry"))
+        inquiry(typed, listed);
+    else if (screen == QLatin1String("export"))
+        exportListing(typed, listed);
+    else if (screen == QLatin1String("find"))
+        findListing(typed, listed);
+    else
+        reportView(typed, listed);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(listed, QString());
+    QCOMPARE(m_messages->count(ReadScope::message()), 1);
+    QVERIFY2(!m_messages->shown.contains(QLatin1String("Error!")), qPrintable(m_messages->shown.join('|')));
+    QCOMPARE(m_folder->count(QStringLiteral("ktCustomer")), 2);
+}
+
+void TstCriteria::reportCommandRefuses()
+{
+    QStringList database;
+    if (onServer())
+        database << QStringLiteral("--database") << state().DatabaseUrl;
+    state().connection->close(); // the program opens the database itself
+    QTemporaryDir dir;
+    if (!onServer())
+        QCOMPARE(runKorvina({QStringLiteral("--data"), dir.path(), QStringLiteral("--init")}).code, 0);
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    const ProcessRun run = runKorvina(QStringList{QStringLiteral("--data"), dir.path()} + database
+                                      + QStringList{QStringLiteral("--report"), QStringLiteral("54"),
+                                                    QStringLiteral("--criterion"),
+                                                    QStringLiteral("x' ) UNION SELECT 0, ULogin, 1 FROM kaUser --"),
+                                                    QStringLiteral("--pdf"), pdf});
+    QCOMPARE(run.code, 4);
+    QVERIFY2(run.errors.contains(ReadScope::message()), qPrintable(run.errors));
+    QVERIFY(!run.errors.contains(QLatin1String("Chief")));
+    QVERIFY(!QFileInfo::exists(pdf));
+}
+
+QTEST_MAIN(TstCriteria)
+#include "tst_criteria.moc"
