@@ -52,6 +52,23 @@ QByteArray messageIdDomain(const QByteArray& sender)
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
     return host.isEmpty() ? QByteArrayLiteral("localhost") : host;
 }
+
+// Reply-To (checked like the sender) and List-Unsubscribe, each on one line.
+void addReplyHeaders(GMimeMessage* mime, const MailMessage& message)
+{
+    if (!message.replyTo.trimmed().isEmpty()) {
+        InternetAddressList* list = nullptr;
+        InternetAddressMailbox* replyTo = parseMailbox(message.replyTo.trimmed().toUtf8(), &list);
+        GObjectPtr<InternetAddressList> keep(list);
+        if (!replyTo)
+            refuse(QStringLiteral("Invalid Reply-To address \"%1\"").arg(message.replyTo));
+        internet_address_list_add(g_mime_message_get_reply_to(mime), INTERNET_ADDRESS(replyTo));
+    }
+    QByteArray unsubscribe = message.listUnsubscribe.toUtf8();
+    unsubscribe.replace('\r', "").replace('\n', "");
+    if (!unsubscribe.trimmed().isEmpty())
+        g_mime_object_set_header(GMIME_OBJECT(mime), "List-Unsubscribe", unsubscribe.trimmed().constData(), nullptr);
+}
 }
 
 // GMime counts its initialisations; it is never shut down, since a later composer would
@@ -67,6 +84,15 @@ MailComposer::Mailbox MailComposer::splitRecipient(const QString& text)
     if (open < 0 || !t.endsWith(QLatin1Char('>')))
         return {QString(), t};
     return {t.left(open).trimmed(), t.mid(open + 1, t.size() - open - 2).trimmed()};
+}
+
+bool MailComposer::isMailbox(const QString& text)
+{
+    g_mime_init();
+    InternetAddressList* list = nullptr;
+    const bool ok = parseMailbox(text.trimmed().toUtf8(), &list) != nullptr;
+    GObjectPtr<InternetAddressList> keep(list);
+    return ok;
 }
 
 MailComposer::Composed MailComposer::compose(const MailMessage& message, const QDateTime& date, LineEnd lineEnd) const
@@ -100,6 +126,8 @@ MailComposer::Composed MailComposer::compose(const MailMessage& message, const Q
         out.sender = internet_address_mailbox_get_addr(from);
         internet_address_list_add(g_mime_message_get_from(mime.p), INTERNET_ADDRESS(from));
     }
+
+    addReplyHeaders(mime.p, message);
 
     g_mime_message_set_subject(mime.p, message.subject.toUtf8().constData(), "utf-8");
     GDateTime* when = g_date_time_new_from_unix_local(date.toSecsSinceEpoch());

@@ -4,8 +4,8 @@
 #include <QByteArray>
 #include <QDateTime>
 
-// Builds an Internet message (RFC 5322 with MIME) from a MailMessage: From, To, Subject,
-// Date, Message-ID and MIME-Version headers, names and subjects that are not ASCII as
+// Builds an Internet message (RFC 5322 with MIME) from a MailMessage: From, To, Reply-To,
+// List-Unsubscribe, Subject, Date, Message-ID and MIME-Version headers, names and subjects that are not ASCII as
 // encoded words, and a UTF-8 text/plain or text/html body whose transfer encoding keeps
 // every line within the legal length. Failures throw AppError.
 class MailComposer {
@@ -30,4 +30,6 @@ public:
         QString address;
     };
     static Mailbox splitRecipient(const QString& text);
+    // True when text is exactly one mailbox with a domain ("Name <a@b>" or "a@b").
+    static bool isMailbox(const QString& text);
 };

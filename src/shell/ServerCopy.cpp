@@ -5,6 +5,7 @@
 #include "platform/DbBackend.h"
 #include "platform/PgBackend.h"
 #include "base/Schema.h"
+#include "base/SchemaUpgrade.h"
 
 namespace {
 const QString kSource = QStringLiteral("Copy to server");
@@ -65,6 +66,7 @@ void checkEmpty(Connection& server)
 QStringList copy(Connection& from, Connection& to)
 {
     checkEmpty(to);
+    SchemaUpgrade::run(from); // the server receives the tables as this version makes them
     QStringList report;
     to.beginTrans();
     try {
