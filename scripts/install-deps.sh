@@ -17,6 +17,7 @@ PACKAGES=(
   poppler-utils
   libqt6svg6
   desktop-file-utils appstream dpkg-dev file
+  dovecot-imapd
 )
 
 missing=()
