@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <arpa/inet.h>
+#include <grp.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
@@ -23,6 +24,7 @@ struct Accounts {
     uid_t mailUid;
     gid_t mailGid;
     QString internalUser;
+    QString internalGroup;
     QString loginUser;
 };
 
@@ -30,11 +32,12 @@ Accounts accounts()
 {
     if (asRoot()) {
         const passwd* nobody = getpwnam("nobody");
-        return {nobody->pw_uid, nobody->pw_gid, QStringLiteral("dovecot"), QStringLiteral("dovenull")};
+        return {nobody->pw_uid, nobody->pw_gid, QStringLiteral("dovecot"), QStringLiteral("dovecot"),
+                QStringLiteral("dovenull")};
     }
     const passwd* me = getpwuid(getuid());
     const QString name = QString::fromLocal8Bit(me->pw_name);
-    return {me->pw_uid, me->pw_gid, name, name};
+    return {me->pw_uid, me->pw_gid, name, QString::fromLocal8Bit(getgrgid(getgid())->gr_name), name};
 }
 
 bool accepts(int port)
@@ -102,12 +105,12 @@ void ImapServer::writeConfiguration(const Options& options)
         "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u %1/users\n}\n"
         "userdb {\n  driver = passwd-file\n  args = username_format=%u %1/users\n}\n"
         "mail_location = maildir:~/Maildir\nfirst_valid_uid = 1\n"
-        "default_internal_user = %3\ndefault_login_user = %4\n"
+        "default_internal_user = %3\ndefault_internal_group = %4\ndefault_login_user = %5\n"
         "service imap-login {\n  chroot =\n  inet_listener imap {\n    address = 127.0.0.1\n    port = %2\n  }\n"
         "  inet_listener imaps {\n    port = 0\n  }\n}\nservice anvil {\n  chroot =\n}\n")
                        .arg(dir)
                        .arg(m_port)
-                       .arg(a.internalUser, a.loginUser);
+                       .arg(a.internalUser, a.internalGroup, a.loginUser);
     if (options.tls == Tls::Required)
         conf += QStringLiteral("ssl = required\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem\n").arg(dir);
     else
