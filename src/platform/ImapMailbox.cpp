@@ -123,7 +123,13 @@ void ImapMailbox::open()
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, stallTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    const QByteArray answer = run("CAPABILITY", QString());
+    QByteArray answer;
+    try {
+        answer = run("CAPABILITY", QString());
+    } catch (const AppError&) {
+        m_curl.reset(); // no second try with credentials the server refused
+        throw;
+    }
     const qsizetype at = answer.indexOf("CAPABILITY ");
     const QString words = at < 0 ? QString() : QString::fromLatin1(answer.mid(at + 11, answer.indexOf('\n', at) - at - 11));
     m_capabilities = words.trimmed().toUpper().split(QLatin1Char(' '), Qt::SkipEmptyParts);

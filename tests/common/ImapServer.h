@@ -40,8 +40,6 @@ public:
     QList<Stored> messages(const QString& folder = QStringLiteral("INBOX")) const;
     // The server's log.
     QString log() const;
-    // Waits until the log holds text; false on timeout.
-    bool waitForLog(const QString& text, int timeoutMs = 5000) const;
 
 private:
     QString folderPath(const QString& folder) const;

@@ -96,10 +96,10 @@ void TestImapMailbox::refusesUnsafeSessions_data()
     QTest::addColumn<bool>("tls");
     QTest::addColumn<bool>("trusted");
     QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("server without TLS") << false << true << ImapServer::password() << "no auth attempts";
-    QTest::newRow("certificate not trusted") << true << false << ImapServer::password() << "no auth attempts";
-    QTest::newRow("wrong password") << true << true << "Shelf-Lamp-41" << "auth failed";
+    QTest::addColumn<bool>("triedToLogIn");
+    QTest::newRow("server without TLS") << false << true << ImapServer::password() << false;
+    QTest::newRow("certificate not trusted") << true << false << ImapServer::password() << false;
+    QTest::newRow("wrong password") << true << true << "Shelf-Lamp-41" << true;
 }
 
 void TestImapMailbox::refusesUnsafeSessions()
@@ -107,7 +107,7 @@ void TestImapMailbox::refusesUnsafeSessions()
     QFETCH(bool, tls);
     QFETCH(bool, trusted);
     QFETCH(QString, password);
-    QFETCH(QString, said);
+    QFETCH(bool, triedToLogIn);
     ImapServer server(ImapServer::Options{tls ? ImapServer::Tls::Required : ImapServer::Tls::None});
     server.deliver(letter("first"));
     MailboxSettings settings = mailboxOf(server);
@@ -116,9 +116,10 @@ void TestImapMailbox::refusesUnsafeSessions()
         settings.caFile.clear();
     ImapMailbox mailbox(settings);
     QCOMPARE(errorOf([&] { mailbox.open(); }), MailboxErrors::CannotOpen);
-    QVERIFY2(server.waitForLog(said), qPrintable(server.log()));
-    QVERIFY(!server.log().contains(QLatin1String("Login: user=")));
     QCOMPARE(errorOf([&] { mailbox.list(); }), MailboxErrors::CannotOpen);
+    // The server logs the end of the fixture's probe and of the session.
+    QTRY_VERIFY(server.log().count(QLatin1String("Disconnected")) >= 2);
+    QCOMPARE(server.log().count(QLatin1String("user=<office>")), triedToLogIn ? 1 : 0);
 }
 
 // A folder name typed in the preferences can never become a second command.
