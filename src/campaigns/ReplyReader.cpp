@@ -33,9 +33,12 @@ void ReplyReader::read()
         for (qsizetype i = 0; i < entries.size(); ++i) {
             if (m_stop)
                 throw AppError(MailboxErrors::Stopped, QStringLiteral("ReplyReader"), QStringLiteral("Stopped"));
-            const MailReply reply = readReply(m_mailbox.fetch(entries.at(i)));
-            if (reply.kind != ReplyKind::Other)
-                emit recognised(entries.at(i).uid, reply);
+            // Most of the mailbox is other mail: its header is enough to leave it alone.
+            if (mayBeReply(m_mailbox.fetchHeader(entries.at(i)))) {
+                const MailReply reply = readReply(m_mailbox.fetch(entries.at(i)));
+                if (reply.kind != ReplyKind::Other)
+                    emit recognised(entries.at(i).uid, reply);
+            }
             emit progressed(int(i + 1), int(entries.size()));
         }
         emit readAll(int(entries.size()));

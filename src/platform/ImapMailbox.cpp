@@ -186,9 +186,16 @@ QList<ImapMailbox::Entry> ImapMailbox::list()
     return entries;
 }
 
-QByteArray ImapMailbox::fetch(const Entry& entry)
+QByteArray ImapMailbox::fetch(const Entry& entry) { return fetchSection(entry, QString()); }
+
+QByteArray ImapMailbox::fetchHeader(const Entry& entry) { return fetchSection(entry, QStringLiteral("HEADER")); }
+
+QByteArray ImapMailbox::fetchSection(const Entry& entry, const QString& section)
 {
-    const QByteArray message = run({}, QString(inbox) + QStringLiteral(";UID=") + QString::number(entry.uid));
+    QString path = QString(inbox) + QStringLiteral(";UID=") + QString::number(entry.uid);
+    if (!section.isEmpty())
+        path += QStringLiteral(";SECTION=") + section;
+    const QByteArray message = run({}, path);
     // Fetching marks the message seen; one the office has not read yet stays unread.
     if (!entry.seen)
         run("UID STORE " + QByteArray::number(entry.uid) + " -FLAGS.SILENT (\\Seen)", inbox);

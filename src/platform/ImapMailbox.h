@@ -51,6 +51,8 @@ public:
     QList<Entry> list();
     // The whole message, as the server keeps it.
     QByteArray fetch(const Entry& entry);
+    // Only its header.
+    QByteArray fetchHeader(const Entry& entry);
     // Creates the folder unless it exists.
     void ensureFolder(const QString& folder);
     // Moves a message of the inbox to the folder.
@@ -65,6 +67,7 @@ private:
     // Runs one command on the mailbox path of the URL ("INBOX", or "" for none) and returns
     // the server's untagged answer; with no command, fetches the message the path names.
     QByteArray run(const QByteArray& command, const QString& path);
+    QByteArray fetchSection(const Entry& entry, const QString& section);
 
     MailboxSettings m_settings;
     std::unique_ptr<Curl> m_curl;

@@ -116,29 +116,56 @@ MailReply readReport(GMimeMultipart* report)
     }
     return reply;
 }
+
+GMimeStream* memoryStream(const QByteArray& data)
+{
+    g_mime_init();
+    return g_mime_stream_mem_new_with_buffer(data.constData(), size_t(data.size()));
+}
+
+// The parsed message.
+struct Parsed {
+    explicit Parsed(const QByteArray& message)
+        : stream(memoryStream(message)), parser(g_mime_parser_new_with_stream(stream.p)), message(g_mime_parser_construct_message(parser.p, nullptr))
+    {
+    }
+    // The token of a subject "unsubscribe-TOKEN"; empty for any other.
+    QString requestToken() const
+    {
+        static const QRegularExpression request(QStringLiteral("^\\s*unsubscribe-(\\S+)\\s*$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        return message.p ? request.match(QString::fromUtf8(g_mime_message_get_subject(message.p))).captured(1) : QString();
+    }
+    // The body when it is a delivery status report.
+    GMimeMultipart* report() const
+    {
+        GMimeObject* body = message.p ? g_mime_message_get_mime_part(message.p) : nullptr;
+        if (!body || !GMIME_IS_MULTIPART(body) || !isType(body, "multipart", "report"))
+            return nullptr;
+        const char* type = g_mime_content_type_get_parameter(g_mime_object_get_content_type(body), "report-type");
+        return type && g_ascii_strcasecmp(type, "delivery-status") == 0 ? GMIME_MULTIPART(body) : nullptr;
+    }
+
+    Ref<GMimeStream> stream;
+    Ref<GMimeParser> parser;
+    Ref<GMimeMessage> message;
+};
 }
 
 MailReply readReply(const QByteArray& message)
 {
-    static const QRegularExpression request(QStringLiteral("^\\s*unsubscribe-(\\S+)\\s*$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    g_mime_init();
-    Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(message.constData(), size_t(message.size())));
-    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
-    Ref<GMimeMessage> parsed(g_mime_parser_construct_message(parser.p, nullptr));
+    const Parsed parsed(message);
+    if (GMimeMultipart* report = parsed.report())
+        return readReport(report);
     MailReply reply;
-    if (!parsed.p)
-        return reply;
-    GMimeObject* body = g_mime_message_get_mime_part(parsed.p);
-    if (body && GMIME_IS_MULTIPART(body) && isType(body, "multipart", "report")) {
-        const char* type = g_mime_content_type_get_parameter(g_mime_object_get_content_type(body), "report-type");
-        if (type && g_ascii_strcasecmp(type, "delivery-status") == 0)
-            return readReport(GMIME_MULTIPART(body));
-    }
-    const QRegularExpressionMatch m = request.match(QString::fromUtf8(g_mime_message_get_subject(parsed.p)));
-    if (m.hasMatch()) {
+    reply.token = parsed.requestToken();
+    if (!reply.token.isEmpty())
         reply.kind = ReplyKind::Unsubscribe;
-        reply.token = m.captured(1);
-    }
     return reply;
+}
+
+bool mayBeReply(const QByteArray& header)
+{
+    const Parsed parsed(header);
+    return parsed.report() || !parsed.requestToken().isEmpty();
 }

@@ -22,3 +22,5 @@ struct MailReply {
 // Reads one message as the server keeps it, with a MIME parser. A report whose failures are
 // all temporary (4.x.x) is Other: the mail may yet arrive.
 MailReply readReply(const QByteArray& message);
+// Whether a message with this header may be a reply at all; the rest need not be read.
+bool mayBeReply(const QByteArray& header);

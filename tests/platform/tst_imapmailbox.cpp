@@ -73,6 +73,7 @@ void TestImapMailbox::readsAndFilesMessages()
     QCOMPARE(entries.at(2).seen, false);
     QCOMPARE(mailbox.fetch(entries.at(0)), letter("first"));
     QCOMPARE(mailbox.fetch(entries.at(1)), letter("second"));
+    QCOMPARE(mailbox.fetchHeader(entries.at(2)), letter("third").left(letter("third").indexOf("\r\n\r\n") + 4));
     QCOMPARE(mailbox.fetch(entries.at(2)), letter("third"));
 
     mailbox.ensureFolder(QStringLiteral("Korvina \"Replies\""));
