@@ -31,7 +31,7 @@ void InitProgramState()
                                       + QStringLiteral("Database Password=") + s.databasePassword());
 }
 
-void LogError(const AppError& error)
+void RecordError(const AppError& error)
 {
     const ProgramState& s = state();
     // A missing Docs folder is created, so that no error goes unrecorded.
@@ -48,6 +48,11 @@ void LogError(const AppError& error)
                 << error.source() << ',' << error.description() << '\n';
         }
     }
+}
+
+void LogError(const AppError& error)
+{
+    RecordError(error);
     Messages::current().notice(QStringLiteral("Error!"));
 }
 
@@ -85,7 +90,9 @@ void LoadMailPreferences()
     readFirstRow(QStringLiteral("kaPreference"),
                  {{"PMailFoot", &s.PMailFoot}, {"PMailType", &s.PMailType}, {"PSmtpSrvr", &s.PSmtpSrvr},
                   {"PSmtpPort", &s.PSmtpPort}, {"PSmtpFrom", &s.PSmtpFrom}, {"PSmtpUser", &s.PSmtpUser},
-                  {"PPasscd", &s.PPasscd}});
+                  {"PPasscd", &s.PPasscd}, {"PUnsubAddr", &s.PUnsubAddr}, {"PReplyTo", &s.PReplyTo},
+                  {"PRateLimit", &s.PRateLimit}, {"PImapSrvr", &s.PImapSrvr}, {"PImapPort", &s.PImapPort},
+                  {"PImapFolder", &s.PImapFolder}, {"PTokenPasscd", &s.PTokenPasscd}});
 }
 
 void LoadCustomization()

@@ -229,7 +229,9 @@ QVector<ModuleDef> build()
     all << module("KKPreference", "Preference", "kaPreference", {M::Admin, 4, "Preferences", 0, P::SingleRow}, "Preference Id",
                   {{"Mail Footer", cycle("Yes/No", false)}, {"Mail Protocol", cycle("OutlookDefault/SMTP", false)},
                    {"SMTP Server", text()}, {"SMTP Port", text()}, {"SMTP From", text()}, {"SMTP User", text()},
-                   {"SMTP Password", masked()}, {"Remarks", text()}});
+                   {"SMTP Password", masked()}, {"Remarks", text()}, {"Unsubscribe Address", text()},
+                   {"Reply-To", text()}, {"Rate Limit", text()}, {"IMAP Server", text()}, {"IMAP Port", text()},
+                   {"IMAP Folder", text()}, {"Token Key", masked()}});
     {
         FieldDef swatch;
         swatch.button = B::Selector;
