@@ -23,6 +23,7 @@ PACKAGES=(
   lintian
   x11-apps
   netpbm
+  dovecot-imapd
 )
 
 missing=()

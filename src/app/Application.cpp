@@ -3,6 +3,7 @@
 #include "admin/AdminModules.h"
 #include "base/ProgramState.h"
 #include "campaigns/CampaignModules.h"
+#include "campaigns/KKReplies.h"
 #include "content/ContentModules.h"
 #include "engine/ModuleCatalogue.h"
 #include "engine/RecordEngine.h"
@@ -76,6 +77,10 @@ void Application::plugIn(KKMain& main, RecordEngine& engine)
     });
     main.setToolScreen(ToolScreen::FindReplace, [](KKMain& w) {
         KKFindRepl screen(&w);
+        screen.exec();
+    });
+    main.setToolScreen(ToolScreen::ProcessReplies, [](KKMain& w) {
+        KKReplies screen(&w);
         screen.exec();
     });
     main.setToolScreen(ToolScreen::Report, [](KKMain& w) {

@@ -13,7 +13,7 @@ class QToolBar;
 
 // The modal tool screens the menus open; the parts that own them plug them into the main
 // window (KKMain::setToolScreen).
-enum class ToolScreen { Import, Export, FindReplace, Report, Options, Specifics, About };
+enum class ToolScreen { Import, Export, FindReplace, Report, Options, Specifics, About, ProcessReplies };
 
 // What a menu entry or toolbar button does; its argument says which one.
 enum class MenuCommand {

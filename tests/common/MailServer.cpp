@@ -2,6 +2,8 @@
 
 #include "MailServer.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,15 +17,7 @@ MailServer::MailServer(const Options& options)
     if (options.store)
         args << QStringLiteral("--folder") << folder;
     if (options.tls != Tls::None) {
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
-                       QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"),
-                       QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
-                       QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                       QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"),
-                       m_dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"), certificate()});
-        QVERIFY2(openssl.waitForFinished(60000) && openssl.exitCode() == 0, openssl.readAllStandardError().constData());
+        writeTestCertificate(m_dir.path());
         args << QStringLiteral("--tls") << (options.tls == Tls::StartTls ? QStringLiteral("starttls") : QStringLiteral("implicit"))
              << QStringLiteral("--cert") << certificate() << QStringLiteral("--key") << m_dir.filePath(QStringLiteral("key.pem"));
     }

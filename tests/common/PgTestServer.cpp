@@ -1,12 +1,11 @@
 #include "PgTestServer.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -25,22 +24,6 @@ QString findBin()
         if (QFile::exists(QStringLiteral("/usr/lib/postgresql/%1/bin/initdb").arg(v)))
             return QStringLiteral("/usr/lib/postgresql/%1/bin").arg(v);
     return {};
-}
-
-// A port of 127.0.0.1 that nobody listens on now (the system picks it).
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
 }
 }
 
@@ -97,7 +80,7 @@ bool PgTestServer::start()
     hba.write("local all postgres trust\nhost all postgres 127.0.0.1/32 trust\n"
               "host all all 127.0.0.1/32 scram-sha-256\n");
     hba.close();
-    m_port = freePort();
+    m_port = freeLocalPort();
     m_options = QStringLiteral("-c listen_addresses=127.0.0.1 -c port=%1 -c unix_socket_directories=%2 "
                                            "-c fsync=%3 -c max_connections=40")
                                 .arg(m_port)

@@ -95,7 +95,7 @@ void MainWindowTest::menusCommandModesAndDispatch()
     QStringList menus;
     for (QAction* a : w.menuBar()->actions())
         menus << QStringLiteral("%1 %2").arg(a->text()).arg(a->menu()->actions().size());
-    QCOMPARE(menus, (QStringList{"&Transaction 15", "&Operation 17", "&Utility 3", "&Report 16", "&Master 2",
+    QCOMPARE(menus, (QStringList{"&Transaction 15", "&Operation 17", "&Utility 5", "&Report 16", "&Master 2",
                                  "&Admin 7", "&Help 4"}));
 
     // Operation captions and shortcuts (Ctrl+C is Cancel, Ctrl+X is Xerox); toolbar buttons match,
@@ -191,7 +191,7 @@ void MainWindowTest::toolScreensAndUtilities()
     const QList<std::pair<ToolScreen, QString>> keys = {
         {ToolScreen::Import, "Import"},   {ToolScreen::Export, "Export"},       {ToolScreen::FindReplace, "FindReplace"},
         {ToolScreen::Report, "Report"},   {ToolScreen::Options, "Options"},     {ToolScreen::Specifics, "Specifics"},
-        {ToolScreen::About, "About"}};
+        {ToolScreen::About, "About"},     {ToolScreen::ProcessReplies, "ProcessReplies"}};
     for (const auto& [tool, key] : keys)
         w.setToolScreen(tool, [&, key](KKMain&) {
             opened << (key == QLatin1String("Report") ? QString::number(state().ReportNumber) : key);
@@ -202,11 +202,11 @@ void MainWindowTest::toolScreensAndUtilities()
                 w.menuEntry(QString::fromLatin1(menu), n)->trigger();
     };
     trigger("Transaction", {12, 13});
-    trigger("Utility", {1});
+    trigger("Utility", {1, 5});
     trigger("Admin", {7});
     trigger("Help", {2, 4});
     trigger("Report", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
-    QCOMPARE(opened, (QStringList{"Import", "Export", "FindReplace", "Options", "Specifics", "About", "41", "42",
+    QCOMPARE(opened, (QStringList{"Import", "Export", "FindReplace", "ProcessReplies", "Options", "Specifics", "About", "41", "42",
                                   "43", "44", "46", "47", "48", "50", "51", "52", "54", "55", "56"}));
 
     // An entry with no screen plugged in does nothing.
@@ -214,7 +214,7 @@ void MainWindowTest::toolScreensAndUtilities()
         w.setToolScreen(tool, {});
     trigger("Transaction", {12});
     trigger("Report", {1});
-    QCOMPARE(opened.size(), 19); // nothing more opened
+    QCOMPARE(opened.size(), 20); // nothing more opened
     QCOMPARE(state().ReportNumber, 41);
 
     // Refresh DB: "Done!"; on a closed connection the refresh fails and is logged.

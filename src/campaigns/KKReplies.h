@@ -1,0 +1,34 @@
+#pragma once
+#include "campaigns/ReplyRun.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// "Process Replies": starts reading the office mailbox as soon as it is shown, counts the
+// messages read, can be stopped, and ends with the summary of what it did.
+class KKReplies : public QDialog {
+    Q_OBJECT
+public:
+    explicit KKReplies(QWidget* parent = nullptr);
+
+    // Runs to the end and returns after the summary was shown; Rejected when nothing ran.
+    int exec() override;
+
+    ReplyRun& run() { return m_run; }
+    QPushButton* stopButton() const { return m_stop; }
+
+protected:
+    void reject() override; // Esc and the close box stop the run; the summary closes the screen
+
+private:
+    void showProgress(int done, int total);
+    void conclude();
+
+    ReplyRun m_run;
+    QLabel* m_status;
+    QProgressBar* m_progress;
+    QPushButton* m_stop;
+};

@@ -1,0 +1,182 @@
+#include "ImapServer.h"
+
+#include "TestSupport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <grp.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+bool asRoot() { return geteuid() == 0; }
+
+// Who owns the mailbox, and who Dovecot's own processes run as.
+struct Accounts {
+    uid_t mailUid;
+    gid_t mailGid;
+    QString internalUser;
+    QString internalGroup;
+    QString loginUser;
+};
+
+Accounts accounts()
+{
+    if (asRoot()) {
+        const passwd* nobody = getpwnam("nobody");
+        return {nobody->pw_uid, nobody->pw_gid, QStringLiteral("dovecot"), QStringLiteral("dovecot"),
+                QStringLiteral("dovenull")};
+    }
+    const passwd* me = getpwuid(getuid());
+    const QString name = QString::fromLocal8Bit(me->pw_name);
+    return {me->pw_uid, me->pw_gid, name, QString::fromLocal8Bit(getgrgid(getgid())->gr_name), name};
+}
+
+bool accepts(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(uint16_t(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size(), qPrintable(path));
+}
+}
+
+ImapServer::ImapServer(const Options& options) : m_dir(QDir::tempPath() + QStringLiteral("/korvina-imap-XXXXXX"))
+{
+    // Dovecot's own processes run as other users and must reach the folder.
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                            | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    writeTestCertificate(m_dir.path());
+    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("mail/Maildir"));
+    handOver();
+    m_port = freeLocalPort();
+    writeConfiguration(options);
+    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_process.start(QStringLiteral("/usr/sbin/dovecot"),
+                    {QStringLiteral("-F"), QStringLiteral("-c"), m_dir.filePath(QStringLiteral("dovecot.conf"))});
+    QElapsedTimer clock;
+    clock.start();
+    bool listening = false;
+    while (!(listening = accepts(m_port)) && clock.elapsed() < 20000 && m_process.state() != QProcess::NotRunning)
+        QTest::qWait(50);
+    QVERIFY2(listening, qPrintable(QStringLiteral("the test IMAP server did not start: ") + log()));
+}
+
+// Dovecot's own processes end as soon as the master is gone; a gentle stop would make every
+// test wait a second or more for nothing.
+ImapServer::~ImapServer()
+{
+    m_process.kill();
+    m_process.waitForFinished();
+}
+
+void ImapServer::writeConfiguration(const Options& options)
+{
+    const Accounts a = accounts();
+    const QString dir = m_dir.path();
+    writeFile(dir + QStringLiteral("/users"), QStringLiteral("%1:{PLAIN}%2:%3:%4::%5/mail\n")
+                                                  .arg(user(), password())
+                                                  .arg(a.mailUid)
+                                                  .arg(a.mailGid)
+                                                  .arg(dir)
+                                                  .toUtf8());
+    QString conf = QStringLiteral(
+        "base_dir = %1/run\nstate_dir = %1/run\ninstance_name = korvina-test-%2\nlog_path = %1/dovecot.log\n"
+        "protocols = imap\nlisten = 127.0.0.1\nauth_mechanisms = plain login\nauth_verbose = yes\nauth_failure_delay = 0\n"
+        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u %1/users\n}\n"
+        "userdb {\n  driver = passwd-file\n  args = username_format=%u %1/users\n}\n"
+        "mail_location = maildir:~/Maildir\nfirst_valid_uid = 1\n"
+        "default_internal_user = %3\ndefault_internal_group = %4\ndefault_login_user = %5\n"
+        "service imap-login {\n  chroot =\n  inet_listener imap {\n    address = 127.0.0.1\n    port = %2\n  }\n"
+        "  inet_listener imaps {\n    port = 0\n  }\n}\nservice anvil {\n  chroot =\n}\n")
+                       .arg(dir)
+                       .arg(m_port)
+                       .arg(a.internalUser, a.internalGroup, a.loginUser);
+    if (options.tls == Tls::Required)
+        conf += QStringLiteral("ssl = required\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem\n").arg(dir);
+    else
+        conf += QStringLiteral("ssl = no\ndisable_plaintext_auth = no\n");
+    if (!options.move)
+        conf += QStringLiteral("imap_capability = IMAP4rev1 LITERAL+ SASL-IR ID ENABLE IDLE UIDPLUS NAMESPACE\n");
+    writeFile(dir + QStringLiteral("/dovecot.conf"), conf.toUtf8());
+}
+
+// The mailbox belongs to the user the server reads it as.
+void ImapServer::handOver() const
+{
+    if (!asRoot())
+        return;
+    const Accounts a = accounts();
+    const QString mail = m_dir.filePath(QStringLiteral("mail"));
+    QVERIFY(::chown(QFile::encodeName(mail).constData(), a.mailUid, a.mailGid) == 0);
+    QDirIterator it(mail, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        QVERIFY(::chown(QFile::encodeName(it.next()).constData(), a.mailUid, a.mailGid) == 0);
+}
+
+QString ImapServer::folderPath(const QString& folder) const
+{
+    const QString maildir = m_dir.filePath(QStringLiteral("mail/Maildir"));
+    return folder.compare(QLatin1String("INBOX"), Qt::CaseInsensitive) == 0 ? maildir
+                                                                             : maildir + QStringLiteral("/.") + folder;
+}
+
+void ImapServer::deliver(const QByteArray& message, bool seen, const QString& folder)
+{
+    const QString path = folderPath(folder);
+    for (const char* sub : {"cur", "new", "tmp"})
+        QDir(path).mkpath(QLatin1String(sub));
+    if (folder.compare(QLatin1String("INBOX"), Qt::CaseInsensitive) != 0)
+        writeFile(path + QStringLiteral("/maildirfolder"), {});
+    const QString name = QStringLiteral("%1.M%2P%3.korvina-test")
+                             .arg(QDateTime::currentSecsSinceEpoch())
+                             .arg(++m_delivered)
+                             .arg(QCoreApplication::applicationPid());
+    const QString temporary = path + QStringLiteral("/tmp/") + name;
+    writeFile(temporary, message);
+    const QString final = seen ? path + QStringLiteral("/cur/") + name + QStringLiteral(":2,S")
+                               : path + QStringLiteral("/new/") + name;
+    QVERIFY(QFile::rename(temporary, final));
+    handOver();
+}
+
+QList<ImapServer::Stored> ImapServer::messages(const QString& folder) const
+{
+    QList<Stored> found;
+    for (const char* sub : {"new", "cur"}) {
+        QDir dir(folderPath(folder) + QLatin1Char('/') + QLatin1String(sub));
+        for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+            QFile f(dir.filePath(name));
+            if (!f.open(QIODevice::ReadOnly))
+                continue;
+            const qsizetype info = name.indexOf(QLatin1String(":2,"));
+            found.append({f.readAll(), info < 0 ? QString() : name.mid(info + 3)});
+        }
+    }
+    return found;
+}
+
+QString ImapServer::log() const
+{
+    QFile f(m_dir.filePath(QStringLiteral("dovecot.log")));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
