@@ -107,10 +107,11 @@ int run(const QCommandLineParser& parser)
     const int number = parser.value(kReport).toInt(&numeric);
     const ReportDef* report = numeric ? ReportCatalogue::find(number) : nullptr;
     if (!report)
-        return finish(ExitCode::Usage, QStringLiteral("no report numbered '%1' (reports: 41-44, 46-48, 50-52, 54-56)")
-                                            .arg(parser.value(kReport)));
+        return finish(ExitCode::Usage, QStringLiteral("no report numbered '%1' (reports: %2)")
+                                            .arg(parser.value(kReport), ReportCatalogue::numbers()));
     if (parser.isSet(kTo) && report->kind != CriterionKind::DateRange)
-        return finish(ExitCode::Usage, QStringLiteral("--to goes only with the date-range reports 50 to 52"));
+        return finish(ExitCode::Usage, QStringLiteral("--to goes only with the date-range reports %1")
+                                            .arg(ReportCatalogue::numbers(CriterionKind::DateRange)));
     if (parser.isSet(kTo) && !parser.isSet(kCriterion))
         return finish(ExitCode::Usage, QStringLiteral("--to ends a range: give its start with --criterion"));
     QPageSize::PageSizeId paper = QPageSize::A4;

@@ -99,6 +99,29 @@ const ReportDef* find(int number)
     return nullptr;
 }
 
+QString numbers(std::optional<CriterionKind> kind)
+{
+    // Runs of consecutive numbers: "41-44, 46-48".
+    QStringList runs;
+    int first = 0, last = 0;
+    auto close = [&] {
+        if (first)
+            runs << (first == last ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last));
+    };
+    for (const ReportDef& r : reports()) {
+        if (kind && r.kind != *kind)
+            continue;
+        if (first && r.number == last + 1) {
+            last = r.number;
+            continue;
+        }
+        close();
+        first = last = r.number;
+    }
+    close();
+    return runs.join(QStringLiteral(", "));
+}
+
 QString typePickListSource() { return QStringLiteral("CCategory, EId From kmCustType"); }
 
 }

@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
 
 // How a report's one criterion is entered and spliced into its statement.
 enum class CriterionKind {
@@ -36,6 +37,8 @@ namespace ReportCatalogue {
 const QVector<ReportDef>& reports();
 // The report with that number; nullptr for a number that has none (45, 49, 53, 0...).
 const ReportDef* find(int number);
+// The numbers of the reports (of one criterion kind only, when given), as runs: "41-44, 46-48".
+QString numbers(std::optional<CriterionKind> kind = std::nullopt);
 // The customer-type list the picked-number reports choose from.
 QString typePickListSource();
 // The record-screen field whose list label holds the customer type's name.
