@@ -27,7 +27,8 @@ public:
     bool failed() const { return !m_errors.isEmpty(); }
     // What went wrong, one description per failed step.
     const QStringList& errors() const { return m_errors; }
-    bool m_refused = false;
+    // The criterion read beyond the report's tables: nothing was run or shown.
+    bool refused() const { return m_refused; }
 
 private:
     const ReportDef& m_report;
