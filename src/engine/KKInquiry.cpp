@@ -127,8 +127,9 @@ void KKInquiry::search()
         return;
     }
     const QString condition = *typed;
+    const QString before = s.Criterion;
     s.Criterion = condition;
-    const bool found = Guard([&] {
+    const GuardResult result = GuardCriterion([&] {
         const QString sql = QStringLiteral("Select Top 100 * From ") + s.ModuleTable + QStringLiteral(" Where ")
                             + condition;
         Recordset next;
@@ -137,7 +138,9 @@ void KKInquiry::search()
         release();
         r = std::move(next);
     });
-    if (found) {
+    if (result == GuardResult::Refused)
+        s.Criterion = before;
+    if (result == GuardResult::Done) {
         m_grid->bind(r);
         for (int i = 0; i < r.fieldCount(); ++i)
             if (r.columns().at(i).name.contains(QLatin1String("Passcd")))

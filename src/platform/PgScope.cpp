@@ -91,7 +91,7 @@ private:
             ReadScope::refuse(QStringLiteral("the server's catalogue"));
         const qsizetype next = SqlTokens::nextSolid(m_tokens, i + 1);
         const bool call = next < m_tokens.size() && isPunct(m_tokens[next], "(");
-        if (t.kind == Kind::Word && call && !isKeyword(name) && !isPlainFunction(name))
+        if (call && !(t.kind == Kind::Word && isKeyword(name)) && !isPlainFunction(name))
             ReadScope::refuse(QStringLiteral("the function ") + t.text);
         if (!m_names.columns.contains(name))
             return;

@@ -152,9 +152,11 @@ void TstCriteria::inquiry(const QString& typed, QString& listed)
     QVERIFY(screen.load());
     const QString before = cells(screen.grid());
     screen.fieldBox()->setCurrentText(QStringLiteral("CFirst"));
+    const QString criterion = state().Criterion;
     screen.findChild<QLineEdit*>()->setText(typed);
     screen.search();
     QCOMPARE_EQ(cells(screen.grid()), before);
+    QCOMPARE_EQ(state().Criterion, criterion);
 }
 
 void TstCriteria::exportListing(const QString& typed, QString& listed)

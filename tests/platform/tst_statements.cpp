@@ -214,6 +214,8 @@ void TstStatements::criterionReadsOnlyItsScope_data()
     QTest::newRow("function reading a query") << "server"
                                               << customers + "length(query_to_xml('select 1', true, true, '')) > 0"
                                               << "refused";
+    QTest::newRow("function by quoted name")
+        << "server" << customers + "length(\"query_to_xml\"('select 1', true, true, '')) > 0" << "refused";
     QTest::newRow("escaped text") << "server" << pair + "CFirst = E'\\'' UNION SELECT EId, ULogin FROM kaUser x '"
                                   << "refused";
     QTest::newRow("dollar text") << "server" << pair + "CFirst = $$'$$ UNION SELECT EId, ULogin FROM kaUser x '"
