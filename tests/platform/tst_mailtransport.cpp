@@ -1,6 +1,7 @@
 #include "common/MailServer.h"
 
 #include "platform/AppError.h"
+#include "platform/HtmlText.h"
 #include "platform/MailComposer.h"
 #include "platform/SendmailTransport.h"
 #include "platform/SmtpTransport.h"
@@ -51,6 +52,8 @@ private slots:
     void desktopMailThroughSendmailProgram();
     void missingSendmailProgramCannotOpen();
     void transportKindIsExactLetter();
+    void htmlBecomesPlainText_data();
+    void htmlBecomesPlainText();
 };
 
 // Plain text and HTML, ASCII and not, short and very long lines, over one SMTP connection.
@@ -95,9 +98,10 @@ void TestMailTransport::messagesArriveAsComposed()
     QCOMPARE(mail.subject, subject);
     QCOMPARE(mail.toName, name);
     QCOMPARE(mail.toAddress, address);
-    QCOMPARE(mail.contentType, html ? QStringLiteral("text/html") : QStringLiteral("text/plain"));
-    QCOMPARE(mail.charset.toLower(), QStringLiteral("utf-8"));
-    QCOMPARE(QString(mail.body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed(),
+    QCOMPARE(mail.contentType, html ? QStringLiteral("multipart/alternative") : QStringLiteral("text/plain"));
+    if (!html)
+        QCOMPARE(mail.charset.toLower(), QStringLiteral("utf-8"));
+    QCOMPARE(QString(html ? mail.html : mail.plain).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed(),
              QString(body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed());
     QVERIFY(mail.from.contains(QLatin1String("sales@korvina.test")));
     for (const char* header : {"Date", "Message-Id", "MIME-Version"})
@@ -236,13 +240,13 @@ void TestMailTransport::desktopMailThroughSendmailProgram()
 
     const ReceivedMail mail(server.message(0));
     QCOMPARE(mail.toAddress, QStringLiteral("ravi@example.in"));
-    QCOMPARE(mail.contentType, QStringLiteral("text/html"));
+    QCOMPARE(mail.parts, (QStringList{"multipart/alternative", "text/plain", "text/html"}));
     QVERIFY2(mail.from.contains(QLatin1String("desk@korvina.test")), qPrintable(mail.from)); // chosen by the mail system
     const QStringList copies = QDir(settings.sentFolder).entryList({QStringLiteral("*.eml")});
     QCOMPARE(copies.size(), 1); // only what was accepted
     QFile copy(settings.sentFolder + QLatin1Char('/') + copies.first());
     QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(ReceivedMail(copy.readAll()).body.trimmed(), QStringLiteral("<p>Hi</p>"));
+    QCOMPARE(ReceivedMail(copy.readAll()).html.trimmed(), QStringLiteral("<p>Hi</p>"));
 }
 
 void TestMailTransport::missingSendmailProgramCannotOpen()
