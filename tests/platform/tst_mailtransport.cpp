@@ -13,7 +13,13 @@
 namespace {
 MailMessage letter(const QString& recipient, const QString& subject, const QString& body, BodyKind kind = BodyKind::PlainText)
 {
-    return {recipient, subject, body, kind, QStringLiteral("Korvina Sales <sales@korvina.test>")};
+    MailMessage message;
+    message.recipient = recipient;
+    message.subject = subject;
+    message.body = body;
+    message.kind = kind;
+    message.sender = QStringLiteral("Korvina Sales <sales@korvina.test>");
+    return message;
 }
 
 MailSettings smtpTo(const MailServer& server)
@@ -265,6 +271,37 @@ void TestMailTransport::transportKindIsExactLetter()
     for (const char* other : {"o", "s", "", "SMTP", " S"})
         QCOMPARE(mailTransportKind(QString::fromLatin1(other)), MailTransportKind::None);
     QVERIFY(!MailTransport::create(MailTransportKind::None, {}));
+}
+
+void TestMailTransport::htmlBecomesPlainText_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("plain");
+    QTest::newRow("paragraphs, head and styles left out")
+        << "<html><head><title>T</title><style>p{color:red}</style></head><body><p>One\n  two</p><p>Three<br>four</p>"
+           "<script>var x = '<p>';</script></body></html>"
+        << "One two\n\nThree\nfour";
+    QTest::newRow("links keep their address")
+        << "<p>See <a href=\"https://example.com/offer?a=1&amp;b=2\">our offer</a>, "
+           "<a href='mailto:desk@example.com'>desk@example.com</a> or <a href=\"https://example.com\">https://example.com</a>.</p>"
+        << "See our offer (https://example.com/offer?a=1&b=2), desk@example.com or https://example.com.";
+    QTest::newRow("lists, nested and numbered")
+        << "<p>Offers:</p><ul><li>Tea</li><li>Cups<ol><li>small</li><li>large</li></ol></li></ul><p>End</p>"
+        << "Offers:\n\n- Tea\n- Cups\n  1. small\n  2. large\n\nEnd";
+    QTest::newRow("entities and pictures")
+        << "<div>Caf&eacute; &amp; b&#228;ckerei&nbsp;&#x20AC;5 <img src=\"cid:x\" alt=\"Logo\"></div>"
+        << "Caf\u00e9 & b\u00e4ckerei \u20ac5 [Logo]";
+    QTest::newRow("tables by rows") << "<table><tr><td>A</td><td>B</td></tr><tr><td>C</td></tr></table>"
+                                    << "A B\nC";
+    QTest::newRow("text after the document") << "<html><body><p>x</p></body></html>\r\n\r\nMgLead:12/04/2026-3"
+                                             << "x\n\nMgLead:12/04/2026-3";
+}
+
+void TestMailTransport::htmlBecomesPlainText()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, plain);
+    QCOMPARE(HtmlText::toPlain(html), plain);
 }
 
 QTEST_GUILESS_MAIN(TestMailTransport)
