@@ -4,6 +4,7 @@
 #include "platform/MailComposer.h"
 
 #include "platform/AppError.h"
+#include "platform/MailParts.h"
 
 #include <QSysInfo>
 
@@ -137,18 +138,8 @@ MailComposer::Composed MailComposer::compose(const MailMessage& message, const Q
     g_mime_message_set_message_id(mime.p, id);
     g_free(id);
 
-    // The body in UTF-8 with plain line feeds; the writer turns them into the transport's ends.
-    QByteArray body = message.body.toUtf8();
-    body.replace("\r\n", "\n");
-    GObjectPtr<GMimeTextPart> part(
-        g_mime_text_part_new_with_subtype(message.kind == BodyKind::Html ? "html" : "plain"));
-    GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(body.constData(), size_t(body.size())));
-    GObjectPtr<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.p, GMIME_CONTENT_ENCODING_DEFAULT));
-    g_mime_part_set_content(GMIME_PART(part.p), content.p);
-    g_mime_text_part_set_charset(part.p, "utf-8");
-    g_mime_part_set_content_encoding(
-        GMIME_PART(part.p), g_mime_part_get_best_content_encoding(GMIME_PART(part.p), GMIME_ENCODING_CONSTRAINT_7BIT));
-    g_mime_message_set_mime_part(mime.p, GMIME_OBJECT(part.p));
+    GObjectPtr<GMimeObject> body(MailParts::body(message.body, message.kind));
+    g_mime_message_set_mime_part(mime.p, body.p);
 
     GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);
     g_mime_format_options_set_newline_format(

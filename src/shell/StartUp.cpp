@@ -28,13 +28,8 @@ StartOutcome StartUp(const StartUpParts& parts)
         s.connection->setCursorLocation(CursorLocation::Client);
         // A database made by an earlier version is brought up to this one, once, after the day's
         // archive copy; one that cannot be is left as it was and the program ends.
-        try {
-            SchemaUpgrade::run(*s.connection);
-        } catch (const AppError& e) {
-            RecordError(e);
-            Messages::current().notice(e.description());
+        if (!SchemaUpgrade::runAtStartUp(*s.connection))
             return {nullptr, ExitCode::Failure};
-        }
         s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
         s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,
                                    LockType::Optimistic);

@@ -2,6 +2,9 @@
 
 #include "campaigns/CampaignLetter.h"
 #include "base/Suppression.h"
+
+#include <QBuffer>
+#include <QImage>
 #include "base/UnsubscribeToken.h"
 
 namespace {
@@ -34,6 +37,7 @@ private slots:
     void suppressedAndRepeatedAddressesAreSkipped();
     void unusableAddressInPreferencesStopsRun_data();
     void unusableAddressInPreferencesStopsRun();
+    void leadGoesAsTextAndHtmlWithItsPictures();
 };
 
 // Newsletters merge tags; leads go as stored; surveys get their link; every kind its footer.
@@ -51,12 +55,13 @@ void TestCampaignRun::eachKindBuildsItsLetter_data()
     QTest::newRow("news, footer") << CampaignKind::News << "Y" << "Hi <<CFirst>>"
                                   << "Hi Anna\r\n\r\nMgNews:12/04/2026-{id}" << "text/plain";
     QTest::newRow("lead as stored") << CampaignKind::Lead << "N" << "<p>Hi <<CFirst>></p>" << "<p>Hi <<CFirst>></p>"
-                                    << "text/html";
+                                    << "multipart/alternative";
     QTest::newRow("lead, footer") << CampaignKind::Lead << "Y" << "<p>x</p>" << "<p>x</p>\r\n\r\nMgLead:12/04/2026-{id}"
-                                  << "text/html";
+                                  << "multipart/alternative";
     QTest::newRow("survey link and footer")
         << CampaignKind::Survey << "Y" << "<p>Tell us</p>"
-        << "<p>Tell us</p><br><br>Survey Link:<br>http://example.com/s.htm<br>\r\n\r\nMgSurv:12/04/2026-{id}" << "text/html";
+        << "<p>Tell us</p><br><br>Survey Link:<br>http://example.com/s.htm<br>\r\n\r\nMgSurv:12/04/2026-{id}"
+        << "multipart/alternative";
 }
 
 void TestCampaignRun::eachKindBuildsItsLetter()
@@ -360,6 +365,47 @@ void TestCampaignRun::unusableAddressInPreferencesStopsRun()
     QCOMPARE(f.messages.shown, QStringList{message});
     QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
     QCOMPARE(f.server.files().size(), 0);
+}
+
+// A lead reaches mail programs as text and HTML, its pictures (a data: URI, a file shown twice)
+// as parts of the message that the HTML refers to by cid:.
+void TestCampaignRun::leadGoesAsTextAndHtmlWithItsPictures()
+{
+    CampaignFixture f;
+    QImage red(4, 3, QImage::Format_RGB32), blue(2, 2, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    QByteArray redPng;
+    QBuffer buffer(&redPng);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    const QString bluePath = f.folder.file("Docs/blue dot.png");
+    QVERIFY(blue.save(bluePath));
+    QFile blueFile(bluePath);
+    QVERIFY(blueFile.open(QIODevice::ReadOnly));
+    const QByteArray bluePng = blueFile.readAll();
+    const QString fileUrl = QUrl::fromLocalFile(bluePath).toString(QUrl::FullyEncoded);
+    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
+    const QString id = f.addLead("Offer", "<html><body><p>Visit <a href=\"https://example.com/shop\">our shop</a></p>"
+                                          "<img src=\"data:image/png;base64," + QString::fromLatin1(redPng.toBase64())
+                                              + "\" alt=\"Logo\"><img src=\"" + fileUrl + "\"><img src=\"" + bluePath
+                                              + "\"><img src=\"/no/such/file.png\"></body></html>");
+
+    QVERIFY(f.run(CampaignKind::Lead, id));
+    QVERIFY(f.server.waitFor(1));
+    const ReceivedMail mail(f.server.message(0));
+    QCOMPARE(mail.parts.size(), 6);
+    QCOMPARE(mail.parts.mid(0, 4), (QStringList{"multipart/alternative", "text/plain", "multipart/related", "text/html"}));
+    for (const QByteArray& png : {redPng, bluePng}) {
+        const QString cid = mail.contents.key(png);
+        QVERIFY2(!cid.isEmpty(), "a picture is missing");
+        QVERIFY(mail.parts.contains("image/png <" + cid + ">"));
+        QVERIFY(mail.html.contains("src=\"cid:" + cid + "\""));
+    }
+    QCOMPARE(mail.html.count("cid:"), 3);
+    QVERIFY(mail.html.contains("src=\"/no/such/file.png\""));
+    QVERIFY2(f.letter(0, true).startsWith("Visit our shop (https://example.com/shop)\n\n[Logo]"), qPrintable(mail.plain));
+    QVERIFY(mail.plain.contains("unsubscribe-"));
 }
 
 QTEST_MAIN(TestCampaignRun)
