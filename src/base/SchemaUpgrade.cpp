@@ -1,6 +1,8 @@
 #include "base/SchemaUpgrade.h"
 
 #include "base/Schema.h"
+#include "base/Messages.h"
+#include "base/Program.h"
 #include "base/ProgramState.h"
 #include "platform/AppError.h"
 #include "platform/Connection.h"
@@ -117,6 +119,18 @@ int run(Connection& c)
                            .arg(why));
     }
     return found;
+}
+
+bool runAtStartUp(Connection& c)
+{
+    try {
+        run(c);
+        return true;
+    } catch (const AppError& e) {
+        RecordError(e);
+        Messages::current().notice(e.description());
+        return false;
+    }
 }
 
 }

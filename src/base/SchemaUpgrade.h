@@ -30,4 +30,8 @@ int storedVersion(Connection& connection);
 // currentVersion() when there was nothing to do). Throws AppError, with the database
 // unchanged, when a step fails or the database is newer than the program.
 int run(Connection& connection);
+
+// run() for the program's start: a failure is written to the error listing and shown in one
+// message (the database is unchanged); returns false then.
+bool runAtStartUp(Connection& connection);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "campaigns/CampaignFamily.h"
+#include "campaigns/RecipientFilter.h"
 #include "platform/MailMessage.h"
 #include "platform/Recordset.h"
 
@@ -15,8 +16,9 @@ class MailDispatcher;
 // criteria, one message each. The run walks the recipients on the window's thread (reading
 // the content afresh for each and reporting every step through statusChanged) while the
 // messages travel through the transport on a worker thread, one at a time; the next
-// message is composed while one is on its way. It writes nothing to the database; its only
-// record is the delivery log in Docs/Sent.
+// message is composed while one is on its way. Addresses on the suppression list, and any
+// address mailed already in the run, are skipped; every message says how to unsubscribe.
+// It writes nothing to the database; its only record is the delivery log in Docs/Sent.
 class CampaignRun : public QObject {
     Q_OBJECT
 public:
@@ -51,6 +53,8 @@ private slots:
 private:
     bool openContent(Recordset& content);
     bool openRecipients();
+    bool prepareBulkMail();
+    void addUnsubscribe(QString* body);
     void openTransport();
     QString composeBody(QString* subject, bool* ok);
     void recordOutcome(const QString& address, const QString& outcome);
@@ -85,4 +89,6 @@ private:
     bool m_linking = false;           // a recipient is between linking and handing over
     bool m_walked = false;            // every recipient has been handed over (or the run stopped)
     std::unique_ptr<DeliveryLog> m_log;
+    RecipientFilter m_filter;         // suppressed addresses, and those mailed in this run
+    QString m_unsubscribeAddress;     // where unsubscribe requests go
 };

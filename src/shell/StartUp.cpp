@@ -24,15 +24,8 @@ StartOutcome StartUp(const StartUpParts& parts)
     Guard([&] { s.connection->setCursorLocation(CursorLocation::Client); });
     // A database made by an earlier version is brought up to this one, once, after the day's
     // archive copy; one that cannot be is left as it was and the program ends.
-    if (s.connection->isOpen()) {
-        try {
-            SchemaUpgrade::run(*s.connection);
-        } catch (const AppError& e) {
-            RecordError(e);
-            s.messages().notice(e.description());
-            return {nullptr, ExitCode::Failure};
-        }
-    }
+    if (s.connection->isOpen() && !SchemaUpgrade::runAtStartUp(*s.connection))
+        return {nullptr, ExitCode::Failure};
     Guard([&] { s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly); });
     Guard([&] {
         s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,

@@ -115,14 +115,15 @@ void TstSchema::failedUpgradeLeavesTheDatabaseAsItWas()
     const QStringList preferences = columnsOf(QStringLiteral("kaPreference"));
     const QString row = folder.scalar("Select PSmtpFrom From kaPreference");
 
-    try {
-        SchemaUpgrade::run(c);
-        QFAIL("the upgrade went through");
-    } catch (const AppError& e) {
-        QVERIFY2(e.description().startsWith("The database could not be upgraded from version 1 to version 2 and was "
-                                            "left as it was: "),
-                 qPrintable(e.description()));
-    }
+    ScriptedMessages messages;
+    QVERIFY(!SchemaUpgrade::runAtStartUp(c));
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY2(messages.shown.first().startsWith("The database could not be upgraded from version 1 to version 2 and was "
+                                               "left as it was: "),
+             qPrintable(messages.shown.first()));
+    QFile listing(state().ErrorListing);
+    QVERIFY(listing.open(QIODevice::ReadOnly));
+    QVERIFY(listing.readAll().contains("Database upgrade,The database could not be upgraded"));
     QCOMPARE(columnsOf(QStringLiteral("kaPreference")), preferences);
     QVERIFY(columnsOf(QStringLiteral("kaVersion")).isEmpty());
     QCOMPARE(folder.scalar("Select PSmtpFrom From kaPreference"), row);
