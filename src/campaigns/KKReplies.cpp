@@ -17,6 +17,7 @@ KKReplies::KKReplies(QWidget* parent)
     setWindowTitle(QStringLiteral("Process Replies"));
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_progress->setObjectName(QStringLiteral("prgReplies"));
+    m_progress->setAccessibleName(QStringLiteral("Messages read"));
     m_stop->setObjectName(QStringLiteral("cmdStop"));
     m_status->setText(QStringLiteral("Reading %1 ..").arg(state().PImapSrvr.trimmed()));
     m_progress->setRange(0, 0);

@@ -14,11 +14,9 @@ class KKReplies : public QDialog {
 public:
     explicit KKReplies(QWidget* parent = nullptr);
 
-    // Runs to the end and returns after the summary was shown; Rejected when nothing ran.
+    // Runs to the end and returns after the summary was shown: Accepted when the whole
+    // mailbox was read, Rejected when the run could not start or ended early.
     int exec() override;
-
-    ReplyRun& run() { return m_run; }
-    QPushButton* stopButton() const { return m_stop; }
 
 protected:
     void reject() override; // Esc and the close box stop the run; the summary closes the screen

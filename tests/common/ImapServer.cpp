@@ -1,5 +1,6 @@
 #include "ImapServer.h"
 
+#include "LocalPort.h"
 #include "TestSupport.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "PgTestServer.h"
 
-#include "TestSupport.h"
+#include "LocalPort.h"
 
 #include <QDir>
 #include <QFile>

@@ -17,11 +17,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 ScriptedMessages::ScriptedMessages()
 {
     if (!ProgramState::current())
@@ -147,21 +142,6 @@ void onModalMatching(std::function<bool(QWidget*)> matches, std::function<void(Q
         }
     });
     timer->start();
-}
-
-int freeLocalPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
 }
 
 void writeTestCertificate(const QString& folder)

@@ -91,8 +91,6 @@ void onModal(std::function<void(T*)> action, int timeoutMs = 60000)
                     [action](QWidget* w) { action(static_cast<T*>(w)); }, timeoutMs);
 }
 
-// A port of 127.0.0.1 that nobody listens on now (the system picks it).
-int freeLocalPort();
 // Writes a self-signed certificate for 127.0.0.1 (cert.pem) and its key (key.pem) into folder;
 // the certificate serves the client as its CA file. The test fails when openssl does.
 void writeTestCertificate(const QString& folder);
