@@ -102,11 +102,12 @@ double paintFooter(QPainter* painter, const ReportStyle& style, const QSizeF& pa
 }
 }
 
-ReportRenderer::Paper ReportRenderer::defaultPaper() const
+QPageSize::PageSizeId ReportRenderer::localePaper()
 {
-    const bool inches = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
-    return {inches ? QPageSize::Letter : QPageSize::A4, m_report.layout().orientation};
+    return QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4;
 }
+
+QPageLayout::Orientation ReportRenderer::layoutOrientation() const { return m_report.layout().orientation; }
 
 bool ReportRenderer::paperSize(const QString& name, QPageSize::PageSizeId* size)
 {
@@ -119,7 +120,7 @@ bool ReportRenderer::paperSize(const QString& name, QPageSize::PageSizeId* size)
     return false;
 }
 
-void ReportRenderer::preparePage(QPagedPaintDevice& device) const { preparePage(device, m_report.layout().orientation); }
+void ReportRenderer::preparePage(QPagedPaintDevice& device) const { preparePage(device, layoutOrientation()); }
 
 void ReportRenderer::preparePage(QPagedPaintDevice& device, QPageLayout::Orientation orientation) const
 {

@@ -27,9 +27,11 @@ public:
 
     explicit ReportRenderer(const ReportDocument& report) : m_report(report) {}
 
-    // The paper of the locale (Letter where it measures in inches, A4 elsewhere) in the
-    // orientation the layout asks for.
-    Paper defaultPaper() const;
+    // The paper of the locale: Letter where it measures in inches, A4 elsewhere.
+    static QPageSize::PageSizeId localePaper();
+    // The locale's paper in the orientation the layout asks for.
+    Paper defaultPaper() const { return {localePaper(), layoutOrientation()}; }
+    QPageLayout::Orientation layoutOrientation() const;
     // A paper size by name ("A4", "Letter", any letter case); false when there is none.
     static bool paperSize(const QString& name, QPageSize::PageSizeId* size);
 

@@ -27,7 +27,7 @@ constexpr int kStepMs = 50; // the longest the window waits while pages are laid
 ReportViewer::ReportViewer(QWidget* parent) : QWidget(parent), m_printer(QPrinter::HighResolution)
 {
     setObjectName(QStringLiteral("crvMain"));
-    m_paper.size = QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4;
+    m_paper.size = ReportRenderer::localePaper();
     m_printer.setPageSize(QPageSize(m_paper.size));
     m_preview = new QPrintPreviewWidget(&m_printer, this);
     m_preview->setObjectName(QStringLiteral("crvPreview"));
@@ -171,7 +171,8 @@ void ReportViewer::layOutAll()
     m_stop->hide();
     for (QWidget* w : std::as_const(m_idleOnly))
         w->setEnabled(true);
-    m_pageView->update();
+    if (m_pageView)
+        m_pageView->update();
     m_preview->setCurrentPage(page);
     refresh();
     emit finished();
