@@ -159,7 +159,7 @@ int ReportRenderer::render(QPagedPaintDevice& device, PageRange range, const Pro
     return pages;
 }
 
-int ReportRenderer::writePdf(const QString& path, const Paper& paper) const
+int ReportRenderer::writePdf(const QString& path, const Paper& paper, const Progress& progress) const
 {
     const auto failed = [&path](const QString& why) {
         return AppError(ReportErrors::CannotWrite, QStringLiteral("ReportRenderer"),
@@ -176,6 +176,11 @@ int ReportRenderer::writePdf(const QString& path, const Paper& paper) const
         throw failed(file.errorString());
     WholeWrites out(file);
     int pages = 0;
+    bool stopped = false;
+    const Progress step = [&](int page, int count) {
+        stopped = progress && !progress(page, count);
+        return !stopped;
+    };
     {
         QPdfWriter writer(&out);
         writer.setTitle(m_report.layout().title);
@@ -184,11 +189,13 @@ int ReportRenderer::writePdf(const QString& path, const Paper& paper) const
         writer.setPageSize(QPageSize(paper.size));
         preparePage(writer, paper.orientation);
         try {
-            pages = render(writer);
+            pages = render(writer, PageRange{1, 0}, step);
         } catch (const AppError& e) {
             throw failed(e.description());
         }
     }
+    if (stopped)
+        return 0; // the temporary file goes, the file at path stays
     // Nothing replaces the file before the last byte is written.
     if (!out.failure().isEmpty())
         throw failed(out.failure());

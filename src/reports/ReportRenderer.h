@@ -43,7 +43,8 @@ public:
     int render(QPagedPaintDevice& device, PageRange range = PageRange{1, 0}, const Progress& progress = {}) const;
     // Writes the whole report to a PDF file through a temporary file that replaces path only
     // once every page is written. Throws AppError (and leaves path as it was) when it cannot.
-    int writePdf(const QString& path, const Paper& paper) const;
+    // Returns the page count, or 0 when progress stopped it (path is left as it was).
+    int writePdf(const QString& path, const Paper& paper, const Progress& progress = {}) const;
     int writePdf(const QString& path) const { return writePdf(path, defaultPaper()); }
 
 private:
