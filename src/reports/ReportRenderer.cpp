@@ -102,11 +102,12 @@ double paintFooter(QPainter* painter, const ReportStyle& style, const QSizeF& pa
 }
 }
 
-ReportRenderer::Paper ReportRenderer::defaultPaper() const
+QPageSize::PageSizeId ReportRenderer::localePaper()
 {
-    const bool inches = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
-    return {inches ? QPageSize::Letter : QPageSize::A4, m_report.layout().orientation};
+    return QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4;
 }
+
+QPageLayout::Orientation ReportRenderer::layoutOrientation() const { return m_report.layout().orientation; }
 
 bool ReportRenderer::paperSize(const QString& name, QPageSize::PageSizeId* size)
 {
@@ -119,7 +120,7 @@ bool ReportRenderer::paperSize(const QString& name, QPageSize::PageSizeId* size)
     return false;
 }
 
-void ReportRenderer::preparePage(QPagedPaintDevice& device) const { preparePage(device, m_report.layout().orientation); }
+void ReportRenderer::preparePage(QPagedPaintDevice& device) const { preparePage(device, layoutOrientation()); }
 
 void ReportRenderer::preparePage(QPagedPaintDevice& device, QPageLayout::Orientation orientation) const
 {
@@ -158,7 +159,7 @@ int ReportRenderer::render(QPagedPaintDevice& device, PageRange range, const Pro
     return pages;
 }
 
-int ReportRenderer::writePdf(const QString& path, const Paper& paper) const
+int ReportRenderer::writePdf(const QString& path, const Paper& paper, const Progress& progress) const
 {
     const auto failed = [&path](const QString& why) {
         return AppError(ReportErrors::CannotWrite, QStringLiteral("ReportRenderer"),
@@ -175,6 +176,11 @@ int ReportRenderer::writePdf(const QString& path, const Paper& paper) const
         throw failed(file.errorString());
     WholeWrites out(file);
     int pages = 0;
+    bool stopped = false;
+    const Progress step = [&](int page, int count) {
+        stopped = progress && !progress(page, count);
+        return !stopped;
+    };
     {
         QPdfWriter writer(&out);
         writer.setTitle(m_report.layout().title);
@@ -183,11 +189,13 @@ int ReportRenderer::writePdf(const QString& path, const Paper& paper) const
         writer.setPageSize(QPageSize(paper.size));
         preparePage(writer, paper.orientation);
         try {
-            pages = render(writer);
+            pages = render(writer, PageRange{1, 0}, step);
         } catch (const AppError& e) {
             throw failed(e.description());
         }
     }
+    if (stopped)
+        return 0; // the temporary file goes, the file at path stays
     // Nothing replaces the file before the last byte is written.
     if (!out.failure().isEmpty())
         throw failed(out.failure());

@@ -27,9 +27,11 @@ public:
 
     explicit ReportRenderer(const ReportDocument& report) : m_report(report) {}
 
-    // The paper of the locale (Letter where it measures in inches, A4 elsewhere) in the
-    // orientation the layout asks for.
-    Paper defaultPaper() const;
+    // The paper of the locale: Letter where it measures in inches, A4 elsewhere.
+    static QPageSize::PageSizeId localePaper();
+    // The locale's paper in the orientation the layout asks for.
+    Paper defaultPaper() const { return {localePaper(), layoutOrientation()}; }
+    QPageLayout::Orientation layoutOrientation() const;
     // A paper size by name ("A4", "Letter", any letter case); false when there is none.
     static bool paperSize(const QString& name, QPageSize::PageSizeId* size);
 
@@ -41,7 +43,8 @@ public:
     int render(QPagedPaintDevice& device, PageRange range = PageRange{1, 0}, const Progress& progress = {}) const;
     // Writes the whole report to a PDF file through a temporary file that replaces path only
     // once every page is written. Throws AppError (and leaves path as it was) when it cannot.
-    int writePdf(const QString& path, const Paper& paper) const;
+    // Returns the page count, or 0 when progress stopped it (path is left as it was).
+    int writePdf(const QString& path, const Paper& paper, const Progress& progress = {}) const;
     int writePdf(const QString& path) const { return writePdf(path, defaultPaper()); }
 
 private:

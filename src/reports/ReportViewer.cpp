@@ -27,7 +27,7 @@ constexpr int kStepMs = 50; // the longest the window waits while pages are laid
 ReportViewer::ReportViewer(QWidget* parent) : QWidget(parent), m_printer(QPrinter::HighResolution)
 {
     setObjectName(QStringLiteral("crvMain"));
-    m_paper.size = QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4;
+    m_paper.size = ReportRenderer::localePaper();
     m_printer.setPageSize(QPageSize(m_paper.size));
     m_preview = new QPrintPreviewWidget(&m_printer, this);
     m_preview->setObjectName(QStringLiteral("crvPreview"));
@@ -163,18 +163,38 @@ void ReportViewer::layOutAll()
     if (!m_layingOut || !m_report)
         return;
     const int page = currentPage();
-    m_stop->show();
-    for (QWidget* w : std::as_const(m_idleOnly))
-        w->setEnabled(false);
+    setWorking(true);
     m_preview->updatePreview();
     m_layingOut = false;
-    m_stop->hide();
-    for (QWidget* w : std::as_const(m_idleOnly))
-        w->setEnabled(true);
-    m_pageView->update();
+    setWorking(false);
+    if (m_pageView)
+        m_pageView->update();
     m_preview->setCurrentPage(page);
     refresh();
     emit finished();
+}
+
+void ReportViewer::setWorking(bool working)
+{
+    m_stop->setVisible(working);
+    for (QWidget* w : std::as_const(m_idleOnly))
+        w->setEnabled(!working);
+}
+
+// Lets the window take its events at least every kStepMs while pages are made, and says how
+// far it got; false once Stop was pressed.
+ReportRenderer::Progress ReportViewer::stepper(const QString& doing)
+{
+    auto step = std::make_shared<QElapsedTimer>();
+    step->start();
+    return [this, step, doing](int page, int pages) {
+        if (step->elapsed() >= kStepMs) {
+            m_pageLabel->setText(QStringLiteral("of %1 (%2 page %3)").arg(pages).arg(doing).arg(page));
+            EventPause();
+            step->restart();
+        }
+        return !m_stopped;
+    };
 }
 
 void ReportViewer::paintPages(QPrinter* printer)
@@ -182,23 +202,14 @@ void ReportViewer::paintPages(QPrinter* printer)
     if (!m_report)
         return;
     try {
-        QElapsedTimer step;
-        step.start();
-        const ReportRenderer::Progress progress = [this, &step](int page, int pages) {
-            if (step.elapsed() >= kStepMs) {
-                m_pageLabel->setText(QStringLiteral("of %1 (laying out page %2)").arg(pages).arg(page));
-                EventPause();
-                step.restart();
-            }
-            return !m_stopped;
-        };
-        m_pages = ReportRenderer(*m_report).render(*printer, {1, m_pageLimit}, m_layingOut ? progress : nullptr);
+        const ReportRenderer::Progress progress = m_layingOut ? stepper(QStringLiteral("laying out")) : nullptr;
+        m_pages = ReportRenderer(*m_report).render(*printer, {1, m_pageLimit}, progress);
     } catch (const AppError& e) {
         report(e);
     }
 }
 
-void ReportViewer::stop() { m_stopped = m_layingOut; }
+void ReportViewer::stop() { m_stopped = m_layingOut || m_saving; }
 
 bool ReportViewer::eventFilter(QObject* watched, QEvent* event)
 {
@@ -234,7 +245,7 @@ void ReportViewer::refresh()
         m_pageBox->setValue(m_report ? currentPage() : 0);
     }
     QString pages = QStringLiteral("of %1").arg(m_report ? m_pages : 0);
-    if (m_stopped)
+    if (!m_layingOut && shown < m_pages)
         pages += QStringLiteral(" (stopped after %1)").arg(shown);
     m_pageLabel->setText(pages);
     m_zoomLabel->setText(QStringLiteral("%1 %").arg(qRound(zoomFactor() * 100)));
@@ -288,15 +299,21 @@ void ReportViewer::saveAsPdf()
 
 bool ReportViewer::savePdf(const QString& path)
 {
-    if (!m_report)
+    if (!m_report || isBusy())
         return false;
+    m_saving = true;
+    m_stopped = false;
+    setWorking(true);
+    bool saved = false;
     try {
-        ReportRenderer(*m_report).writePdf(path, m_paper);
-        return true;
+        saved = ReportRenderer(*m_report).writePdf(path, m_paper, stepper(QStringLiteral("saving"))) > 0;
     } catch (const AppError& e) {
         report(e);
     }
-    return false;
+    m_saving = false;
+    setWorking(false);
+    refresh();
+    return saved;
 }
 
 void ReportViewer::report(const AppError& error)

@@ -36,18 +36,20 @@ public:
     int reportPages() const { return m_pages; } // the pages of the whole report
     int currentPage() const;
     double zoomFactor() const;
-    // True until every page is laid on the preview or the laying out is stopped.
-    bool isBusy() const { return m_pageLimit > 0 || m_layingOut; }
+    // True until every page is laid on the preview or the laying out is stopped, and while a
+    // PDF is saved.
+    bool isBusy() const { return m_pageLimit > 0 || m_layingOut || m_saving; }
 
 public slots:
     void print();              // the print dialog, then printPages
     // Prints the pages the printer's range asks for: all, from-to, or the current page.
     void printPages(QPrinter& printer);
     void saveAsPdf();          // a save dialog, then savePdf
+    // Saves the report on the paper chosen; Stop ends it and leaves a file already there.
     bool savePdf(const QString& path);
     void showPage(int page);
     void fitToWidth();
-    void stop();               // ends the laying out of the pages
+    void stop();               // ends the laying out of the pages, or the saving
 
 signals:
     // Every page is on the preview, or the laying out was stopped.
@@ -60,7 +62,8 @@ private:
     void buildBar();
     void layOutAll();
     void paintPages(QPrinter* printer);
-    bool pageDone(int page, int pages);
+    ReportRenderer::Progress stepper(const QString& doing);
+    void setWorking(bool working);
     void refresh();
     void report(const AppError& error);
     QToolButton* button(const QString& text, const QString& tip, const char* name);
@@ -80,6 +83,7 @@ private:
     int m_pageLimit = 0; // > 0: paint only this many pages (the first showing)
     int m_pages = 0;
     bool m_layingOut = false;
+    bool m_saving = false;
     bool m_stopped = false;
     std::function<void(const AppError&)> m_onError;
 };

@@ -217,9 +217,9 @@ private slots:
         QVERIFY2(info.output.contains(size), qPrintable(info.output));
     }
 
-    // A long report is laid out in steps: the window takes events meanwhile, and Stop keeps
-    // the pages laid out so far.
-    void stopLayingOut()
+    // A long report is laid out and saved in steps: the window takes events meanwhile. Stop
+    // keeps the pages laid out so far, and leaves a file already there as it was.
+    void stopLayingOutAndSaving()
     {
         for (int n = 0; n < 6; ++n) // 60 customers become 3840 (64 times as many)
             m_folder->exec("INSERT INTO ktCustomer (EDate, CFirst, CLast, CType) Select EDate, CFirst, CLast, CType From ktCustomer");
@@ -235,6 +235,17 @@ private slots:
         QVERIFY(viewer.reportPages() > 50);
         QVERIFY2(viewer.pageCount() > 1 && viewer.pageCount() < viewer.reportPages(), qPrintable(QString::number(viewer.pageCount())));
         QVERIFY(viewer.findChild<QLabel*>("lblPage")->text().contains("stopped"));
+
+        QFile old(m_folder->file("old.pdf"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the last good report");
+        old.close();
+        QTimer::singleShot(0, &viewer, &ReportViewer::stop);
+        QVERIFY(!viewer.savePdf(old.fileName()));
+        QVERIFY(!viewer.isBusy());
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("the last good report"));
+        QCOMPARE(QDir(m_folder->path()).entryList({"old.pdf*"}), QStringList{"old.pdf"});
         viewer.setReport(nullptr);
     }
 
