@@ -163,6 +163,31 @@ private slots:
         QVERIFY(screen.endsProgram());
     }
 
+    // A worksheet of more rows than the grid shows is listed in part and imported whole;
+    // closing the screen while it is read stops the reading and lists nothing.
+    void bigWorksheetListedInPartImportedWhole()
+    {
+        UtilityFixture f;
+        Rows rows{{"CFirst"}};
+        for (int i = 0; i < 1200; ++i)
+            rows.push_back({QString("First%1").arg(i)});
+        const QString path = writeBook(f, "csv", rows);
+        KKImport stopped;
+        QTimer::singleShot(0, &stopped, [&] { stopped.reject(); });
+        list(stopped, path);
+        QCOMPARE(f.messages.shown, QStringList());
+        QCOMPARE(stopped.browser().fieldList()->count(), 0);
+
+        KKImport screen;
+        list(screen, path);
+        QCOMPARE(f.messages.shown, QStringList{"Total Records: 1200"});
+        QCOMPARE(screen.browser().countLabel()->text(), QString(">1000"));
+        screen.browser().SelectAllFields();
+        screen.importRecords();
+        QCOMPARE(f.folder.count("ktCustomer"), 1200);
+        QCOMPARE(f.column("CFirst").last(), QString("First1199"));
+    }
+
     void filterNarrowsTheRows()
     {
         UtilityFixture f;
