@@ -5,6 +5,7 @@
 #include "platform/Connection.h"
 #include "platform/LockFile.h"
 #include "base/Messages.h"
+#include "base/OffThread.h"
 #include "shell/ArchiveNames.h"
 #include "base/Program.h"
 #include "shell/ServerArchive.h"
@@ -153,7 +154,9 @@ void Maintenance::maintainFile()
     step(QStringLiteral("Compact.."));
     clearAttributes(database);
     // Refused when the copy already exists or another copy of the program holds the file.
-    Connection::compactDatabase(sourceConnectionString(), destinationConnectionString(), &m_lock);
+    // A big file takes seconds: the splash screen stays live and shows the step meanwhile.
+    const QString source = sourceConnectionString(), destination = destinationConnectionString();
+    RunOffThread([&] { Connection::compactDatabase(source, destination, &m_lock); });
     removeFile(database);
     removeCompanions(database);
     moveFile(compacted, database);
@@ -164,7 +167,9 @@ void Maintenance::maintainFile()
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         fail(QStringLiteral("Cannot create %1").arg(folder));
     const QString archive = ArchiveNames::archivePath(state().clock.today().addDays(-1));
-    if (!QFile::copy(database, archive))
+    bool copied = false;
+    RunOffThread([&] { copied = QFile::copy(database, archive); });
+    if (!copied)
         fail(QStringLiteral("Cannot copy %1 to %2").arg(database, archive));
     m_lock.release();
     showProgress();

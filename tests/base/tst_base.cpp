@@ -1,11 +1,14 @@
 // What every screen shares: number checks, the error listing, masked boxes.
 #include "common/TestSupport.h"
 #include "base/Look.h"
+#include "base/OffThread.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
 
 #include <QFile>
 #include <QLineEdit>
+#include <QSemaphore>
+#include <QTimer>
 #include <QtTest>
 
 class BaseTest : public QObject {
@@ -47,6 +50,19 @@ private slots:
         LogError(AppError(3075, "Korvina database", "Syntax error"));
         QCOMPARE(QFile::permissions(listing) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(messages.shown, QStringList(2, "Error!"));
+    }
+
+    // Work run off the thread leaves its events running (a timer fires while the work waits
+    // for it) and its failure comes back to the caller.
+    void offThreadWorkKeepsEventsRunning()
+    {
+        QSemaphore timerFired;
+        QTimer::singleShot(0, [&] { timerFired.release(); });
+        RunOffThread([&] {
+            if (!timerFired.tryAcquire(1, 5000))
+                throw AppError(3000, "test", "the events stood still");
+        });
+        QVERIFY_THROWS_EXCEPTION(AppError, RunOffThread([] { throw AppError(3000, "test", "failed"); }));
     }
 
     void maskedBoxesShowCrosses()
