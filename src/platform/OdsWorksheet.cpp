@@ -24,7 +24,7 @@ OdsWorksheet::OdsWorksheet(const QString& path, const QString& sheetName) : m_pa
 {
     m_content = m_zip.open(QStringLiteral("content.xml"));
     m_xml.setDevice(m_content.get());
-    while (!m_xml.atEnd()) {
+    while (!m_xml.atEnd() && !m_xml.hasError()) {
         if (m_xml.readNext() == QXmlStreamReader::StartElement && m_xml.name() == QLatin1String("table")
             && officeValue(m_xml.attributes(), QLatin1String("name")).compare(sheetName, Qt::CaseInsensitive) == 0) {
             m_inTable = true;
@@ -61,7 +61,7 @@ bool OdsWorksheet::next(WorksheetRow& row)
 // move the row number on. False at the end of the table.
 bool OdsWorksheet::readRow(WorksheetRow& row)
 {
-    while (m_inTable && !m_xml.atEnd()) {
+    while (m_inTable && !m_xml.atEnd() && !m_xml.hasError()) {
         const QXmlStreamReader::TokenType token = m_xml.readNext();
         if (token == QXmlStreamReader::EndElement && m_xml.name() == QLatin1String("table"))
             m_inTable = false;
@@ -135,7 +135,7 @@ QString OdsWorksheet::readText()
     QString text;
     int depth = 1;
     int paragraphs = 0;
-    while (depth > 0 && !m_xml.atEnd()) {
+    while (depth > 0 && !m_xml.atEnd() && !m_xml.hasError()) {
         const QXmlStreamReader::TokenType token = m_xml.readNext();
         if (token == QXmlStreamReader::Characters && depth >= 2)
             text += m_xml.text();

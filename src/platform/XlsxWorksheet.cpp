@@ -53,7 +53,7 @@ QString itemText(QXmlStreamReader& xml)
 {
     QString text;
     int depth = 1, hints = 0;
-    while (depth > 0 && !xml.atEnd()) {
+    while (depth > 0 && !xml.atEnd() && !xml.hasError()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::EndElement) {
             --depth;
@@ -80,7 +80,7 @@ XlsxWorksheet::XlsxWorksheet(const QString& path, const QString& sheetName) : m_
             return found;
         const std::unique_ptr<QIODevice> device = m_zip.open(name);
         QXmlStreamReader xml(device.get());
-        while (!xml.atEnd())
+        while (!xml.atEnd() && !xml.hasError())
             if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Relationship")) {
                 const QXmlStreamAttributes a = xml.attributes();
                 found.insert(a.value(QLatin1String("Id")).toString(),
@@ -99,7 +99,7 @@ XlsxWorksheet::XlsxWorksheet(const QString& path, const QString& sheetName) : m_
     {
         const std::unique_ptr<QIODevice> device = m_zip.open(workbook);
         QXmlStreamReader xml(device.get());
-        while (!xml.atEnd()) {
+        while (!xml.atEnd() && !xml.hasError()) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             const QXmlStreamAttributes a = xml.attributes();
@@ -137,7 +137,7 @@ void XlsxWorksheet::readStrings(const QString& part)
 {
     const std::unique_ptr<QIODevice> device = m_zip.open(part);
     QXmlStreamReader xml(device.get());
-    while (!xml.atEnd())
+    while (!xml.atEnd() && !xml.hasError())
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
             m_strings << itemText(xml);
     if (xml.hasError())
@@ -151,7 +151,7 @@ void XlsxWorksheet::readStyles(const QString& part)
     QSet<int> dateFormats;
     bool inCellFormats = false;
     int index = 0;
-    while (!xml.atEnd()) {
+    while (!xml.atEnd() && !xml.hasError()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("cellXfs"))
             inCellFormats = false;
@@ -188,7 +188,7 @@ bool XlsxWorksheet::isDateFormatCode(const QString& code)
 
 bool XlsxWorksheet::next(WorksheetRow& row)
 {
-    while (!m_xml.atEnd()) {
+    while (!m_xml.atEnd() && !m_xml.hasError()) {
         if (m_xml.readNext() != QXmlStreamReader::StartElement || m_xml.name() != QLatin1String("row"))
             continue;
         const int number = m_xml.attributes().value(QLatin1String("r")).toInt();

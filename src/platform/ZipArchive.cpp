@@ -48,11 +48,13 @@ protected:
     {
         if (m_failed)
             return -1;
+        if (size <= 0)
+            return 0;
         if (!m_deflated)
             return readPacked(data, size);
         qint64 produced = 0;
         while (produced == 0 && !m_done) {
-            if (m_stream.avail_in == 0) {
+            if (m_stream.avail_in == 0 && m_left > 0) {
                 m_input.resize(kChunk);
                 const qint64 got = readPacked(m_input.data(), kChunk);
                 if (got < 0)
@@ -64,15 +66,12 @@ protected:
             m_stream.avail_out = uInt(std::min<qint64>(size, 1 << 30));
             const int result = inflate(&m_stream, Z_NO_FLUSH);
             produced = size - qint64(m_stream.avail_out);
-            if (result == Z_STREAM_END)
+            if (result == Z_STREAM_END) {
                 m_done = true;
-            else if (result != Z_OK && !(result == Z_BUF_ERROR && m_stream.avail_in == 0 && m_left > 0)) {
+            } else if ((result != Z_OK && result != Z_BUF_ERROR) || (produced == 0 && m_stream.avail_in == 0 && m_left == 0)) {
+                // Damaged data, or data that ends before the compressed stream does.
                 m_failed = true;
                 setErrorString(QStringLiteral("damaged compressed data"));
-                return -1;
-            } else if (m_stream.avail_in == 0 && m_left == 0 && produced == 0) {
-                m_failed = true;
-                setErrorString(QStringLiteral("compressed data ends early"));
                 return -1;
             }
         }
@@ -84,7 +83,7 @@ private:
     {
         const qint64 wanted = std::min(size, m_left);
         if (wanted == 0) {
-            m_done = true;
+            m_done = !m_deflated;
             return 0;
         }
         if (!m_file.seek(m_position) || m_file.read(data, wanted) != wanted) {

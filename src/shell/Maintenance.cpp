@@ -5,6 +5,7 @@
 #include "platform/Connection.h"
 #include "platform/LockFile.h"
 #include "base/Messages.h"
+#include "base/OffThread.h"
 #include "shell/ArchiveNames.h"
 #include "base/Program.h"
 #include "shell/ArchiveFiles.h"
@@ -201,7 +202,7 @@ void Maintenance::maintainFile()
     const QString archive = ArchiveNames::archivePath(state().clock.today().addDays(-1));
     try {
         ArchiveFiles::makePrivateFolder(ArchiveNames::archiveFolder());
-        ArchiveFiles::copy(database, archive);
+        RunOffThread([&] { ArchiveFiles::copy(database, archive); });
     } catch (const AppError& e) {
         throw Stopped{e, archiveFailed(e), false};
     }
@@ -215,7 +216,9 @@ void Maintenance::compact(const QString& database, const QString& compacted)
     try {
         clearAttributes(database);
         // Refused when the copy already exists or another copy of the program holds the file.
-        Connection::compactDatabase(sourceConnectionString(), destinationConnectionString(), &m_lock);
+        // A big file takes seconds: the splash screen stays live and shows the step meanwhile.
+        const QString source = sourceConnectionString(), destination = destinationConnectionString();
+        RunOffThread([&] { Connection::compactDatabase(source, destination, &m_lock); });
     } catch (const AppError& e) {
         QFile::remove(compacted);
         if (e.number() == DbErrors::InUse)

@@ -39,6 +39,7 @@ TableBrowser::Setup importSetup()
     setup.gridName = QStringLiteral("grdImport");
     setup.countLabel = 31;
     setup.formatValues = false;
+    setup.listingIsPreview = true;
     return setup;
 }
 
@@ -87,6 +88,9 @@ void KKImport::chooseFile()
 
 void KKImport::listWorksheet()
 {
+    // A run in progress is not started again (the frame is disabled, but a queued call may come).
+    if (m_run.isRunning())
+        return;
     Messages& messages = Messages::current();
     const QString path = fileBox()->text().trimmed();
     if (path.isEmpty()) {
@@ -94,20 +98,40 @@ void KKImport::listWorksheet()
         return;
     }
     browser().release();
+    // A big workbook takes a while: the rows read are counted, and closing the screen stops.
+    m_run.start();
+    int read = 0;
+    const auto progress = [this, &read](int rows) {
+        m_run.step(read = rows);
+        return !m_run.stopRequested();
+    };
     Recordset source;
+    int total = -1;
+    bool loaded = false;
     try {
-        if (!m_sheet.load(path, kSheet))
-            return;
-        source.open(QStringLiteral("Select * From [Sheet1$]"), m_sheet.connection(), CursorType::Static,
-                    LockType::Optimistic);
+        loaded = m_sheet.load(path, kSheet, progress);
+        // The grid shows the first rows; the rest are counted and read again when imported.
+        if (loaded) {
+            source.open(QStringLiteral("Select Top %1 * From [Sheet1$]").arg(TableBrowser::kListedAtMost + 1),
+                        m_sheet.connection(), CursorType::Static, LockType::Optimistic);
+            if (source.recordCount() > TableBrowser::kListedAtMost)
+                total = m_sheet.connection().backend().query(QStringLiteral("Select Count(*) From [Sheet1$]")).rows.value(0).value(0).toInt();
+        }
     } catch (...) {
         // The worksheet could not be read: nothing is logged, nothing stays listed.
+        m_run.finish(read);
         m_sheet.close();
         browser().fillFieldLists();
         messages.notice(QStringLiteral("Invalid File!"));
         return;
     }
-    browser().setSample(std::move(source));
+    m_run.finish(read);
+    if (!loaded) {
+        m_sheet.close();
+        browser().fillFieldLists();
+        return;
+    }
+    browser().setSample(std::move(source), total);
     browser().fillFieldLists();
     browser().showListing();
 }

@@ -79,10 +79,11 @@ TableBrowser::~TableBrowser()
         m_listing.close();
 }
 
-void TableBrowser::setSample(Recordset&& sample)
+void TableBrowser::setSample(Recordset&& sample, int total)
 {
     release();
     m_sample = std::move(sample);
+    m_countedTotal = total;
 }
 
 QString TableBrowser::table() const { return m_table->currentText(); }

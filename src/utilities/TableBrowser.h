@@ -67,8 +67,9 @@ public:
 
     // Closes both record sets and empties the grid.
     void release();
-    // Replaces the sample by a record set already opened (the worksheet).
-    void setSample(Recordset&& sample);
+    // Replaces the sample by a record set already opened (the worksheet); total: the number
+    // of rows it stands for when it holds only the first of them.
+    void setSample(Recordset&& sample, int total = -1);
 
     Recordset& sample() { return m_sample; }
     Recordset& listing() { return m_setup.sampleIsListing ? m_sample : m_listing; }

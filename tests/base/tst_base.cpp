@@ -1,11 +1,14 @@
 // What every screen shares: number checks, the error listing, masked boxes.
 #include "common/TestSupport.h"
 #include "base/Look.h"
+#include "base/OffThread.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
 
 #include <QFile>
 #include <QLineEdit>
+#include <QSemaphore>
+#include <QTimer>
 #include <QtTest>
 
 class BaseTest : public QObject {
@@ -54,6 +57,19 @@ private slots:
         const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY2(lines.last().endsWith(",ERROR:  value too long DETAIL:  in row 3 HINT:  shorten it"), lines.last());
+    }
+
+    // Work run off the thread leaves its events running (a timer fires while the work waits
+    // for it) and its failure comes back to the caller.
+    void offThreadWorkKeepsEventsRunning()
+    {
+        QSemaphore timerFired;
+        QTimer::singleShot(0, [&] { timerFired.release(); });
+        RunOffThread([&] {
+            if (!timerFired.tryAcquire(1, 5000))
+                throw AppError(3000, "test", "the events stood still");
+        });
+        QVERIFY_THROWS_EXCEPTION(AppError, RunOffThread([] { throw AppError(3000, "test", "failed"); }));
     }
 
     void maskedBoxesShowCrosses()

@@ -163,6 +163,32 @@ private slots:
         QVERIFY(screen.endsProgram());
     }
 
+    // A worksheet of more rows than the grid shows is listed in part and imported whole;
+    // closing the screen while it is read stops the reading and lists nothing.
+    void bigWorksheetListedInPartImportedWhole()
+    {
+        UtilityFixture f;
+        Rows rows{{"CFirst", "CRemarks"}};
+        for (int i = 0; i < 2000; ++i)
+            rows.push_back({QString("First%1").arg(i), QString("%1 ").arg(i) + QString(40, 'r')});
+        const QString path = writeBook(f, "xlsx", rows); // its strings are far more than one piece of the zip
+        KKImport stopped;
+        QTimer::singleShot(0, &stopped, [&] { stopped.reject(); });
+        list(stopped, path);
+        QCOMPARE(f.messages.shown, QStringList());
+        QCOMPARE(stopped.browser().fieldList()->count(), 0);
+
+        KKImport screen;
+        list(screen, path);
+        QCOMPARE(f.messages.shown, QStringList{"Total Records: 2000"});
+        QCOMPARE(screen.browser().countLabel()->text(), QString(">1000"));
+        screen.browser().SelectAllFields();
+        screen.importRecords();
+        QCOMPARE(f.folder.count("ktCustomer"), 2000);
+        QCOMPARE(f.column("CFirst").last(), QString("First1999"));
+        QCOMPARE(f.column("CRemarks").last(), QString("1999 ") + QString(40, 'r'));
+    }
+
     void filterNarrowsTheRows()
     {
         UtilityFixture f;
