@@ -43,10 +43,14 @@ void LoadRecord()
         s.LoadedRecord = s.RecordRecordset.rows().value(0);
     } catch (const AppError& e) {
         // Nothing to show: the boxes keep what they hold.
-        if (e.number() == DbErrors::DeletedByAnother)
-            Messages::current().notice(QStringLiteral("This record was deleted by another user."));
-        else
+        if (e.number() != DbErrors::DeletedByAnother) {
             LogError(e);
+            return;
+        }
+        // The screen's extras still leave any edit of theirs.
+        Messages::current().notice(QStringLiteral("This record was deleted by another user."));
+        RunModuleHook(HookTag::DataLoad);
+        Guard(closeRecord);
         return;
     } catch (const std::exception& e) {
         LogError(e);

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
@@ -77,8 +79,10 @@ Sealer::~Sealer() { EVP_CIPHER_CTX_free(m_ctx); }
 
 void Sealer::put(const QByteArray& bytes)
 {
-    if (m_out.write(bytes) != bytes.size())
-        throw AppError(DbErrors::General, kSource, QStringLiteral("Cannot write the archive: ") + m_out.errorString());
+    if (m_out.write(bytes) != bytes.size()) {
+        const int number = errno == ENOSPC || errno == EDQUOT ? DbErrors::DiskFull : DbErrors::General;
+        throw AppError(number, kSource, QStringLiteral("Cannot write the archive: ") + m_out.errorString());
+    }
 }
 
 void Sealer::write(const char* data, qint64 size)
