@@ -390,21 +390,8 @@
         if (!html || document.designMode !== "on")
             return;
         e.preventDefault();
-        const selection = window.getSelection();
-        if (!selection.rangeCount)
-            return;
-        const range = selection.getRangeAt(0);
-        range.deleteContents();
-        const fragment = range.createContextualFragment(cleanHtml(html));
-        const last = fragment.lastChild;
-        range.insertNode(fragment);
-        if (last) {
-            range.setStartAfter(last);
-            range.collapse(true);
-            selection.removeAllRanges();
-            selection.addRange(range);
-        }
-        record(false);
+        // The engine's insertion splits a paragraph around pasted blocks.
+        command("insertHTML", cleanHtml(html));
     });
 
     window.korvinaLead = {
