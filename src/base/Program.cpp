@@ -3,6 +3,7 @@
 #include "base/ProgramState.h"
 #include "base/Messages.h"
 #include "base/MainView.h"
+#include "platform/OneLine.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -31,7 +32,7 @@ void InitProgramState()
                                       + QStringLiteral("Database Password=") + s.databasePassword());
 }
 
-void LogError(const AppError& error)
+void RecordError(const AppError& error)
 {
     const ProgramState& s = state();
     // A missing Docs folder is created, so that no error goes unrecorded.
@@ -44,10 +45,16 @@ void LogError(const AppError& error)
             if (isNew || (file.permissions() & (QFile::ReadGroup | QFile::ReadOther)))
                 file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
             QTextStream out(&file);
+            // One line per entry, whatever the description holds.
             out << QLocale().toString(state().clock.now(), QLocale::ShortFormat) << ',' << error.number() << ','
-                << error.source() << ',' << error.description() << '\n';
+                << oneLine(error.source()) << ',' << oneLine(error.description()) << '\n';
         }
     }
+}
+
+void LogError(const AppError& error)
+{
+    RecordError(error);
     Messages::current().notice(QStringLiteral("Error!"));
 }
 

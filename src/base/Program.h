@@ -15,6 +15,8 @@ void InitProgramState();
 // listing, then shows "Error!".
 void LogError(const AppError& error);
 void LogError(const std::exception& error);
+// Only the line in the error listing, for a failure that shows its own message.
+void RecordError(const AppError& error);
 
 // Runs one statement under the shared handler: a failure is logged and reported, and the
 // caller goes on with its next statement. Returns false when the statement failed.
