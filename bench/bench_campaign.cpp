@@ -89,6 +89,7 @@ int main(int argc, char** argv)
     s.PSmtpSrvr = QStringLiteral("127.0.0.1");
     s.PSmtpPort = QString::number(port);
     s.PSmtpFrom = QStringLiteral("news@korvina.test");
+    s.PSmtpUser.clear(); // the local server asks for no log-in and offers no encryption
 
     // The campaign, as the screen runs it.
     CampaignRun run({&CampaignFamily::of(CampaignKind::News), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"),

@@ -4,6 +4,7 @@
 #include "base/Messages.h"
 #include "base/MainView.h"
 #include "platform/ReadScope.h"
+#include "platform/OneLine.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -52,10 +53,9 @@ void RecordError(const AppError& error)
             if (isNew || (file.permissions() & (QFile::ReadGroup | QFile::ReadOther)))
                 file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
             QTextStream out(&file);
-            QString description = error.description();
-            description.replace(QRegularExpression(QStringLiteral("\\s*[\\r\\n]+\\s*")), QStringLiteral(" "));
+            // One line per entry, whatever the description holds.
             out << QLocale().toString(state().clock.now(), QLocale::ShortFormat) << ',' << error.number() << ','
-                << error.source() << ',' << description << '\n';
+                << oneLine(error.source()) << ',' << oneLine(error.description()) << '\n';
         }
     }
 }

@@ -25,7 +25,7 @@ void CampaignExtra::attach(RecordScreen& screen)
     m_send->setObjectName(QStringLiteral("cmdSend"));
     m_status = new QLabel(QStringLiteral("."), &screen);
     m_status->setObjectName(QStringLiteral("lblField_%1").arg(StatusLine));
-    m_status->setAccessibleName(QStringLiteral("Status"));
+    showStatus(QStringLiteral("."));
     m_progress = new QProgressBar(&screen);
     m_progress->setObjectName(QStringLiteral("prgSend"));
     m_progress->setFormat(QStringLiteral("%v of %m"));
@@ -69,7 +69,7 @@ void CampaignExtra::send()
                                  m_screen->text(TypeField), m_screen->text(criteriaField)};
     m_run = new CampaignRun(std::move(request), this);
     connect(m_run, &CampaignRun::statusChanged, m_status, [this](const QString& text) {
-        m_status->setText(text);
+        showStatus(text);
         m_status->repaint();
     });
     connect(m_run, &CampaignRun::progressChanged, m_progress, [this](int done, int total) {
@@ -88,6 +88,13 @@ void CampaignExtra::stop()
 {
     if (m_run)
         m_run->stop();
+}
+
+// A screen reader hears the status line as it changes.
+void CampaignExtra::showStatus(const QString& text)
+{
+    m_status->setText(text);
+    m_status->setAccessibleName(QStringLiteral("Status: ") + text);
 }
 
 void CampaignExtra::showRunning(bool running)

@@ -34,6 +34,7 @@ public slots:
 
 private:
     void showRunning(bool running);
+    void showStatus(const QString& text);
 
     const CampaignFamily& m_family;
     QPointer<RecordScreen> m_screen;

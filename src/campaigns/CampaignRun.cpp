@@ -12,6 +12,8 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 
+#include <QTimer>
+
 namespace {
 const QString source = QStringLiteral("CampaignRun");
 constexpr int invalidUseOfNull = 94;
@@ -36,8 +38,14 @@ CampaignRun::CampaignRun(Request request, QObject* parent) : QObject(parent), m_
     qRegisterMetaType<MailMessage>();
 }
 
+// A run that goes before its end cuts the line, and the worker closes what is left.
 CampaignRun::~CampaignRun()
 {
+    if (m_dispatcher) {
+        m_dispatcher->cancel();
+        m_dispatcher->hangUp();
+        QMetaObject::invokeMethod(m_dispatcher, &MailDispatcher::close, Qt::BlockingQueuedConnection);
+    }
     m_thread.quit();
     m_thread.wait();
     delete m_dispatcher;
@@ -51,8 +59,10 @@ void CampaignRun::start()
         return;
     m_running = true;
     m_stopRequested = false;
+    m_failure.reset();
     m_walked = false;
-    m_linking = false;
+    m_linked = false;
+    m_windowDone = false;
     emit statusChanged(QStringLiteral("Docking.."));
 
     Recordset content;
@@ -62,11 +72,11 @@ void CampaignRun::start()
     }
     m_total = m_recipients.recordCount();
     m_done = 0;
-    openTransport();
+    startTransport();
     m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
                                           m_request.campaignId, state().clock.now());
     emit progressChanged(0, m_total);
-    scheduleLink();
+    schedule();
 }
 
 void CampaignRun::stop()
@@ -74,6 +84,7 @@ void CampaignRun::stop()
     m_stopRequested = true;
     if (m_dispatcher)
         m_dispatcher->cancel(); // the message being sent still goes; the one waiting does not
+    schedule();
 }
 
 bool CampaignRun::openContent(Recordset& content)
@@ -132,26 +143,22 @@ void CampaignRun::addUnsubscribe(QString* body)
     m_message.listUnsubscribe = Unsubscribe::header(request);
 }
 
-void CampaignRun::openTransport()
+// The transport is created and opened on the worker; a failure to open it is the first
+// message's answer.
+void CampaignRun::startTransport()
 {
     const MailTransportKind kind = mailTransportKind(state().PMailType);
     m_transportWanted = kind != MailTransportKind::None;
     if (!m_transportWanted)
         return;
-    std::unique_ptr<MailTransport> transport = MailTransport::create(kind, mailSettings());
-    try {
-        transport->open();
-    } catch (const AppError& e) {
-        m_transportError = e.description();
-        LogError(e);
-        return;
-    }
-    m_dispatcher = new MailDispatcher(std::move(transport));
+    m_dispatcher = new MailDispatcher(kind, mailSettings());
     m_dispatcher->moveToThread(&m_thread);
     connect(this, &CampaignRun::dispatch, m_dispatcher, &MailDispatcher::send, Qt::QueuedConnection);
     connect(m_dispatcher, &MailDispatcher::sent, this, &CampaignRun::recipientSent, Qt::QueuedConnection);
+    connect(m_dispatcher, &MailDispatcher::closed, this, &CampaignRun::transportClosed, Qt::QueuedConnection);
     m_thread.setObjectName(QStringLiteral("CampaignMail"));
     m_thread.start();
+    QMetaObject::invokeMethod(m_dispatcher, &MailDispatcher::open, Qt::QueuedConnection);
 }
 
 QString CampaignRun::composeBody(QString* subject, bool* ok)
@@ -183,24 +190,54 @@ QString CampaignRun::composeBody(QString* subject, bool* ok)
     return body;
 }
 
-// One recipient at a time goes through linking and sending.
-void CampaignRun::scheduleLink()
+// Every step of the run is one call of step(), queued, so that window events (Stop among
+// them) run between any two steps: between two messages and between two boxes.
+void CampaignRun::schedule()
 {
-    if (m_linking)
+    if (m_scheduled || !hasWork())
         return;
-    m_linking = true;
-    QMetaObject::invokeMethod(this, &CampaignRun::linkRecipient, Qt::QueuedConnection);
+    m_scheduled = true;
+    QMetaObject::invokeMethod(this, &CampaignRun::step, Qt::QueuedConnection);
+}
+
+bool CampaignRun::hasWork() const
+{
+    return m_running && (!m_answers.isEmpty() || (!m_walked && m_inFlight.size() < window));
+}
+
+void CampaignRun::step()
+{
+    m_scheduled = false;
+    if (m_busy || !hasWork())
+        return;
+    m_busy = true;
+    if (!m_answers.isEmpty())
+        takeAnswer(m_answers.dequeue());
+    else
+        walk();
+    m_busy = false;
+    if (m_walked && m_inFlight.isEmpty() && m_answers.isEmpty())
+        finish(true);
+    else
+        schedule();
+}
+
+// One recipient at a time goes through linking and sending.
+void CampaignRun::walk()
+{
+    if (m_stopRequested || m_failure || m_recipients.eof()) {
+        m_walked = true;
+        return;
+    }
+    if (m_linked)
+        sendRecipient();
+    else
+        linkRecipient();
 }
 
 void CampaignRun::linkRecipient()
 {
-    if (m_stopRequested || m_recipients.eof()) {
-        m_linking = false;
-        m_walked = true;
-        if (m_inFlight.isEmpty())
-            finish(true);
-        return;
-    }
+    m_linked = true;
     QString email;
     QString first;
     Guard([&] {
@@ -221,11 +258,11 @@ void CampaignRun::linkRecipient()
     m_message.subject = subject;
     m_message.kind = m_request.family->bodyKind;
     m_message.recipient = first.trimmed() + QLatin1Char('<') + email.trimmed() + QLatin1Char('>');
-    QMetaObject::invokeMethod(this, &CampaignRun::sendRecipient, Qt::QueuedConnection);
 }
 
 void CampaignRun::sendRecipient()
 {
+    m_linked = false;
     QString email;
     Guard([&] { email = m_recipients.field(QStringLiteral("CEmail")).text(); });
     emit statusChanged(QStringLiteral("Sending: ") + email + QStringLiteral(" .."));
@@ -240,34 +277,18 @@ void CampaignRun::sendRecipient()
         advance();
         return;
     }
-    if (!m_dispatcher) {
-        recordOutcome(address, QStringLiteral("failed: no mail transport"));
-        LogError(AppError(MailErrors::NoTransport, source, QStringLiteral("No mail transport: ") + m_transportError));
-        advance();
-        return;
-    }
-    m_message.sender = mailTransportKind(state().PMailType) == MailTransportKind::Smtp ? state().PSmtpFrom : QString();
+    // SMTP writes it as From; the desktop's mail system writes its own and the Message-ID takes its domain.
+    m_message.sender = state().PSmtpFrom;
     m_inFlight.enqueue(address);
     emit dispatch(m_done + m_inFlight.size(), m_message);
     Guard([&] { m_recipients.moveNext(); });
-    m_linking = false;
-    if (m_inFlight.size() < window)
-        scheduleLink();
 }
 
-void CampaignRun::recipientSent(int index, int errorNumber, const QString& error)
+void CampaignRun::recipientSent(int index, int errorNumber, MailFailure failure, const QString& error)
 {
     Q_UNUSED(index);
-    // An error box lets window events run; answers arriving meanwhile wait their turn.
-    m_deferred.enqueue({errorNumber, error});
-    if (m_reporting)
-        return;
-    while (!m_deferred.isEmpty())
-        takeAnswer(m_deferred.dequeue());
-    if (m_walked && m_inFlight.isEmpty())
-        finish(true);
-    else if (!m_walked && m_inFlight.size() < window)
-        scheduleLink();
+    m_answers.enqueue({errorNumber, failure, error});
+    schedule();
 }
 
 void CampaignRun::takeAnswer(const Answer& answer)
@@ -279,12 +300,26 @@ void CampaignRun::takeAnswer(const Answer& answer)
         recordOutcome(address, QStringLiteral("sent"));
     } else if (answer.errorNumber == MailDispatcher::notSent) {
         recordOutcome(address, QStringLiteral("not sent: the run was stopped"));
+    } else if (endsRun(answer.failure)) {
+        recordOutcome(address, QStringLiteral("not sent: ") + mailFailureReason(answer.failure));
+        if (!m_failure)
+            failRun(answer);
     } else {
         recordOutcome(address, QStringLiteral("failed: ") + answer.error);
-        m_reporting = true;
-        LogError(AppError(answer.errorNumber, source, answer.error));
-        m_reporting = false;
+        const AppError error(answer.errorNumber, source, answer.error);
+        if (m_stopRequested || m_failure)
+            RecordError(error); // a stopped run shows no more boxes
+        else
+            LogError(error);
     }
+}
+
+// Said once: the messages still on their way come back with the same failure.
+void CampaignRun::failRun(const Answer& answer)
+{
+    m_failure = answer.failure;
+    RecordError(AppError(answer.errorNumber, source, answer.error));
+    state().messages().notice(answer.error);
 }
 
 void CampaignRun::recordOutcome(const QString& address, const QString& outcome)
@@ -296,25 +331,64 @@ void CampaignRun::recordOutcome(const QString& address, const QString& outcome)
 // A recipient that was not handed to the worker is done at once.
 void CampaignRun::advance()
 {
+    m_linked = false;
     ++m_done;
     emit progressChanged(m_done, m_total);
     Guard([&] { m_recipients.moveNext(); });
-    m_linking = false;
-    scheduleLink();
 }
 
+// After a failure that ends the run, every recipient not yet handed over is logged with its reason.
+void CampaignRun::logRemaining()
+{
+    const QString outcome = QStringLiteral("not sent: ") + mailFailureReason(*m_failure);
+    while (m_recipients.isOpen() && !m_recipients.eof()) {
+        QString email;
+        Guard([&] { email = m_recipients.field(QStringLiteral("CEmail")).text(); });
+        recordOutcome(email.trimmed(), outcome);
+        ++m_done;
+        if (!Guard([&] { m_recipients.moveNext(); }))
+            break;
+    }
+    emit progressChanged(m_done, m_total);
+}
+
+// The worker closes the connection while the window's part ends (cutting the line if the
+// server does not say goodbye in time); the run is over when both are done.
 void CampaignRun::finish(bool completed)
 {
-    m_thread.quit();
-    m_thread.wait();
-    delete m_dispatcher;
-    m_dispatcher = nullptr;
-    if (completed)
+    m_walked = true;
+    if (m_dispatcher) {
+        QMetaObject::invokeMethod(m_dispatcher, &MailDispatcher::close, Qt::QueuedConnection);
+        QTimer::singleShot(closeGraceMs, this, [this] {
+            if (m_dispatcher)
+                m_dispatcher->hangUp();
+        });
+    }
+    if (m_failure)
+        logRemaining();
+    else if (completed)
         state().messages().notice(QStringLiteral("Message(s) Sent!"));
     emit statusChanged(QStringLiteral("."));
     if (m_recipients.isOpen())
         m_recipients.close();
     m_log.reset();
+    m_windowDone = true;
+    endWhenClosed();
+}
+
+void CampaignRun::transportClosed()
+{
+    m_thread.quit();
+    m_thread.wait();
+    delete m_dispatcher;
+    m_dispatcher = nullptr;
+    endWhenClosed();
+}
+
+void CampaignRun::endWhenClosed()
+{
+    if (!m_windowDone || m_dispatcher)
+        return;
     m_running = false;
     emit finished();
 }

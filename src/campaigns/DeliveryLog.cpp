@@ -1,5 +1,7 @@
 #include "campaigns/DeliveryLog.h"
 
+#include "platform/OneLine.h"
+
 #include <QDir>
 
 DeliveryLog::DeliveryLog(const QString& folder, const QString& screen, const QString& campaignId, const QDateTime& started)
@@ -20,8 +22,8 @@ void DeliveryLog::write(const QString& address, const QDateTime& when, const QSt
 {
     if (!m_file.isOpen())
         return;
-    QString line = address + QLatin1Char('\t') + when.toString(Qt::ISODate) + QLatin1Char('\t') + outcome;
-    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // Each field on one line and free of tabs, whatever the customer's data holds.
+    const QString line = oneLine(address) + QLatin1Char('\t') + when.toString(Qt::ISODate) + QLatin1Char('\t') + oneLine(outcome);
     m_file.write(line.toUtf8() + '\n');
     m_file.flush();
 }

@@ -5,6 +5,7 @@
 
 #include "platform/AppError.h"
 #include "platform/MailParts.h"
+#include "platform/OneLine.h"
 
 #include <QSysInfo>
 
@@ -57,16 +58,16 @@ QByteArray messageIdDomain(const QByteArray& sender)
 // Reply-To (checked like the sender) and List-Unsubscribe, each on one line.
 void addReplyHeaders(GMimeMessage* mime, const MailMessage& message)
 {
-    if (!message.replyTo.trimmed().isEmpty()) {
+    const QString replyToText = oneLine(message.replyTo).trimmed();
+    if (!replyToText.isEmpty()) {
         InternetAddressList* list = nullptr;
-        InternetAddressMailbox* replyTo = parseMailbox(message.replyTo.trimmed().toUtf8(), &list);
+        InternetAddressMailbox* replyTo = parseMailbox(replyToText.toUtf8(), &list);
         GObjectPtr<InternetAddressList> keep(list);
         if (!replyTo)
             refuse(QStringLiteral("Invalid Reply-To address \"%1\"").arg(message.replyTo));
         internet_address_list_add(g_mime_message_get_reply_to(mime), INTERNET_ADDRESS(replyTo));
     }
-    QByteArray unsubscribe = message.listUnsubscribe.toUtf8();
-    unsubscribe.replace('\r', "").replace('\n', "");
+    const QByteArray unsubscribe = oneLine(message.listUnsubscribe).toUtf8();
     if (!unsubscribe.trimmed().isEmpty())
         g_mime_object_set_header(GMIME_OBJECT(mime), "List-Unsubscribe", unsubscribe.trimmed().constData(), nullptr);
 }
@@ -78,9 +79,11 @@ MailComposer::MailComposer() { g_mime_init(); }
 
 MailComposer::~MailComposer() = default;
 
+QString MailComposer::headerText(const QString& text) { return oneLine(text); }
+
 MailComposer::Mailbox MailComposer::splitRecipient(const QString& text)
 {
-    const QString t = text.trimmed();
+    const QString t = headerText(text).trimmed();
     const qsizetype open = t.lastIndexOf(QLatin1Char('<'));
     if (open < 0 || !t.endsWith(QLatin1Char('>')))
         return {QString(), t};
@@ -96,7 +99,8 @@ bool MailComposer::isMailbox(const QString& text)
     return ok;
 }
 
-MailComposer::Composed MailComposer::compose(const MailMessage& message, const QDateTime& date, LineEnd lineEnd) const
+MailComposer::Composed MailComposer::compose(const MailMessage& message, const QDateTime& date, LineEnd lineEnd,
+                                             FromHeader fromHeader) const
 {
     Composed out;
     GObjectPtr<GMimeMessage> mime(g_mime_message_new(TRUE));
@@ -117,24 +121,31 @@ MailComposer::Composed MailComposer::compose(const MailMessage& message, const Q
                                   to.name.isEmpty() ? nullptr : to.name.toUtf8().constData(), out.recipient.constData()))
                                   .p);
 
-    // From: as given ("Name <addr>" or a bare address); none when the mail system supplies it.
-    if (!message.sender.trimmed().isEmpty()) {
+    // From: as given ("Name <addr>" or a bare address); none when the mail system supplies it,
+    // and then an unusable sender only leaves the Message-ID to the machine's name.
+    const QString sender = headerText(message.sender).trimmed();
+    QByteArray idDomain = messageIdDomain({});
+    if (!sender.isEmpty()) {
         InternetAddressList* fromList = nullptr;
-        InternetAddressMailbox* from = parseMailbox(message.sender.trimmed().toUtf8(), &fromList);
+        InternetAddressMailbox* from = parseMailbox(sender.toUtf8(), &fromList);
         GObjectPtr<InternetAddressList> keepFrom(fromList);
-        if (!from)
-            refuse(QStringLiteral("Invalid sender address \"%1\"").arg(message.sender));
-        out.sender = internet_address_mailbox_get_addr(from);
-        internet_address_list_add(g_mime_message_get_from(mime.p), INTERNET_ADDRESS(from));
+        if (!from && fromHeader == FromHeader::Written)
+            refuse(QStringLiteral("Invalid sender address \"%1\"").arg(sender));
+        if (from)
+            idDomain = messageIdDomain(internet_address_mailbox_get_addr(from));
+        if (from && fromHeader == FromHeader::Written) {
+            out.sender = internet_address_mailbox_get_addr(from);
+            internet_address_list_add(g_mime_message_get_from(mime.p), INTERNET_ADDRESS(from));
+        }
     }
 
     addReplyHeaders(mime.p, message);
 
-    g_mime_message_set_subject(mime.p, message.subject.toUtf8().constData(), "utf-8");
+    g_mime_message_set_subject(mime.p, headerText(message.subject).toUtf8().constData(), "utf-8");
     GDateTime* when = g_date_time_new_from_unix_local(date.toSecsSinceEpoch());
     g_mime_message_set_date(mime.p, when);
     g_date_time_unref(when);
-    char* id = g_mime_utils_generate_message_id(messageIdDomain(out.sender).constData());
+    char* id = g_mime_utils_generate_message_id(idDomain.constData());
     g_mime_message_set_message_id(mime.p, id);
     g_free(id);
 

@@ -12,6 +12,27 @@ MailTransportKind mailTransportKind(const QString& mailType)
     return MailTransportKind::None;
 }
 
+QString mailFailureReason(MailFailure failure)
+{
+    switch (failure) {
+    case MailFailure::Message:
+        break;
+    case MailFailure::Connection:
+        return QStringLiteral("the mail server cannot be reached");
+    case MailFailure::Encryption:
+        return QStringLiteral("no secure connection to the mail server");
+    case MailFailure::NoEncryption:
+        return QStringLiteral("the mail server offers no encryption");
+    case MailFailure::Authentication:
+        return QStringLiteral("the mail server refused the log-in");
+    case MailFailure::Sender:
+        return QStringLiteral("the mail server refused the sender");
+    case MailFailure::Program:
+        return QStringLiteral("the mail program cannot be started");
+    }
+    return QStringLiteral("the message was refused");
+}
+
 void applyMailEnvironment(MailSettings& settings)
 {
     settings.sendmail = qEnvironmentVariable("KORVINA_SENDMAIL");

@@ -26,7 +26,8 @@ void SendmailTransport::open()
     const QString program = command.takeFirst();
     const QFileInfo direct(program);
     if (QStandardPaths::findExecutable(program).isEmpty() && !(direct.isFile() && direct.isExecutable()))
-        throw AppError(MailErrors::NoTransport, source, QStringLiteral("No mail program %1").arg(program));
+        throw MailError(MailFailure::Program, MailErrors::NoTransport, source,
+                        QStringLiteral("The mail program %1 cannot be found.").arg(program));
     m_program = program;
     m_arguments = command + QStringList{QStringLiteral("-t"), QStringLiteral("-oi")};
     if (!m_settings.sentFolder.isEmpty())
@@ -37,16 +38,16 @@ void SendmailTransport::send(const MailMessage& message)
 {
     if (m_program.isEmpty())
         throw AppError(MailErrors::NoTransport, source, QStringLiteral("The mail program is not open"));
-    MailMessage local = message;
-    local.sender.clear(); // the mail system chooses the sender
-    const MailComposer::Composed mail = m_composer.compose(local, QDateTime::currentDateTime(), MailComposer::LineEnd::Lf);
+    // The mail system chooses the sender; the one given names the Message-ID's domain only.
+    const MailComposer::Composed mail = m_composer.compose(message, QDateTime::currentDateTime(), MailComposer::LineEnd::Lf,
+                                                           MailComposer::FromHeader::Omitted);
 
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(m_program, m_arguments);
     if (!process.waitForStarted(startMs))
-        throw AppError(MailErrors::SendFailed, source,
-                       QStringLiteral("%1 did not start: %2").arg(m_program, process.errorString()));
+        throw MailError(MailFailure::Program, MailErrors::SendFailed, source,
+                        QStringLiteral("The mail program %1 did not start: %2").arg(m_program, process.errorString()));
     process.write(mail.data);
     process.closeWriteChannel();
     if (!process.waitForFinished(finishMs)) {

@@ -6,8 +6,9 @@
 
 // Hands each message to the desktop's own mail system through its sendmail-compatible
 // program ("/usr/sbin/sendmail -t -oi", or the command in the settings followed by
-// "-t -oi"), which reads the recipients from the message. No sender is set here; the mail
-// system supplies it. A copy of every message it accepts is kept in the sent folder.
+// "-t -oi"), which reads the recipients from the message. No From is written here; the mail
+// system supplies it (the message's sender names only the Message-ID's domain). A copy of
+// every message it accepts is kept in the sent folder.
 class SendmailTransport : public MailTransport {
 public:
     explicit SendmailTransport(MailSettings settings);

@@ -20,6 +20,8 @@ struct CampaignFixture {
         s.PMailFoot = QStringLiteral("N");
         s.PSmtpSrvr = QStringLiteral("127.0.0.1");
         s.PSmtpPort = server.portText();
+        s.PSmtpUser.clear(); // no log-in: the server offers no encryption unless asked to
+        s.PPasscd.clear();
         s.PSmtpFrom = QStringLiteral("Korvina <news@korvina.test>");
         type = addType(QStringLiteral("Retail"));
         otherType = addType(QStringLiteral("Trade"));

@@ -2,6 +2,7 @@
 
 #include "campaigns/KKSelect.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@ private slots:
     void sendStopsAtValidation();
     void selectionThenSendMailsExactlyTheMatches();
     void stopInMidRunKeepsLogAndWindow();
+    void screenReaderHearsStatusLine();
 };
 
 void TestCampaignScreens::screensCarryTheirSendRow_data()
@@ -131,6 +133,24 @@ void TestCampaignScreens::stopInMidRunKeepsLogAndWindow()
     f.screen->close();
     QCoreApplication::processEvents();
     QVERIFY(!f.screen || !f.screen->isVisible());
+}
+
+// The status line's accessible name follows every status of a run.
+void TestCampaignScreens::screenReaderHearsStatusLine()
+{
+    ScreenFixture f;
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    auto* line = f.screen->findChild<QLabel*>("lblField_7");
+    const auto heard = [line] { return QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name); };
+    QCOMPARE(heard(), QStringLiteral("Status: ."));
+    f.button("cmdSend")->click();
+    QStringList statuses;
+    connect(f.extra()->run(), &CampaignRun::statusChanged, line, [&](const QString& text) {
+        QCOMPARE(heard(), "Status: " + text);
+        statuses << text;
+    });
+    QVERIFY(f.waitUntilIdle());
+    QCOMPARE(statuses, (QStringList{"Linking: a@example.com ..", "Sending: a@example.com ..", "."}));
 }
 
 QTEST_MAIN(TestCampaignScreens)

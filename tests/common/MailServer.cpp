@@ -16,6 +16,9 @@ MailServer::MailServer(const Options& options)
     QStringList args{QStringLiteral("-W"), QStringLiteral("ignore"), QString::fromLocal8Bit(qgetenv("KORVINA_SOURCE_DIR")) + QStringLiteral("/tests/common/mailserver.py")};
     if (options.store)
         args << QStringLiteral("--folder") << folder;
+    args << QStringLiteral("--commands") << m_dir.filePath(QStringLiteral("commands.log"));
+    if (!options.answersQuit)
+        args << QStringLiteral("--silent-quit");
     if (options.tls != Tls::None) {
         writeTestCertificate(m_dir.path());
         args << QStringLiteral("--tls") << (options.tls == Tls::StartTls ? QStringLiteral("starttls") : QStringLiteral("implicit"))
@@ -54,6 +57,13 @@ QStringList MailServer::files() const
     for (QString& n : names)
         n = dir.filePath(n);
     return names;
+}
+
+QStringList MailServer::commands() const
+{
+    QFile f(m_dir.filePath(QStringLiteral("commands.log")));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                       : QStringList();
 }
 
 QByteArray MailServer::message(int i) const

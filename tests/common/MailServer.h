@@ -16,6 +16,7 @@ public:
         QString user;      // non-empty: authentication required
         QString password;
         bool store = true; // false: messages are discarded
+        bool answersQuit = true; // false: QUIT is never answered, as by a stalled server
     };
     MailServer() : MailServer(Options{}) {}
     explicit MailServer(const Options& options);
@@ -29,6 +30,8 @@ public:
     // The stored messages in the order they arrived.
     QStringList files() const;
     QByteArray message(int i) const;
+    // The verb of every command received, in order ("EHLO", "AUTH", "MAIL"...).
+    QStringList commands() const;
     // Waits until at least n messages have arrived; false on timeout.
     bool waitFor(int n, int timeoutMs = 10000) const;
 

@@ -2,7 +2,9 @@
 
 It prints "PORT <n>" once it listens on a free port and serves until its standard input
 closes. Every accepted message is stored as <folder>/<nnnnn>.eml (with --folder) or
-discarded. Recipients whose address contains "refuse" are refused with 550.
+discarded. Recipients whose address contains "refuse" are refused with 550. With --commands
+the verb of every command received (never its arguments) is appended to that file; with
+--silent-quit QUIT gets no answer and the line stays open until the client drops it.
 """
 import argparse
 import asyncio
@@ -35,6 +37,29 @@ class Store:
         return "250 Message accepted"
 
 
+class Recording(SMTP):
+    """Writes down each command's verb; can leave QUIT unanswered, as a stalled server does."""
+
+    def __init__(self, handler, commands=None, silent_quit=False, **options):
+        super().__init__(handler, **options)
+        for verb, method in list(self._smtp_methods.items()):
+            if verb == "QUIT" and silent_quit:
+                method = self.never_answer
+            self._smtp_methods[verb] = self.recorded(verb, method, commands)
+
+    @staticmethod
+    def recorded(verb, method, commands):
+        async def call(arg):
+            if commands:
+                with open(commands, "a") as f:
+                    f.write(verb + "\n")
+            await method(arg)
+        return call
+
+    async def never_answer(self, arg):
+        await asyncio.Event().wait()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--folder")
@@ -43,6 +68,8 @@ def main():
     parser.add_argument("--key")
     parser.add_argument("--user")
     parser.add_argument("--password")
+    parser.add_argument("--commands")
+    parser.add_argument("--silent-quit", action="store_true")
     args = parser.parse_args()
     logging.getLogger("mail.log").setLevel(logging.CRITICAL)
 
@@ -66,7 +93,7 @@ def main():
             options.update(authenticator=authenticate, auth_required=True,
                            # Under implicit TLS the server cannot tell that the line is secure.
                            auth_require_tls=args.tls == "starttls")
-        return SMTP(handler, **options)
+        return Recording(handler, args.commands, args.silent_quit, **options)
 
     loop = asyncio.new_event_loop()
     server = loop.run_until_complete(loop.create_server(

@@ -30,15 +30,28 @@ MailSettings smtpTo(const MailServer& server)
     return s;
 }
 
-// The error a send raises, or an empty text when it went out.
-QString sendError(MailTransport& transport, const MailMessage& message)
+// The error a send raises, or an empty text when it went out; *failure says what it hit.
+QString sendError(MailTransport& transport, const MailMessage& message, MailFailure* failure = nullptr)
 {
     try {
         transport.send(message);
+    } catch (const MailError& e) {
+        if (failure)
+            *failure = e.failure();
+        return QString::number(e.number()) + QLatin1Char(' ') + e.description();
     } catch (const AppError& e) {
+        if (failure)
+            *failure = MailFailure::Message;
         return QString::number(e.number()) + QLatin1Char(' ') + e.description();
     }
     return {};
+}
+
+// The header block of a message, up to the first empty line.
+QList<QByteArray> headerLines(const QByteArray& raw)
+{
+    const QByteArray crlf = QByteArray(raw).replace("\r\n", "\n");
+    return crlf.left(crlf.indexOf("\n\n")).split('\n');
 }
 }
 
@@ -49,6 +62,8 @@ private slots:
     void messagesArriveAsComposed();
     void unusableAddressesAreRefused_data();
     void unusableAddressesAreRefused();
+    void controlCharactersNeverReachHeaders_data();
+    void controlCharactersNeverReachHeaders();
     void refusedRecipientLeavesConnectionUsable();
     void secureServersWithAuthentication_data();
     void secureServersWithAuthentication();
@@ -113,6 +128,9 @@ void TestMailTransport::messagesArriveAsComposed()
     for (const char* header : {"Date", "Message-Id", "MIME-Version"})
         QVERIFY2(mail.hasHeader(header), header);
     QVERIFY(mail.longestLine() <= 78);
+    // The Message-ID is in the sender's domain.
+    QVERIFY2(QRegularExpression("\nMessage-Id: <[^@>\\s]+@korvina\\.test>\r?\n").match(QString::fromLatin1(mail.raw)).hasMatch(),
+             mail.raw.constData());
     // Headers of a message that is not ASCII travel as encoded words only.
     const QByteArray head = mail.raw.left(mail.raw.indexOf("\r\n\r\n") + 1);
     QVERIFY(std::all_of(head.begin(), head.end(), [](char c) { return uchar(c) < 0x80; }));
@@ -125,6 +143,43 @@ void TestMailTransport::unusableAddressesAreRefused_data()
     QTest::newRow("nothing at all") << "";
     QTest::newRow("no domain") << "Anna<anna>";
     QTest::newRow("two addresses") << "Anna<a@x.com, b@y.com>";
+    QTest::newRow("line break in the address") << "Eve<eve@example.com\r\nBcc: x@example.org>";
+}
+
+// A customer's name or a subject holding CR, LF, NUL or another control character stays in
+// its own header; no header is added.
+void TestMailTransport::controlCharactersNeverReachHeaders_data()
+{
+    QTest::addColumn<QString>("recipient");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shownSubject");
+    const QString nul(QChar(0));
+    QTest::newRow("CR LF in the name") << "Eve\r\nBcc: x@example.org<eve@example.com>" << "Offer"
+                                       << "Eve  Bcc: x@example.org" << "Offer";
+    QTest::newRow("CR LF in the subject") << "Eve<eve@example.com>" << "Offer\r\nBcc: x@example.org"
+                                          << "Eve" << "Offer  Bcc: x@example.org";
+    QTest::newRow("NUL, LF and a tab in a subject that is not ASCII")
+        << "Jürgen<jo@example.de>" << "Grüße\n" + nul + "Bcc:\tx@example.org" << "Jürgen" << "Grüße  Bcc: x@example.org";
+}
+
+void TestMailTransport::controlCharactersNeverReachHeaders()
+{
+    QFETCH(QString, recipient);
+    QFETCH(QString, subject);
+    QFETCH(QString, name);
+    QFETCH(QString, shownSubject);
+    MailComposer composer;
+    const QByteArray raw = composer.compose(letter(recipient, subject, "b"), QDateTime::currentDateTime(),
+                                            MailComposer::LineEnd::CrLf).data;
+    for (const QByteArray& line : headerLines(raw)) {
+        QVERIFY2(!line.toLower().startsWith("bcc:"), line.constData());
+        QVERIFY2(std::none_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x20 && c != '\r' && c != '\t'; }),
+                 line.constData());
+    }
+    const ReceivedMail mail(raw);
+    QCOMPARE(mail.toName, name);
+    QCOMPARE(mail.subject, shownSubject);
 }
 
 void TestMailTransport::unusableAddressesAreRefused()
@@ -145,29 +200,44 @@ void TestMailTransport::refusedRecipientLeavesConnectionUsable()
     MailServer server;
     SmtpTransport transport(smtpTo(server));
     transport.open();
-    const QString error = sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "s", "b"));
+    MailFailure failure = MailFailure::Connection;
+    const QString error = sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "s", "b"), &failure);
     QVERIFY2(error.contains(QLatin1String("550")) && error.contains(QLatin1String("refuse@example.com")), qPrintable(error));
+    QCOMPARE(failure, MailFailure::Message);
     QCOMPARE(sendError(transport, letter(QStringLiteral("Y<fine@example.com>"), "s", "b")), QString());
     QVERIFY(server.waitFor(1));
     QCOMPARE(server.files().size(), 1);
 }
 
+// With a user name the password goes over an encrypted line only, and at most once a run:
+// a failure that ends the run is remembered and the server is not asked again.
 void TestMailTransport::secureServersWithAuthentication_data()
 {
     QTest::addColumn<MailServer::Tls>("tls");
     QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("trusted");
     QTest::addColumn<bool>("delivered");
-    QTest::newRow("starttls, right password") << MailServer::Tls::StartTls << "s3cret-Pass" << true;
-    QTest::newRow("implicit tls, right password") << MailServer::Tls::Implicit << "s3cret-Pass" << true;
-    QTest::newRow("starttls, wrong password") << MailServer::Tls::StartTls << "wrong-Pass" << false;
-    QTest::newRow("implicit tls, wrong password") << MailServer::Tls::Implicit << "wrong-Pass" << false;
+    QTest::addColumn<MailFailure>("failure");
+    QTest::addColumn<int>("logins");
+    const QString right = "s3cret-Pass";
+    QTest::newRow("starttls, right password") << MailServer::Tls::StartTls << right << true << true << MailFailure::Message << 1;
+    QTest::newRow("implicit tls, right password") << MailServer::Tls::Implicit << right << true << true << MailFailure::Message << 1;
+    QTest::newRow("starttls, wrong password")
+        << MailServer::Tls::StartTls << "wrong-Pass" << true << false << MailFailure::Authentication << 1;
+    QTest::newRow("implicit tls, wrong password")
+        << MailServer::Tls::Implicit << "wrong-Pass" << true << false << MailFailure::Authentication << 1;
+    QTest::newRow("no encryption offered") << MailServer::Tls::None << right << true << false << MailFailure::NoEncryption << 0;
+    QTest::newRow("unknown certificate") << MailServer::Tls::StartTls << right << false << false << MailFailure::Encryption << 0;
 }
 
 void TestMailTransport::secureServersWithAuthentication()
 {
     QFETCH(MailServer::Tls, tls);
     QFETCH(QString, password);
+    QFETCH(bool, trusted);
     QFETCH(bool, delivered);
+    QFETCH(MailFailure, failure);
+    QFETCH(int, logins);
 
     MailServer server({tls, QStringLiteral("mailer"), QStringLiteral("s3cret-Pass"), true});
     // The test server cannot listen on 465: the server name asks for TLS from the start instead.
@@ -176,13 +246,29 @@ void TestMailTransport::secureServersWithAuthentication()
         settings.server = QStringLiteral("smtps://127.0.0.1");
     settings.user = QStringLiteral("mailer");
     settings.password = password;
-    settings.caFile = server.certificate();
+    if (trusted)
+        settings.caFile = server.certificate();
     SmtpTransport transport(settings);
     transport.open();
+    QStringList heard;
     for (int i = 0; i < 2; ++i) {
-        const QString error = sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"));
+        MailFailure hit = MailFailure::Message;
+        const QString error = sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"), &hit);
         QVERIFY2(error.isEmpty() == delivered, qPrintable(error));
         QVERIFY2(!error.contains(password), "the password appears in an error");
+        if (!delivered) {
+            QCOMPARE(hit, failure);
+            QVERIFY(endsRun(hit));
+            if (i == 1)
+                QCOMPARE(server.commands(), heard); // the second message did not reach the server
+        }
+        heard = server.commands();
+    }
+    QCOMPARE(heard.count("AUTH"), logins);
+    if (failure == MailFailure::NoEncryption) {
+        MailFailure hit = MailFailure::Message;
+        QCOMPARE(sendError(transport, letter("Anna<anna@example.com>", "s", "b"), &hit),
+                 QString::number(MailErrors::SendFailed) + " The mail server offers no encryption; the password was not sent.");
     }
     if (delivered)
         QVERIFY(server.waitFor(2));
@@ -201,9 +287,12 @@ void TestMailTransport::serverNotListening()
     settings.port = QString::number(freePort);
     SmtpTransport transport(settings);
     transport.open();
-    for (int i = 0; i < 2; ++i)
-        QVERIFY(sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"))
+    for (int i = 0; i < 2; ++i) {
+        MailFailure failure = MailFailure::Message;
+        QVERIFY(sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"), &failure)
                     .startsWith(QString::number(MailErrors::SendFailed)));
+        QCOMPARE(failure, MailFailure::Connection);
+    }
 }
 
 void TestMailTransport::portRules_data()
@@ -248,6 +337,8 @@ void TestMailTransport::desktopMailThroughSendmailProgram()
     QCOMPARE(mail.toAddress, QStringLiteral("ravi@example.in"));
     QCOMPARE(mail.parts, (QStringList{"multipart/alternative", "text/plain", "text/html"}));
     QVERIFY2(mail.from.contains(QLatin1String("desk@korvina.test")), qPrintable(mail.from)); // chosen by the mail system
+    QVERIFY2(QRegularExpression("\nMessage-Id: <[^@>\\s]+@korvina\\.test>\r?\n").match(QString::fromLatin1(mail.raw)).hasMatch(),
+             mail.raw.constData());
     const QStringList copies = QDir(settings.sentFolder).entryList({QStringLiteral("*.eml")});
     QCOMPARE(copies.size(), 1); // only what was accepted
     QFile copy(settings.sentFolder + QLatin1Char('/') + copies.first());
