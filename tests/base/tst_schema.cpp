@@ -78,6 +78,8 @@ void TstSchema::firstReleaseIsUpgradedOnce()
     QCOMPARE(columnsOf(QStringLiteral("kaPreference")), expected);
     QCOMPARE(folder.scalar("Select PRemarks From kaPreference"), QString("kept"));
     QCOMPARE(folder.scalar("Select PUnsubAddr From kaPreference"), QString("news@example.org"));
+    // An added text column ignores letter case like those the table was made with.
+    QCOMPARE(folder.count("kaPreference Where PUnsubAddr = 'NEWS@Example.org'"), 1);
     QCOMPARE(folder.scalar("Select PRateLimit From kaPreference"), QString("0"));
     const QString key = folder.scalar("Select PTokenPasscd From kaPreference");
     QVERIFY2(QRegularExpression("^[0-9a-f]{64}$").match(key).hasMatch(), qPrintable(key));

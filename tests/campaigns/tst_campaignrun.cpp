@@ -478,7 +478,8 @@ void TestCampaignRun::leadGoesAsTextAndHtmlWithItsPictures()
     const QString id = f.addLead("Offer", "<html><body><p>Visit <a href=\"https://example.com/shop\">our shop</a></p>"
                                           "<img src=\"data:image/png;base64," + QString::fromLatin1(redPng.toBase64())
                                               + "\" alt=\"Logo\"><img src=\"" + fileUrl + "\"><img src=\"" + bluePath
-                                              + "\"><img src=\"/no/such/file.png\"></body></html>");
+                                              + "\"><img src=\"/no/such/file.png\"><img src=\"/etc/passwd\">"
+                                              "<img src=\"data:text/html;base64,PGI+eDwvYj4=\"></body></html>");
 
     QVERIFY(f.run(CampaignKind::Lead, id));
     QVERIFY(f.server.waitFor(1));
@@ -492,7 +493,9 @@ void TestCampaignRun::leadGoesAsTextAndHtmlWithItsPictures()
         QVERIFY(mail.html.contains("src=\"cid:" + cid + "\""));
     }
     QCOMPARE(mail.html.count("cid:"), 3);
-    QVERIFY(mail.html.contains("src=\"/no/such/file.png\""));
+    // What is not a picture, or cannot be read, stays where it was.
+    for (const char* kept : {"/no/such/file.png", "/etc/passwd", "data:text/html;base64,PGI+eDwvYj4="})
+        QVERIFY(mail.html.contains(QStringLiteral("src=\"%1\"").arg(QLatin1String(kept))));
     QVERIFY2(f.letter(0, true).startsWith("Visit our shop (https://example.com/shop)\n\n[Logo]"), qPrintable(mail.plain));
     QVERIFY(mail.plain.contains("unsubscribe-"));
 }
