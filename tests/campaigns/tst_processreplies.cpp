@@ -1,11 +1,12 @@
+#include "CampaignFixture.h"
 #include "common/ImapServer.h"
-#include "common/TestSupport.h"
 
 #include "base/ProgramState.h"
 #include "base/UnsubscribeToken.h"
 #include "campaigns/KKReplies.h"
 #include "platform/Recordset.h"
 
+#include <QUrlQuery>
 #include <QtTest>
 
 namespace {
@@ -19,7 +20,7 @@ QByteArray unsubscribe(const QString& token)
 
 // A delivery status report as a mail server writes it, about one recipient; base64 codes the
 // status part as some servers do.
-QByteArray report(const QString& recipient, const QString& action, const QString& status, const QString& token,
+QByteArray report(const QString& recipient, const QString& action, const QString& status, const QByteArray& returned,
                   bool base64 = false)
 {
     QByteArray fields = "Reporting-MTA: dns; mx.example.net\r\nArrival-Date: Sat, 5 Dec 2026 10:00:00 +0000\r\n\r\n"
@@ -37,10 +38,15 @@ QByteArray report(const QString& recipient, const QString& action, const QString
            "--b1\r\nContent-Type: text/plain\r\n\r\nYour message could not be delivered.\r\n\r\n"
            "--b1\r\nContent-Type: message/delivery-status\r\n"
         + fields
-        + "\r\n--b1\r\nContent-Type: text/rfc822-headers\r\n\r\nFrom: Korvina <news@korvina.test>\r\nTo: <"
-        + recipient.toLatin1() + ">\r\nSubject: Spring offers\r\nList-Unsubscribe: <mailto:unsubscribe@korvina.test"
-          "?subject=unsubscribe-"
-        + token.toLatin1() + ">\r\n\r\n--b1--\r\n";
+        + "\r\n--b1\r\nContent-Type: text/rfc822-headers\r\n\r\n" + returned + "\r\n--b1--\r\n";
+}
+
+// The header of a campaign message, as a report returns it.
+QByteArray sentHeader(const QString& recipient, const QString& token)
+{
+    return "From: Korvina <news@korvina.test>\r\nTo: <" + recipient.toLatin1()
+        + ">\r\nSubject: Spring offers\r\nList-Unsubscribe: <mailto:unsubscribe@korvina.test?subject=unsubscribe-"
+        + token.toLatin1() + ">\r\n";
 }
 
 QByteArray letter()
@@ -49,23 +55,40 @@ QByteArray letter()
            "Message-ID: <l1@example.in>\r\n\r\nPlease unsubscribe me and call back.\r\n";
 }
 
+// The office mailbox of the preferences is the server's, whose certificate is trusted.
+void useMailbox(const ImapServer& server)
+{
+    ProgramState& s = state();
+    s.PImapSrvr = QStringLiteral("127.0.0.1");
+    s.PImapPort = server.portText();
+    s.PImapFolder = folderName;
+    s.PSmtpUser = ImapServer::user();
+    s.PPasscd = ImapServer::password();
+    qputenv("KORVINA_IMAP_CA_FILE", server.certificate().toLocal8Bit());
+}
+
+// "address|reason|campaign" of every entry of the suppression list.
+QStringList suppressionList()
+{
+    QStringList rows;
+    Recordset r;
+    r.open(QStringLiteral("Select SAddress, SReason, SCampaign From kaSuppression Order By EId"), *state().connection,
+           CursorType::Static, LockType::ReadOnly);
+    for (; !r.eof(); r.moveNext())
+        rows << r.field(0).text() + QLatin1Char('|') + r.field(1).text() + QLatin1Char('|') + r.field(2).text();
+    return rows;
+}
+
 struct RepliesFixture {
     explicit RepliesFixture(ImapServer::Options options = {}) : server(options)
     {
-        ProgramState& s = state();
-        s.PImapSrvr = QStringLiteral("127.0.0.1");
-        s.PImapPort = server.portText();
-        s.PImapFolder = folderName;
-        s.PSmtpUser = ImapServer::user();
-        s.PPasscd = ImapServer::password();
-        s.PTokenPasscd = QString::fromLatin1(UnsubscribeToken::newKey());
-        qputenv("KORVINA_IMAP_CA_FILE", server.certificate().toLocal8Bit());
+        useMailbox(server);
+        state().PTokenPasscd = QString::fromLatin1(UnsubscribeToken::newKey());
         for (QString customer : {"anna@example.com", "Ravi@Example.IN", "jo@example.de", "o'brien@example.ie"})
             folder.exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CEmail, CType) VALUES ('2026-02-03', "
                                        "'-', '%1', 1)")
                             .arg(customer.replace(QLatin1Char('\''), QStringLiteral("''"))));
     }
-    ~RepliesFixture() { qunsetenv("KORVINA_IMAP_CA_FILE"); }
 
     QString token(const char* table, int campaign, const QString& customerEmail) const
     {
@@ -80,16 +103,20 @@ struct RepliesFixture {
     {
         if (name == QLatin1String("unsubscribe"))
             return unsubscribe(token("ktMLead", 12, QStringLiteral("anna@example.com")));
-        if (name == QLatin1String("forged"))
-            return unsubscribe(token("ktMLead", 12, QStringLiteral("anna@example.com")).chopped(1) + QLatin1Char('x'));
-        const QString ravi = token("ktSNews", 3, QStringLiteral("Ravi@Example.IN"));
+        if (name == QLatin1String("forged")) { // one digit of the keyed hash changed
+            QString forged = token("ktMLead", 12, QStringLiteral("anna@example.com"));
+            forged.back() = forged.back() == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
+            return unsubscribe(forged);
+        }
+        const QByteArray ravi = sentHeader(QStringLiteral("ravi@example.in"), token("ktSNews", 3, QStringLiteral("Ravi@Example.IN")));
         if (name == QLatin1String("bounce"))
             return report(QStringLiteral("ravi@example.in"), QStringLiteral("failed"), QStringLiteral("5.1.1"), ravi);
         if (name == QLatin1String("bounce in base64"))
             return report(QStringLiteral("jo@example.de"), QStringLiteral("failed"), QStringLiteral("5.2.1"), ravi, true);
         if (name == QLatin1String("bounce with an apostrophe")) {
             const QString address = QStringLiteral("o'brien@example.ie");
-            return report(address, QStringLiteral("failed"), QStringLiteral("5.1.1"), token("ktSNews", 3, address));
+            return report(address, QStringLiteral("failed"), QStringLiteral("5.1.1"),
+                          sentHeader(address, token("ktSNews", 3, address)));
         }
         if (name == QLatin1String("delayed"))
             return report(QStringLiteral("ravi@example.in"), QStringLiteral("delayed"), QStringLiteral("4.4.1"), ravi);
@@ -99,18 +126,6 @@ struct RepliesFixture {
             return report(QStringLiteral("who@example.net"), QStringLiteral("failed"), QStringLiteral("5.1.1"), ravi);
         return letter();
     }
-    // "address|reason|campaign" of every entry of the suppression list.
-    QStringList suppressed() const
-    {
-        QStringList rows;
-        Recordset r;
-        r.open(QStringLiteral("Select SAddress, SReason, SCampaign From kaSuppression Order By EId"),
-               *state().connection, CursorType::Static, LockType::ReadOnly);
-        for (; !r.eof(); r.moveNext())
-            rows << r.field(0).text() + QLatin1Char('|') + r.field(1).text() + QLatin1Char('|') + r.field(2).text();
-        return rows;
-    }
-
     TestDataFolder folder;
     ScriptedMessages messages;
     ImapServer server;
@@ -124,6 +139,8 @@ private slots:
     void handlesRepliesAndLeavesTheRest();
     void failureChangesNothing_data();
     void failureChangesNothing();
+    void repliesToASentCampaign();
+    void cleanup() { qunsetenv("KORVINA_IMAP_CA_FILE"); }
 };
 
 // Genuine unsubscribe requests and permanent failures of customers' addresses are put on the
@@ -173,7 +190,7 @@ void TestProcessReplies::handlesRepliesAndLeavesTheRest()
     KKReplies screen;
     QCOMPARE(screen.exec(), int(QDialog::Accepted));
     QCOMPARE(f.messages.shown, QStringList{summary});
-    QCOMPARE(f.suppressed(), suppressed);
+    QCOMPARE(suppressionList(), suppressed);
     QCOMPARE(f.server.messages(folderName).size(), handled.size());
     const QList<ImapServer::Stored> inbox = f.server.messages();
     QCOMPARE(inbox.size(), left.size());
@@ -212,9 +229,45 @@ void TestProcessReplies::failureChangesNothing()
     QCOMPARE(screen.exec(), int(QDialog::Rejected));
     QCOMPARE(f.messages.shown.size(), 1);
     QVERIFY2(f.messages.shown.at(0).contains(said), qPrintable(f.messages.shown.at(0)));
-    QVERIFY(f.suppressed().isEmpty());
+    QVERIFY(suppressionList().isEmpty());
     QCOMPARE(f.server.messages().size(), 2);
     QVERIFY(!f.server.log().contains(QLatin1String("Login: user=")) || tls);
+}
+
+// A campaign goes out; one customer presses her mail program's Unsubscribe, another's mailbox is
+// gone. Process Replies puts both on the list and the next run skips them.
+void TestProcessReplies::repliesToASentCampaign()
+{
+    CampaignFixture f;
+    ImapServer office;
+    useMailbox(office);
+    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
+    f.addCustomer(f.type, "'Ravi'", "'ravi@example.in'");
+    const QString news = f.addNews(QStringLiteral("Spring offers"), QStringLiteral("Dear <<CFirst>>"));
+    QVERIFY(f.run(CampaignKind::News, news));
+    QVERIFY(f.server.waitFor(2));
+    for (int i = 0; i < 2; ++i) {
+        const ReceivedMail sent(f.server.message(i));
+        if (sent.toAddress == QLatin1String("anna@example.com")) {
+            const QUrl mailto(sent.listUnsubscribe.mid(1, sent.listUnsubscribe.size() - 2));
+            office.deliver("From: Anna <anna@example.com>\r\nTo: " + mailto.path().toLatin1() + "\r\nSubject: "
+                           + QUrlQuery(mailto).queryItemValue(QStringLiteral("subject")).toLatin1() + "\r\n\r\n");
+        } else {
+            const qsizetype end = sent.raw.indexOf("\r\n\r\n");
+            const QByteArray header = sent.raw.left(end >= 0 ? end : sent.raw.indexOf("\n\n")) + "\r\n";
+            office.deliver(report(sent.toAddress, QStringLiteral("failed"), QStringLiteral("5.1.1"), header));
+        }
+    }
+
+    KKReplies screen;
+    QCOMPARE(screen.exec(), int(QDialog::Accepted));
+    QCOMPARE(f.messages.shown.last(), QStringLiteral("1 unsubscribed, 1 bounced, 0 other messages left alone"));
+    QCOMPARE(suppressionList(), (QStringList{"anna@example.com|U|ktSNews 7", "ravi@example.in|B|ktSNews 7"}));
+    QVERIFY(f.run(CampaignKind::News, news));
+    QCOMPARE(f.server.files().size(), 2);
+    const QString log = f.deliveryLines().join(QLatin1Char('\n'));
+    QVERIFY2(log.contains(QLatin1String("skipped: unsubscribed")) && log.contains(QLatin1String("skipped: bounced")),
+             qPrintable(log));
 }
 
 QTEST_MAIN(TestProcessReplies)
