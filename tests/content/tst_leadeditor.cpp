@@ -513,7 +513,7 @@ void TestLeadEditor::pastedHtmlCleaned_data()
            "</style></head><body><!--StartFragment--><p class=\"MsoNormal\" style=\"margin:0cm;mso-line-height-alt:12pt;"
            "background-color:initial;background-image:initial;background-position:initial;background-size:initial;"
            "background-repeat:initial;background-origin:initial;background-clip:initial;background-attachment:initial\">"
-           "<b>Spring</b> sale<o:p></o:p></p><!--[if gte mso 9]><xml><o:OfficeDocumentSettings/></xml><![endif]-->"
+           "<b>Spring</b> <span class=\"SpellE\" style=\"mso-spl-e:yes\">sale</span><o:p></o:p></p><!--[if gte mso 9]><xml><o:OfficeDocumentSettings/></xml><![endif]-->"
            "<!--EndFragment--></body></html>"
         << "<p style=\"margin: 0cm;\"><b>Spring</b> sale</p>";
     QTest::newRow("table and list")
