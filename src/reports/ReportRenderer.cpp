@@ -26,7 +26,8 @@ bool onLabelSheet(const ReportDocument& report) { return report.layout().body ==
 // fails with the system's reason, so that a full disk never passes for a shorter file.
 class WholeWrites : public QIODevice {
 public:
-    explicit WholeWrites(QFileDevice& file) : m_file(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    explicit WholeWrites(QFileDevice& file) : m_file(file) {}
+    bool open() { return QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
     const QString& failure() const { return m_failure; }
 
 protected:
@@ -48,6 +49,31 @@ protected:
 private:
     QFileDevice& m_file;
     QString m_failure;
+};
+
+// Where a PDF goes: a new file that replaces path once it is complete, or path itself for a
+// device or a pipe, which cannot be replaced.
+class PdfFile {
+public:
+    explicit PdfFile(const QString& path)
+        : m_inPlace(QFileInfo::exists(path) && !QFileInfo(path).isFile()), m_replaced(path), m_direct(path), m_out(file())
+    {
+    }
+    // Unbuffered: each write reaches the file at once, and fails there when it cannot.
+    bool open() { return file().open(QIODevice::WriteOnly | QIODevice::Unbuffered) && m_out.open(); }
+    QIODevice& out() { return m_out; }
+    // Puts the file in place once every byte is written; false when it cannot.
+    bool commit() { return m_out.failure().isEmpty() && (m_inPlace || m_replaced.commit()); }
+    QString failure() const { return !m_out.failure().isEmpty() ? m_out.failure() : file().errorString(); }
+
+private:
+    QFileDevice& file() { return m_inPlace ? static_cast<QFileDevice&>(m_direct) : m_replaced; }
+    const QFileDevice& file() const { return m_inPlace ? static_cast<const QFileDevice&>(m_direct) : m_replaced; }
+
+    const bool m_inPlace; // first: the members below depend on it
+    QSaveFile m_replaced;
+    QFile m_direct;
+    WholeWrites m_out;
 };
 
 // Paints the header of a page (or, without a painter, only measures it) and returns where
@@ -165,16 +191,9 @@ int ReportRenderer::writePdf(const QString& path, const Paper& paper, const Prog
         return AppError(ReportErrors::CannotWrite, QStringLiteral("ReportRenderer"),
                         QStringLiteral("Cannot write the PDF file %1: %2").arg(path, why));
     };
-    // A device or a pipe cannot be replaced by a new file: it is written in place.
-    const QFileInfo target(path);
-    QSaveFile replaced(path);
-    QFile direct(path);
-    const bool inPlace = target.exists() && !target.isFile();
-    QFileDevice& file = inPlace ? static_cast<QFileDevice&>(direct) : replaced;
-    // Unbuffered: each write reaches the file at once, and fails there when it cannot.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw failed(file.errorString());
-    WholeWrites out(file);
+    PdfFile file(path);
+    if (!file.open())
+        throw failed(file.failure());
     int pages = 0;
     bool stopped = false;
     const Progress step = [&](int page, int count) {
@@ -182,7 +201,7 @@ int ReportRenderer::writePdf(const QString& path, const Paper& paper, const Prog
         return !stopped;
     };
     {
-        QPdfWriter writer(&out);
+        QPdfWriter writer(&file.out());
         writer.setTitle(m_report.layout().title);
         writer.setCreator(QStringLiteral("Korvina"));
         writer.setResolution(300);
@@ -196,10 +215,7 @@ int ReportRenderer::writePdf(const QString& path, const Paper& paper, const Prog
     }
     if (stopped)
         return 0; // the temporary file goes, the file at path stays
-    // Nothing replaces the file before the last byte is written.
-    if (!out.failure().isEmpty())
-        throw failed(out.failure());
-    if (!inPlace && !replaced.commit())
-        throw failed(replaced.errorString());
+    if (!file.commit())
+        throw failed(file.failure());
     return pages;
 }
