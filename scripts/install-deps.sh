@@ -17,6 +17,9 @@ PACKAGES=(
   poppler-utils
   libqt6svg6
   desktop-file-utils appstream dpkg-dev file
+  zlib1g-dev
+  python3-openpyxl
+  libreoffice-calc-nogui
 )
 
 missing=()
