@@ -1,18 +1,26 @@
-// Import of an N-row workbook and export of N customers, each next to the database's own shell
-// doing the same work. Usage: bench_utilities [N] [folder] [export]
-// With "export" the customers are put in with one statement each in one transaction and only
-// the export is measured.
+// The data utilities next to the database's own shell doing the same work, each mode in a
+// process of its own so that its peak memory is its own:
+//   bench_utilities import N folder     import an N-row workbook, three times, each next to the shell
+//   bench_utilities into B N folder     B customers put in at once, then an N-row workbook imported
+//                                       into them, three times, each next to the shell
+//   bench_utilities replace B folder    B customers; find and replace of the city of a seventh of them,
+//                                       three times, each next to the shell's UPDATE
+//   bench_utilities export N folder     N customers put in at once; the export next to sqlite3 -csv
 #include "base/Messages.h"
 #include "platform/Recordset.h"
 #include "shell/DatabaseCreator.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
+#include "engine/KKAccess.h"
 #include "utilities/KKExport.h"
+#include "utilities/KKFindRepl.h"
 #include "utilities/KKImport.h"
 #include "utilities/TableBrowser.h"
 #include "BenchMessages.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -66,12 +74,13 @@ void writeWorkbook(const QString& path, int count)
     workbook_close(book);
 }
 
-// The same rows for the shell: one transaction each, with the program's synchronous setting.
+// The same rows for the shell: one transaction each, with the import's settings (WAL,
+// synchronous=NORMAL, one flush at the end).
 void writeShellScript(const QString& path, int count, const QString& key)
 {
     QFile f(path);
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    QByteArray out = "PRAGMA key='" + key.toUtf8() + "';\nPRAGMA journal_mode=WAL;\nPRAGMA synchronous=FULL;\n";
+    QByteArray out = "PRAGMA key='" + key.toUtf8() + "';\nPRAGMA journal_mode=WAL;\nPRAGMA synchronous=NORMAL;\n";
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     for (int i = 0; i < count; ++i) {
         QStringList values;
@@ -84,7 +93,7 @@ void writeShellScript(const QString& path, int count, const QString& key)
             out.clear();
         }
     }
-    f.write(out);
+    f.write(out + "PRAGMA synchronous=FULL;\nPRAGMA wal_checkpoint(FULL);\n");
 }
 
 double runShell(const QString& program, const QStringList& args, const QString& input, const QString& output)
@@ -115,68 +124,113 @@ void fillQuickly(ProgramState& s, int count)
     s.connection->commitTrans();
 }
 
+double median(QVector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v[v.size() / 2];
+}
+
+double loadAverage()
+{
+    double load[1] = {0};
+    getloadavg(load, 1);
+    return load[0];
+}
+
+// Imports the workbook through the import screen (list and rows); seconds.
+double importOnce(const QString& book, const BenchMessages& messages)
+{
+    QElapsedTimer t;
+    KKImport screen;
+    screen.fileBox()->setText(book);
+    t.start();
+    screen.listWorksheet();
+    const double listing = seconds(t);
+    screen.browser().SelectAllFields();
+    screen.importRecords();
+    const double all = seconds(t);
+    std::printf("  import: list %.2f s, rows %.2f s, errors %d\n", listing, all - listing, messages.errors);
+    return all;
+}
+
+// Three pairs, each the import and then the shell doing the same rows into its own copy.
 void measureImport(ProgramState& s, int count, const QString& folder, const QString& shellCopy,
                    const BenchMessages& messages)
 {
     const QString book = s.DataFolder + "/Docs/customers.xlsx";
     writeWorkbook(book, count);
     std::printf("N=%d, workbook %.1f MB\n", count, QFileInfo(book).size() / 1048576.0);
-    QElapsedTimer t;
-    double listing = 0, importing = 0;
-    {
-        KKImport screen;
-        screen.fileBox()->setText(book);
-        t.start();
-        screen.listWorksheet();
-        listing = seconds(t);
-        screen.browser().SelectAllFields();
-        t.restart();
-        screen.importRecords();
-        importing = seconds(t);
-    }
-    std::printf("import: list %.2f s, rows %.1f s (%.0f rows/s), peak memory %.0f MB, errors %d, customers %d\n",
-                listing, importing, count / importing, peakMegabytes(), messages.errors, count);
-
     const QString script = folder + "/insert.sql";
     writeShellScript(script, count, s.databasePassword());
-    const double shell = runShell("sqlcipher", {shellCopy}, script, {});
-    std::printf("sqlcipher shell, one transaction a row: %.1f s (%.0f rows/s); import / shell = %.2f\n", shell,
-                count / shell, (listing + importing) / shell);
+    QVector<double> ratios;
+    for (int pair = 0; pair < 3; ++pair) {
+        const double program = importOnce(book, messages);
+        const double shell = runShell("sqlcipher", {shellCopy}, script, {});
+        ratios << program / shell;
+        std::printf("pair %d: import %.2f s (%.0f rows/s), shell %.2f s, ratio %.2f, load %.1f\n", pair + 1, program,
+                    count / program, shell, program / shell, loadAverage());
+    }
+    std::printf("import: median ratio %.2f, peak memory %.0f MB\n", median(ratios), peakMegabytes());
 }
 
-}
-
-int main(int argc, char** argv)
+// Puts the customers in at once, then copies the file for the shell.
+QString fillAndCopy(ProgramState& s, int count, const QString& folder)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure is out as soon as it is measured
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
-    QTemporaryDir temporary;
-    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
-    QDir(folder).removeRecursively();
-    QDir().mkpath(folder);
-
-    ProgramState s;
-    BenchMessages messages;
-    s.setMessages(&messages);
-    s.DataFolder = folder + "/data";
-    InitProgramState();
-    DatabaseCreator::createInstallation(s.DataFolder, false);
-    // The shell works on a copy of the same fresh database.
-    const QString shellCopy = folder + "/shell.Kys";
-    QFile::copy(s.DataFolder + "/Korvina.Kys", shellCopy);
+    fillQuickly(s, count);
+    s.connection->close();
+    const QString copy = folder + "/shell.Kys";
+    QFile::remove(copy);
+    QFile::copy(s.DataFolder + "/Korvina.Kys", copy);
     s.connection->open();
-    s.connection->setCursorLocation(CursorLocation::Client);
-    LoadCustomization();
+    return copy;
+}
 
-    const bool exportOnly = argc > 3 && QString::fromLocal8Bit(argv[3]) == QLatin1String("export");
-    if (exportOnly)
-        fillQuickly(s, count);
-    else
-        measureImport(s, count, folder, shellCopy, messages);
+// Three pairs: the screen's find and replace of CCity where CType = 3, and the shell's UPDATE.
+void measureReplace(ProgramState& s, const QString& shellCopy, const QString& folder)
+{
+    s.EPasscd = QStringLiteral("Secret");
+    const QString script = folder + "/update.sql";
+    QVector<double> ratios;
+    for (int pair = 0; pair < 3; ++pair) {
+        const QString city = QString("City%1").arg(pair);
+        double program = 0;
+        {
+            KKFindRepl screen;
+            screen.browser().criteriaBox()->setCurrentText("CType");
+            screen.browser().operatorBox()->setCurrentText("=");
+            screen.browser().valueBox()->setText("3");
+            QElapsedTimer t;
+            t.start();
+            screen.browser().ListRecords();
+            screen.browser().fieldBox()->setCurrentText("CCity");
+            screen.valueBox()->setText(city);
+            QTimer answer;
+            QObject::connect(&answer, &QTimer::timeout, [&] {
+                if (auto* prompt = qobject_cast<KKAccess*>(QApplication::activeModalWidget())) {
+                    prompt->codeBox()->setText("Secret");
+                    prompt->submit();
+                }
+            });
+            answer.start(1);
+            screen.replaceRecords();
+            program = seconds(t);
+        }
+        QFile f(script);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write("PRAGMA key='" + s.databasePassword().toUtf8() + "';\nPRAGMA journal_mode=WAL;\nBEGIN;\n"
+                "SELECT Count(*) FROM ktCustomer WHERE CType = 3;\nUPDATE ktCustomer SET CCity = '" + city.toUtf8()
+                + "' WHERE CType = 3;\nCOMMIT;\n");
+        f.close();
+        const double shell = runShell("sqlcipher", {shellCopy}, script, {});
+        ratios << program / shell;
+        std::printf("pair %d: find and replace %.2f s, shell %.2f s, ratio %.2f, load %.1f\n", pair + 1, program, shell,
+                    program / shell, loadAverage());
+    }
+    std::printf("find and replace: median ratio %.2f, peak memory %.0f MB\n", median(ratios), peakMegabytes());
+}
 
+void measureExport(ProgramState& s, const QString& folder)
+{
     QElapsedTimer t;
     double exporting = 0;
     {
@@ -190,7 +244,8 @@ int main(int argc, char** argv)
         exporting = seconds(t);
         std::printf("export: list %.2f s, write %.2f s\n", listed, exporting - listed);
     }
-    std::printf("export (list and write): %.2f s, %.1f MB\n", exporting, QFileInfo(folder + "/export.Txt").size() / 1048576.0);
+    std::printf("export (list and write): %.2f s, %.1f MB, peak memory %.0f MB\n", exporting,
+                QFileInfo(folder + "/export.Txt").size() / 1048576.0, peakMegabytes());
 
     // The shell's export reads a plain copy of the same rows.
     s.connection->close();
@@ -202,6 +257,53 @@ int main(int argc, char** argv)
              {}, {});
     const double csv = runShell("sqlite3", {"-csv", plain, "Select * From ktCustomer"}, {}, folder + "/shell.csv");
     std::printf("sqlite3 -csv from a plain copy: %.2f s; export / shell = %.2f\n", csv, exporting / csv);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure is out as soon as it is measured
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("import");
+    const bool into = mode == QLatin1String("into");
+    const int base = into && argc > 2 ? std::atoi(argv[2]) : 0;
+    const int count = argc > (into ? 3 : 2) ? std::atoi(argv[into ? 3 : 2]) : 100000;
+    QTemporaryDir temporary;
+    const QString folder = argc > (into ? 4 : 3) ? QString::fromLocal8Bit(argv[into ? 4 : 3]) : temporary.path();
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+
+    ProgramState s;
+    BenchMessages messages;
+    s.setMessages(&messages);
+    s.DataFolder = folder + "/data";
+    InitProgramState();
+    DatabaseCreator::createInstallation(s.DataFolder, false);
+    // The shell works on a copy of the same database.
+    QString shellCopy = folder + "/shell.Kys";
+    QFile::copy(s.DataFolder + "/Korvina.Kys", shellCopy);
+    s.connection->open();
+    s.connection->setCursorLocation(CursorLocation::Client);
+    LoadCustomization();
+
+    if (mode == QLatin1String("import")) {
+        measureImport(s, count, folder, shellCopy, messages);
+    } else if (into) {
+        QElapsedTimer t;
+        t.start();
+        shellCopy = fillAndCopy(s, base, folder);
+        std::printf("%d customers put in: %.1f s\n", base, seconds(t));
+        measureImport(s, count, folder, shellCopy, messages);
+    } else if (mode == QLatin1String("replace")) {
+        shellCopy = fillAndCopy(s, count, folder);
+        measureReplace(s, shellCopy, folder);
+    } else {
+        fillQuickly(s, count);
+        measureExport(s, folder);
+    }
     s.setMessages(nullptr);
     return 0;
 }

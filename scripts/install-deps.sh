@@ -24,6 +24,9 @@ PACKAGES=(
   x11-apps
   netpbm
   dovecot-imapd
+  zlib1g-dev
+  python3-openpyxl
+  libreoffice-calc-nogui
 )
 
 missing=()
