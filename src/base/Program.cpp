@@ -40,6 +40,15 @@ void LogError(const AppError& error)
     Messages::current().notice(ReadScope::isRefusal(error) ? ReadScope::message() : QStringLiteral("Error!"));
 }
 
+namespace {
+// A server's message over several lines, read as one: "ERROR: x DETAIL: y".
+QString joinedLines(QString text)
+{
+    static const QRegularExpression breaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    return text.replace(breaks, QStringLiteral(" "));
+}
+}
+
 void RecordError(const AppError& error)
 {
     const ProgramState& s = state();
@@ -55,7 +64,7 @@ void RecordError(const AppError& error)
             QTextStream out(&file);
             // One line per entry, whatever the description holds.
             out << QLocale().toString(state().clock.now(), QLocale::ShortFormat) << ',' << error.number() << ','
-                << oneLine(error.source()) << ',' << oneLine(error.description()) << '\n';
+                << oneLine(error.source()) << ',' << oneLine(joinedLines(error.description())) << '\n';
         }
     }
 }
