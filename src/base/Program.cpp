@@ -92,7 +92,9 @@ void LoadMailPreferences()
     readFirstRow(QStringLiteral("kaPreference"),
                  {{"PMailFoot", &s.PMailFoot}, {"PMailType", &s.PMailType}, {"PSmtpSrvr", &s.PSmtpSrvr},
                   {"PSmtpPort", &s.PSmtpPort}, {"PSmtpFrom", &s.PSmtpFrom}, {"PSmtpUser", &s.PSmtpUser},
-                  {"PPasscd", &s.PPasscd}});
+                  {"PPasscd", &s.PPasscd}, {"PUnsubAddr", &s.PUnsubAddr}, {"PReplyTo", &s.PReplyTo},
+                  {"PRateLimit", &s.PRateLimit}, {"PImapSrvr", &s.PImapSrvr}, {"PImapPort", &s.PImapPort},
+                  {"PImapFolder", &s.PImapFolder}, {"PTokenPasscd", &s.PTokenPasscd}});
 }
 
 void LoadCustomization()

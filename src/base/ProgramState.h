@@ -64,6 +64,9 @@ public:
 
     // Mail preferences
     QString PMailFoot, PMailType, PSmtpSrvr, PSmtpPort, PSmtpFrom, PSmtpUser, PPasscd;
+    // Bulk mail: unsubscribe address, Reply-To, messages per minute ("0": no limit), the office
+    // mailbox (server, port, folder for handled mail) and the key of the unsubscribe tokens.
+    QString PUnsubAddr, PReplyTo, PRateLimit, PImapSrvr, PImapPort, PImapFolder, PTokenPasscd;
 
     // Active module
     QPointer<QWidget> ActiveForm;

@@ -3,6 +3,9 @@
 #include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/DateText.h"
+#include "platform/DbBackend.h"
+#include "base/SchemaUpgrade.h"
+#include "base/UnsubscribeToken.h"
 
 #include <QStringList>
 
@@ -66,11 +69,20 @@ QVector<SchemaTable> build()
                            text("URemarks", 20)});
     all << make("kaPreference", {letter("PMailFoot"), letter("PMailType"), text("PSmtpSrvr", 50),
                                  text("PSmtpPort", 10), text("PSmtpFrom", 50), text("PSmtpUser", 50),
-                                 text("PPasscd", 20), text("PRemarks", 20)});
+                                 text("PPasscd", 20), text("PRemarks", 20),
+                                 // version 2: bulk-mail settings, after the first eight; the
+                                 // tokens' key is named like the passwords, which no grid shows
+                                 text("PUnsubAddr", 50), text("PReplyTo", 50), text("PRateLimit", 6),
+                                 text("PImapSrvr", 50), text("PImapPort", 10), text("PImapFolder", 50),
+                                 text("PTokenPasscd", 64)});
     all << make("kaCustomize", {text("CBackColor", 10), text("CTexTure", 10), text("CTextFont", 10),
                                 text("CTextSize", 10), text("CTextColor", 10), letter("CDefaScrn"),
                                 letter("CAdminDisp"), letter("CModiPass"), letter("CAllowDele"),
                                 letter("CDelePass"), letter("CShowDash"), text("CRemarks", 20)});
+    // version 2: addresses no campaign may mail, and the schema's version
+    all << make("kaSuppression", {text("SAddress", 50), letter("SReason"), text("SCampaign", 30),
+                                  text("SRemarks", 20)});
+    all << make("kaVersion", {number("VNumber")});
     return all;
 }
 }
@@ -91,23 +103,27 @@ const SchemaTable* table(const QString& name)
     return nullptr;
 }
 
+QString columnDefinition(const SchemaColumn& c)
+{
+    QString type;
+    if (c.name == QLatin1String("EId"))
+        type = QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    else
+        switch (c.kind) {
+        case C::Id:
+        case C::Number: type = QStringLiteral("INTEGER"); break;
+        case C::Date: type = QStringLiteral("DATETIME"); break;
+        case C::Text: type = QStringLiteral("VARCHAR(%1)").arg(c.width); break;
+        case C::Memo: type = QStringLiteral("MEMO"); break;
+        }
+    return c.name + QLatin1Char(' ') + type;
+}
+
 QString createStatement(const SchemaTable& t)
 {
     QStringList defs;
-    for (const SchemaColumn& c : t.columns) {
-        QString type;
-        if (c.name == QLatin1String("EId"))
-            type = QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-        else
-            switch (c.kind) {
-            case C::Id:
-            case C::Number: type = QStringLiteral("INTEGER"); break;
-            case C::Date: type = QStringLiteral("DATETIME"); break;
-            case C::Text: type = QStringLiteral("VARCHAR(%1)").arg(c.width); break;
-            case C::Memo: type = QStringLiteral("MEMO"); break;
-            }
-        defs << c.name + QLatin1Char(' ') + type;
-    }
+    for (const SchemaColumn& c : t.columns)
+        defs << columnDefinition(c);
     return QStringLiteral("CREATE TABLE ") + t.name + QStringLiteral(" (") + defs.join(QStringLiteral(", "))
            + QLatin1Char(')');
 }
@@ -134,11 +150,23 @@ void insertRequiredRows(Connection& c)
                              "PSmtpUser, PPasscd, PRemarks) VALUES ('%1', 'Y', 'S', 'localhost', '25', "
                              "'office@example.com', 'office', 'secret', 'Mail settings')")
                   .arg(d));
+    fillMailSettings(c);
     c.execute(QStringLiteral("INSERT INTO kaCustomize (EDate, CBackColor, CTexTure, CTextFont, CTextSize, CTextColor, "
                              "CDefaScrn, CAdminDisp, CModiPass, CAllowDele, CDelePass, CShowDash, CRemarks) VALUES "
                              "('%1', '16777215', '12632256', 'Arial', '10', '8388608', 'N', 'N', 'N', 'Y', 'N', 'Y', "
                              "'Look and behaviour')")
                   .arg(d));
+    c.backend().execute(QStringLiteral("INSERT INTO kaVersion (EDate, VNumber) VALUES (?, ?)"),
+                        {d, SchemaUpgrade::currentVersion()});
+}
+
+void fillMailSettings(Connection& c)
+{
+    const QString key = QString::fromLatin1(UnsubscribeToken::newKey());
+    c.backend().execute(QStringLiteral("UPDATE kaPreference SET PUnsubAddr = PSmtpFrom, PReplyTo = PSmtpFrom, PRateLimit = '0', "
+                                       "PImapSrvr = PSmtpSrvr, PImapPort = '993', PImapFolder = 'Korvina Handled', "
+                                       "PTokenPasscd = ?"),
+                        {key});
 }
 
 }

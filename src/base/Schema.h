@@ -4,7 +4,7 @@
 
 class Connection;
 
-// The fourteen tables of the database, as data: column order, kinds and widths.
+// The tables of the database at its newest version, as data: column order, kinds and widths.
 // Database creation builds the tables from this, and the screens' box widths agree with it.
 struct SchemaColumn {
     enum Kind { Id, Number, Date, Text, Memo };
@@ -23,9 +23,14 @@ const QVector<SchemaTable>& tables();
 const SchemaTable* table(const QString& name);
 // The statement that creates a table on the embedded engine ("CREATE TABLE ...").
 QString createStatement(const SchemaTable& table);
+// One column as CREATE TABLE and ALTER TABLE ... ADD write it ("PReplyTo VARCHAR(50)").
+QString columnDefinition(const SchemaColumn& column);
 
-// Creates the fourteen tables and the required rows (enterprise, preferences, customize,
-// user 1 "Chief") on an open, empty database.
+// Creates the tables and the required rows (enterprise, preferences, customize, user 1
+// "Chief", the schema's version) on an open, empty database.
 void createTables(Connection& connection);
 void insertRequiredRows(Connection& connection);
+// The bulk-mail settings of the one kaPreference row: unsubscribe and reply address taken from
+// the sender, no rate limit, the mailbox on the SMTP server, and a new secret key for tokens.
+void fillMailSettings(Connection& connection);
 }

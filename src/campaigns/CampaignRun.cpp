@@ -3,6 +3,9 @@
 #include "campaigns/CampaignLetter.h"
 #include "campaigns/DeliveryLog.h"
 #include "campaigns/MailDispatcher.h"
+#include "campaigns/Unsubscribe.h"
+#include "base/UnsubscribeToken.h"
+#include "platform/MailComposer.h"
 #include "platform/AppError.h"
 #include "base/Clock.h"
 #include "base/Messages.h"
@@ -63,7 +66,7 @@ void CampaignRun::start()
     emit statusChanged(QStringLiteral("Docking.."));
 
     Recordset content;
-    if (!openContent(content) || !openRecipients()) {
+    if (!openContent(content) || !openRecipients() || !prepareBulkMail()) {
         finish(false);
         return;
     }
@@ -104,6 +107,39 @@ bool CampaignRun::openRecipients()
                               + QStringLiteral(" And ") + m_request.criteria,
                           *state().connection, CursorType::Static, LockType::ReadOnly);
     });
+}
+
+// The suppression list and the addresses the messages name, checked once before the first.
+bool CampaignRun::prepareBulkMail()
+{
+    ProgramState& s = state();
+    if (!Guard([&] { m_filter.load(*s.connection); }))
+        return false;
+    m_unsubscribeAddress = Unsubscribe::address(s.PUnsubAddr, s.PSmtpFrom);
+    if (mailTransportKind(s.PMailType) == MailTransportKind::None)
+        return true;
+    if (!MailComposer::isMailbox(m_unsubscribeAddress)) {
+        s.messages().notice(QStringLiteral("Unsubscribe Address Missing Or Invalid In The Preferences!"));
+        return false;
+    }
+    if (!s.PReplyTo.trimmed().isEmpty() && !MailComposer::isMailbox(s.PReplyTo)) {
+        s.messages().notice(QStringLiteral("Reply-To Address Invalid In The Preferences!"));
+        return false;
+    }
+    return true;
+}
+
+// The recipient's unsubscribe line and header, with a token for this customer and campaign.
+void CampaignRun::addUnsubscribe(QString* body)
+{
+    static const QHash<CampaignKind, QString> campaignTables{{CampaignKind::News, QStringLiteral("ktSNews")},
+                                                             {CampaignKind::Lead, QStringLiteral("ktMLead")},
+                                                             {CampaignKind::Survey, QStringLiteral("ktESurvey")}};
+    const UnsubscribeToken::Recipient recipient{campaignTables.value(m_request.family->kind),
+                                                m_request.campaignId.trimmed().toLongLong(), m_recipients.currentId()};
+    const Unsubscribe::Request request{m_unsubscribeAddress, UnsubscribeToken::make(state().PTokenPasscd, recipient)};
+    *body = Unsubscribe::appendLine(*body, m_request.family->bodyKind, request);
+    m_message.listUnsubscribe = Unsubscribe::header(request);
 }
 
 // The transport is created and opened on the worker; a failure to open it is the first
@@ -208,8 +244,16 @@ void CampaignRun::linkRecipient()
         first = m_recipients.field(QStringLiteral("CFirst")).text();
     });
     emit statusChanged(QStringLiteral("Linking: ") + email + QStringLiteral(" .."));
+    if (const QString skipped = m_filter.skip(email); !skipped.isEmpty()) {
+        recordOutcome(email.trimmed(), skipped);
+        advance();
+        return;
+    }
     QString subject;
     m_message.body = composeBody(&subject, &m_composed);
+    if (m_composed)
+        addUnsubscribe(&m_message.body);
+    m_message.replyTo = state().PReplyTo.trimmed();
     m_message.subject = subject;
     m_message.kind = m_request.family->bodyKind;
     m_message.recipient = first.trimmed() + QLatin1Char('<') + email.trimmed() + QLatin1Char('>');

@@ -1,5 +1,6 @@
 #pragma once
 #include "campaigns/CampaignFamily.h"
+#include "campaigns/RecipientFilter.h"
 #include "platform/MailMessage.h"
 #include "platform/MailTransport.h"
 #include "platform/Recordset.h"
@@ -17,8 +18,9 @@ class MailDispatcher;
 // criteria, one message each. The run walks the recipients on the window's thread (reading
 // the content afresh for each and reporting every step through statusChanged) while the
 // transport is created, used and closed on a worker thread, one message at a time; the
-// next message is composed while one is on its way. It writes nothing to the database; its
-// only record is the delivery log in Docs/Sent.
+// next message is composed while one is on its way. Addresses on the suppression list, and
+// any address mailed already in the run, are skipped; every message says how to unsubscribe.
+// It writes nothing to the database; its only record is the delivery log in Docs/Sent.
 //
 // A failure of one message is one "Error!" and the run goes on. A failure that hits every
 // message (connection, encryption, log-in, the mail program) ends the run with one message
@@ -69,6 +71,8 @@ private:
 
     bool openContent(Recordset& content);
     bool openRecipients();
+    bool prepareBulkMail();
+    void addUnsubscribe(QString* body);
     void startTransport();
     QString composeBody(QString* subject, bool* ok);
     void schedule();
@@ -106,4 +110,6 @@ private:
     bool m_walked = false;            // every recipient has been handed over (or the run ended)
     bool m_windowDone = false;        // the window's part of the run has ended
     std::unique_ptr<DeliveryLog> m_log;
+    RecipientFilter m_filter;         // suppressed addresses, and those mailed in this run
+    QString m_unsubscribeAddress;     // where unsubscribe requests go
 };

@@ -217,6 +217,9 @@ QVector<ModuleDef> build()
     all << module("KKCustType", "Customer Type", "kmCustType", {M::Master, 1, "Customer Type"}, "Type Id",
                   {{"Customer Type", text()}, {"Remarks", text()}});
     all << module("KKNewsType", "News Type", "kmNewsType", {M::Master, 2, "News Type"}, "Type Id", {{"News Type", text()}, {"Remarks", text()}});
+    all << module("KKSuppression", "Suppression List", "kaSuppression", {M::Master, 4, "Suppression List"}, "Entry Id",
+                  {{"Email Address", text()}, {"Reason", cycle("Unsubscribed/Bounced/Manual", false)},
+                   {"Campaign", text()}, {"Remarks", text()}});
 
     all << module("KKEnterprise", "Enterprise", "kaEnterprise", {M::Admin, 1, "Enterprise", 0, P::SingleRowAdmin}, "Enterprise Id",
                   {{"Enterprise Name", text()}, {"Short Name", text()}, {"Description", text()},
@@ -229,7 +232,9 @@ QVector<ModuleDef> build()
     all << module("KKPreference", "Preference", "kaPreference", {M::Admin, 4, "Preferences", 0, P::SingleRow}, "Preference Id",
                   {{"Mail Footer", cycle("Yes/No", false)}, {"Mail Protocol", cycle("OutlookDefault/SMTP", false)},
                    {"SMTP Server", text()}, {"SMTP Port", text()}, {"SMTP From", text()}, {"SMTP User", text()},
-                   {"SMTP Password", masked()}, {"Remarks", text()}});
+                   {"SMTP Password", masked()}, {"Remarks", text()}, {"Unsubscribe Address", text()},
+                   {"Reply-To", text()}, {"Rate Limit", text()}, {"IMAP Server", text()}, {"IMAP Port", text()},
+                   {"IMAP Folder", text()}, {"Token Key", masked()}});
     {
         FieldDef swatch;
         swatch.button = B::Selector;

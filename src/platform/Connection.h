@@ -31,7 +31,8 @@ public:
 
     void beginTrans();
     void commitTrans();
-    // Only for moving a database to the server: the program's own work never rolls back.
+    // Only for moving a database to the server and for a schema upgrade that failed: the
+    // program's own work never rolls back.
     void rollbackTrans();
     // True when the connection is to a database server rather than the file.
     bool isServer() const;

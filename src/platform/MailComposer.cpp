@@ -4,6 +4,7 @@
 #include "platform/MailComposer.h"
 
 #include "platform/AppError.h"
+#include "platform/MailParts.h"
 #include "platform/OneLine.h"
 
 #include <QSysInfo>
@@ -53,6 +54,23 @@ QByteArray messageIdDomain(const QByteArray& sender)
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
     return host.isEmpty() ? QByteArrayLiteral("localhost") : host;
 }
+
+// Reply-To (checked like the sender) and List-Unsubscribe, each on one line.
+void addReplyHeaders(GMimeMessage* mime, const MailMessage& message)
+{
+    if (!message.replyTo.trimmed().isEmpty()) {
+        InternetAddressList* list = nullptr;
+        InternetAddressMailbox* replyTo = parseMailbox(oneLine(message.replyTo).trimmed().toUtf8(), &list);
+        GObjectPtr<InternetAddressList> keep(list);
+        if (!replyTo)
+            refuse(QStringLiteral("Invalid Reply-To address \"%1\"").arg(message.replyTo));
+        internet_address_list_add(g_mime_message_get_reply_to(mime), INTERNET_ADDRESS(replyTo));
+    }
+    QByteArray unsubscribe = message.listUnsubscribe.toUtf8();
+    unsubscribe.replace('\r', "").replace('\n', "");
+    if (!unsubscribe.trimmed().isEmpty())
+        g_mime_object_set_header(GMIME_OBJECT(mime), "List-Unsubscribe", unsubscribe.trimmed().constData(), nullptr);
+}
 }
 
 // GMime counts its initialisations; it is never shut down, since a later composer would
@@ -70,6 +88,15 @@ MailComposer::Mailbox MailComposer::splitRecipient(const QString& text)
     if (open < 0 || !t.endsWith(QLatin1Char('>')))
         return {QString(), t};
     return {t.left(open).trimmed(), t.mid(open + 1, t.size() - open - 2).trimmed()};
+}
+
+bool MailComposer::isMailbox(const QString& text)
+{
+    g_mime_init();
+    InternetAddressList* list = nullptr;
+    const bool ok = parseMailbox(text.trimmed().toUtf8(), &list) != nullptr;
+    GObjectPtr<InternetAddressList> keep(list);
+    return ok;
 }
 
 MailComposer::Composed MailComposer::compose(const MailMessage& message, const QDateTime& date, LineEnd lineEnd,
@@ -112,6 +139,8 @@ MailComposer::Composed MailComposer::compose(const MailMessage& message, const Q
         }
     }
 
+    addReplyHeaders(mime.p, message);
+
     g_mime_message_set_subject(mime.p, headerText(message.subject).toUtf8().constData(), "utf-8");
     GDateTime* when = g_date_time_new_from_unix_local(date.toSecsSinceEpoch());
     g_mime_message_set_date(mime.p, when);
@@ -120,18 +149,8 @@ MailComposer::Composed MailComposer::compose(const MailMessage& message, const Q
     g_mime_message_set_message_id(mime.p, id);
     g_free(id);
 
-    // The body in UTF-8 with plain line feeds; the writer turns them into the transport's ends.
-    QByteArray body = message.body.toUtf8();
-    body.replace("\r\n", "\n");
-    GObjectPtr<GMimeTextPart> part(
-        g_mime_text_part_new_with_subtype(message.kind == BodyKind::Html ? "html" : "plain"));
-    GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(body.constData(), size_t(body.size())));
-    GObjectPtr<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.p, GMIME_CONTENT_ENCODING_DEFAULT));
-    g_mime_part_set_content(GMIME_PART(part.p), content.p);
-    g_mime_text_part_set_charset(part.p, "utf-8");
-    g_mime_part_set_content_encoding(
-        GMIME_PART(part.p), g_mime_part_get_best_content_encoding(GMIME_PART(part.p), GMIME_ENCODING_CONSTRAINT_7BIT));
-    g_mime_message_set_mime_part(mime.p, GMIME_OBJECT(part.p));
+    GObjectPtr<GMimeObject> body(MailParts::body(message.body, message.kind));
+    g_mime_message_set_mime_part(mime.p, body.p);
 
     GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);
     g_mime_format_options_set_newline_format(

@@ -4,10 +4,10 @@
 #include <QByteArray>
 #include <QDateTime>
 
-// Builds an Internet message (RFC 5322 with MIME) from a MailMessage: From, To, Subject,
-// Date, Message-ID (in the sender's domain) and MIME-Version headers, names and subjects
-// cleaned of control characters and, when not ASCII, written as encoded words, and a UTF-8 text/plain or text/html body whose transfer encoding keeps
-// every line within the legal length. Failures throw AppError.
+// Builds an Internet message (RFC 5322 with MIME) from a MailMessage: From, To, Reply-To,
+// List-Unsubscribe, Subject, Date, Message-ID (in the sender's domain) and MIME-Version
+// headers, names and subjects cleaned of control characters and, when not ASCII, written as
+// encoded words, and the body MailParts builds. Failures throw AppError.
 class MailComposer {
 public:
     enum class LineEnd { Lf, CrLf }; // LF for local mail programs, CR LF on the wire
@@ -37,4 +37,6 @@ public:
         QString address;
     };
     static Mailbox splitRecipient(const QString& text);
+    // True when text is exactly one mailbox with a domain ("Name <a@b>" or "a@b").
+    static bool isMailbox(const QString& text);
 };

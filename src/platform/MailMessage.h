@@ -11,6 +11,8 @@ struct MailMessage {
     QString body;
     BodyKind kind = BodyKind::PlainText;
     QString sender;     // "From"; empty: left to the mail system
+    QString replyTo;    // "Reply-To"; empty: none
+    QString listUnsubscribe; // the List-Unsubscribe value ("<mailto:...>"); empty: none
 };
 
 // Error numbers of the mail transports.

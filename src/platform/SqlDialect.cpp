@@ -10,11 +10,56 @@ using namespace SqlTokens;
 
 namespace {
 
+// Gives the column definition tokens[defStart, end) COLLATE NOCASE when it is a text column
+// without a collation of its own; returns how many tokens were inserted.
+int noCaseColumn(QVector<Token>& tokens, qsizetype defStart, qsizetype end)
+{
+    const qsizetype name = nextSolid(tokens, defStart);
+    const qsizetype type = name < end ? nextSolid(tokens, name + 1) : end;
+    bool text = false, collated = false;
+    if (type < end)
+        for (const char* w : {"VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "TEXT", "MEMO", "LONGTEXT", "CLOB"})
+            text = text || isWord(tokens[type], w);
+    for (qsizetype k = defStart; k < end; ++k)
+        collated = collated || isWord(tokens[k], "COLLATE");
+    if (!text || collated || tokens[name].kind == Kind::Punct || isWord(tokens[name], "CONSTRAINT")
+        || isWord(tokens[name], "PRIMARY") || isWord(tokens[name], "UNIQUE"))
+        return 0;
+    qsizetype at = end;
+    while (at > defStart && (tokens[at - 1].kind == Kind::Space || tokens[at - 1].kind == Kind::Comment))
+        --at;
+    tokens.insert(at, Token{Kind::Word, QStringLiteral(" COLLATE NOCASE")});
+    return 1;
+}
+
+// "ALTER TABLE t ADD [COLUMN] definition": the new column is made like one of CREATE TABLE.
+bool applyNoCaseToAddedColumn(QVector<Token>& tokens, qsizetype i)
+{
+    if (i >= tokens.size() || !isWord(tokens[i], "ALTER"))
+        return false;
+    i = nextSolid(tokens, i + 1);
+    if (i >= tokens.size() || !isWord(tokens[i], "TABLE"))
+        return true;
+    i = nextSolid(tokens, nextSolid(tokens, i + 1) + 1);
+    if (i >= tokens.size() || !isWord(tokens[i], "ADD"))
+        return true;
+    i = nextSolid(tokens, i + 1);
+    if (i < tokens.size() && isWord(tokens[i], "COLUMN"))
+        ++i;
+    qsizetype end = i;
+    while (end < tokens.size() && !isPunct(tokens[end], ";"))
+        ++end;
+    noCaseColumn(tokens, i, end);
+    return true;
+}
+
 // Text columns of a new table compare and sort without regard to case, as the program's
 // statements expect ("Where CCountry = 'india'" finds "India", GROUP BY and ORDER BY agree).
 void applyNoCase(QVector<Token>& tokens)
 {
     qsizetype i = nextSolid(tokens, 0);
+    if (applyNoCaseToAddedColumn(tokens, i))
+        return;
     if (i >= tokens.size() || !isWord(tokens[i], "CREATE"))
         return;
     i = nextSolid(tokens, i + 1);
@@ -41,22 +86,7 @@ void applyNoCase(QVector<Token>& tokens)
         if (!((comma && depth == 1) || (close && depth == 0)))
             continue;
         // tokens[defStart, j) is one column definition (or a table constraint).
-        const qsizetype name = nextSolid(tokens, defStart);
-        const qsizetype type = name < j ? nextSolid(tokens, name + 1) : j;
-        bool text = false, collated = false;
-        if (type < j)
-            for (const char* w : {"VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "TEXT", "MEMO", "LONGTEXT", "CLOB"})
-                text = text || isWord(tokens[type], w);
-        for (qsizetype k = defStart; k < j; ++k)
-            collated = collated || isWord(tokens[k], "COLLATE");
-        if (text && !collated && tokens[name].kind != Kind::Punct
-            && !isWord(tokens[name], "CONSTRAINT") && !isWord(tokens[name], "PRIMARY") && !isWord(tokens[name], "UNIQUE")) {
-            qsizetype at = j;
-            while (at > defStart && (tokens[at - 1].kind == Kind::Space || tokens[at - 1].kind == Kind::Comment))
-                --at;
-            tokens.insert(at, Token{Kind::Word, QStringLiteral(" COLLATE NOCASE")});
-            ++j;
-        }
+        j += noCaseColumn(tokens, defStart, j);
         defStart = j + 1;
     }
 }

@@ -18,8 +18,8 @@ QString translateDateLiterals(const QString& sql);
 // "[name]" -> "\"name\"".
 QString translateBrackets(const QString& sql);
 
-// "CREATE TABLE": text columns get COLLATE NOCASE, so that "=", GROUP BY and ORDER BY on
-// them ignore letter case as the program's statements expect.
+// "CREATE TABLE" and "ALTER TABLE ... ADD [COLUMN]": text columns get COLLATE NOCASE, so that
+// "=", GROUP BY and ORDER BY on them ignore letter case as the program's statements expect.
 QString translateCreateTable(const QString& sql);
 
 // True when text holds nothing but blanks (what may follow the one statement of a call).

@@ -56,7 +56,7 @@ const MenuTable Menus[] = {
       {11, "MarketLead List", C::ChooseReport, 51}, {12, "EmailSurvey List", C::ChooseReport, 52}, {13, "-"},
       {14, "Type Summary", C::ChooseReport, 54}, {15, "Country Summary", C::ChooseReport, 55},
       {16, "Survey Analysis", C::ChooseReport, 56}}},
-    {"Master", "&Master", {}},
+    {"Master", "&Master", {{3, "-"}}},
     {"Admin", "&Admin", {{3, "-"}, {5, "-"}, {7, "Options", C::OpenTool, tool(ToolScreen::Options)}}},
     {"Help", "&Help",
      {{1, "Contents", C::OpenHelp}, {2, "Specifics", C::OpenTool, tool(ToolScreen::Specifics)}, {3, "-"},

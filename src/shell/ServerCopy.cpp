@@ -4,6 +4,7 @@
 #include "platform/Connection.h"
 #include "platform/DbBackend.h"
 #include "base/Schema.h"
+#include "base/SchemaUpgrade.h"
 
 namespace {
 const QString kSource = QStringLiteral("Copy to server");
@@ -54,6 +55,7 @@ void checkEmpty(Connection& server)
 QStringList copy(Connection& from, Connection& to)
 {
     checkEmpty(to);
+    SchemaUpgrade::run(from); // the server receives the tables as this version makes them
     QStringList report;
     to.beginTrans();
     try {

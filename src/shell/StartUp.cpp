@@ -5,6 +5,7 @@
 #include "shell/KKStart.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
+#include "base/SchemaUpgrade.h"
 
 StartOutcome StartUp(const StartUpParts& parts)
 {
@@ -21,6 +22,10 @@ StartOutcome StartUp(const StartUpParts& parts)
 
     Guard([&] { s.connection->open(); });
     Guard([&] { s.connection->setCursorLocation(CursorLocation::Client); });
+    // A database made by an earlier version is brought up to this one, once, after the day's
+    // archive copy; one that cannot be is left as it was and the program ends.
+    if (s.connection->isOpen() && !SchemaUpgrade::runAtStartUp(*s.connection))
+        return {nullptr, ExitCode::Failure};
     Guard([&] { s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly); });
     Guard([&] {
         s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,

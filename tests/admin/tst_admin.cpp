@@ -114,6 +114,43 @@ private slots:
         QCOMPARE(state().PSmtpSrvr, QString("mail.example.com"));
         state().mainView = nullptr;
     }
+    // The suppression list on its screen: an entry typed in is "by hand", an address is listed
+    // once whatever its letter case, a malformed one is refused, and Delete takes it off.
+    void suppressionListScreen_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("new address") << " jo@example.de " << "";
+        QTest::newRow("listed, other case") << "ANN@Example.org" << "Already On The List!";
+        QTest::newRow("no domain") << "ann@" << "Invalid Email Address!";
+        QTest::newRow("a second mailbox") << "a@b.org <c@d.org>" << "Invalid Email Address!";
+    }
+    void suppressionListScreen()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, refusal);
+        EngineFixture f;
+        registerAdminModules(f.engine);
+        f.folder.exec("INSERT INTO kaSuppression (EDate, SAddress, SReason, SCampaign, SRemarks) "
+                      "VALUES ('2026-12-01', 'ann@example.org', 'U', 'ktMLead 3', '-')");
+        f.open("KKSuppression");
+        f.run(Operation::Add);
+        QCOMPARE(f.text(3), QString("M"));
+        QCOMPARE(f.text(4), QString("by hand"));
+        f.set(2, address);
+        f.set(5, "phoned");
+        f.run(Operation::Save);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(f.messages.shown.last(), refusal);
+            QCOMPARE(f.folder.count("kaSuppression"), 1);
+            return;
+        }
+        QCOMPARE(f.folder.scalar("Select SReason From kaSuppression Where SAddress = 'JO@example.de'"), QString("M"));
+        QCOMPARE(f.folder.scalar("Select SAddress From kaSuppression Where SRemarks = 'phoned'"), address.trimmed());
+        f.run(Operation::Delete);
+        QCOMPARE(f.folder.count("kaSuppression"), 1);
+    }
+
     // Saving a user: row 1 always logs in as "Chief", and no other row may.
     void userRuleOnSave()
     {

@@ -76,6 +76,17 @@ struct CampaignFixture {
         return done;
     }
 
+    // The text of message i as the campaign wrote it, without the unsubscribe line that every
+    // message ends with (the plain part of a lead stands for the HTML one where asked).
+    QString letter(int i, bool plainPart = false) const
+    {
+        const ReceivedMail mail(server.message(i));
+        const bool html = !plainPart && !mail.html.isEmpty();
+        QString text = QString(html ? mail.html : mail.plain).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const qsizetype cut = text.lastIndexOf(html ? QStringLiteral("\n<p ") : QStringLiteral("\n\nTo stop receiving"));
+        return (cut >= 0 ? text.left(cut) : text).trimmed();
+    }
+
     QStringList deliveryLines() const
     {
         QFile f(logFile.isEmpty() ? lastLog() : logFile);

@@ -1,6 +1,24 @@
 #include "CampaignFixture.h"
 
 #include "campaigns/CampaignLetter.h"
+#include "base/Suppression.h"
+
+#include <QBuffer>
+#include <QImage>
+#include "base/UnsubscribeToken.h"
+
+namespace {
+// The token a message's List-Unsubscribe asks to be sent back, and the recipient it names.
+std::optional<UnsubscribeToken::Recipient> unsubscribeRecipient(const ReceivedMail& mail, QString* token)
+{
+    const QRegularExpression form("^<mailto:office@example\\.com\\?subject=unsubscribe-([^>]+)>$");
+    const QRegularExpressionMatch m = form.match(mail.listUnsubscribe);
+    if (!m.hasMatch())
+        return std::nullopt;
+    *token = m.captured(1);
+    return UnsubscribeToken::verify(state().PTokenPasscd, *token);
+}
+}
 
 class TestCampaignRun : public QObject {
     Q_OBJECT
@@ -20,6 +38,10 @@ private slots:
     void otherMailTypeWalksWithoutSending();
     void desktopMailKeepsCopies();
     void runWritesNothingToDatabase();
+    void suppressedAndRepeatedAddressesAreSkipped();
+    void unusableAddressInPreferencesStopsRun_data();
+    void unusableAddressInPreferencesStopsRun();
+    void leadGoesAsTextAndHtmlWithItsPictures();
 };
 
 // Newsletters merge tags; leads go as stored; surveys get their link; every kind its footer.
@@ -37,12 +59,13 @@ void TestCampaignRun::eachKindBuildsItsLetter_data()
     QTest::newRow("news, footer") << CampaignKind::News << "Y" << "Hi <<CFirst>>"
                                   << "Hi Anna\r\n\r\nMgNews:12/04/2026-{id}" << "text/plain";
     QTest::newRow("lead as stored") << CampaignKind::Lead << "N" << "<p>Hi <<CFirst>></p>" << "<p>Hi <<CFirst>></p>"
-                                    << "text/html";
+                                    << "multipart/alternative";
     QTest::newRow("lead, footer") << CampaignKind::Lead << "Y" << "<p>x</p>" << "<p>x</p>\r\n\r\nMgLead:12/04/2026-{id}"
-                                  << "text/html";
+                                  << "multipart/alternative";
     QTest::newRow("survey link and footer")
         << CampaignKind::Survey << "Y" << "<p>Tell us</p>"
-        << "<p>Tell us</p><br><br>Survey Link:<br>http://example.com/s.htm<br>\r\n\r\nMgSurv:12/04/2026-{id}" << "text/html";
+        << "<p>Tell us</p><br><br>Survey Link:<br>http://example.com/s.htm<br>\r\n\r\nMgSurv:12/04/2026-{id}"
+        << "multipart/alternative";
 }
 
 void TestCampaignRun::eachKindBuildsItsLetter()
@@ -79,10 +102,20 @@ void TestCampaignRun::eachKindBuildsItsLetter()
                             : kind == CampaignKind::Lead                      ? QStringLiteral("Grüße, lead")
                                                                               : QStringLiteral("Grüße, survey"));
     QCOMPARE(first.contentType, contentType);
-    // SMTP ends the last line of a message; the rest arrives as built.
-    QString body = QString(first.body).replace("\r\n", "\n");
+    // SMTP ends the last line of a message; the rest arrives as built, the unsubscribe line last.
+    QString body = QString(kind == CampaignKind::News ? first.plain : first.html).replace("\r\n", "\n");
     QVERIFY(body.endsWith('\n'));
     body.chop(1);
+    const qsizetype unsubscribe = body.lastIndexOf(kind == CampaignKind::News ? "\n\nTo stop receiving" : "\n<p ");
+    QVERIFY2(unsubscribe > 0, qPrintable(body));
+    QString token;
+    const auto recipient = unsubscribeRecipient(first, &token);
+    QVERIFY2(recipient, qPrintable(first.listUnsubscribe));
+    QCOMPARE(recipient->campaignId, 7);
+    QCOMPARE(QString::number(recipient->customerId), f.folder.scalar("Select Min(EId) From ktCustomer"));
+    QVERIFY(body.mid(unsubscribe).contains("unsubscribe-" + token));
+    QVERIFY(!body.mid(unsubscribe + 2).contains('\n'));
+    body.truncate(unsubscribe);
     QCOMPARE(body, QString(expected).replace("\r\n", "\n"));
     const ReceivedMail trimmed(f.server.message(2));
     QCOMPARE(trimmed.toName, QStringLiteral("Anna"));
@@ -132,7 +165,7 @@ void TestCampaignRun::nullColumnKeepsItsTag()
     const QString id = kind == CampaignKind::News ? f.addNews("s", message) : f.addLead("s", message);
     QVERIFY(f.run(kind, id));
     QVERIFY(f.server.waitFor(1));
-    QCOMPARE(ReceivedMail(f.server.message(0)).body.trimmed(), sent);
+    QCOMPARE(f.letter(0), sent);
     QCOMPARE(f.messages.count("Error!"), logged.size());
     const QStringList lines = f.errorListing().split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), logged.size());
@@ -332,7 +365,7 @@ void TestCampaignRun::desktopMailKeepsCopies()
     qputenv("KORVINA_SENDMAIL", QStringLiteral("msmtp --host 127.0.0.1 --port %1 --from desk@korvina.test").arg(f.server.port()).toLocal8Bit());
     QVERIFY(f.run(CampaignKind::News, id));
     QVERIFY(f.server.waitFor(2));
-    QCOMPARE(ReceivedMail(f.server.message(1)).body.trimmed(), QStringLiteral("Hello B"));
+    QCOMPARE(f.letter(1), QStringLiteral("Hello B"));
     QCOMPARE(QDir(f.folder.file("Docs/Sent")).entryList({"*.eml"}).size(), 2);
     QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
     qunsetenv("KORVINA_SENDMAIL");
@@ -354,6 +387,117 @@ void TestCampaignRun::runWritesNothingToDatabase()
     const QStringList before = snapshot();
     QVERIFY(f.run(CampaignKind::News, id));
     QCOMPARE(snapshot(), before);
+}
+
+// Addresses on the suppression list and repeats within the run (letter case aside) are left
+// out and logged; everyone else gets one message with Reply-To and a token of their own.
+void TestCampaignRun::suppressedAndRepeatedAddressesAreSkipped()
+{
+    CampaignFixture f;
+    state().PReplyTo = QStringLiteral("desk@korvina.test");
+    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
+    f.addCustomer(f.type, "'Ravi'", "'Ravi@Example.in'");
+    f.addCustomer(f.type, "'Ravi again'", "' ravi@example.IN'");
+    f.addCustomer(f.type, "'Jo'", "'jo@example.de'");
+    f.addCustomer(f.type, "'Bo'", "'bo@example.de'");
+    QVERIFY(Suppression::add(*state().connection, "ANNA@example.com", SuppressionReason::Unsubscribed));
+    QVERIFY(Suppression::add(*state().connection, "bo@example.de", SuppressionReason::Bounced));
+    const QString id = f.addNews("Hello", "Hi <<CFirst>>");
+
+    QVERIFY(f.run(CampaignKind::News, id));
+    QVERIFY(f.server.waitFor(2));
+    QTest::qWait(300);
+    QCOMPARE(f.server.files().size(), 2);
+    QSet<qint64> customers;
+    for (int i = 0; i < 2; ++i) {
+        const ReceivedMail mail(f.server.message(i));
+        QCOMPARE(mail.replyTo, QStringLiteral("desk@korvina.test"));
+        QString token;
+        const auto recipient = unsubscribeRecipient(mail, &token);
+        QVERIFY(recipient);
+        customers << recipient->customerId;
+    }
+    QCOMPARE(customers.size(), 2);
+    QStringList outcomes;
+    for (const QString& line : f.deliveryLines())
+        outcomes << line.section('\t', 0, 0) + " " + line.section('\t', 2);
+    outcomes.sort(); // a skip is logged at once, a message when the server has answered
+    QCOMPARE(outcomes, (QStringList{"Ravi@Example.in sent", "anna@example.com skipped: unsubscribed",
+                                    "bo@example.de skipped: bounced", "jo@example.de sent",
+                                    "ravi@example.IN skipped: mailed already in this run"}));
+    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+}
+
+void TestCampaignRun::unusableAddressInPreferencesStopsRun_data()
+{
+    QTest::addColumn<QString>("unsubscribe");
+    QTest::addColumn<QString>("replyTo");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no unsubscribe address") << "" << "" << "Unsubscribe Address Missing Or Invalid In The Preferences!";
+    QTest::newRow("header in the address") << "a@b.org\r\nBcc: c@d.org" << ""
+                                           << "Unsubscribe Address Missing Or Invalid In The Preferences!";
+    QTest::newRow("bad Reply-To") << "office@example.com" << "desk at korvina"
+                                  << "Reply-To Address Invalid In The Preferences!";
+}
+
+void TestCampaignRun::unusableAddressInPreferencesStopsRun()
+{
+    QFETCH(QString, unsubscribe);
+    QFETCH(QString, replyTo);
+    QFETCH(QString, message);
+    CampaignFixture f;
+    state().PUnsubAddr = unsubscribe;
+    state().PSmtpFrom.clear();
+    state().PReplyTo = replyTo;
+    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
+    QVERIFY(f.run(CampaignKind::News, f.addNews("Hello", "Hi")));
+    QCOMPARE(f.messages.shown, QStringList{message});
+    QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
+    QCOMPARE(f.server.files().size(), 0);
+}
+
+// A lead reaches mail programs as text and HTML, its pictures (a data: URI, a file shown twice)
+// as parts of the message that the HTML refers to by cid:.
+void TestCampaignRun::leadGoesAsTextAndHtmlWithItsPictures()
+{
+    CampaignFixture f;
+    QImage red(4, 3, QImage::Format_RGB32), blue(2, 2, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    QByteArray redPng;
+    QBuffer buffer(&redPng);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    const QString bluePath = f.folder.file("Docs/blue dot.png");
+    QVERIFY(blue.save(bluePath));
+    QFile blueFile(bluePath);
+    QVERIFY(blueFile.open(QIODevice::ReadOnly));
+    const QByteArray bluePng = blueFile.readAll();
+    const QString fileUrl = QUrl::fromLocalFile(bluePath).toString(QUrl::FullyEncoded);
+    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
+    const QString id = f.addLead("Offer", "<html><body><p>Visit <a href=\"https://example.com/shop\">our shop</a></p>"
+                                          "<img src=\"data:image/png;base64," + QString::fromLatin1(redPng.toBase64())
+                                              + "\" alt=\"Logo\"><img src=\"" + fileUrl + "\"><img src=\"" + bluePath
+                                              + "\"><img src=\"/no/such/file.png\"><img src=\"/etc/passwd\">"
+                                              "<img src=\"data:text/html;base64,PGI+eDwvYj4=\"></body></html>");
+
+    QVERIFY(f.run(CampaignKind::Lead, id));
+    QVERIFY(f.server.waitFor(1));
+    const ReceivedMail mail(f.server.message(0));
+    QCOMPARE(mail.parts.size(), 6);
+    QCOMPARE(mail.parts.mid(0, 4), (QStringList{"multipart/alternative", "text/plain", "multipart/related", "text/html"}));
+    for (const QByteArray& png : {redPng, bluePng}) {
+        const QString cid = mail.contents.key(png);
+        QVERIFY2(!cid.isEmpty(), "a picture is missing");
+        QVERIFY(mail.parts.contains("image/png <" + cid + ">"));
+        QVERIFY(mail.html.contains("src=\"cid:" + cid + "\""));
+    }
+    QCOMPARE(mail.html.count("cid:"), 3);
+    // What is not a picture, or cannot be read, stays where it was.
+    for (const char* kept : {"/no/such/file.png", "/etc/passwd", "data:text/html;base64,PGI+eDwvYj4="})
+        QVERIFY(mail.html.contains(QStringLiteral("src=\"%1\"").arg(QLatin1String(kept))));
+    QVERIFY2(f.letter(0, true).startsWith("Visit our shop (https://example.com/shop)\n\n[Logo]"), qPrintable(mail.plain));
+    QVERIFY(mail.plain.contains("unsubscribe-"));
 }
 
 QTEST_MAIN(TestCampaignRun)

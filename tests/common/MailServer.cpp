@@ -87,6 +87,46 @@ bool MailServer::waitFor(int n, int timeoutMs) const
     return files().size() >= n;
 }
 
+namespace {
+QString decodedText(GMimeObject* part)
+{
+    char* text = g_mime_text_part_get_text(GMIME_TEXT_PART(part));
+    const QString decoded = QString::fromUtf8(text);
+    g_free(text);
+    return decoded;
+}
+
+QByteArray decodedContent(GMimeObject* part)
+{
+    GMimeDataWrapper* wrapper = g_mime_part_get_content(GMIME_PART(part));
+    GMimeStream* out = g_mime_stream_mem_new();
+    g_mime_data_wrapper_write_to_stream(wrapper, out);
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out));
+    const QByteArray data(reinterpret_cast<const char*>(bytes->data), int(bytes->len));
+    g_object_unref(out);
+    return data;
+}
+
+void walk(GMimeObject* part, ReceivedMail& mail)
+{
+    GMimeContentType* type = g_mime_object_get_content_type(part);
+    const QString mimeType = QString::fromUtf8(g_mime_content_type_get_mime_type(type)).toLower();
+    const char* id = g_mime_object_get_content_id(part);
+    mail.parts << (id ? mimeType + QStringLiteral(" <") + QString::fromUtf8(id) + QLatin1Char('>') : mimeType);
+    if (GMIME_IS_MULTIPART(part)) {
+        for (int i = 0; i < g_mime_multipart_get_count(GMIME_MULTIPART(part)); ++i)
+            walk(g_mime_multipart_get_part(GMIME_MULTIPART(part), i), mail);
+        return;
+    }
+    if (mimeType == QLatin1String("text/plain") && mail.plain.isEmpty())
+        mail.plain = decodedText(part);
+    else if (mimeType == QLatin1String("text/html") && mail.html.isEmpty())
+        mail.html = decodedText(part);
+    if (id && GMIME_IS_PART(part))
+        mail.contents.insert(QString::fromUtf8(id), decodedContent(part));
+}
+}
+
 ReceivedMail::ReceivedMail(const QByteArray& data) : raw(data)
 {
     g_mime_init();
@@ -103,7 +143,13 @@ ReceivedMail::ReceivedMail(const QByteArray& data) : raw(data)
                 toAddress = QString::fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(a)));
         }
         from = QString::fromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "From"));
+        replyTo = QString::fromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "Reply-To")).trimmed();
+        listUnsubscribe = QString::fromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "List-Unsubscribe")).trimmed();
         GMimeObject* part = g_mime_message_get_mime_part(message);
+        if (part) {
+            walk(part, *this);
+            contentType = parts.value(0).section(QLatin1Char(' '), 0, 0);
+        }
         if (part && GMIME_IS_TEXT_PART(part)) {
             GMimeContentType* type = g_mime_object_get_content_type(part);
             contentType = QString::fromUtf8(g_mime_content_type_get_mime_type(type));

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -47,9 +48,16 @@ struct ReceivedMail {
     QString toName;      // decoded display name of the first To mailbox
     QString toAddress;
     QString from;        // the From header as it stands
-    QString contentType; // "text/plain", "text/html"
+    QString contentType; // "text/plain", "text/html"; of the top part
     QString charset;
-    QString body;        // decoded text
+    QString body;        // decoded text of a single-part message
+    QString replyTo;     // the Reply-To header as it stands
+    QString listUnsubscribe;
+    // Every part in tree order: "multipart/alternative", "text/plain", ...; a part with a
+    // Content-ID has it after a blank ("image/png <p1@korvina>").
+    QStringList parts;
+    QString plain, html;           // decoded text of the first text/plain and text/html parts
+    QHash<QString, QByteArray> contents; // decoded content of each part with a Content-ID, by that id
     QByteArray raw;
     bool hasHeader(const char* name) const;
     int longestLine() const; // of the raw message, without the line end

@@ -86,8 +86,9 @@ private slots:
             "Transaction 10 Survey Updates KKSUpdate 13 56", "Transaction 6 Send News KKSNews 6 50",
             "Transaction 7 Market Lead KKMLead 6 51", "Transaction 8 Email Survey KKESurvey 6 52",
             "Master 1 Customer Type KKCustType 3 0", "Master 2 News Type KKNewsType 3 0",
+            "Master 4 Suppression List KKSuppression 5 0",
             "Admin 1 Enterprise KKEnterprise 15 0", "Admin 2 Users KKUser 6 0",
-            "Admin 4 Preferences KKPreference 9 0", "Admin 6 Customize KKCustomize 13 0"}));
+            "Admin 4 Preferences KKPreference 16 0", "Admin 6 Customize KKCustomize 13 0"}));
     }
 };
 

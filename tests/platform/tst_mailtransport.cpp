@@ -1,6 +1,7 @@
 #include "common/MailServer.h"
 
 #include "platform/AppError.h"
+#include "platform/HtmlText.h"
 #include "platform/MailComposer.h"
 #include "platform/SendmailTransport.h"
 #include "platform/SmtpTransport.h"
@@ -12,7 +13,13 @@
 namespace {
 MailMessage letter(const QString& recipient, const QString& subject, const QString& body, BodyKind kind = BodyKind::PlainText)
 {
-    return {recipient, subject, body, kind, QStringLiteral("Korvina Sales <sales@korvina.test>")};
+    MailMessage message;
+    message.recipient = recipient;
+    message.subject = subject;
+    message.body = body;
+    message.kind = kind;
+    message.sender = QStringLiteral("Korvina Sales <sales@korvina.test>");
+    return message;
 }
 
 MailSettings smtpTo(const MailServer& server)
@@ -66,6 +73,8 @@ private slots:
     void desktopMailThroughSendmailProgram();
     void missingSendmailProgramCannotOpen();
     void transportKindIsExactLetter();
+    void htmlBecomesPlainText_data();
+    void htmlBecomesPlainText();
 };
 
 // Plain text and HTML, ASCII and not, short and very long lines, over one SMTP connection.
@@ -110,9 +119,10 @@ void TestMailTransport::messagesArriveAsComposed()
     QCOMPARE(mail.subject, subject);
     QCOMPARE(mail.toName, name);
     QCOMPARE(mail.toAddress, address);
-    QCOMPARE(mail.contentType, html ? QStringLiteral("text/html") : QStringLiteral("text/plain"));
-    QCOMPARE(mail.charset.toLower(), QStringLiteral("utf-8"));
-    QCOMPARE(QString(mail.body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed(),
+    QCOMPARE(mail.contentType, html ? QStringLiteral("multipart/alternative") : QStringLiteral("text/plain"));
+    if (!html)
+        QCOMPARE(mail.charset.toLower(), QStringLiteral("utf-8"));
+    QCOMPARE(QString(html ? mail.html : mail.plain).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed(),
              QString(body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed());
     QVERIFY(mail.from.contains(QLatin1String("sales@korvina.test")));
     for (const char* header : {"Date", "Message-Id", "MIME-Version"})
@@ -325,7 +335,7 @@ void TestMailTransport::desktopMailThroughSendmailProgram()
 
     const ReceivedMail mail(server.message(0));
     QCOMPARE(mail.toAddress, QStringLiteral("ravi@example.in"));
-    QCOMPARE(mail.contentType, QStringLiteral("text/html"));
+    QCOMPARE(mail.parts, (QStringList{"multipart/alternative", "text/plain", "text/html"}));
     QVERIFY2(mail.from.contains(QLatin1String("desk@korvina.test")), qPrintable(mail.from)); // chosen by the mail system
     QVERIFY2(QRegularExpression("\nMessage-Id: <[^@>\\s]+@korvina\\.test>\r?\n").match(QString::fromLatin1(mail.raw)).hasMatch(),
              mail.raw.constData());
@@ -333,7 +343,7 @@ void TestMailTransport::desktopMailThroughSendmailProgram()
     QCOMPARE(copies.size(), 1); // only what was accepted
     QFile copy(settings.sentFolder + QLatin1Char('/') + copies.first());
     QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(ReceivedMail(copy.readAll()).body.trimmed(), QStringLiteral("<p>Hi</p>"));
+    QCOMPARE(ReceivedMail(copy.readAll()).html.trimmed(), QStringLiteral("<p>Hi</p>"));
 }
 
 void TestMailTransport::missingSendmailProgramCannotOpen()
@@ -352,6 +362,37 @@ void TestMailTransport::transportKindIsExactLetter()
     for (const char* other : {"o", "s", "", "SMTP", " S"})
         QCOMPARE(mailTransportKind(QString::fromLatin1(other)), MailTransportKind::None);
     QVERIFY(!MailTransport::create(MailTransportKind::None, {}));
+}
+
+void TestMailTransport::htmlBecomesPlainText_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("plain");
+    QTest::newRow("paragraphs, head and styles left out")
+        << "<html><head><title>T</title><style>p{color:red}</style></head><body><p>One\n  two</p><p>Three<br>four</p>"
+           "<script>var x = '<p>';</script></body></html>"
+        << "One two\n\nThree\nfour";
+    QTest::newRow("links keep their address")
+        << "<p>See <a href=\"https://example.com/offer?a=1&amp;b=2\">our offer</a>, "
+           "<a href='mailto:desk@example.com'>desk@example.com</a> or <a href=\"https://example.com\">https://example.com</a>.</p>"
+        << "See our offer (https://example.com/offer?a=1&b=2), desk@example.com or https://example.com.";
+    QTest::newRow("lists, nested and numbered")
+        << "<p>Offers:</p><ul><li>Tea</li><li>Cups<ol><li>small</li><li>large</li></ol></li></ul><p>End</p>"
+        << "Offers:\n\n- Tea\n- Cups\n  1. small\n  2. large\n\nEnd";
+    QTest::newRow("entities and pictures")
+        << "<div>Caf&eacute; &amp; b&#228;ckerei&nbsp;&#x20AC;5 <img src=\"cid:x\" alt=\"Logo\"></div>"
+        << "Caf\u00e9 & b\u00e4ckerei \u20ac5 [Logo]";
+    QTest::newRow("tables by rows") << "<table><tr><td>A</td><td>B</td></tr><tr><td>C</td></tr></table>"
+                                    << "A B\nC";
+    QTest::newRow("text after the document") << "<html><body><p>x</p></body></html>\r\n\r\nMgLead:12/04/2026-3"
+                                             << "x\n\nMgLead:12/04/2026-3";
+}
+
+void TestMailTransport::htmlBecomesPlainText()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, plain);
+    QCOMPARE(HtmlText::toPlain(html), plain);
 }
 
 QTEST_GUILESS_MAIN(TestMailTransport)

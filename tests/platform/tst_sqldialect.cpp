@@ -46,6 +46,9 @@ void TstSqlDialect::toSqlite_data()
            "NMessage MEMO, [Col 1] TEXT COLLATE BINARY, N INTEGER)"
         << "CREATE TABLE ktX (EId INTEGER PRIMARY KEY AUTOINCREMENT, EDate DATETIME, CName VARCHAR(20) COLLATE NOCASE, "
            "NMessage MEMO COLLATE NOCASE, \"Col 1\" TEXT COLLATE BINARY, N INTEGER)";
+    QTest::newRow("an added text column ignores case too")
+        << "ALTER TABLE kaPreference ADD COLUMN PReplyTo VARCHAR(50)"
+        << "ALTER TABLE kaPreference ADD COLUMN PReplyTo VARCHAR(50) COLLATE NOCASE";
 }
 
 void TstSqlDialect::toSqlite()

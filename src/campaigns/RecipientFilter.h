@@ -1,0 +1,24 @@
+#pragma once
+#include "base/Suppression.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+class Connection;
+
+// Decides, recipient by recipient, who a run leaves out: an address on the suppression list,
+// and an address that this run has mailed already (letter case aside).
+class RecipientFilter {
+public:
+    // Reads the suppression list; throws AppError when it cannot be read.
+    void load(Connection& connection);
+
+    // Empty when the address is to be mailed (it then counts as mailed); otherwise what the
+    // delivery log says: "skipped: unsubscribed", "skipped: mailed already in this run".
+    QString skip(const QString& address);
+
+private:
+    QHash<QString, SuppressionReason> m_suppressed;
+    QSet<QString> m_mailed;
+};
