@@ -72,6 +72,10 @@ void CampaignRun::start()
     }
     m_total = m_recipients.recordCount();
     m_done = 0;
+    if (!confirmDuration()) {
+        finish(false);
+        return;
+    }
     startTransport();
     m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
                                           m_request.campaignId, state().clock.now());
@@ -82,6 +86,7 @@ void CampaignRun::start()
 void CampaignRun::stop()
 {
     m_stopRequested = true;
+    m_pacing = false;
     if (m_dispatcher)
         m_dispatcher->cancel(); // the message being sent still goes; the one waiting does not
     schedule();
@@ -201,7 +206,37 @@ void CampaignRun::schedule()
 
 bool CampaignRun::hasWork() const
 {
-    return m_running && (!m_answers.isEmpty() || (!m_walked && m_inFlight.size() < window));
+    return m_running && (!m_answers.isEmpty() || (!m_walked && !m_pacing && m_inFlight.size() < window));
+}
+
+// With a rate limit, a long run says how long it takes before it starts.
+bool CampaignRun::confirmDuration()
+{
+    m_rate = std::max(0, state().PRateLimit.trimmed().toInt());
+    m_handed = 0;
+    m_paceClock.start();
+    if (m_rate == 0 || m_total <= longRun || mailTransportKind(state().PMailType) == MailTransportKind::None)
+        return true;
+    const int minutes = (m_total + m_rate - 1) / m_rate;
+    return state().messages().question(
+        QStringLiteral("%1 Messages At %2 Per Minute Take About %3 Minute(s). Send Now?").arg(m_total).arg(m_rate).arg(minutes));
+}
+
+// Message k is handed over no sooner than k minutes / rate after the start, so the rate
+// holds over the whole run without drifting. True while the next message has to wait.
+bool CampaignRun::paced()
+{
+    if (m_rate == 0)
+        return false;
+    const qint64 wait = m_handed * 60'000 / m_rate - m_paceClock.elapsed();
+    if (wait <= 0)
+        return false;
+    m_pacing = true;
+    QTimer::singleShot(std::chrono::milliseconds(wait), Qt::PreciseTimer, this, [this] {
+        m_pacing = false;
+        schedule();
+    });
+    return true;
 }
 
 void CampaignRun::step()
@@ -228,10 +263,10 @@ void CampaignRun::walk()
         m_walked = true;
         return;
     }
-    if (m_linked)
-        sendRecipient();
-    else
+    if (!m_linked)
         linkRecipient();
+    else if (!paced())
+        sendRecipient();
 }
 
 void CampaignRun::linkRecipient()
@@ -278,6 +313,7 @@ void CampaignRun::sendRecipient()
     }
     // SMTP writes it as From; the desktop's mail system writes its own and the Message-ID takes its domain.
     m_message.sender = state().PSmtpFrom;
+    ++m_handed;
     m_inFlight.enqueue(address);
     emit dispatch(m_done + m_inFlight.size(), m_message);
     Guard([&] { m_recipients.moveNext(); });
