@@ -30,15 +30,18 @@ public:
 
 public slots:
     void send();  // cmdSend
+    void resume(); // cmdResume: sends to those earlier runs of the record did not reach
     void stop();  // cmdStop
 
 private:
     void showRunning(bool running);
+    void startRun(bool resume);
     void showStatus(const QString& text);
 
     const CampaignFamily& m_family;
     QPointer<RecordScreen> m_screen;
     QPointer<QPushButton> m_send;
+    QPointer<QPushButton> m_resume;
     QPointer<QLabel> m_status;
     QPointer<QProgressBar> m_progress;
     QPointer<QPushButton> m_stop;

@@ -120,6 +120,13 @@ bool CampaignRun::prepareBulkMail()
     ProgramState& s = state();
     if (!Guard([&] { m_filter.load(*s.connection); }))
         return false;
+    if (m_request.resume) {
+        QSet<QString> sent;
+        for (const QString& address : DeliveryLog::sentAddresses(s.DataFolder + QStringLiteral("/Docs/Sent"),
+                                                                  m_request.family->screen, m_request.campaignId))
+            sent.insert(Suppression::key(address));
+        m_filter.skipSentBefore(sent);
+    }
     m_unsubscribeAddress = Unsubscribe::address(s.PUnsubAddr, s.PSmtpFrom);
     if (mailTransportKind(s.PMailType) == MailTransportKind::None)
         return true;

@@ -35,6 +35,7 @@ public:
         QString contentId;    // field 2
         QString customerType; // field 3
         QString criteria;     // field 4
+        bool resume = false;  // skip the addresses earlier runs of this campaign sent to
     };
     explicit CampaignRun(Request request, QObject* parent = nullptr);
     ~CampaignRun() override;

@@ -35,6 +35,7 @@ private slots:
     void closingNeverHoldsUpWindow();
     void rateLimitHoldsOverRun();
     void longPacedRunSaysHowLongFirst();
+    void resumeSkipsWhatWasSent();
     void unusableQueryOrContentEndsRun_data();
     void unusableQueryOrContentEndsRun();
     void otherMailTypeWalksWithoutSending();
@@ -355,6 +356,40 @@ void TestCampaignRun::longPacedRunSaysHowLongFirst()
     QCOMPARE(f.messages.shown, QStringList{"301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"});
     QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
     QCOMPARE(f.server.commands().count("MAIL"), 0);
+}
+
+// Resume mails only those whom earlier runs of the same campaign did not reach.
+void TestCampaignRun::resumeSkipsWhatWasSent()
+{
+    CampaignFixture f;
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    f.addCustomer(f.type, "'B'", "'refuse-b@example.com'");
+    f.addCustomer(f.type, "'C'", "'c@example.com'");
+    const QString id = f.addNews("s", "b");
+    QVERIFY(f.run(CampaignKind::News, id));
+    f.folder.exec("UPDATE ktCustomer SET CEmail = 'b@example.com' WHERE CEmail = 'refuse-b@example.com'");
+    // Another campaign's log counts for nothing.
+    QFile other(f.folder.file("Docs/Sent/20260101-000000-KKSNews-77.log"));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("b@example.com\t2026-01-01T00:00:00\tsent\n");
+    other.close();
+
+    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", id, f.type, " ( 1=1 )", true});
+    QSignalSpy finished(&run, &CampaignRun::finished);
+    run.start();
+    QVERIFY(finished.wait(30000));
+    QVERIFY(f.server.waitFor(3));
+    QStringList to;
+    for (int i = 0; i < f.server.files().size(); ++i)
+        to << ReceivedMail(f.server.message(i)).toAddress;
+    QCOMPARE(to, (QStringList{"a@example.com", "c@example.com", "b@example.com"}));
+    QString logs;
+    for (const QFileInfo& log : QDir(f.folder.file("Docs/Sent")).entryInfoList({"*.log"})) {
+        QFile file(log.filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        logs += QString::fromUtf8(file.readAll());
+    }
+    QCOMPARE(logs.count("\tskipped: sent before"), 2);
 }
 
 void TestCampaignRun::unusableQueryOrContentEndsRun_data()
