@@ -36,6 +36,7 @@ public:
         QString customerType; // field 3
         QString criteria;     // field 4
         bool resume = false;  // skip the addresses earlier runs of this campaign sent to
+        QString testAddress = {}; // not empty: one message, merged with the first recipient, to this address
     };
     explicit CampaignRun(Request request, QObject* parent = nullptr);
     ~CampaignRun() override;
@@ -82,6 +83,8 @@ private:
     void schedule();
     bool hasWork() const;
     void walk();
+    bool isTest() const { return !m_request.testAddress.isEmpty(); }
+    QString recipientAddress();
     void linkRecipient();
     void sendRecipient();
     void takeAnswer(const Answer& answer);
