@@ -8,6 +8,7 @@
 
 #include <QBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -23,6 +24,15 @@ void CampaignExtra::attach(RecordScreen& screen)
     auto* row = new QHBoxLayout;
     m_send = new QPushButton(m_family.sendCaption, &screen);
     m_send->setObjectName(QStringLiteral("cmdSend"));
+    m_resume = new QPushButton(QStringLiteral("Resume"), &screen);
+    m_resume->setObjectName(QStringLiteral("cmdResume"));
+    m_resume->setToolTip(QStringLiteral("Send to the customers earlier runs of this campaign did not reach"));
+    m_testAddress = new QLineEdit(&screen);
+    m_testAddress->setObjectName(QStringLiteral("txtTestAddress"));
+    m_testAddress->setPlaceholderText(QStringLiteral("Test address"));
+    m_testAddress->setAccessibleName(QStringLiteral("Test address"));
+    m_testSend = new QPushButton(QStringLiteral("Test Send"), &screen);
+    m_testSend->setObjectName(QStringLiteral("cmdTestSend"));
     m_status = new QLabel(QStringLiteral("."), &screen);
     m_status->setObjectName(QStringLiteral("lblField_%1").arg(StatusLine));
     showStatus(QStringLiteral("."));
@@ -33,12 +43,17 @@ void CampaignExtra::attach(RecordScreen& screen)
     m_stop = new QPushButton(QStringLiteral("Stop"), &screen);
     m_stop->setObjectName(QStringLiteral("cmdStop"));
     row->addWidget(m_send);
+    row->addWidget(m_resume);
+    row->addWidget(m_testAddress);
+    row->addWidget(m_testSend);
     row->addWidget(m_status, 1);
     row->addWidget(m_progress);
     row->addWidget(m_stop);
     screen.bottomArea()->addLayout(row);
     showRunning(false);
     connect(m_send, &QPushButton::clicked, this, &CampaignExtra::send);
+    connect(m_resume, &QPushButton::clicked, this, &CampaignExtra::resume);
+    connect(m_testSend, &QPushButton::clicked, this, &CampaignExtra::testSend);
     connect(m_stop, &QPushButton::clicked, this, &CampaignExtra::stop);
 }
 
@@ -59,14 +74,27 @@ bool CampaignExtra::listButton(RecordScreen& screen, int index)
 
 bool CampaignExtra::isRunning() const { return m_run && m_run->isRunning(); }
 
-void CampaignExtra::send()
+void CampaignExtra::send() { startRun(false); }
+
+void CampaignExtra::resume() { startRun(true); }
+
+void CampaignExtra::testSend()
+{
+    const QString address = m_testAddress->text().trimmed();
+    if (address.isEmpty())
+        m_testAddress->setFocus();
+    else
+        startRun(false, address);
+}
+
+void CampaignExtra::startRun(bool resume, const QString& testAddress)
 {
     if (!m_screen || isRunning())
         return;
     if (!Engine::ValidateFields())
         return;
     CampaignRun::Request request{&m_family, m_screen->text(IdField), m_screen->text(ContentField),
-                                 m_screen->text(TypeField), m_screen->text(criteriaField)};
+                                 m_screen->text(TypeField), m_screen->text(criteriaField), resume, testAddress};
     m_run = new CampaignRun(std::move(request), this);
     connect(m_run, &CampaignRun::statusChanged, m_status, [this](const QString& text) {
         showStatus(text);
@@ -100,6 +128,8 @@ void CampaignExtra::showStatus(const QString& text)
 void CampaignExtra::showRunning(bool running)
 {
     m_send->setEnabled(!running);
+    m_resume->setEnabled(!running);
+    m_testSend->setEnabled(!running);
     m_progress->setVisible(running);
     m_stop->setVisible(running);
     if (running)

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
@@ -30,15 +31,21 @@ public:
 
 public slots:
     void send();  // cmdSend
+    void resume(); // cmdResume: sends to those earlier runs of the record did not reach
+    void testSend(); // cmdTestSend: one message, merged with the first recipient, to txtTestAddress
     void stop();  // cmdStop
 
 private:
     void showRunning(bool running);
+    void startRun(bool resume, const QString& testAddress = {});
     void showStatus(const QString& text);
 
     const CampaignFamily& m_family;
     QPointer<RecordScreen> m_screen;
     QPointer<QPushButton> m_send;
+    QPointer<QPushButton> m_resume;
+    QPointer<QLineEdit> m_testAddress;
+    QPointer<QPushButton> m_testSend;
     QPointer<QLabel> m_status;
     QPointer<QProgressBar> m_progress;
     QPointer<QPushButton> m_stop;

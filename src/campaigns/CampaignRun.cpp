@@ -72,9 +72,16 @@ void CampaignRun::start()
     }
     m_total = m_recipients.recordCount();
     m_done = 0;
+    if (!confirmDuration()) {
+        finish(false);
+        return;
+    }
     startTransport();
-    m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
-                                          m_request.campaignId, state().clock.now());
+    if (isTest())
+        m_total = std::min(m_total, 1); // and no delivery log: nothing is delivered to a customer
+    else
+        m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
+                                              m_request.campaignId, state().clock.now());
     emit progressChanged(0, m_total);
     schedule();
 }
@@ -82,6 +89,7 @@ void CampaignRun::start()
 void CampaignRun::stop()
 {
     m_stopRequested = true;
+    m_pacing = false;
     if (m_dispatcher)
         m_dispatcher->cancel(); // the message being sent still goes; the one waiting does not
     schedule();
@@ -116,6 +124,13 @@ bool CampaignRun::prepareBulkMail()
     ProgramState& s = state();
     if (!Guard([&] { m_filter.load(*s.connection); }))
         return false;
+    if (m_request.resume) {
+        QSet<QString> sent;
+        for (const QString& address : DeliveryLog::sentAddresses(s.DataFolder + QStringLiteral("/Docs/Sent"),
+                                                                  m_request.family->screen, m_request.campaignId))
+            sent.insert(Suppression::key(address));
+        m_filter.skipSentBefore(sent);
+    }
     m_unsubscribeAddress = Unsubscribe::address(s.PUnsubAddr, s.PSmtpFrom);
     if (mailTransportKind(s.PMailType) == MailTransportKind::None)
         return true;
@@ -202,7 +217,37 @@ void CampaignRun::schedule()
 
 bool CampaignRun::hasWork() const
 {
-    return m_running && (!m_answers.isEmpty() || (!m_walked && m_inFlight.size() < window));
+    return m_running && (!m_answers.isEmpty() || (!m_walked && !m_pacing && m_inFlight.size() < window));
+}
+
+// With a rate limit, a long run says how long it takes before it starts.
+bool CampaignRun::confirmDuration()
+{
+    m_rate = std::max(0, state().PRateLimit.trimmed().toInt());
+    m_handed = 0;
+    m_paceClock.start();
+    if (m_rate == 0 || m_total <= longRun || mailTransportKind(state().PMailType) == MailTransportKind::None)
+        return true;
+    const int minutes = (m_total + m_rate - 1) / m_rate;
+    return state().messages().question(
+        QStringLiteral("%1 Messages At %2 Per Minute Take About %3 Minute(s). Send Now?").arg(m_total).arg(m_rate).arg(minutes));
+}
+
+// Message k is handed over no sooner than k minutes / rate after the start, so the rate
+// holds over the whole run without drifting. True while the next message has to wait.
+bool CampaignRun::paced()
+{
+    if (m_rate == 0)
+        return false;
+    const qint64 wait = m_handed * 60'000 / m_rate - m_paceClock.elapsed();
+    if (wait <= 0)
+        return false;
+    m_pacing = true;
+    QTimer::singleShot(std::chrono::milliseconds(wait), Qt::PreciseTimer, this, [this] {
+        m_pacing = false;
+        schedule();
+    });
+    return true;
 }
 
 void CampaignRun::step()
@@ -229,23 +274,30 @@ void CampaignRun::walk()
         m_walked = true;
         return;
     }
-    if (m_linked)
-        sendRecipient();
-    else
+    if (!m_linked)
         linkRecipient();
+    else if (!paced())
+        sendRecipient();
+}
+
+// The address of the current recipient, or the one typed for a test.
+QString CampaignRun::recipientAddress()
+{
+    if (isTest())
+        return m_request.testAddress;
+    QString email;
+    Guard([&] { email = m_recipients.field(QStringLiteral("CEmail")).text(); });
+    return email;
 }
 
 void CampaignRun::linkRecipient()
 {
     m_linked = true;
-    QString email;
+    const QString email = recipientAddress();
     QString first;
-    Guard([&] {
-        email = m_recipients.field(QStringLiteral("CEmail")).text();
-        first = m_recipients.field(QStringLiteral("CFirst")).text();
-    });
+    Guard([&] { first = m_recipients.field(QStringLiteral("CFirst")).text(); });
     emit statusChanged(QStringLiteral("Linking: ") + email + QStringLiteral(" .."));
-    if (const QString skipped = m_filter.skip(email); !skipped.isEmpty()) {
+    if (const QString skipped = isTest() ? QString() : m_filter.skip(email); !skipped.isEmpty()) {
         recordOutcome(email.trimmed(), skipped);
         advance();
         return;
@@ -263,8 +315,8 @@ void CampaignRun::linkRecipient()
 void CampaignRun::sendRecipient()
 {
     m_linked = false;
-    QString email;
-    Guard([&] { email = m_recipients.field(QStringLiteral("CEmail")).text(); });
+    m_walked = isTest(); // a test sends one message
+    const QString email = recipientAddress();
     emit statusChanged(QStringLiteral("Sending: ") + email + QStringLiteral(" .."));
     const QString address = email.trimmed();
     if (!m_composed) {
@@ -279,6 +331,7 @@ void CampaignRun::sendRecipient()
     }
     // SMTP writes it as From; the desktop's mail system writes its own and the Message-ID takes its domain.
     m_message.sender = state().PSmtpFrom;
+    ++m_handed;
     m_inFlight.enqueue(address);
     emit dispatch(m_done + m_inFlight.size(), m_message);
     Guard([&] { m_recipients.moveNext(); });
@@ -340,6 +393,8 @@ void CampaignRun::advance()
 // After a failure that ends the run, every recipient not yet handed over is logged with its reason.
 void CampaignRun::logRemaining()
 {
+    if (isTest())
+        return;
     const QString outcome = QStringLiteral("not sent: ") + mailFailureReason(*m_failure);
     while (m_recipients.isOpen() && !m_recipients.eof()) {
         QString email;

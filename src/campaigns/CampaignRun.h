@@ -5,6 +5,7 @@
 #include "platform/MailTransport.h"
 #include "platform/Recordset.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QQueue>
 #include <QThread>
@@ -34,6 +35,8 @@ public:
         QString contentId;    // field 2
         QString customerType; // field 3
         QString criteria;     // field 4
+        bool resume = false;  // skip the addresses earlier runs of this campaign sent to
+        QString testAddress = {}; // not empty: one message, merged with the first recipient, to this address
     };
     explicit CampaignRun(Request request, QObject* parent = nullptr);
     ~CampaignRun() override;
@@ -75,9 +78,13 @@ private:
     void addUnsubscribe(QString* body);
     void startTransport();
     QString composeBody(QString* subject, bool* ok);
+    bool confirmDuration();
+    bool paced();
     void schedule();
     bool hasWork() const;
     void walk();
+    bool isTest() const { return !m_request.testAddress.isEmpty(); }
+    QString recipientAddress();
     void linkRecipient();
     void sendRecipient();
     void takeAnswer(const Answer& answer);
@@ -89,6 +96,7 @@ private:
     void endWhenClosed();
 
     static constexpr int window = 2; // messages handed to the worker and not yet answered
+    static constexpr int longRun = 300; // messages: a paced run longer than this asks first
 
     Request m_request;
     bool m_running = false;
@@ -109,6 +117,10 @@ private:
     bool m_busy = false;              // a step is running (a box it shows lets events run)
     bool m_walked = false;            // every recipient has been handed over (or the run ended)
     bool m_windowDone = false;        // the window's part of the run has ended
+    int m_rate = 0;                   // messages per minute; 0: as fast as the server takes them
+    qint64 m_handed = 0;              // messages handed to the worker in this run
+    QElapsedTimer m_paceClock;        // since the run started
+    bool m_pacing = false;            // the next message waits for its turn
     std::unique_ptr<DeliveryLog> m_log;
     RecipientFilter m_filter;         // suppressed addresses, and those mailed in this run
     QString m_unsubscribeAddress;     // where unsubscribe requests go

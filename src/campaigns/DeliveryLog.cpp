@@ -3,13 +3,20 @@
 #include "platform/OneLine.h"
 
 #include <QDir>
+#include <QTextStream>
+
+namespace {
+QString campaignName(const QString& screen, const QString& campaignId)
+{
+    return screen + QLatin1Char('-') + (campaignId.trimmed().isEmpty() ? QStringLiteral("new") : campaignId.trimmed());
+}
+}
 
 DeliveryLog::DeliveryLog(const QString& folder, const QString& screen, const QString& campaignId, const QDateTime& started)
 {
     QDir().mkpath(folder);
-    const QString id = campaignId.trimmed().isEmpty() ? QStringLiteral("new") : campaignId.trimmed();
     const QString stem = folder + QLatin1Char('/') + started.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QLatin1Char('-')
-                         + screen + QLatin1Char('-') + id;
+                         + campaignName(screen, campaignId);
     // Two runs of one campaign in the same second keep separate logs.
     QString name = stem + QStringLiteral(".log");
     for (int n = 2; QFile::exists(name); ++n)
@@ -26,4 +33,25 @@ void DeliveryLog::write(const QString& address, const QDateTime& when, const QSt
     const QString line = oneLine(address) + QLatin1Char('\t') + when.toString(Qt::ISODate) + QLatin1Char('\t') + oneLine(outcome);
     m_file.write(line.toUtf8() + '\n');
     m_file.flush();
+}
+
+QStringList DeliveryLog::sentAddresses(const QString& folder, const QString& screen, const QString& campaignId)
+{
+    const QString name = campaignName(screen, campaignId);
+    QStringList sent;
+    const QDir dir(folder);
+    for (const QString& log : dir.entryList({QStringLiteral("*-") + name + QStringLiteral(".log"),
+                                             QStringLiteral("*-") + name + QStringLiteral("-*.log")},
+                                            QDir::Files)) {
+        QFile file(dir.filePath(log));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        QTextStream in(&file);
+        for (QString line; in.readLineInto(&line);) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.size() == 3 && fields.at(2) == QLatin1String("sent"))
+                sent << fields.at(0);
+        }
+    }
+    return sent;
 }

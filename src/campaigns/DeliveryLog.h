@@ -11,6 +11,9 @@ public:
     // folder: the DataFolder's Docs/Sent; the file is created at once.
     DeliveryLog(const QString& folder, const QString& screen, const QString& campaignId, const QDateTime& started);
 
+    // The addresses that the earlier logs of this screen's campaign record as sent.
+    static QStringList sentAddresses(const QString& folder, const QString& screen, const QString& campaignId);
+
     QString fileName() const { return m_file.fileName(); }
     bool isOpen() const { return m_file.isOpen(); }
     void write(const QString& address, const QDateTime& when, const QString& outcome);

@@ -5,9 +5,9 @@
 #include <QDateTime>
 
 // Builds an Internet message (RFC 5322 with MIME) from a MailMessage: From, To, Reply-To,
-// List-Unsubscribe, Subject, Date, Message-ID (in the sender's domain) and MIME-Version headers,
-// names and subjects cleaned of control characters and, when not ASCII, written as encoded words,
-// and the body MailParts builds. Failures throw AppError.
+// List-Unsubscribe, Subject, Date, Message-ID (in the sender's domain) and MIME-Version
+// headers, names and subjects cleaned of control characters and, when not ASCII, written as
+// encoded words, and the body MailParts builds. Failures throw AppError.
 class MailComposer {
 public:
     enum class LineEnd { Lf, CrLf }; // LF for local mail programs, CR LF on the wire

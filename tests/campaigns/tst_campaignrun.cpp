@@ -33,6 +33,9 @@ private slots:
     void serverFailureEndsRunOnce();
     void stopTakesEffectBeforeNextMessageAndBox();
     void closingNeverHoldsUpWindow();
+    void rateLimitHoldsOverRun();
+    void longPacedRunSaysHowLongFirst();
+    void resumeSkipsWhatWasSent();
     void unusableQueryOrContentEndsRun_data();
     void unusableQueryOrContentEndsRun();
     void otherMailTypeWalksWithoutSending();
@@ -313,6 +316,80 @@ void TestCampaignRun::closingNeverHoldsUpWindow()
     // The goodbye was waited for (a coarse timer may fire a little early), off the window's thread.
     QVERIFY2(clock.elapsed() > CampaignRun::closeGraceMs * 9 / 10, qPrintable(QString::number(clock.elapsed())));
     QVERIFY2(longest < answerMs + loadMs, qPrintable(QString::number(longest)));
+}
+
+// 1200 messages a minute: the k-th message is handed over k times 50 ms after the first.
+void TestCampaignRun::rateLimitHoldsOverRun()
+{
+    CampaignFixture f;
+    state().PRateLimit = "1200";
+    for (int i = 0; i < 5; ++i)
+        f.addCustomer(f.type, "'A'", QStringLiteral("'a%1@example.com'").arg(i));
+    QElapsedTimer clock;
+    QList<qint64> handed;
+    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", f.addNews("s", "b"), f.type, " ( 1=1 )"});
+    QObject::connect(&run, &CampaignRun::statusChanged, [&](const QString& text) {
+        if (text.startsWith("Sending: "))
+            handed << clock.elapsed();
+    });
+    QSignalSpy finished(&run, &CampaignRun::finished);
+    clock.start();
+    run.start();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(handed.size(), 5);
+    for (int k = 1; k < 5; ++k)
+        QVERIFY2(handed.at(k) - handed.at(0) >= k * 50 - 5, qPrintable(QString::number(handed.at(k) - handed.at(0))));
+    QCOMPARE(f.server.files().size(), 5);
+}
+
+// A paced run of more than a few hundred messages asks first; No sends nothing.
+void TestCampaignRun::longPacedRunSaysHowLongFirst()
+{
+    CampaignFixture f;
+    state().PRateLimit = "100";
+    f.folder.exec("BEGIN");
+    for (int i = 0; i < 301; ++i)
+        f.addCustomer(f.type, "'A'", QStringLiteral("'a%1@example.com'").arg(i));
+    f.folder.exec("COMMIT");
+    f.messages.answers = {false};
+    QVERIFY(f.run(CampaignKind::News, f.addNews("s", "b")));
+    QCOMPARE(f.messages.shown, QStringList{"301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"});
+    QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
+    QCOMPARE(f.server.commands().count("MAIL"), 0);
+}
+
+// Resume mails only those whom earlier runs of the same campaign did not reach.
+void TestCampaignRun::resumeSkipsWhatWasSent()
+{
+    CampaignFixture f;
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    f.addCustomer(f.type, "'B'", "'refuse-b@example.com'");
+    f.addCustomer(f.type, "'C'", "'c@example.com'");
+    const QString id = f.addNews("s", "b");
+    QVERIFY(f.run(CampaignKind::News, id));
+    f.folder.exec("UPDATE ktCustomer SET CEmail = 'b@example.com' WHERE CEmail = 'refuse-b@example.com'");
+    // Another campaign's log counts for nothing.
+    QFile other(f.folder.file("Docs/Sent/20260101-000000-KKSNews-77.log"));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("b@example.com\t2026-01-01T00:00:00\tsent\n");
+    other.close();
+
+    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", id, f.type, " ( 1=1 )", true});
+    QSignalSpy finished(&run, &CampaignRun::finished);
+    run.start();
+    QVERIFY(finished.wait(30000));
+    QVERIFY(f.server.waitFor(3));
+    QStringList to;
+    for (int i = 0; i < f.server.files().size(); ++i)
+        to << ReceivedMail(f.server.message(i)).toAddress;
+    QCOMPARE(to, (QStringList{"a@example.com", "c@example.com", "b@example.com"}));
+    QString logs;
+    for (const QFileInfo& log : QDir(f.folder.file("Docs/Sent")).entryInfoList({"*.log"})) {
+        QFile file(log.filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        logs += QString::fromUtf8(file.readAll());
+    }
+    QCOMPARE(logs.count("\tskipped: sent before"), 2);
 }
 
 void TestCampaignRun::unusableQueryOrContentEndsRun_data()

@@ -18,6 +18,7 @@ private slots:
     void selectionThenSendMailsExactlyTheMatches();
     void stopInMidRunKeepsLogAndWindow();
     void screenReaderHearsStatusLine();
+    void testSendGoesToTypedAddressOnly();
 };
 
 void TestCampaignScreens::screensCarryTheirSendRow_data()
@@ -151,6 +152,24 @@ void TestCampaignScreens::screenReaderHearsStatusLine()
     });
     QVERIFY(f.waitUntilIdle());
     QCOMPARE(statuses, (QStringList{"Linking: a@example.com ..", "Sending: a@example.com ..", "."}));
+}
+
+// Test Send: one message, merged with the first recipient, to the typed address; no delivery log.
+void TestCampaignScreens::testSendGoesToTypedAddressOnly()
+{
+    ScreenFixture f;
+    f.addCustomer(f.type, "'Asha'", "'asha@example.in'");
+    f.addCustomer(f.type, "'Hans'", "'hans@example.de'");
+    f.screen->findChild<QLineEdit*>("txtTestAddress")->setText(" me@office.test ");
+    f.button("cmdTestSend")->click();
+    QVERIFY(f.waitUntilIdle());
+    QVERIFY(f.server.waitFor(1));
+    QTest::qWait(200);
+    QCOMPARE(f.server.files().size(), 1);
+    QCOMPARE(ReceivedMail(f.server.message(0)).toAddress, QStringLiteral("me@office.test"));
+    QCOMPARE(f.letter(0), QStringLiteral("Hello Asha"));
+    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+    QVERIFY(f.lastLog().isEmpty());
 }
 
 QTEST_MAIN(TestCampaignScreens)
