@@ -65,7 +65,6 @@ int main(int argc, char** argv)
     InitProgramState();
     DatabaseCreator::createInstallation(s.DataFolder, false);
     s.connection->open();
-    s.connection->setCursorLocation(CursorLocation::Client);
     s.connection->execute(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', 'Retail', '')"));
     s.connection->execute(QStringLiteral(
         "INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) VALUES ('2026-12-04', 1, 'Dec', "

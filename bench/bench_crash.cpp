@@ -52,7 +52,6 @@ int fill(int rows)
 int save(int count, BenchMessages& messages)
 {
     state().connection->open();
-    state().connection->setCursorLocation(CursorLocation::Client);
     RecordEngine engine;
     RecordScreen* screen = engine.open(QStringLiteral("KKCustType"));
     if (!screen)

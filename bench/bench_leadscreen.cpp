@@ -69,7 +69,6 @@ int main(int argc, char** argv)
     InitProgramState();
     DatabaseCreator::createInstallation(s.DataFolder, true);
     s.connection->open();
-    s.connection->setCursorLocation(CursorLocation::Client);
     s.LoginId = QStringLiteral("Chief");
     LoadCustomization();
     BenchMessages messages(BenchMessages::Print::Everything);

@@ -41,7 +41,6 @@ int run(int count, const QString& folder)
     c.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file
                           + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=Bench1"));
     c.open();
-    c.setCursorLocation(CursorLocation::Client);
     c.beginTrans();
     Schema::createTables(c);
     c.commitTrans();

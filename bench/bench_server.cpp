@@ -239,7 +239,6 @@ int run(int count, int listed, bool durable)
     DatabaseCreator::createInstallation(s.DataFolder, false);
     Connection& c = *s.connection;
     c.open();
-    c.setCursorLocation(CursorLocation::Client);
     s.LoginId = QStringLiteral("Chief");
     LoadCustomization();
     BenchMessages messages(BenchMessages::Print::Errors);

@@ -286,7 +286,6 @@ int main(int argc, char** argv)
     QString shellCopy = folder + "/shell.Kys";
     QFile::copy(s.DataFolder + "/Korvina.Kys", shellCopy);
     s.connection->open();
-    s.connection->setCursorLocation(CursorLocation::Client);
     LoadCustomization();
 
     if (mode == QLatin1String("import")) {

@@ -31,7 +31,6 @@ public:
     KKMain* start();
     ExitCode exitCode() const { return m_exitCode; }
 
-    KKMain* mainWindow() const { return m_main.get(); }
     RecordEngine* engine() const { return m_engine.get(); }
 
 private:

@@ -14,11 +14,3 @@ const std::array<CampaignFamily, 3> families{{
 }
 
 const CampaignFamily& CampaignFamily::of(CampaignKind kind) { return families.at(size_t(kind)); }
-
-const CampaignFamily* CampaignFamily::forScreen(const QString& screen)
-{
-    for (const CampaignFamily& f : families)
-        if (f.screen == screen)
-            return &f;
-    return nullptr;
-}

@@ -19,5 +19,4 @@ struct CampaignFamily {
     bool addsSurveyLink;   // the survey page's address follows the body
 
     static const CampaignFamily& of(CampaignKind kind);
-    static const CampaignFamily* forScreen(const QString& screen); // nullptr: not a campaign screen
 };

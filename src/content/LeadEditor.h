@@ -47,8 +47,6 @@ public:
     LeadView* view() const { return m_view; }
     QPlainTextEdit* sourceEditor() const { return m_source; }
     QPushButton* switchButton() const { return m_switch; }
-    QPushButton* sourceButton() const { return m_sourceSwitch; }
-    QPushButton* loadButton() const { return m_load; }
     QAbstractButton* selButton(int index) const { return m_sel.value(index); }
     QAbstractButton* tabButton(int index) const { return m_tab.value(index); }
     QPushButton* textColourButton() const { return m_textColour; }

@@ -14,7 +14,6 @@ public:
 
     // The message box the tags go into. Its focus-in marks the insertion point for re-reading.
     void setMessageBox(QPlainTextEdit* box);
-    QPlainTextEdit* messageBox() const { return m_box; }
 
     // Fills the list with the column names of ktCustomer, in table order, none selected.
     void fill();

@@ -9,7 +9,6 @@ class NewsExtra : public ModuleExtra {
     Q_OBJECT
 public:
     void attach(RecordScreen& screen) override;
-    MergeList* mergeList() const { return m_list; }
 
 private:
     QPointer<MergeList> m_list;

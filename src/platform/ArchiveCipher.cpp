@@ -112,12 +112,6 @@ void Sealer::finish()
     put(QByteArray(reinterpret_cast<const char*>(rest), length) + tag);
 }
 
-bool isSealed(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) && f.read(kMagic.size()) == kMagic;
-}
-
 void unseal(const QString& path, const QString& password, const std::function<void(const char*, qint64)>& sink)
 {
     QFile in(path);

@@ -38,6 +38,4 @@ private:
 // incomplete.
 void unseal(const QString& path, const QString& password, const std::function<void(const char*, qint64)>& sink = {});
 
-// True when the file starts like a sealed archive.
-bool isSealed(const QString& path);
 }

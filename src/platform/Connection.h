@@ -26,9 +26,6 @@ public:
     void close();
     bool isOpen() const;
 
-    void setCursorLocation(CursorLocation location) { m_cursorLocation = location; }
-    CursorLocation cursorLocation() const { return m_cursorLocation; }
-
     void beginTrans();
     void commitTrans();
     // Only for moving a database to the server and for a schema upgrade that failed: the
@@ -53,6 +50,5 @@ public:
 
 private:
     QString m_connectionString;
-    CursorLocation m_cursorLocation = CursorLocation::Server;
     std::unique_ptr<DbBackend> m_backend;
 };

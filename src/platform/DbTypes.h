@@ -9,8 +9,6 @@ bool isIntegralValue(const QVariant& value);
 // doubles in their shortest exact form with a point.
 QString fieldText(const QVariant& value);
 
-// Cursor and lock kinds a record set is opened with (the names of the classic provider).
-enum class CursorLocation { Server, Client };
 enum class CursorType { ForwardOnly, Keyset, Dynamic, Static };
 enum class LockType { ReadOnly, Pessimistic, Optimistic, BatchOptimistic };
 

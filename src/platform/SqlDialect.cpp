@@ -106,10 +106,6 @@ QString translate(const QString& sql, const Options& o)
 }
 
 QString toSqlite(const QString& sql) { return translate(sql, Options{}); }
-QString translateTop(const QString& sql) { return translate(sql, Options{true, false, false, false}); }
-QString translateDateLiterals(const QString& sql) { return translate(sql, Options{false, true, false, false}); }
-QString translateBrackets(const QString& sql) { return translate(sql, Options{false, false, true, false}); }
-QString translateCreateTable(const QString& sql) { return translate(sql, Options{false, false, false, true}); }
 
 bool isBlank(const QString& text)
 {

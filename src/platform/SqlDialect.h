@@ -6,21 +6,15 @@
 // Text inside single-quoted literals is never changed.
 namespace SqlDialect {
 
-// All translations below, in one pass.
+// The program's statements in SQLite's words, in one pass:
+// - "Select [Distinct] Top n ..." -> "... LIMIT n" (after that select's ORDER BY; a sub-select
+//   gets it before its closing parenthesis);
+// - "#MM/DD/YYYY#" (also M/D/YYYY, a two-digit year, an optional time, or #YYYY-MM-DD#)
+//   -> 'YYYY-MM-DD' (or 'YYYY-MM-DD HH:MM:SS' when a time is given);
+// - "[name]" -> "\"name\"";
+// - "CREATE TABLE" and "ALTER TABLE ... ADD [COLUMN]": text columns get COLLATE NOCASE, so that
+//   "=", GROUP BY and ORDER BY on them ignore letter case as the program's statements expect.
 QString toSqlite(const QString& sql);
-
-// "Select [Distinct] Top n ..." -> "Select [Distinct] ... LIMIT n" (LIMIT at the end of
-// that select, after its ORDER BY; a sub-select gets it before its closing parenthesis).
-QString translateTop(const QString& sql);
-// "#MM/DD/YYYY#" (also M/D/YYYY, a two-digit year, an optional time, or #YYYY-MM-DD#)
-// -> 'YYYY-MM-DD' (or 'YYYY-MM-DD HH:MM:SS' when a time is given).
-QString translateDateLiterals(const QString& sql);
-// "[name]" -> "\"name\"".
-QString translateBrackets(const QString& sql);
-
-// "CREATE TABLE" and "ALTER TABLE ... ADD [COLUMN]": text columns get COLLATE NOCASE, so that
-// "=", GROUP BY and ORDER BY on them ignore letter case as the program's statements expect.
-QString translateCreateTable(const QString& sql);
 
 // True when text holds nothing but blanks (what may follow the one statement of a call).
 bool isBlank(const QString& text);

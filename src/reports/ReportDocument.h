@@ -25,7 +25,6 @@ public:
     // database name is kept for the record.
     void setLogOnInfo(int table, const QString& server, const QString& database, const QString& user,
                       const QString& password);
-    QString databaseName() const { return m_database; }
 
     // Forgets rows kept from an earlier run.
     void discardSavedData();

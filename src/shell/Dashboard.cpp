@@ -156,17 +156,6 @@ QWidget* Dashboard::buildPane(int i)
     return frame;
 }
 
-QString Dashboard::paneTitle(int pane)
-{
-    return pane >= 0 && pane < 4 ? QString::fromLatin1(PaneTitles[pane]) : QString();
-}
-
-QLabel* Dashboard::titleLabel(int n) const
-{
-    int pane, row;
-    return split(n, pane, row) ? m_titles[pane][row] : nullptr;
-}
-
 QLabel* Dashboard::detailLabel(int n) const
 {
     int pane, row;

@@ -13,11 +13,7 @@ class Dashboard : public QWidget {
 public:
     explicit Dashboard(QWidget* parent = nullptr);
 
-    // The panes' titles ("Customers", "News", "Leads", "Surveys").
-    static QString paneTitle(int pane);
 
-    // lblTitl(n) and lblDetl(n), n = 10 * pane + 11 .. 10 * pane + 14; nullptr for other numbers.
-    QLabel* titleLabel(int n) const;
     QLabel* detailLabel(int n) const;
     QPushButton* paneButton(int pane) const;
     QFrame* pane(int pane) const;

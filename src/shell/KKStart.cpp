@@ -206,8 +206,6 @@ void KKStart::setTimerInterval(int milliseconds)
         m_timer1->start();
 }
 
-int KKStart::timerInterval() const { return m_timer1->interval(); }
-
 bool KKStart::isTimerEnabled() const { return m_timer1->isActive(); }
 
 bool KKStart::mayClose() const { return !m_timer1->isActive() && !m_running; }

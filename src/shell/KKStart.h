@@ -22,7 +22,6 @@ public:
 
     // Timer1's interval (5000 ms); tests shorten it.
     void setTimerInterval(int milliseconds);
-    int timerInterval() const;
     bool isTimerEnabled() const;
 
     // True once the maintenance has run to the end.

@@ -199,14 +199,6 @@ MainMenus::MainMenus(QMainWindow* window, const QVector<ModuleMenuEntry>& module
     qApp->installEventFilter(this);
 }
 
-QStringList MainMenus::menuNames()
-{
-    QStringList names;
-    for (const MenuTable& table : Menus)
-        names << QString::fromLatin1(table.name);
-    return names;
-}
-
 const MainMenus::Menu* MainMenus::find(const QString& name) const
 {
     const QString plain = name.startsWith(QLatin1String("mnu")) ? name.mid(3) : name;
@@ -226,12 +218,6 @@ QAction* MainMenus::entry(const QString& menuName, int n) const
 {
     const Menu* m = find(menuName);
     return m && n >= 1 && n <= m->entries.size() ? m->entries.at(n - 1) : nullptr;
-}
-
-int MainMenus::entryCount(const QString& menuName) const
-{
-    const Menu* m = find(menuName);
-    return m ? int(m->entries.size()) : 0;
 }
 
 QAction* MainMenus::toolbarAction(int n) const

@@ -37,14 +37,11 @@ public:
     // record modules take their places in the Transaction, Master and Admin menus.
     MainMenus(QMainWindow* window, const QVector<ModuleMenuEntry>& modules);
 
-    // The top menus in menu-bar order: "Transaction", "Operation", ... "Help".
-    static QStringList menuNames();
 
     // A top menu by its object name ("mnuOperation") or its plain name ("Operation").
     QMenu* menu(const QString& name) const;
     // Entry n (1-based) of a menu; separators included; nullptr when out of range.
     QAction* entry(const QString& menuName, int n) const;
-    int entryCount(const QString& menuName) const;
     QAction* operationAction(int n) const { return entry(QStringLiteral("Operation"), n); }
     // Toolbar button n (1..17); the separators 4, 8, 13 and 16 are separator actions.
     QAction* toolbarAction(int n) const;

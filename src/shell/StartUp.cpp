@@ -25,7 +25,6 @@ StartOutcome StartUp(const StartUpParts& parts)
     // A database that cannot be opened ends the start with one message that says why.
     try {
         s.connection->open();
-        s.connection->setCursorLocation(CursorLocation::Client);
         // A database made by an earlier version is brought up to this one, once, after the day's
         // archive copy; one that cannot be is left as it was and the program ends.
         if (!SchemaUpgrade::runAtStartUp(*s.connection))

@@ -50,7 +50,6 @@ TestDataFolder::TestDataFolder(const Options& options) : m_state(std::make_uniqu
     c.close();
     if (options.open) {
         s.connection->open();
-        s.connection->setCursorLocation(CursorLocation::Client);
         if (options.login) {
             s.LoginId = QStringLiteral("Chief");
             Recordset e;
