@@ -1,8 +1,11 @@
 // A newsletter campaign to N customers through the SMTP transport, against a local server
 // that discards what it receives, next to Python's smtplib sending the same composed
-// messages over one connection to the same server.
+// messages over one connection to the same server. With a rate (messages per minute, the
+// preference of the same name) the run is paced instead: it prints the time against the
+// expected N / rate minutes and the resident memory sampled at every message, and sends no
+// smtplib comparison.
 //
-//   bench_campaign [N=5000]
+//   bench_campaign [N=5000] [RATE]
 #include "campaigns/CampaignLetter.h"
 #include "campaigns/CampaignRun.h"
 #include "platform/MailComposer.h"
@@ -18,6 +21,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -50,16 +54,38 @@ int startServer(QProcess& server)
     }
     return 0;
 }
+
+// The messages the run's delivery log records as sent.
+int loggedSent(const QString& dataFolder)
+{
+    QFile log(QDir(dataFolder + QStringLiteral("/Docs/Sent")).entryInfoList({QStringLiteral("*.log")}).value(0).filePath());
+    if (!log.open(QIODevice::ReadOnly))
+        return 0;
+    return int(log.readAll().count("\tsent\n"));
+}
+
+// Resident memory over a run: before, a tenth and half-way through, after, and the highest
+// sample between (one at every message).
+struct MemorySamples {
+    long before = 0;
+    long tenth = 0;
+    long half = 0;
+    long after = 0;
+    long peak = 0;
+
+    void sample(long kb) { peak = std::max(peak, kb); }
+};
 }
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int rate = argc > 2 ? std::atoi(argv[2]) : 0;
     QTemporaryDir dir;
     ProgramState programState;
     ProgramState& s = state();
-    BenchMessages silent;
+    BenchMessages silent(BenchMessages::Print::Errors);
     s.setMessages(&silent);
     s.DataFolder = dir.path();
     InitProgramState();
@@ -71,10 +97,14 @@ int main(int argc, char** argv)
         "'December offers', 'Dear <<CFirst>> <<CLast>>,\n\nour December offers for <<CCity>> are here.\n"
         "Best regards\nKorvina', '')"));
     s.connection->beginTrans();
+    // Every field filled, as the customer screen saves them: a Null field is an error of the run.
     for (int i = 0; i < n; ++i)
-        s.connection->execute(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CLast, CCity, CEmail, CType, CActive) "
-                                             "VALUES ('2026-02-03', 'First%1', 'Last%1', 'Pune', 'c%1@example.com', 1, 'Y')")
-                                  .arg(i));
+        s.connection->execute(
+            QStringLiteral("INSERT INTO ktCustomer (EDate, CTitle, CFirst, CLast, CCompany, CAddr1, CAddr2, CCity, CState, "
+                           "CCountry, CZipCode, CTelOff, CTelHome, CTelMob, CFax, CEmail, CWebsite, CType, CActive, CRemarks) "
+                           "VALUES ('2026-02-03', 'Ms', 'First%1', 'Last%1', 'Firm %1', 'Street %1', '', 'Pune', 'MH', "
+                           "'India', '411001', '', '', '', '', 'c%1@example.com', '', 1, 'Y', '')")
+                .arg(i));
     s.connection->commitTrans();
 
     QProcess server;
@@ -89,15 +119,21 @@ int main(int argc, char** argv)
     s.PSmtpPort = QString::number(port);
     s.PSmtpFrom = QStringLiteral("news@korvina.test");
     s.PSmtpUser.clear(); // the local server asks for no log-in and offers no encryption
+    s.PRateLimit = QString::number(rate);
 
     // The campaign, as the screen runs it.
     CampaignRun run({&CampaignFamily::of(CampaignKind::News), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"),
                      QStringLiteral(" ( 1=1 )")});
-    const long rssBefore = residentKb();
-    long rssHalf = 0;
+    MemorySamples memory;
+    memory.before = residentKb();
+    memory.sample(memory.before);
     QObject::connect(&run, &CampaignRun::progressChanged, [&](int done, int total) {
+        const long kb = residentKb();
+        memory.sample(kb);
+        if (done == total / 10)
+            memory.tenth = kb;
         if (done == total / 2)
-            rssHalf = residentKb();
+            memory.half = kb;
     });
     QElapsedTimer clock;
     clock.start();
@@ -107,7 +143,22 @@ int main(int argc, char** argv)
     while (!over)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double runSeconds = clock.elapsed() / 1000.0;
-    const long rssAfter = residentKb();
+    memory.after = residentKb();
+    memory.sample(memory.after);
+    if (rate > 0) {
+        const double expected = n * 60.0 / rate;
+        std::printf("messages: %d at %d per minute (sent per the delivery log: %d)\n", n, rate, loggedSent(s.DataFolder));
+        std::printf("campaign run: %.2f s, expected %.2f s, %+.2f %%\n", runSeconds, expected,
+                    (runSeconds - expected) * 100.0 / expected);
+        std::printf("resident memory: before %ld kB, a tenth %ld kB, half-way %ld kB, after %ld kB, peak %ld kB\n",
+                    memory.before, memory.tenth, memory.half, memory.after, memory.peak);
+        std::printf("boxes showing a failure: %d\n", silent.errors);
+        server.closeWriteChannel();
+        server.waitForFinished(5000);
+        s.connection->close();
+        s.setMessages(nullptr);
+        return 0;
+    }
 
     // The same messages, composed once more and handed to smtplib.
     QTemporaryDir composed;
@@ -137,15 +188,15 @@ int main(int argc, char** argv)
     const QList<QByteArray> said = python.readAllStandardOutput().trimmed().split(' ');
     const double pySeconds = said.value(2).toDouble();
 
-    QFile log(QDir(s.DataFolder + QStringLiteral("/Docs/Sent")).entryInfoList({QStringLiteral("*.log")}).value(0).filePath());
-    log.open(QIODevice::ReadOnly);
-    const int logged = int(log.readAll().count("\tsent\n"));
+    const int logged = loggedSent(s.DataFolder);
 
     std::printf("messages: %d (sent per the delivery log: %d)\n", n, logged);
     std::printf("campaign run: %.2f s, %.0f messages/s\n", runSeconds, n / runSeconds);
     std::printf("smtplib:      %.2f s, %.0f messages/s (%s messages)\n", pySeconds, n / pySeconds, said.value(1).constData());
     std::printf("ratio (run / smtplib messages per second): %.2f\n", pySeconds / runSeconds);
-    std::printf("resident memory: before %ld kB, half-way %ld kB, after %ld kB\n", rssBefore, rssHalf, rssAfter);
+    std::printf("resident memory: before %ld kB, half-way %ld kB, after %ld kB, peak %ld kB\n", memory.before, memory.half,
+                memory.after, memory.peak);
+    std::printf("boxes showing a failure: %d\n", silent.errors);
 
     server.closeWriteChannel();
     server.waitForFinished(5000);

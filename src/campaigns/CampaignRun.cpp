@@ -71,15 +71,15 @@ void CampaignRun::start()
         return;
     }
     m_total = m_recipients.recordCount();
+    if (isTest())
+        m_total = std::min(m_total, 1); // and no delivery log: nothing is delivered to a customer
     m_done = 0;
     if (!confirmDuration()) {
         finish(false);
         return;
     }
     startTransport();
-    if (isTest())
-        m_total = std::min(m_total, 1); // and no delivery log: nothing is delivered to a customer
-    else
+    if (!isTest())
         m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
                                               m_request.campaignId, state().clock.now());
     emit progressChanged(0, m_total);

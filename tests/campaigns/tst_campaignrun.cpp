@@ -34,6 +34,7 @@ private slots:
     void stopTakesEffectBeforeNextMessageAndBox();
     void closingNeverHoldsUpWindow();
     void rateLimitHoldsOverRun();
+    void longPacedRunSaysHowLongFirst_data();
     void longPacedRunSaysHowLongFirst();
     void resumeSkipsWhatWasSent();
     void unusableQueryOrContentEndsRun_data();
@@ -342,9 +343,23 @@ void TestCampaignRun::rateLimitHoldsOverRun()
     QCOMPARE(f.server.files().size(), 5);
 }
 
-// A paced run of more than a few hundred messages asks first; No sends nothing.
+// A paced run of more than a few hundred messages asks first; No sends nothing. A test
+// send of the same campaign is one message and asks nothing.
+void TestCampaignRun::longPacedRunSaysHowLongFirst_data()
+{
+    QTest::addColumn<QString>("testAddress");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("mailed");
+    QTest::newRow("run, answered No") << QString()
+                                      << QStringList{"301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"} << 0;
+    QTest::newRow("test send") << QStringLiteral("me@office.test") << QStringList{"Message(s) Sent!"} << 1;
+}
+
 void TestCampaignRun::longPacedRunSaysHowLongFirst()
 {
+    QFETCH(QString, testAddress);
+    QFETCH(QStringList, shown);
+    QFETCH(int, mailed);
     CampaignFixture f;
     state().PRateLimit = "100";
     f.folder.exec("BEGIN");
@@ -352,10 +367,12 @@ void TestCampaignRun::longPacedRunSaysHowLongFirst()
         f.addCustomer(f.type, "'A'", QStringLiteral("'a%1@example.com'").arg(i));
     f.folder.exec("COMMIT");
     f.messages.answers = {false};
-    QVERIFY(f.run(CampaignKind::News, f.addNews("s", "b")));
-    QCOMPARE(f.messages.shown, QStringList{"301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"});
-    QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
-    QCOMPARE(f.server.commands().count("MAIL"), 0);
+    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", f.addNews("s", "b"), f.type, " ( 1=1 )", false, testAddress});
+    QSignalSpy finished(&run, &CampaignRun::finished);
+    run.start();
+    QVERIFY(!finished.isEmpty() || finished.wait(30000));
+    QCOMPARE(f.messages.shown, shown);
+    QCOMPARE(f.server.commands().count("MAIL"), mailed);
 }
 
 // Resume mails only those whom earlier runs of the same campaign did not reach.
