@@ -1,0 +1,31 @@
+#pragma once
+#include "campaigns/DeliveryLog.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QPushButton;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+
+// The delivery log of a campaign's last run as a list: address, outcome, reason and time,
+// shown all or by outcome. "Send Failed Again" closes it with Accepted; failedAddresses()
+// then names those to send to.
+class DeliveryLogView : public QDialog {
+    Q_OBJECT
+public:
+    explicit DeliveryLogView(const QList<DeliveryLog::Entry>& entries, QWidget* parent = nullptr);
+
+    QStringList failedAddresses() const { return m_failed; }
+
+private:
+    void showOutcome(int index);
+
+    QStandardItemModel* m_model;
+    QSortFilterProxyModel* m_filter;
+    QComboBox* m_outcome;
+    QTableView* m_table;
+    QPushButton* m_sendFailed;
+    QStringList m_failed;
+};
