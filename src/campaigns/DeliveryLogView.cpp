@@ -5,7 +5,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
@@ -32,16 +32,19 @@ QList<QStandardItem*> row(const DeliveryLog::Entry& entry)
 {
     const qsizetype colon = entry.outcome.indexOf(QLatin1Char(':'));
     auto* outcome = new QStandardItem(outcomeText(entry.kind()));
+    auto* when = new QStandardItem;
+    when->setData(entry.when, Qt::DisplayRole); // shown in the user's format, sorted as a time
     outcome->setData(int(entry.kind()), kindRole);
     return {new QStandardItem(entry.address), outcome,
             new QStandardItem(colon < 0 ? QString() : entry.outcome.mid(colon + 1).trimmed()),
-            new QStandardItem(QLocale().toString(entry.when, QLocale::ShortFormat))};
+            when};
 }
 }
 
 DeliveryLogView::DeliveryLogView(const QList<DeliveryLog::Entry>& entries, QWidget* parent)
     : QDialog(parent), m_model(new QStandardItemModel(0, 4, this)), m_filter(new QSortFilterProxyModel(this)),
-      m_outcome(new QComboBox(this)), m_table(new QTableView(this)),
+      m_search(new QSortFilterProxyModel(this)), m_outcome(new QComboBox(this)), m_address(new QLineEdit(this)),
+      m_table(new QTableView(this)),
       m_sendFailed(new QPushButton(QStringLiteral("Send Failed Again"), this))
 {
     setWindowTitle(QStringLiteral("Delivery Log"));
@@ -55,10 +58,14 @@ DeliveryLogView::DeliveryLogView(const QList<DeliveryLog::Entry>& entries, QWidg
     m_filter->setSourceModel(m_model);
     m_filter->setFilterKeyColumn(OutcomeColumn);
     m_filter->setFilterRole(kindRole);
+    m_search->setSourceModel(m_filter);
+    m_search->setFilterKeyColumn(AddressColumn);
+    m_search->setFilterCaseSensitivity(Qt::CaseInsensitive);
     m_table->setObjectName(QStringLiteral("tblLog"));
-    m_table->setModel(m_filter);
+    m_table->setModel(m_search);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // the log's order until a column is clicked
     m_table->setSortingEnabled(true);
     m_table->horizontalHeader()->setSectionResizeMode(ReasonColumn, QHeaderView::Stretch);
     m_table->verticalHeader()->hide();
@@ -69,6 +76,11 @@ DeliveryLogView::DeliveryLogView(const QList<DeliveryLog::Entry>& entries, QWidg
     for (const auto kind : {DeliveryLog::Outcome::Sent, DeliveryLog::Outcome::Failed, DeliveryLog::Outcome::Skipped})
         m_outcome->addItem(outcomeText(kind), int(kind));
     connect(m_outcome, &QComboBox::currentIndexChanged, this, &DeliveryLogView::showOutcome);
+    m_address->setObjectName(QStringLiteral("txtAddress"));
+    m_address->setPlaceholderText(QStringLiteral("Address contains"));
+    m_address->setAccessibleName(QStringLiteral("Address contains"));
+    m_address->setClearButtonEnabled(true);
+    connect(m_address, &QLineEdit::textChanged, m_search, &QSortFilterProxyModel::setFilterFixedString);
 
     m_sendFailed->setObjectName(QStringLiteral("cmdSendFailed"));
     m_sendFailed->setEnabled(!m_failed.isEmpty());
@@ -82,7 +94,7 @@ DeliveryLogView::DeliveryLogView(const QList<DeliveryLog::Entry>& entries, QWidg
     label->setBuddy(m_outcome);
     top->addWidget(label);
     top->addWidget(m_outcome);
-    top->addStretch();
+    top->addWidget(m_address, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_table);

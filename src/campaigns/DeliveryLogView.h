@@ -4,14 +4,15 @@
 #include <QDialog>
 
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 class QSortFilterProxyModel;
 class QStandardItemModel;
 class QTableView;
 
 // The delivery log of a campaign's last run as a list: address, outcome, reason and time,
-// shown all or by outcome. "Send Failed Again" closes it with Accepted; failedAddresses()
-// then names those to send to.
+// shown all or by outcome and narrowed to the addresses holding a text. "Send Failed Again"
+// closes it with Accepted; failedAddresses() then names those to send to.
 class DeliveryLogView : public QDialog {
     Q_OBJECT
 public:
@@ -23,8 +24,10 @@ private:
     void showOutcome(int index);
 
     QStandardItemModel* m_model;
-    QSortFilterProxyModel* m_filter;
+    QSortFilterProxyModel* m_filter;  // by outcome
+    QSortFilterProxyModel* m_search;  // by address
     QComboBox* m_outcome;
+    QLineEdit* m_address;
     QTableView* m_table;
     QPushButton* m_sendFailed;
     QStringList m_failed;
