@@ -55,33 +55,8 @@ DeliveryLogView::DeliveryLogView(const QList<DeliveryLog::Entry>& entries, QWidg
         if (entry.kind() == DeliveryLog::Outcome::Failed)
             m_failed << entry.address;
     }
-    m_filter->setSourceModel(m_model);
-    m_filter->setFilterKeyColumn(OutcomeColumn);
-    m_filter->setFilterRole(kindRole);
-    m_search->setSourceModel(m_filter);
-    m_search->setFilterKeyColumn(AddressColumn);
-    m_search->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_table->setObjectName(QStringLiteral("tblLog"));
-    m_table->setModel(m_search);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // the log's order until a column is clicked
-    m_table->setSortingEnabled(true);
-    m_table->horizontalHeader()->setSectionResizeMode(ReasonColumn, QHeaderView::Stretch);
-    m_table->verticalHeader()->hide();
-
-    m_outcome->setObjectName(QStringLiteral("cmbOutcome"));
-    m_outcome->setAccessibleName(QStringLiteral("Show"));
-    m_outcome->addItem(QStringLiteral("All"));
-    for (const auto kind : {DeliveryLog::Outcome::Sent, DeliveryLog::Outcome::Failed, DeliveryLog::Outcome::Skipped})
-        m_outcome->addItem(outcomeText(kind), int(kind));
-    connect(m_outcome, &QComboBox::currentIndexChanged, this, &DeliveryLogView::showOutcome);
-    m_address->setObjectName(QStringLiteral("txtAddress"));
-    m_address->setPlaceholderText(QStringLiteral("Address contains"));
-    m_address->setAccessibleName(QStringLiteral("Address contains"));
-    m_address->setClearButtonEnabled(true);
-    connect(m_address, &QLineEdit::textChanged, m_search, &QSortFilterProxyModel::setFilterFixedString);
-
+    setUpTable();
+    setUpFilters();
     m_sendFailed->setObjectName(QStringLiteral("cmdSendFailed"));
     m_sendFailed->setEnabled(!m_failed.isEmpty());
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -106,4 +81,37 @@ void DeliveryLogView::showOutcome(int index)
 {
     const QVariant kind = m_outcome->itemData(index);
     m_filter->setFilterFixedString(kind.isValid() ? QString::number(kind.toInt()) : QString());
+}
+
+void DeliveryLogView::setUpTable()
+{
+    m_filter->setSourceModel(m_model);
+    m_filter->setFilterKeyColumn(OutcomeColumn);
+    m_filter->setFilterRole(kindRole);
+    m_search->setSourceModel(m_filter);
+    m_search->setFilterKeyColumn(AddressColumn);
+    m_search->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_table->setObjectName(QStringLiteral("tblLog"));
+    m_table->setModel(m_search);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // the log's order until a column is clicked
+    m_table->setSortingEnabled(true);
+    m_table->horizontalHeader()->setSectionResizeMode(ReasonColumn, QHeaderView::Stretch);
+    m_table->verticalHeader()->hide();
+}
+
+void DeliveryLogView::setUpFilters()
+{
+    m_outcome->setObjectName(QStringLiteral("cmbOutcome"));
+    m_outcome->setAccessibleName(QStringLiteral("Show"));
+    m_outcome->addItem(QStringLiteral("All"));
+    for (const auto kind : {DeliveryLog::Outcome::Sent, DeliveryLog::Outcome::Failed, DeliveryLog::Outcome::Skipped})
+        m_outcome->addItem(outcomeText(kind), int(kind));
+    connect(m_outcome, &QComboBox::currentIndexChanged, this, &DeliveryLogView::showOutcome);
+    m_address->setObjectName(QStringLiteral("txtAddress"));
+    m_address->setPlaceholderText(QStringLiteral("Address contains"));
+    m_address->setAccessibleName(QStringLiteral("Address contains"));
+    m_address->setClearButtonEnabled(true);
+    connect(m_address, &QLineEdit::textChanged, m_search, &QSortFilterProxyModel::setFilterFixedString);
 }

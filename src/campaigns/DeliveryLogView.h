@@ -21,6 +21,8 @@ public:
     QStringList failedAddresses() const { return m_failed; }
 
 private:
+    void setUpTable();
+    void setUpFilters();
     void showOutcome(int index);
 
     QStandardItemModel* m_model;
