@@ -1,9 +1,11 @@
 #include "campaigns/CampaignExtra.h"
 
 #include "campaigns/CampaignRun.h"
+#include "campaigns/DeliveryLogView.h"
 #include "campaigns/KKSelect.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
+#include "base/Messages.h"
 #include "base/ProgramState.h"
 
 #include <QBoxLayout>
@@ -27,6 +29,9 @@ void CampaignExtra::attach(RecordScreen& screen)
     m_resume = new QPushButton(QStringLiteral("Resume"), &screen);
     m_resume->setObjectName(QStringLiteral("cmdResume"));
     m_resume->setToolTip(QStringLiteral("Send to the customers earlier runs of this campaign did not reach"));
+    m_log = new QPushButton(QStringLiteral("Log"), &screen);
+    m_log->setObjectName(QStringLiteral("cmdLog"));
+    m_log->setToolTip(QStringLiteral("The delivery log of this campaign's last run"));
     m_testAddress = new QLineEdit(&screen);
     m_testAddress->setObjectName(QStringLiteral("txtTestAddress"));
     m_testAddress->setPlaceholderText(QStringLiteral("Test address"));
@@ -44,6 +49,7 @@ void CampaignExtra::attach(RecordScreen& screen)
     m_stop->setObjectName(QStringLiteral("cmdStop"));
     row->addWidget(m_send);
     row->addWidget(m_resume);
+    row->addWidget(m_log);
     row->addWidget(m_testAddress);
     row->addWidget(m_testSend);
     row->addWidget(m_status, 1);
@@ -53,6 +59,7 @@ void CampaignExtra::attach(RecordScreen& screen)
     showRunning(false);
     connect(m_send, &QPushButton::clicked, this, &CampaignExtra::send);
     connect(m_resume, &QPushButton::clicked, this, &CampaignExtra::resume);
+    connect(m_log, &QPushButton::clicked, this, &CampaignExtra::showLog);
     connect(m_testSend, &QPushButton::clicked, this, &CampaignExtra::testSend);
     connect(m_stop, &QPushButton::clicked, this, &CampaignExtra::stop);
 }
@@ -87,14 +94,30 @@ void CampaignExtra::testSend()
         startRun(false, address);
 }
 
-void CampaignExtra::startRun(bool resume, const QString& testAddress)
+// A failed recipient goes again in a resumed run of those alone, so no one is mailed twice.
+void CampaignExtra::showLog()
+{
+    if (!m_screen || isRunning())
+        return;
+    const QList<DeliveryLog::Entry> entries = DeliveryLog::lastRun(
+        state().DataFolder + QStringLiteral("/Docs/Sent"), m_family.screen, m_screen->text(IdField));
+    if (entries.isEmpty()) {
+        state().messages().notice(QStringLiteral("No Delivery Log For This Campaign!"));
+        return;
+    }
+    DeliveryLogView view(entries, m_screen);
+    if (view.exec() == QDialog::Accepted)
+        startRun(true, {}, view.failedAddresses());
+}
+
+void CampaignExtra::startRun(bool resume, const QString& testAddress, const QStringList& only)
 {
     if (!m_screen || isRunning())
         return;
     if (!Engine::ValidateFields())
         return;
     CampaignRun::Request request{&m_family, m_screen->text(IdField), m_screen->text(ContentField),
-                                 m_screen->text(TypeField), m_screen->text(criteriaField), resume, testAddress};
+                                 m_screen->text(TypeField), m_screen->text(criteriaField), resume, testAddress, only};
     m_run = new CampaignRun(std::move(request), this);
     connect(m_run, &CampaignRun::statusChanged, m_status, [this](const QString& text) {
         showStatus(text);
@@ -129,6 +152,7 @@ void CampaignExtra::showRunning(bool running)
 {
     m_send->setEnabled(!running);
     m_resume->setEnabled(!running);
+    m_log->setEnabled(!running);
     m_testSend->setEnabled(!running);
     m_progress->setVisible(running);
     m_stop->setVisible(running);

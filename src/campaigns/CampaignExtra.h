@@ -33,17 +33,19 @@ public slots:
     void send();  // cmdSend
     void resume(); // cmdResume: sends to those earlier runs of the record did not reach
     void testSend(); // cmdTestSend: one message, merged with the first recipient, to txtTestAddress
+    void showLog(); // cmdLog: the last run's delivery log; its failed recipients can be sent again
     void stop();  // cmdStop
 
 private:
     void showRunning(bool running);
-    void startRun(bool resume, const QString& testAddress = {});
+    void startRun(bool resume, const QString& testAddress = {}, const QStringList& only = {});
     void showStatus(const QString& text);
 
     const CampaignFamily& m_family;
     QPointer<RecordScreen> m_screen;
     QPointer<QPushButton> m_send;
     QPointer<QPushButton> m_resume;
+    QPointer<QPushButton> m_log;
     QPointer<QLineEdit> m_testAddress;
     QPointer<QPushButton> m_testSend;
     QPointer<QLabel> m_status;

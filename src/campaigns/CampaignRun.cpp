@@ -131,6 +131,9 @@ bool CampaignRun::prepareBulkMail()
             sent.insert(Suppression::key(address));
         m_filter.skipSentBefore(sent);
     }
+    m_only.clear();
+    for (const QString& address : std::as_const(m_request.only))
+        m_only.insert(Suppression::key(address));
     m_unsubscribeAddress = Unsubscribe::address(s.PUnsubAddr, s.PSmtpFrom);
     if (mailTransportKind(s.PMailType) == MailTransportKind::None)
         return true;
@@ -294,6 +297,10 @@ void CampaignRun::linkRecipient()
 {
     m_linked = true;
     const QString email = recipientAddress();
+    if (!m_only.isEmpty() && !m_only.contains(Suppression::key(email))) {
+        advance();
+        return;
+    }
     QString first;
     Guard([&] { first = m_recipients.field(QStringLiteral("CFirst")).text(); });
     emit statusChanged(QStringLiteral("Linking: ") + email + QStringLiteral(" .."));

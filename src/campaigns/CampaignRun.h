@@ -37,6 +37,7 @@ public:
         QString criteria;     // field 4
         bool resume = false;  // skip the addresses earlier runs of this campaign sent to
         QString testAddress = {}; // not empty: one message, merged with the first recipient, to this address
+        QStringList only = {};    // not empty: the recipients with these addresses; the rest are passed over unlogged
     };
     explicit CampaignRun(Request request, QObject* parent = nullptr);
     ~CampaignRun() override;
@@ -123,5 +124,6 @@ private:
     bool m_pacing = false;            // the next message waits for its turn
     std::unique_ptr<DeliveryLog> m_log;
     RecipientFilter m_filter;         // suppressed addresses, and those mailed in this run
+    QSet<QString> m_only;             // keys of Request::only
     QString m_unsubscribeAddress;     // where unsubscribe requests go
 };

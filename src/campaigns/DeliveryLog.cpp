@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 QString campaignName(const QString& screen, const QString& campaignId)
 {
@@ -35,23 +37,60 @@ void DeliveryLog::write(const QString& address, const QDateTime& when, const QSt
     m_file.flush();
 }
 
-QStringList DeliveryLog::sentAddresses(const QString& folder, const QString& screen, const QString& campaignId)
+DeliveryLog::Outcome DeliveryLog::Entry::kind() const
+{
+    if (outcome == QLatin1String("sent"))
+        return Outcome::Sent;
+    if (outcome.startsWith(QLatin1String("skipped:")))
+        return Outcome::Skipped;
+    return Outcome::Failed; // "failed: ..." and "not sent: ..."
+}
+
+// Oldest first: by the start time in the name, then by the number two runs in one second add.
+QStringList DeliveryLog::logFiles(const QString& folder, const QString& screen, const QString& campaignId)
 {
     const QString name = campaignName(screen, campaignId);
-    QStringList sent;
     const QDir dir(folder);
-    for (const QString& log : dir.entryList({QStringLiteral("*-") + name + QStringLiteral(".log"),
-                                             QStringLiteral("*-") + name + QStringLiteral("-*.log")},
-                                            QDir::Files)) {
-        QFile file(dir.filePath(log));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            continue;
-        QTextStream in(&file);
-        for (QString line; in.readLineInto(&line);) {
-            const QStringList fields = line.split(QLatin1Char('\t'));
-            if (fields.size() == 3 && fields.at(2) == QLatin1String("sent"))
-                sent << fields.at(0);
-        }
+    QStringList files = dir.entryList({QStringLiteral("*-") + name + QStringLiteral(".log"),
+                                       QStringLiteral("*-") + name + QStringLiteral("-*.log")},
+                                      QDir::Files);
+    const auto order = [&name](const QString& file) {
+        const qsizetype end = file.indexOf(name) + name.size();
+        return std::pair(file.left(end), file.mid(end).chopped(4).mid(1).toInt()); // "-2.log": 2, ".log": 0
+    };
+    std::sort(files.begin(), files.end(), [&order](const QString& a, const QString& b) { return order(a) < order(b); });
+    for (QString& file : files)
+        file = dir.filePath(file);
+    return files;
+}
+
+QList<DeliveryLog::Entry> DeliveryLog::read(const QString& fileName)
+{
+    QList<Entry> entries;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return entries;
+    QTextStream in(&file);
+    for (QString line; in.readLineInto(&line);) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() == 3)
+            entries.append({fields.at(0), QDateTime::fromString(fields.at(1), Qt::ISODate), fields.at(2)});
     }
+    return entries;
+}
+
+QStringList DeliveryLog::sentAddresses(const QString& folder, const QString& screen, const QString& campaignId)
+{
+    QStringList sent;
+    for (const QString& log : logFiles(folder, screen, campaignId))
+        for (const Entry& entry : read(log))
+            if (entry.kind() == Outcome::Sent)
+                sent << entry.address;
     return sent;
+}
+
+QList<DeliveryLog::Entry> DeliveryLog::lastRun(const QString& folder, const QString& screen, const QString& campaignId)
+{
+    const QStringList logs = logFiles(folder, screen, campaignId);
+    return logs.isEmpty() ? QList<Entry>() : read(logs.last());
 }

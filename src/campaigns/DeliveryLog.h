@@ -1,6 +1,7 @@
 #pragma once
 #include <QDateTime>
 #include <QFile>
+#include <QList>
 #include <QString>
 
 // The record of one campaign run: Docs/Sent/<date-time>-<screen>-<id>.log, one line per
@@ -11,13 +12,26 @@ public:
     // folder: the DataFolder's Docs/Sent; the file is created at once.
     DeliveryLog(const QString& folder, const QString& screen, const QString& campaignId, const QDateTime& started);
 
+    enum class Outcome { Sent, Failed, Skipped };
+    struct Entry {
+        QString address;
+        QDateTime when;
+        QString outcome; // as written: "sent", "failed: <why>", "not sent: <why>", "skipped: <why>"
+        Outcome kind() const;
+    };
+
     // The addresses that the earlier logs of this screen's campaign record as sent.
     static QStringList sentAddresses(const QString& folder, const QString& screen, const QString& campaignId);
+    // The lines of the newest log of this screen's campaign; empty when it has none.
+    static QList<Entry> lastRun(const QString& folder, const QString& screen, const QString& campaignId);
 
     QString fileName() const { return m_file.fileName(); }
     bool isOpen() const { return m_file.isOpen(); }
     void write(const QString& address, const QDateTime& when, const QString& outcome);
 
 private:
+    static QStringList logFiles(const QString& folder, const QString& screen, const QString& campaignId);
+    static QList<Entry> read(const QString& fileName);
+
     QFile m_file;
 };

@@ -1,5 +1,6 @@
 #include "ScreenFixture.h"
 
+#include "campaigns/DeliveryLogView.h"
 #include "campaigns/KKSelect.h"
 
 #include <QAccessible>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 
 class TestCampaignScreens : public QObject {
     Q_OBJECT
@@ -19,6 +21,7 @@ private slots:
     void stopInMidRunKeepsLogAndWindow();
     void screenReaderHearsStatusLine();
     void testSendGoesToTypedAddressOnly();
+    void logListsOutcomesAndSendsFailedAgain();
 };
 
 void TestCampaignScreens::screensCarryTheirSendRow_data()
@@ -170,6 +173,57 @@ void TestCampaignScreens::testSendGoesToTypedAddressOnly()
     QCOMPARE(f.letter(0), QStringLiteral("Hello Asha"));
     QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
     QVERIFY(f.lastLog().isEmpty());
+}
+
+// The last run's log by outcome; "Send Failed Again" tries the refused address alone.
+void TestCampaignScreens::logListsOutcomesAndSendsFailedAgain()
+{
+    ScreenFixture f;
+    f.addCustomer(f.type, "'A'", "'a@example.com'");
+    f.addCustomer(f.type, "'B'", "'refuse-b@example.com'");
+    f.addCustomer(f.type, "'C'", "'c@example.com'");
+    f.addCustomer(f.type, "'A2'", "'A@example.com'");
+    f.button("cmdSend")->click();
+    QVERIFY(f.waitUntilIdle());
+    QCOMPARE(f.server.commands().count("RCPT"), 3);
+
+    const auto shown = [](DeliveryLogView* view, const QString& outcome) {
+        view->findChild<QComboBox*>("cmbOutcome")->setCurrentText(outcome);
+        const QAbstractItemModel* rows = view->findChild<QTableView*>("tblLog")->model();
+        QStringList lines;
+        for (int r = 0; r < rows->rowCount(); ++r)
+            lines << rows->index(r, 0).data().toString() + " " + rows->index(r, 1).data().toString();
+        lines.sort(); // answers and skips may be logged in either order
+        return lines;
+    };
+    bool opened = false;
+    onModal<DeliveryLogView>([&](DeliveryLogView* view) {
+        opened = true;
+        const auto closed = qScopeGuard([view] { if (view->isVisible()) view->reject(); }); // also when a check fails
+        QCOMPARE(shown(view, "All").size(), 4);
+        QCOMPARE(shown(view, "Failed"), QStringList{"refuse-b@example.com Failed"});
+        QCOMPARE(shown(view, "Skipped"), QStringList{"A@example.com Skipped"});
+        view->findChild<QLineEdit*>("txtAddress")->setText("a@EXAMPLE");
+        QCOMPARE(shown(view, "All"), (QStringList{"A@example.com Skipped", "a@example.com Sent"}));
+        view->findChild<QPushButton*>("cmdSendFailed")->click();
+    });
+    f.button("cmdLog")->click();
+    QVERIFY(opened);
+    QVERIFY(f.waitUntilIdle());
+    QCOMPARE(f.server.commands().count("RCPT"), 4);
+    QCOMPARE(f.server.files().size(), 2);
+    const QStringList again = f.deliveryLines();
+    QCOMPARE(again.size(), 1);
+    QVERIFY(again.first().startsWith("refuse-b@example.com\t"));
+
+    QStringList latest; // the log now shows the run just made
+    onModal<DeliveryLogView>([&](DeliveryLogView* view) {
+        latest = shown(view, "All");
+        view->reject();
+    });
+    f.button("cmdLog")->click();
+    QCOMPARE(latest, QStringList{"refuse-b@example.com Failed"});
+    QVERIFY(!f.extra()->isRunning());
 }
 
 QTEST_MAIN(TestCampaignScreens)
