@@ -88,23 +88,11 @@ qsizetype translateColumn(QVector<Token>& tokens, qsizetype defStart, qsizetype 
 // made like one of CREATE TABLE. Returns false when the statement is no ALTER.
 bool applyAddColumn(QVector<Token>& tokens, qsizetype i)
 {
-    if (i >= tokens.size() || !isWord(tokens[i], "ALTER"))
-        return false;
-    i = nextSolid(tokens, i + 1);
-    if (i >= tokens.size() || !isWord(tokens[i], "TABLE"))
-        return true;
-    const qsizetype tableName = nextSolid(tokens, i + 1);
-    i = nextSolid(tokens, tableName + 1);
-    if (i >= tokens.size() || !isWord(tokens[i], "ADD") || tokens[tableName].kind != Kind::Word)
-        return true;
-    tokens[tableName] = Token{Kind::Identifier, quoteName(tokens[tableName].text)};
-    i = nextSolid(tokens, i + 1);
-    if (i < tokens.size() && isWord(tokens[i], "COLUMN"))
-        ++i;
-    qsizetype end = i;
-    while (end < tokens.size() && !isPunct(tokens[end], ";"))
-        ++end;
-    translateColumn(tokens, i, end);
+    const AddedColumn added = findAddedColumn(tokens, i);
+    if (added.form != AddedColumn::Form::AddColumn || tokens[added.table].kind != Kind::Word)
+        return added.form != AddedColumn::Form::NotAlter;
+    tokens[added.table] = Token{Kind::Identifier, quoteName(tokens[added.table].text)};
+    translateColumn(tokens, added.begin, added.end);
     return true;
 }
 

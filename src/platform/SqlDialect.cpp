@@ -35,22 +35,10 @@ int noCaseColumn(QVector<Token>& tokens, qsizetype defStart, qsizetype end)
 // "ALTER TABLE t ADD [COLUMN] definition": the new column is made like one of CREATE TABLE.
 bool applyNoCaseToAddedColumn(QVector<Token>& tokens, qsizetype i)
 {
-    if (i >= tokens.size() || !isWord(tokens[i], "ALTER"))
-        return false;
-    i = nextSolid(tokens, i + 1);
-    if (i >= tokens.size() || !isWord(tokens[i], "TABLE"))
-        return true;
-    i = nextSolid(tokens, nextSolid(tokens, i + 1) + 1);
-    if (i >= tokens.size() || !isWord(tokens[i], "ADD"))
-        return true;
-    i = nextSolid(tokens, i + 1);
-    if (i < tokens.size() && isWord(tokens[i], "COLUMN"))
-        ++i;
-    qsizetype end = i;
-    while (end < tokens.size() && !isPunct(tokens[end], ";"))
-        ++end;
-    noCaseColumn(tokens, i, end);
-    return true;
+    const AddedColumn added = findAddedColumn(tokens, i);
+    if (added.form == AddedColumn::Form::AddColumn)
+        noCaseColumn(tokens, added.begin, added.end);
+    return added.form != AddedColumn::Form::NotAlter;
 }
 
 // Text columns of a new table compare and sort without regard to case, as the program's

@@ -158,6 +158,28 @@ qsizetype nextSolid(const QVector<Token>& tokens, qsizetype i)
     return i;
 }
 
+AddedColumn findAddedColumn(const QVector<Token>& tokens, qsizetype i)
+{
+    AddedColumn found;
+    if (i >= tokens.size() || !isWord(tokens[i], "ALTER"))
+        return found;
+    found.form = AddedColumn::Form::OtherAlter;
+    i = nextSolid(tokens, i + 1);
+    if (i >= tokens.size() || !isWord(tokens[i], "TABLE"))
+        return found;
+    const qsizetype table = nextSolid(tokens, i + 1);
+    i = nextSolid(tokens, table + 1);
+    if (i >= tokens.size() || !isWord(tokens[i], "ADD"))
+        return found;
+    i = nextSolid(tokens, i + 1);
+    if (i < tokens.size() && isWord(tokens[i], "COLUMN"))
+        ++i;
+    qsizetype end = i;
+    while (end < tokens.size() && !isPunct(tokens[end], ";"))
+        ++end;
+    return {AddedColumn::Form::AddColumn, table, i, end};
+}
+
 void applyTop(QVector<Token>& tokens)
 {
     for (qsizetype i = 0; i < tokens.size(); ++i) {

@@ -26,6 +26,16 @@ bool isPunct(const Token& t, const char* text);
 qsizetype nextSolid(const QVector<Token>& tokens, qsizetype i);
 // Index of the last solid token before i; -1 if none.
 qsizetype previousSolid(const QVector<Token>& tokens, qsizetype i);
+// Where the parts of "ALTER TABLE name ADD [COLUMN] definition" stand, from the statement's
+// first solid token i: no ALTER at all, an ALTER that adds no column, or the table name's token
+// and the column definition's tokens [begin, end).
+struct AddedColumn {
+    enum class Form { NotAlter, OtherAlter, AddColumn };
+    Form form = Form::NotAlter;
+    qsizetype table = -1;
+    qsizetype begin = 0, end = 0;
+};
+AddedColumn findAddedColumn(const QVector<Token>& tokens, qsizetype i);
 // "Select Top n ..." -> "Select ... LIMIT n" at the end of that select.
 void applyTop(QVector<Token>& tokens);
 // True when something other than blanks follows the first ';' at the outermost level.
