@@ -2,6 +2,7 @@
 
 #include "campaigns/DeliveryLogView.h"
 #include "campaigns/KKSelect.h"
+#include "base/UnsubscribeToken.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -169,8 +170,14 @@ void TestCampaignScreens::testSendGoesToTypedAddressOnly()
     QVERIFY(f.server.waitFor(1));
     QTest::qWait(200);
     QCOMPARE(f.server.files().size(), 1);
-    QCOMPARE(ReceivedMail(f.server.message(0)).toAddress, QStringLiteral("me@office.test"));
+    const ReceivedMail mail(f.server.message(0));
+    QCOMPARE(mail.toAddress, QStringLiteral("me@office.test"));
     QCOMPARE(f.letter(0), QStringLiteral("Hello Asha"));
+    // Its unsubscribe token names no customer, so following it suppresses no one.
+    const QString token = mail.listUnsubscribe.section(QStringLiteral("unsubscribe-"), 1).chopped(1);
+    const std::optional<UnsubscribeToken::Recipient> named = UnsubscribeToken::verify(state().PTokenPasscd, token);
+    QVERIFY(named);
+    QCOMPARE(named->customerId, 0);
     QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
     QVERIFY(f.lastLog().isEmpty());
 }
