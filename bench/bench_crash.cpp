@@ -26,8 +26,9 @@ int start()
         return 1;
     bool ok = Guard([&] { s.connection->open(); });
     ok = ok && Guard([&] {
-        s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
-        if (s.userRecordset.eof())
+        Recordset users;
+        users.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        if (users.eof())
             throw AppError(DbErrors::General, QStringLiteral("bench"), QStringLiteral("no users"));
     });
     return ok ? 0 : 1;

@@ -2,7 +2,6 @@
 
 #include "engine/RecordScreen.h"
 #include "base/Program.h"
-#include "base/ProgramState.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
@@ -108,13 +107,9 @@ bool CustomizeSwatches::listButton(RecordScreen& screen, int i)
     const int n = swatchCount(i);
     if (n == 0)
         return false;
-    ProgramState& s = state();
-    if (i != s.PickerIndex) {
-        s.PickerPosition = 0;
-        s.PickerIndex = i;
-    }
-    s.PickerPosition = (s.PickerPosition + 1) % n;
-    const QLabel* chosen = swatch(10 * i + s.PickerPosition);
+    screen.pickerPressed(i);
+    screen.setPickerPosition((screen.pickerPosition() + 1) % n);
+    const QLabel* chosen = swatch(10 * i + screen.pickerPosition());
     const QString value = swatchValue(chosen, i);
     screen.setText(i, value);
     // The caption previews the choice.

@@ -13,8 +13,7 @@ ProgramState::~ProgramState()
 {
     // The record sets go before the connection they read from, which goes with its lock.
     try {
-        for (Recordset* r : {&ListRecordset, &RecordRecordset, &settingsReader, &pickListRecordset,
-                             &userRecordset, &enterpriseRecordset})
+        for (Recordset* r : {&ListRecordset, &RecordRecordset, &settingsReader})
             if (r->isOpen())
                 r->close();
         if (connection && connection->isOpen())

@@ -51,9 +51,6 @@ public:
     // Shared objects
     std::unique_ptr<Connection> connection;
     Recordset settingsReader;    // LoadMailPreferences, LoadCustomization, RefreshDashboard, specifics
-    Recordset userRecordset;     // open during the log-in only
-    Recordset enterpriseRecordset;
-    Recordset pickListRecordset; // KKList, ShowMasterName
 
     // Logged-in user
     QString LoginId, EShort, EPasscd;
@@ -78,16 +75,6 @@ public:
     QVector<QVariant> LoadedRecord; // the row LoadRecord last showed, as it was read
     bool NewRecordFlag = false;
     bool CommandsOn = false;
-
-    // Working values
-    QString SqlText;
-    int AttemptCount = 0;
-    int PickerIndex = 0;
-    int PickerPosition = 0;
-    QString AccessReply;
-    QString Criterion;
-    QString PickListSource;
-    int ListTarget = 0;
 
     // The main window and the record engine, as the rest of the program sees them.
     MainView* mainView = nullptr;

@@ -68,11 +68,7 @@ bool CampaignExtra::listButton(RecordScreen& screen, int index)
 {
     if (index != criteriaField)
         return false;
-    ProgramState& s = state();
-    if (index != s.PickerIndex) {
-        s.PickerPosition = 0;
-        s.PickerIndex = index;
-    }
+    screen.pickerPressed(index);
     KKSelect select(screen, &screen);
     select.load();
     select.exec();

@@ -129,6 +129,7 @@ void KKSelect::load()
 {
     ApplyLook(this);
     const QString current = m_screen.text(4);
+    m_criterion = current;
     const bool opened = openPreview(current.isEmpty() ? QString() : QStringLiteral(" And ") + current)
                         == GuardResult::Done;
     m_field1->clear();
@@ -147,7 +148,7 @@ void KKSelect::load()
     m_operator2->setCurrentIndex(0);
     if (m_rows.recordCount() > 0) {
         showRows();
-        state().Criterion = neutral + QStringLiteral(" )");
+        m_criterion = neutral + QStringLiteral(" )");
     } else {
         state().messages().notice(QStringLiteral("No Records!"));
     }
@@ -175,7 +176,7 @@ bool KKSelect::appendCondition(QString& criterion, QComboBox* field, QComboBox* 
 
 void KKSelect::view()
 {
-    QString& criterion = state().Criterion;
+    QString& criterion = m_criterion;
     const QString before = criterion;
     criterion = neutral;
     if (!m_value1->text().trimmed().isEmpty()) {
@@ -208,6 +209,6 @@ void KKSelect::view()
 
 void KKSelect::ok()
 {
-    m_screen.setText(4, state().Criterion);
+    m_screen.setText(4, m_criterion);
     accept();
 }

@@ -13,7 +13,7 @@ class RecordScreen;
 // The Selection screen: up to two conditions on customer columns for the campaign open on
 // `screen`, previewed in a grid. It reads the customer type from field 3 and the current
 // criterion from field 4, and writes the criterion it builds back into field 4 (on View
-// and on Ok). The criterion is also kept as the program-wide Criterion.
+// and on Ok).
 class KKSelect : public QDialog {
     Q_OBJECT
 public:
@@ -22,6 +22,9 @@ public:
 
     // Fills the lists and the preview from the campaign's type and criterion.
     void load();
+    // The criterion built last: " ( 1=1 )" once the preview opened on rows, the campaign's own
+    // before that; a View stopped by an invalid value leaves what it had built.
+    QString criterion() const { return m_criterion; }
 
 public slots:
     void view();   // "<View"
@@ -45,4 +48,5 @@ private:
     QLineEdit* m_value2;
     DataGrid* m_grid;
     Recordset m_rows;
+    QString m_criterion;
 };

@@ -10,12 +10,6 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-namespace {
-// The insertion point is read again from the message box (PickerPosition serves as the flag).
-constexpr int Reread = 0;
-constexpr int Kept = 1;
-}
-
 MergeList::MergeList(QWidget* parent) : QListWidget(parent)
 {
     setObjectName(QStringLiteral("lstMerge"));
@@ -55,12 +49,11 @@ void MergeList::fill()
 
 void MergeList::keyInsert(int keyAscii)
 {
-    ProgramState& s = ::state();
     // p is only read back from the box when the box had the focus since the last insertion.
     int p = 0;
-    if (s.PickerPosition == Reread && m_box) {
+    if (m_rereadPosition && m_box) {
         p = m_box->textCursor().position();
-        s.PickerPosition = Kept;
+        m_rereadPosition = false;
     }
     if (p == 0)
         p = 1; // a tag never goes before the first character
@@ -83,7 +76,7 @@ void MergeList::keyInsert(int keyAscii)
     after.setPosition(qMin(p + int(name.size()) + 5, end));
     m_box->setTextCursor(after);
     m_box->setFocus(Qt::OtherFocusReason);
-    s.PickerPosition = Reread;
+    m_rereadPosition = true;
 }
 
 void MergeList::keyPressEvent(QKeyEvent* event)
@@ -135,7 +128,7 @@ void MergeList::focusOutEvent(QFocusEvent* event)
 bool MergeList::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_box && event->type() == QEvent::FocusIn)
-        ::state().PickerPosition = Reread;
+        m_rereadPosition = true;
     return QListWidget::eventFilter(watched, event);
 }
 

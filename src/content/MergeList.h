@@ -38,4 +38,6 @@ private:
 
     QPointer<QPlainTextEdit> m_box;
     bool m_unticking = false;
+    // The insertion point is read again from the box: it had the focus since the last insertion.
+    bool m_rereadPosition = true;
 };

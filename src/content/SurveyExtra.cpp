@@ -27,11 +27,7 @@ bool SurveyExtra::listButton(RecordScreen& screen, int index)
 {
     if (index != scriptButton(screen))
         return false; // the cycling pickers are the engine's
-    ProgramState& s = state();
-    if (s.PickerIndex != index) {
-        s.PickerPosition = 0;
-        s.PickerIndex = index;
-    }
+    screen.pickerPressed(index);
     generate(screen);
     return true;
 }

@@ -35,9 +35,9 @@ void LoadRecord()
     if (!screen)
         return;
     try {
-        s.SqlText = recordSql();
+        const QString sql = recordSql();
         closeRecord();
-        s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        s.RecordRecordset.open(sql, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
         if (s.RecordRecordset.eof())
             DbBackend::deletedByAnother(s.ModuleTable, s.ListRecordset.currentId());
         s.LoadedRecord = s.RecordRecordset.rows().value(0);
@@ -112,9 +112,9 @@ void SaveRecord()
     RecordScreen* screen = activeScreen();
     if (!screen)
         return;
-    s.SqlText = recordSql();
+    const QString sql = recordSql();
     closeRecord();
-    s.RecordRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
+    s.RecordRecordset.open(sql, *s.connection, CursorType::Dynamic, LockType::Optimistic);
     if (s.RecordRecordset.eof())
         DbBackend::deletedByAnother(s.ModuleTable, s.ListRecordset.currentId());
     // The save goes through only if nobody changed the record since the screen showed it.

@@ -44,17 +44,15 @@ void ShowMasterName(const QString& sql, int i)
     QString statement = sql + value;
     if (sql.endsWith(QLatin1Char('\'')))
         statement += QLatin1Char('\'');
+    Recordset r;
     Guard([&] {
-        Recordset& r = s.pickListRecordset;
-        if (r.isOpen())
-            r.close();
         r.open(statement, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
         if (!r.eof())
             label->setText(r.field(0).text());
     });
     Guard([&] {
-        if (s.pickListRecordset.isOpen())
-            s.pickListRecordset.close();
+        if (r.isOpen())
+            r.close();
     });
 }
 

@@ -35,11 +35,17 @@ KKAccess::KKAccess(QWidget* parent) : QDialog(parent)
     m_code->setFocus();
 }
 
+bool KKAccess::ask(QWidget* parent)
+{
+    KKAccess prompt(parent);
+    prompt.exec();
+    return prompt.granted();
+}
+
 void KKAccess::submit()
 {
-    ProgramState& s = state();
-    if (m_code->text() == s.EPasscd)
-        s.AccessReply = QStringLiteral("Y");
+    if (m_code->text() == state().EPasscd)
+        m_granted = true;
     accept();
 }
 

@@ -127,19 +127,14 @@ void KKInquiry::search()
         return;
     }
     const QString condition = *typed;
-    const QString before = s.Criterion;
-    s.Criterion = condition;
     const GuardResult result = GuardCriterion([&] {
         const QString sql = QStringLiteral("Select Top 100 * From ") + s.ModuleTable + QStringLiteral(" Where ")
                             + condition;
         Recordset next;
         next.open(sql, *s.connection, CursorType::Dynamic, LockType::ReadOnly, ReadScope({s.ModuleTable}));
-        s.SqlText = sql;
         release();
         r = std::move(next);
     });
-    if (result == GuardResult::Refused)
-        s.Criterion = before;
     if (result == GuardResult::Done) {
         m_grid->bind(r);
         for (int i = 0; i < r.fieldCount(); ++i)

@@ -1,7 +1,5 @@
 #include "engine/KKList.h"
 
-#include "engine/RecordEngine.h"
-#include "engine/RecordScreen.h"
 #include "base/Look.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
@@ -14,7 +12,7 @@
 #include <QVBoxLayout>
 
 
-KKList::KKList(QWidget* parent) : QDialog(parent)
+KKList::KKList(const QString& source, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("KKList"));
     setWindowTitle(QStringLiteral("Listing"));
@@ -55,7 +53,7 @@ KKList::KKList(QWidget* parent) : QDialog(parent)
 
     connect(this, &QDialog::finished, this, &KKList::release);
     ApplyLook(this);
-    load();
+    load(source);
     // The list, with its first entry selected, takes the keys: Enter chooses, Esc closes.
     setTabOrder(m_list, close);
     m_list->setFocus();
@@ -63,15 +61,11 @@ KKList::KKList(QWidget* parent) : QDialog(parent)
 
 KKList::~KKList() { release(); }
 
-void KKList::load()
+void KKList::load(const QString& source)
 {
-    ProgramState& s = state();
-    Recordset& r = s.pickListRecordset;
+    Recordset& r = m_rows;
     Guard([&] {
-        if (r.isOpen())
-            r.close();
-        s.SqlText = QStringLiteral("Select ") + s.PickListSource;
-        r.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        r.open(QStringLiteral("Select ") + source, *state().connection, CursorType::Dynamic, LockType::ReadOnly);
     });
     m_list->clear();
     if (!r.isOpen() || r.recordCount() == 0)
@@ -95,26 +89,17 @@ void KKList::load()
 
 void KKList::release()
 {
-    Recordset& r = state().pickListRecordset;
-    if (r.isOpen())
-        r.close();
+    if (m_rows.isOpen())
+        m_rows.close();
 }
 
 void KKList::choose()
 {
-    ProgramState& s = state();
     if (QListWidgetItem* item = m_list->currentItem(); item && m_list->count() > 0) {
         const QString line = item->text();
-        const QString name = line.left(30).trimmed();
-        const QString id = line.right(15).trimmed();
-        if (s.ListTarget == 99) {
-            if (m_reportTarget)
-                m_reportTarget(name, id);
-        } else if (RecordScreen* screen = Engine::activeScreen()) {
-            if (QLabel* l = screen->listLabel(s.ListTarget))
-                l->setText(name);
-            screen->setText(s.ListTarget, id);
-        }
+        m_name = line.left(30).trimmed();
+        m_id = line.right(15).trimmed();
+        m_chosen = true;
     }
     accept();
 }

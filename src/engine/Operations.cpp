@@ -16,14 +16,7 @@ namespace Engine {
 
 namespace {
 // The access code asked before Modify and Delete when the customization says so.
-bool accessGranted()
-{
-    ProgramState& s = state();
-    s.AccessReply = QStringLiteral("N");
-    KKAccess prompt(s.ActiveForm);
-    prompt.exec();
-    return s.AccessReply == QLatin1String("Y");
-}
+bool accessGranted() { return KKAccess::ask(state().ActiveForm); }
 
 void closeScreen(RecordScreen* screen)
 {

@@ -9,14 +9,10 @@ namespace Engine {
 
 void ListButtonClick(int i)
 {
-    ProgramState& s = state();
     RecordScreen* screen = activeScreen();
     if (!screen)
         return;
-    if (i != s.PickerIndex) {
-        s.PickerPosition = 0;
-        s.PickerIndex = i;
-    }
+    screen->pickerPressed(i);
     const FieldDef& f = screen->def().fields.value(i);
     if (f.button == FieldDef::Button::PickList)
         OpenPickList(i, f.pickListSource);
@@ -26,7 +22,6 @@ void ListButtonClick(int i)
 
 void CyclingPicker(int i)
 {
-    ProgramState& s = state();
     RecordScreen* screen = activeScreen();
     QLabel* label = screen ? screen->listLabel(i) : nullptr;
     if (!label)
@@ -34,18 +29,21 @@ void CyclingPicker(int i)
     const QStringList choices = label->text().split(QLatin1Char('/'));
     if (choices.isEmpty())
         return;
-    const int position = s.PickerPosition % int(choices.size());
+    const int position = screen->pickerPosition() % int(choices.size());
     screen->setText(i, choices.at(position));
-    s.PickerPosition = (position + 1) % int(choices.size());
+    screen->setPickerPosition((position + 1) % int(choices.size()));
 }
 
 void OpenPickList(int i, const QString& source)
 {
-    ProgramState& s = state();
-    s.PickListSource = source;
-    s.ListTarget = i;
-    KKList list(s.ActiveForm);
+    KKList list(source, state().ActiveForm);
     list.exec();
+    RecordScreen* screen = activeScreen();
+    if (!list.hasChoice() || !screen)
+        return;
+    if (QLabel* label = screen->listLabel(i))
+        label->setText(list.chosenName());
+    screen->setText(i, list.chosenId());
 }
 
 }

@@ -26,10 +26,9 @@ void OpenModule()
         s.mainView->setDashboardVisible(false);
     }
     Guard([&] {
-        s.SqlText = QStringLiteral("Select EId, EDate From ") + s.ModuleTable;
         if (s.ListRecordset.isOpen())
             s.ListRecordset.close();
-        s.ListRecordset.open(s.SqlText, *s.connection, CursorType::Dynamic, LockType::Optimistic);
+        s.ListRecordset.open(QStringLiteral("Select EId, EDate From ") + s.ModuleTable, *s.connection, CursorType::Dynamic, LockType::Optimistic);
     });
     Guard([&] { ApplyLook(screen); });
     Guard([&] { RunOperation(Operation::Last); });
@@ -48,14 +47,12 @@ void CloseModule()
             Guard([&] { s.mainView->refreshDashboard(); });
         }
     }
-    for (Recordset* r : {&s.ListRecordset, &s.RecordRecordset, &s.userRecordset, &s.enterpriseRecordset,
-                         &s.pickListRecordset})
+    for (Recordset* r : {&s.ListRecordset, &s.RecordRecordset})
         if (r->isOpen())
             r->close();
     s.ActiveForm = nullptr;
     s.NewRecordFlag = false;
     s.ReportNumber = 0;
-    s.PickerIndex = 0;
     SetCommandMode(CommandMode::Help);
 }
 

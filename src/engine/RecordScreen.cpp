@@ -236,6 +236,14 @@ void RecordScreen::setExtra(std::unique_ptr<ModuleExtra> extra)
         m_extra->attach(*this);
 }
 
+void RecordScreen::pickerPressed(int i)
+{
+    if (i == m_pickerIndex)
+        return;
+    m_pickerPosition = 0;
+    m_pickerIndex = i;
+}
+
 void RecordScreen::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {

@@ -57,6 +57,12 @@ public:
     ModuleExtra* extra() const { return m_extra.get(); }
     void setExtra(std::unique_ptr<ModuleExtra> extra);
 
+    // The cycling pickers: a press of cmdList(i) after another button's starts i from its
+    // first choice; pickerPosition() is the choice the button pressed last shows next.
+    void pickerPressed(int i);
+    int pickerPosition() const { return m_pickerPosition; }
+    void setPickerPosition(int position) { m_pickerPosition = position; }
+
 signals:
     void listButtonClicked(int index);
     void editingChanged(bool editing);
@@ -81,4 +87,6 @@ private:
     QVector<QLabel*> m_listLabels;
     QVector<QAbstractButton*> m_buttons;
     std::unique_ptr<ModuleExtra> m_extra;
+    int m_pickerIndex = 0;
+    int m_pickerPosition = 0;
 };

@@ -133,8 +133,6 @@ void KKReport::load()
         m_listLabel->show();
         m_text[0]->setReadOnly(true);
         m_list[0]->show();
-        s.PickListSource = ReportCatalogue::typePickListSource();
-        s.ListTarget = ReportCatalogue::kReportListTarget;
         break;
     case CriterionKind::TypedNumber:
         break;
@@ -179,10 +177,10 @@ void KKReport::setPicked(const QString& name, const QString& id)
 void KKReport::openList(int which)
 {
     if (m_text[1]->isHidden()) {
-        // The pick list hands its choice for ListTarget 99 to this screen.
-        KKList list(this);
-        list.setReportTarget([this](const QString& name, const QString& id) { setPicked(name, id); });
+        KKList list(ReportCatalogue::typePickListSource(), this);
         list.exec();
+        if (list.hasChoice())
+            setPicked(list.chosenName(), list.chosenId());
         return;
     }
     QCalendarWidget* calendar = m_calendar[which];
@@ -242,13 +240,10 @@ void KKReport::view()
         Messages::current().notice(ReportCriterion::message(criterion.check));
         return;
     }
-    const QString before = state().Criterion;
-    state().Criterion = criterion.clause;
     // V3 to V6
     ReportRun run(*m_def, criterion);
     std::unique_ptr<ReportDocument> report = run.run();
     if (run.refused()) { // the preview shown before stays
-        state().Criterion = before;
         m_text[0]->setFocus();
         return;
     }

@@ -25,7 +25,7 @@ public:
 
     int reportNumber() const { return m_number; }
     ReportViewer* viewer() const { return m_viewer; }
-    // The pick list's choice for the report (ListTarget 99): the type's name and id.
+    // The pick list's choice for the report: the type's name and id.
     void setPicked(const QString& name, const QString& id);
 
 public slots:

@@ -43,6 +43,4 @@ QString numbers(std::optional<CriterionKind> kind = std::nullopt);
 QString typePickListSource();
 // The record-screen field whose list label holds the customer type's name.
 constexpr int kTypeField = 18;
-// The pick-list target that stands for the report screen.
-constexpr int kReportListTarget = 99;
 }

@@ -189,8 +189,8 @@ void Dashboard::readNewestRecords()
     for (int i = 0; i < panes; ++i) {
         if (reader.isOpen())
             reader.close();
-        s.SqlText = QStringLiteral("Select Top 1 * From ") + s.ContentTables.at(i) + QStringLiteral(" Order By EId Desc");
-        reader.open(s.SqlText, *s.connection, CursorType::Static, LockType::ReadOnly);
+        const QString sql = QStringLiteral("Select Top 1 * From ") + s.ContentTables.at(i) + QStringLiteral(" Order By EId Desc");
+        reader.open(sql, *s.connection, CursorType::Static, LockType::ReadOnly);
         if (!reader.eof()) {
             const int columns = std::min(4, reader.fieldCount());
             for (int k = 0; k < columns; ++k)

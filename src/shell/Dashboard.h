@@ -22,7 +22,7 @@ public:
     void setBackColour(const QColor& colour);
 
     // Reads the newest record of each ContentTables(i) into pane i through the settings
-    // reader, leaving SqlText on the last statement. Throws at the first table that cannot be
+    // reader. Throws at the first table that cannot be
     // read; the panes not yet reached keep their values.
     void readNewestRecords();
 

@@ -115,10 +115,10 @@ void KKSpecific::calculate()
         Guard([&] {
             if (reader.isOpen())
                 reader.close();
-            s.SqlText = QStringLiteral("Select Count(*) From ") + s.ContentTables.at(i);
             if (!s.connection)
                 throw AppError(DbErrors::NotOpen, QStringLiteral("KKSpecific"), QStringLiteral("No database connection"));
-            reader.open(s.SqlText, *s.connection, CursorType::Static, LockType::ReadOnly);
+            reader.open(QStringLiteral("Select Count(*) From ") + s.ContentTables.at(i), *s.connection,
+                        CursorType::Static, LockType::ReadOnly);
             count = reader.field(0).text();
         });
         box->setText(count);

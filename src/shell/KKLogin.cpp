@@ -23,7 +23,8 @@ constexpr int kAllowedFailures = 3;
 bool isReturn(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter; }
 }
 
-KKLogin::KKLogin(QWidget* parent) : QDialog(parent)
+KKLogin::KKLogin(Recordset& users, Recordset& enterprise, QWidget* parent)
+    : QDialog(parent), m_users(users), m_enterprise(enterprise)
 {
     setObjectName(QStringLiteral("KKLogin"));
     setWindowTitle(QStringLiteral("Login"));
@@ -70,7 +71,6 @@ KKLogin::KKLogin(QWidget* parent) : QDialog(parent)
     connect(m_ok, &QPushButton::clicked, this, &KKLogin::checkLogin);
     connect(m_cancel, &QPushButton::clicked, this, &KKLogin::reject);
 
-    state().AttemptCount = 0;
     m_id->setFocus();
 }
 
@@ -95,7 +95,7 @@ bool KKLogin::eventFilter(QObject* watched, QEvent* event)
 
 bool KKLogin::findUser(const QString& id)
 {
-    Recordset& users = state().userRecordset;
+    Recordset& users = m_users;
     if (!Guard([&] { users.moveFirst(); }))
         return false;
     try {
@@ -142,7 +142,7 @@ void KKLogin::checkLogin()
     }
 
     QString stored;
-    const bool read = Guard([&] { stored = s.userRecordset.field(QStringLiteral("UPasscd")).text(); });
+    const bool read = Guard([&] { stored = m_users.field(QStringLiteral("UPasscd")).text(); });
     if (!read || stored.toUpper() != password.toUpper()) {
         Messages::current().notice(QStringLiteral("Invalid Password!"));
         m_password->clear();
@@ -152,8 +152,8 @@ void KKLogin::checkLogin()
     }
 
     s.LoginId = id;
-    Guard([&] { s.EShort = s.enterpriseRecordset.field(QStringLiteral("EShort")).text(); });
-    Guard([&] { s.EPasscd = s.enterpriseRecordset.field(QStringLiteral("EPasscd")).text(); });
+    Guard([&] { s.EShort = m_enterprise.field(QStringLiteral("EShort")).text(); });
+    Guard([&] { s.EPasscd = m_enterprise.field(QStringLiteral("EPasscd")).text(); });
     Guard([] { LoadCustomization(); });
     Guard([] { LoadMailPreferences(); });
     accept();
@@ -161,7 +161,7 @@ void KKLogin::checkLogin()
 
 void KKLogin::failedAttempt()
 {
-    if (++state().AttemptCount <= kAllowedFailures)
+    if (++m_failedAttempts <= kAllowedFailures)
         return;
     Messages::current().notice(QStringLiteral("Timed Out!"));
     m_exitCode = ExitCode::Failure;

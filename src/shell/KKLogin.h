@@ -5,10 +5,11 @@
 
 class QLineEdit;
 class QPushButton;
+class Recordset;
 
 // The log-in screen, caption "Login". Checks the typed log-in id and password against the
-// user record set (state().userRecordset, open on kaUser) and, on success, fills LoginId,
-// EShort and EPasscd (from the current row of state().enterpriseRecordset), runs
+// user record set (`users`, open on kaUser) and, on success, fills LoginId, EShort and
+// EPasscd (from the current row of `enterprise`, open on kaEnterprise), runs
 // LoadCustomization and LoadMailPreferences, and closes: exec() returns Accepted only then.
 //
 // Cancel, Esc, the close box and a fourth failed attempt ("Timed Out!") close the screen with
@@ -17,12 +18,14 @@ class QPushButton;
 class KKLogin : public QDialog {
     Q_OBJECT
 public:
-    explicit KKLogin(QWidget* parent = nullptr);
+    KKLogin(Recordset& users, Recordset& enterprise, QWidget* parent = nullptr);
 
     QLineEdit* loginField() const { return m_id; }
     QLineEdit* passwordField() const { return m_password; }
     // How the program ends after the screen closed without a log-in.
     ExitCode exitCode() const { return m_exitCode; }
+    // The failed attempts so far (blank fields are not counted).
+    int failedAttempts() const { return m_failedAttempts; }
 
 public slots:
     // cmdOk: the log-in check.
@@ -39,9 +42,12 @@ private:
     bool findUser(const QString& id);
     void failedAttempt();
 
+    Recordset& m_users;
+    Recordset& m_enterprise;
     QLineEdit* m_id = nullptr;
     QLineEdit* m_password = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     ExitCode m_exitCode = ExitCode::Success;
+    int m_failedAttempts = 0;
 };

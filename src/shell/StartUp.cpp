@@ -8,6 +8,7 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 #include "base/SchemaUpgrade.h"
+#include "platform/Recordset.h"
 
 StartOutcome StartUp(const StartUpParts& parts)
 {
@@ -22,16 +23,17 @@ StartOutcome StartUp(const StartUpParts& parts)
             return {nullptr, ExitCode::Failure};
     }
 
-    // A database that cannot be opened ends the start with one message that says why.
+    // A database that cannot be opened ends the start with one message that says why. The
+    // users and the enterprise are read for the log-in only.
+    Recordset users, enterprise;
     try {
         s.connection->open();
         // A database made by an earlier version is brought up to this one, once, after the day's
         // archive copy; one that cannot be is left as it was and the program ends.
         if (!SchemaUpgrade::runAtStartUp(*s.connection))
             return {nullptr, ExitCode::Failure};
-        s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
-        s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,
-                                   LockType::Optimistic);
+        users.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        enterprise.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic, LockType::Optimistic);
     } catch (const AppError& e) {
         RecordError(e);
         Messages::current().notice(FailureText::openFailed(e));
@@ -39,7 +41,7 @@ StartOutcome StartUp(const StartUpParts& parts)
     }
 
     {
-        KKLogin login;
+        KKLogin login(users, enterprise);
         if (login.exec() != QDialog::Accepted)
             return {nullptr, login.exitCode()};
     }
@@ -50,9 +52,6 @@ StartOutcome StartUp(const StartUpParts& parts)
     s.ActiveForm = main.get();
     if (parts.runModuleHook)
         parts.runModuleHook(HookTag::MainLoad);
-    for (Recordset* r : {&s.userRecordset, &s.enterpriseRecordset})
-        if (r->isOpen())
-            r->close();
     s.ActiveForm = nullptr;
 
     main->showMaximized();

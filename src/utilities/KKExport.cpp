@@ -116,7 +116,7 @@ void KKExport::exportRecords()
 
     // The listed records are read afresh, once for the widths and once for the file.
     m_run.start();
-    s.AttemptCount = 0;
+    int done = 0;
     const QString statement = browser().listingStatement();
     DbBackend& db = s.connection->backend();
     ExportFile file;
@@ -135,13 +135,13 @@ void KKExport::exportRecords()
             for (int i = 0; i < columns; ++i)
                 fields[i] = rows->text(i);
             file.writeFields(fields);
-            if (++s.AttemptCount % kRowsPerStep == 0)
-                m_run.step(s.AttemptCount);
+            if (++done % kRowsPerStep == 0)
+                m_run.step(done);
         }
         if (!m_run.stopRequested())
             file.close();
     });
-    m_run.finish(s.AttemptCount);
+    m_run.finish(done);
     // A run that failed or was stopped leaves no file behind.
     if (!written || m_run.stopRequested()) {
         file.discard();

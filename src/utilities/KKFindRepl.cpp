@@ -131,7 +131,6 @@ void KKFindRepl::chooseColumn()
 
 void KKFindRepl::replaceRecords()
 {
-    ProgramState& s = state();
     Messages& messages = Messages::current();
     Recordset& found = m_browser->listing();
     if (!found.isOpen()) {
@@ -159,10 +158,7 @@ void KKFindRepl::replaceRecords()
     }
     if (!messages.question(QStringLiteral("Confirm Replace?")))
         return;
-    s.AccessReply = QStringLiteral("N");
-    KKAccess access(this);
-    access.exec();
-    if (s.AccessReply == QLatin1String("N"))
+    if (!KKAccess::ask(this))
         return;
 
     m_frame->setEnabled(false);

@@ -158,7 +158,6 @@ void KKImport::importRecords()
         return;
     }
     // The target is opened for adding only: its columns are read, never its rows.
-    s.SqlText = QStringLiteral("Select * From ") + browser().table();
     DbBackend& db = s.connection->backend();
     QVector<ColumnInfo> target;
     if (!Guard([&] { target = db.tableColumns(browser().table()); }))
@@ -186,7 +185,7 @@ void KKImport::importRecords()
         return;
 
     m_run.start();
-    s.AttemptCount = 0;
+    int imported = 0;
     QStringList refused;
     QString statement = browser().listingStatement();
     if (statement.isEmpty())
@@ -198,15 +197,14 @@ void KKImport::importRecords()
             m_sheet.connection().backend().openCursor(QStringLiteral("Select rowid, ") + statement.mid(QStringLiteral("Select ").size()));
         while (!m_run.stopRequested() && rows->next()) {
             importRow(*rows, target, copies, refused);
-            ++s.AttemptCount;
-            m_run.step(s.AttemptCount);
+            m_run.step(++imported);
         }
     });
     Guard([&] { db.endBulkWrites(); });
-    m_run.finish(s.AttemptCount);
+    m_run.finish(imported);
     if (!refused.isEmpty())
         messages.notice(QStringLiteral("Values Refused (Column Left At Default):\r\n\r\n") + refused.join(QStringLiteral("\r\n")));
-    messages.notice(m_run.stopRequested() ? QStringLiteral("Stopped! %1 Records Imported.").arg(s.AttemptCount)
+    messages.notice(m_run.stopRequested() ? QStringLiteral("Stopped! %1 Records Imported.").arg(imported)
                                           : QStringLiteral("Done!"));
     removeYesterdaysArchive();
     messages.notice(QStringLiteral("DB Refresh Required!\r\nShutting Down..."));

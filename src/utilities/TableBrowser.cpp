@@ -122,8 +122,8 @@ void TableBrowser::BuildFieldLists()
     if (m_sample.isOpen())
         m_sample.close();
     Connection& connection = m_connection ? *m_connection : *s.connection;
-    s.SqlText = QStringLiteral("Select Top 1 * From ") + table();
-    if (!Guard([&] { m_sample.open(s.SqlText, connection, CursorType::Dynamic, LockType::ReadOnly); }))
+    const QString sql = QStringLiteral("Select Top 1 * From ") + table();
+    if (!Guard([&] { m_sample.open(sql, connection, CursorType::Dynamic, LockType::ReadOnly); }))
         return;
     if (m_sample.recordCount() == 0) {
         Messages::current().notice(QStringLiteral("No Records!"));
@@ -194,8 +194,7 @@ bool TableBrowser::ListRecords()
     const std::optional<QString> clause = BuildCriteriaClause();
     if (!clause)
         return false;
-    s.SqlText = m_setup.listingStatement(*this, *clause);
-    const QString statement = s.SqlText;
+    const QString statement = m_setup.listingStatement(*this, *clause);
     Connection& connection = m_connection ? *m_connection : *s.connection;
     Recordset next;
     int counted = -1;

@@ -96,7 +96,7 @@ void TestSelection::viewBuildsCriterion()
     f.messages.clear();
     s.select.view();
     QCOMPARE(f.screen->text(4), criterion);
-    QCOMPARE(state().Criterion, criterion);
+    QCOMPARE(s.select.criterion(), criterion);
     QCOMPARE(f.messages.shown, QStringList{QStringLiteral("Total Records: %1").arg(count)});
     QCOMPARE(s.previewRows(), count);
 }

@@ -234,7 +234,6 @@ private slots:
         QVERIFY(!state().ActiveForm);
         QVERIFY(f.messages.shown.isEmpty());
         QCOMPARE(f.folder.count("kmCustType"), 1);
-        QCOMPARE(state().PickerIndex, 0);
         QVERIFY(!state().ListRecordset.isOpen());
     }
 };

@@ -86,8 +86,6 @@ private slots:
         QCOMPARE(child<QLineEdit>("txtReport1")->text(), range ? QString("06/10/2025") : QString());
         QCOMPARE(child<QLineEdit>("txtReport2")->text(), range ? QString("06/10/2025") : QString());
         QCOMPARE(m_screen->windowTitle(), QString("Menu Caption"));
-        if (picked)
-            QCOMPARE(state().ListTarget, 99);
     }
 
     // View refuses what it cannot splice and leaves the preview as it was.
@@ -256,7 +254,6 @@ private slots:
         m_screen->view();
         QCOMPARE(m_messages->shown, QStringList{"No Data!"});
         QCOMPARE(m_screen->viewer()->pageCount(), 1);
-        QCOMPARE(state().Criterion, QString(" And ( a.CType =999 ) "));
     }
 
     // The "+" button of a picked report opens the customer-type pick list for this screen.

@@ -9,6 +9,7 @@ class TestLogin : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestDataFolder> m_folder;
+    Recordset m_users, m_enterprise;
 
     static void showActive(KKLogin& login)
     {
@@ -30,21 +31,21 @@ private slots:
         m_folder->exec(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) "
                                       "VALUES ('2024-01-02', 'Anna', 'Secret1', 'hint', 'U', 'Sales')"));
         ProgramState& s = state();
-        s.userRecordset.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
-        s.enterpriseRecordset.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic,
-                                   LockType::Optimistic);
-        s.AttemptCount = 7; // the screen starts counting afresh
+        m_users.open(QStringLiteral("kaUser"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
+        m_enterprise.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic, LockType::Optimistic);
     }
     void cleanup()
     {
+        m_users = Recordset();
+        m_enterprise = Recordset();
         m_folder.reset();
     }
 
     void failedAttemptsAndFocus()
     {
         ScriptedMessages messages;
-        KKLogin login;
-        QCOMPARE(state().AttemptCount, 0);
+        KKLogin login(m_users, m_enterprise);
+        QCOMPARE(login.failedAttempts(), 0);
         showActive(login);
         // id, password, message, "id box|password box" after, attempts. The box to retype is emptied and
         // focused; blanks are not counted; an id with a quote matches nobody, even one read as criteria.
@@ -59,10 +60,10 @@ private slots:
             QCOMPARE(messages.shown, QStringList{c[2]});
             QCOMPARE(login.focusWidget(), password ? login.passwordField() : login.loginField());
             QCOMPARE(login.loginField()->text() + '|' + login.passwordField()->text(), c[3]);
-            QCOMPARE(state().AttemptCount, c[4].toInt());
+            QCOMPARE(login.failedAttempts(), c[4].toInt());
             messages.clear();
         }
-        QVERIFY(state().userRecordset.eof()); // left on no user
+        QVERIFY(m_users.eof()); // left on no user
 
         attempt(login, QStringLiteral("O'Brien"), QStringLiteral("Secret1"));
         QCOMPARE(messages.shown, (QStringList{"Invalid Login!", "Timed Out!"}));
@@ -74,7 +75,7 @@ private slots:
     void keysSuccessAndEndings()
     {
         ScriptedMessages messages;
-        KKLogin login;
+        KKLogin login(m_users, m_enterprise);
         showActive(login);
         QCOMPARE(login.focusWidget(), login.loginField());
         for (int i = 0; i < 3; ++i)
@@ -93,12 +94,12 @@ private slots:
         QCOMPARE(messages.shown, QStringList(3, QStringLiteral("Invalid Password!")));
         QCOMPARE(login.result(), int(QDialog::Accepted));
         const ProgramState& s = state();
-        QCOMPARE(s.AttemptCount, 3);
+        QCOMPARE(login.failedAttempts(), 3);
         QCOMPARE((QStringList{s.LoginId, s.EShort, s.EPasscd, s.CBackColor, s.PMailType}),
                  (QStringList{"Anna", "Korvina", "Access", "16777215", "S"}));
 
         // Esc in a box, and Cancel, end the program.
-        KKLogin byEscape, byCancel;
+        KKLogin byEscape(m_users, m_enterprise), byCancel(m_users, m_enterprise);
         showActive(byEscape);
         QTest::keyClick(byEscape.passwordField(), Qt::Key_Escape);
         showActive(byCancel);
