@@ -113,8 +113,9 @@ bool Maintenance::run(const Progress& progress)
             archiveOnServer();
         else if (!QFileInfo::exists(ArchiveNames::archivePath(state().clock.today().addDays(-1))))
             maintainFile();
-    } catch (const Stopped& stopped) {
+    } catch (const Stopped& caught) {
         m_lock.release();
+        const Stopped stopped = caught.endsStart ? caught : unlessUnopenable(caught);
         RecordError(stopped.error);
         Messages::current().notice(stopped.message);
         if (stopped.endsStart)
@@ -129,6 +130,20 @@ bool Maintenance::run(const Progress& progress)
     step(QStringLiteral("Loading.."));
     showProgress(4);
     return true;
+}
+
+Maintenance::Stopped Maintenance::unlessUnopenable(const Stopped& stopped)
+{
+    // A failure the start would go on after is told only when the database still opens: a data
+    // folder full from the very start fails both, and then the open's message names the cause.
+    try {
+        Connection& connection = *state().connection;
+        connection.open();
+        connection.close();
+    } catch (const AppError& e) {
+        return {e, FailureText::openFailed(e), true};
+    }
+    return stopped;
 }
 
 void Maintenance::archiveOnServer()

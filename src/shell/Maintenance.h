@@ -14,7 +14,9 @@
 // and the program ends. Every other failure says what failed, in one notice, and is recorded in
 // the error listing: a damaged database file, or one that cannot be put in place, ends the
 // start; a compaction that failed (the database is left as it was) or an archive that could not
-// be written does not. Archive copies are private to the user (ArchiveFiles).
+// be written does not, unless the database cannot be opened either (a data folder full from
+// the start): then only that failure is told. Archive copies are private to the user
+// (ArchiveFiles).
 //
 // The database file is never lost: it is compacted into the .Cpt copy first, and only when that
 // succeeded is the old file (with its -wal/-shm companions, whose content the copy holds)
@@ -53,6 +55,8 @@ private:
     void archiveOnServer();
 
     struct Stopped;
+    // `stopped`, or the database's own failure to open when it cannot be opened either.
+    Stopped unlessUnopenable(const Stopped& stopped);
 
     Progress m_progress;
     LockFile m_lock; // held exclusively from the checks to the archive copy

@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "shell/ArchiveNames.h"
+#include "shell/KKLogin.h"
 #include "shell/KKStart.h"
 #include "shell/Maintenance.h"
 #include "shell/KKMain.h"
@@ -52,8 +53,9 @@ void runAsOtherCopyIfAsked()
 
 // Started again under `unshare --mount` with KORVINA_TEST_MOUNT=<fault>:<folder>, the test
 // program puts the folder's database on a small file system of its own and runs the maintenance
-// there: "readonly" (mounted read-only), "fullcompaction" (no room for the compacted copy) or
-// "fullarchive" (no room in Arch). It prints the messages shown and then "ok" or "failed"; exit
+// there: "readonly" (mounted read-only), "fullcompaction" (no room for the compacted copy),
+// "fullarchive" (no room in Arch) or "fullstart" (no room left at all; the whole start runs, its
+// Docs on the folder's own disk). It prints the messages shown and then "ok" or "failed"; exit
 // code 77 when it cannot mount.
 void runUnderMountIfAsked()
 {
@@ -83,12 +85,26 @@ void runUnderMountIfAsked()
         mount({"-t", "tmpfs", "-o", "size=4k", "none", small + QStringLiteral("/Arch")});
     if (fault == QLatin1String("readonly"))
         mount({"-o", "remount,ro", small});
+    if (fault == QLatin1String("fullstart")) {
+        QFile::link(folder + QStringLiteral("/Docs"), small + QStringLiteral("/Docs"));
+        QFile filler(small + QStringLiteral("/filler"));
+        if (filler.open(QIODevice::WriteOnly))
+            while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+            }
+    }
     ProgramState programState;
     state().DataFolder = small;
     InitProgramState();
     state().ErrorListing = folder + QStringLiteral("/Docs/Korvina.Err");
     ScriptedMessages messages;
-    const bool ok = Maintenance().run();
+    bool ok = false;
+    if (fault == QLatin1String("fullstart")) {
+        onModal<KKStart>([](KKStart* splash) { splash->setTimerInterval(1); });
+        onModal<KKLogin>([](KKLogin* login) { login->reject(); });
+        ok = StartUp({}).main != nullptr;
+    } else {
+        ok = Maintenance().run();
+    }
     std::printf("%s\n%s\n", qPrintable(messages.shown.join('|')), ok ? "ok" : "failed");
     std::fflush(stdout);
     std::_Exit(0);
@@ -304,6 +320,8 @@ private slots:
                                                << false;
         QTest::newRow("full disk during compaction")
             << "fullcompaction" << "The daily compaction failed: the disk is full. The database was left as it was." << true;
+        QTest::newRow("data folder full from the start")
+            << "fullstart" << "The disk of the data folder %1 is full: make room on it and start again." << false;
         QTest::newRow("full archive disk")
             << "fullarchive" << "The day's archive copy could not be written: the disk is full. The start goes on without it."
             << true;
