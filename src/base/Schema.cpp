@@ -144,8 +144,8 @@ void insertRequiredRows(Connection& c)
                              "'office@example.com', 'www.example.com', 'Access', 'Installed')")
                   .arg(d));
     c.execute(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) VALUES "
-                             "('%1', 'Chief', 'korvina', 'product', 'A', 'Administrator')")
-                  .arg(d));
+                             "('%1', '%2', 'korvina', 'product', 'A', 'Administrator')")
+                  .arg(d, QString(AdministratorLogin)));
     c.execute(QStringLiteral("INSERT INTO kaPreference (EDate, PMailFoot, PMailType, PSmtpSrvr, PSmtpPort, PSmtpFrom, "
                              "PSmtpUser, PPasscd, PRemarks) VALUES ('%1', 'Y', 'S', 'localhost', '25', "
                              "'office@example.com', 'office', 'secret', 'Mail settings')")
