@@ -52,7 +52,7 @@ public:
     QString HelpFile;            // DataFolder + "/Bin/KVKorvina.html"
     QString ErrorListing;        // DataFolder + "/Docs/Korvina.Err"
     QString DatabaseUrl;         // a postgresql:// URL when the server backend is chosen
-    QStringList ContentTables;   // ktCustomer, ktNews, ktLead, ktSurvey
+    QStringList ContentTables;   // the dashboard's: ktCustomer, ktNews, ktLead, ktSurvey
     QStringList CustomerTables;  // ktCustomer
 
     // Shared objects
