@@ -297,7 +297,7 @@ QString FieldDef::masterNameStatement() const
     if (kind != FieldKind::MasterId || pickListSource.isEmpty())
         return {};
     const QString name = pickListSource.section(QLatin1Char(','), 0, 0).trimmed();
-    const int from = pickListSource.indexOf(QLatin1String(" From "), 0, Qt::CaseInsensitive);
+    const qsizetype from = pickListSource.indexOf(QLatin1String(" From "), 0, Qt::CaseInsensitive);
     if (name.isEmpty() || from < 0)
         return {};
     return QStringLiteral("Select %1 From %2 Where EId=").arg(name, pickListSource.mid(from + 6).trimmed());
