@@ -250,7 +250,6 @@ void KKMain::closeProgram()
 QMenu* KKMain::menu(const QString& name) const { return m_menus->menu(name); }
 QAction* KKMain::menuEntry(const QString& menuName, int n) const { return m_menus->entry(menuName, n); }
 QAction* KKMain::operationAction(int n) const { return m_menus->entry(QStringLiteral("Operation"), n); }
-QAction* KKMain::operationAction(Operation operation) const { return m_menus->operationEntry(operation); }
 QAction* KKMain::toolbarAction(int n) const { return m_menus->toolbarAction(n); }
 
 void KKMain::setToolScreen(ToolScreen tool, ToolOpener opener)

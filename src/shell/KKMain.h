@@ -55,7 +55,6 @@ public:
     QMenu* menu(const QString& name) const; // "mnuOperation" or "Operation"
     QAction* menuEntry(const QString& menuName, int n) const;
     QAction* operationAction(int n) const;  // Operation entry n (1..17)
-    QAction* operationAction(Operation operation) const;
     QAction* toolbarAction(int n) const;    // toolbar button n (1..17)
 
     // The caption of the Report entry last chosen (the report screen's caption).
