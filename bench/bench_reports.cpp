@@ -6,7 +6,7 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 #include "platform/Connection.h"
-#include "reports/ReportCatalogue.h"
+#include "base/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
 #include "reports/ReportRenderer.h"
 #include "reports/ReportRun.h"

@@ -9,9 +9,9 @@
 
 void registerAdminModules(RecordEngine& engine)
 {
-    engine.addExtra(QStringLiteral("KKEnterprise"), [] { return std::make_unique<EnterpriseExtra>(); });
-    engine.addExtra(QStringLiteral("KKUser"), [] { return std::make_unique<UserExtra>(); });
-    engine.addExtra(QStringLiteral("KKPreference"), [] { return std::make_unique<PreferenceExtra>(); });
-    engine.addExtra(QStringLiteral("KKCustomize"), [] { return std::make_unique<CustomizeSwatches>(); });
-    engine.addExtra(QStringLiteral("KKSuppression"), [] { return std::make_unique<SuppressionExtra>(); });
+    engine.addExtra(ModuleId::Enterprise, [] { return std::make_unique<EnterpriseExtra>(); });
+    engine.addExtra(ModuleId::User, [] { return std::make_unique<UserExtra>(); });
+    engine.addExtra(ModuleId::Preference, [] { return std::make_unique<PreferenceExtra>(); });
+    engine.addExtra(ModuleId::Customize, [] { return std::make_unique<CustomizeSwatches>(); });
+    engine.addExtra(ModuleId::Suppression, [] { return std::make_unique<SuppressionExtra>(); });
 }

@@ -1,6 +1,7 @@
 #include "admin/UserExtra.h"
 
 #include "base/Program.h"
+#include "base/ProgramState.h"
 #include "engine/RecordScreen.h"
 #include "platform/Recordset.h"
 
@@ -12,15 +13,15 @@ void UserExtra::hook(RecordScreen& screen, HookTag tag, Recordset* record)
     Guard([&] {
         const qint64 id = row.field(QStringLiteral("EId")).value().toLongLong();
         const QString login = row.field(QStringLiteral("ULogin")).text();
-        if (id == 1 && login.toUpper() != QLatin1String("CHIEF")) {
-            row.field(QStringLiteral("ULogin")).setValue(QStringLiteral("Chief"));
+        if (id == 1 && !isAdministratorLogin(login)) {
+            row.field(QStringLiteral("ULogin")).setValue(QString(AdministratorLogin));
             row.update();
         }
     });
     Guard([&] {
         const qint64 id = row.field(QStringLiteral("EId")).value().toLongLong();
         const QString login = row.field(QStringLiteral("ULogin")).text();
-        if (id != 1 && login.toUpper() == QLatin1String("CHIEF")) {
+        if (id != 1 && isAdministratorLogin(login)) {
             row.field(QStringLiteral("ULogin")).setValue(login + screen.text(0).trimmed());
             row.update();
         }

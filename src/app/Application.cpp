@@ -5,7 +5,6 @@
 #include "campaigns/CampaignModules.h"
 #include "campaigns/KKReplies.h"
 #include "content/ContentModules.h"
-#include "engine/ModuleCatalogue.h"
 #include "engine/RecordEngine.h"
 #include "reports/KKReport.h"
 #include "reports/LayoutFiles.h"
@@ -37,7 +36,6 @@ KKMain* Application::start()
     // A DataFolder made by an earlier version gets the report layouts it lacks.
     LayoutFiles::installMissing(state().DataFolder + QStringLiteral("/Bin/"));
     StartUpParts parts;
-    parts.modules = ModuleCatalogue::menuEntries();
     parts.attach = [this](KKMain& main) {
         m_engine = std::make_unique<RecordEngine>(main.workspace());
         plugIn(main, *m_engine);

@@ -8,7 +8,7 @@
 #include "platform/Connection.h"
 #include "platform/PgBackend.h"
 #include "shell/DatabaseCreator.h"
-#include "shell/InstallPaths.h"
+#include "base/InstallPaths.h"
 #include "shell/KKFirstStart.h"
 #include "shell/ServerArchive.h"
 #include "shell/ServerCopy.h"

@@ -19,17 +19,6 @@ public:
     virtual void mainLoadHook() = 0;
 };
 
-// A main-window menu entry that opens a record module, as the module catalogue describes it.
-struct ModuleMenuEntry {
-    QString menu;         // "Transaction", "Master" or "Admin"
-    int position = 0;     // the entry's number in its menu (separators count)
-    QString caption;      // the entry's caption ("Customers")
-    QString screen;       // "KKCustomer"
-    QString table;        // ModuleTable
-    int fieldCount = 0;   // ModuleFieldCount
-    int reportNumber = 0; // ReportNumber
-};
-
 // What the main window asks of the record engine.
 class ModuleHost {
 public:

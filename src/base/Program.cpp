@@ -3,6 +3,7 @@
 #include "base/ProgramState.h"
 #include "base/Messages.h"
 #include "base/MainView.h"
+#include "base/ModuleCatalogue.h"
 #include "platform/ReadScope.h"
 #include "platform/OneLine.h"
 
@@ -22,9 +23,11 @@ void InitProgramState()
     s.BinFolder = s.DataFolder + QStringLiteral("/Bin/");
     s.HelpFile = s.DataFolder + QStringLiteral("/Bin/KVKorvina.html");
     s.ErrorListing = s.DataFolder + QStringLiteral("/Docs/Korvina.Err");
-    s.CustomerTables = {QStringLiteral("ktCustomer")};
-    s.ContentTables = {QStringLiteral("ktCustomer"), QStringLiteral("ktNews"), QStringLiteral("ktLead"),
-                       QStringLiteral("ktSurvey")};
+    s.CustomerTables = {ModuleCatalogue::find(ModuleId::Customer)->table};
+    // The tables of the dashboard's panes.
+    s.ContentTables.clear();
+    for (const ModuleDef* m : ModuleCatalogue::dashboardModules())
+        s.ContentTables << m->table;
     if (!s.connection)
         s.connection = std::make_unique<Connection>();
     const QString source = s.DatabaseUrl.isEmpty() ? s.DataFolder + QLatin1Char('/') + s.DatabaseFile : s.DatabaseUrl;

@@ -13,6 +13,13 @@
 class MainView;
 class ModuleHost;
 
+// The built-in administrator's log-in name (user 1); it logs in whatever the letter case.
+inline constexpr QLatin1String AdministratorLogin("Chief");
+inline bool isAdministratorLogin(const QString& login)
+{
+    return login.toUpper() == QString(AdministratorLogin).toUpper();
+}
+
 // The program-wide values: one instance, created and owned by the application (in tests, by
 // the test's data folder), living from start-up to the end of the program, and reached
 // everywhere through state(), as Qt's application object is through qApp. Names follow the
@@ -45,7 +52,7 @@ public:
     QString HelpFile;            // DataFolder + "/Bin/KVKorvina.html"
     QString ErrorListing;        // DataFolder + "/Docs/Korvina.Err"
     QString DatabaseUrl;         // a postgresql:// URL when the server backend is chosen
-    QStringList ContentTables;   // ktCustomer, ktNews, ktLead, ktSurvey
+    QStringList ContentTables;   // the dashboard's: ktCustomer, ktNews, ktLead, ktSurvey
     QStringList CustomerTables;  // ktCustomer
 
     // Shared objects
@@ -83,8 +90,8 @@ public:
     // The database password, built at run time (never stored in one piece).
     QString databasePassword() const;
 
-    // True when LoginId, upper-cased, is "CHIEF".
-    bool isAdministrator() const { return LoginId.toUpper() == QLatin1String("CHIEF"); }
+    // True when LoginId is the administrator's, whatever the letter case.
+    bool isAdministrator() const { return isAdministratorLogin(LoginId); }
 
 private:
     ProgramState* m_previous = nullptr;

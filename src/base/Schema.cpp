@@ -54,13 +54,12 @@ QVector<SchemaTable> build()
         cols << text("SRemarks", 20);
         all << make("ktSUpdate", cols);
     }
-    const struct { const char* table; const char* l; const char* content; } campaigns[] = {
-        {"ktSNews", "S", "SNewsId"}, {"ktMLead", "M", "MLeadId"}, {"ktESurvey", "E", "ESurveyId"}};
-    for (const auto& c : campaigns) {
-        const QString l = QString::fromLatin1(c.l);
-        all << make(c.table, {id(c.content), {l + "CType", C::Id, 0}, {l + "Criteria", C::Text, 100},
-                              {l + "SentDate", C::Date, 0}, {l + "Remarks", C::Text, 20}});
-    }
+    all << make("ktSNews", {id("SNewsId"), id("SCType"), text("SCriteria", 100), date("SSentDate"),
+                            text("SRemarks", 20)});
+    all << make("ktMLead", {id("MLeadId"), id("MCType"), text("MCriteria", 100), date("MSentDate"),
+                            text("MRemarks", 20)});
+    all << make("ktESurvey", {id("ESurveyId"), id("ECType"), text("ECriteria", 100), date("ESentDate"),
+                              text("ERemarks", 20)});
     all << make("kaEnterprise", {text("EName", 30), text("EShort", 15), text("EDesc", 30), text("EAddr1", 30),
                                  text("EAddr2", 30), text("EAddr3", 30), text("ECity", 20), text("EState", 20),
                                  text("ECountry", 20), text("ETelephone", 30), text("EEmail", 50),
@@ -144,8 +143,8 @@ void insertRequiredRows(Connection& c)
                              "'office@example.com', 'www.example.com', 'Access', 'Installed')")
                   .arg(d));
     c.execute(QStringLiteral("INSERT INTO kaUser (EDate, ULogin, UPasscd, UHint, UMode, URemarks) VALUES "
-                             "('%1', 'Chief', 'korvina', 'product', 'A', 'Administrator')")
-                  .arg(d));
+                             "('%1', '%2', 'korvina', 'product', 'A', 'Administrator')")
+                  .arg(d, QString(AdministratorLogin)));
     c.execute(QStringLiteral("INSERT INTO kaPreference (EDate, PMailFoot, PMailType, PSmtpSrvr, PSmtpPort, PSmtpFrom, "
                              "PSmtpUser, PPasscd, PRemarks) VALUES ('%1', 'Y', 'S', 'localhost', '25', "
                              "'office@example.com', 'office', 'secret', 'Mail settings')")

@@ -19,10 +19,6 @@ enum class Operation : int {
     Inquiry = 15,
     Exit = 17,
 };
-constexpr int OperationCount = 17;
-
-// Whether n (1..17) is an operation rather than a separator.
-constexpr bool isOperation(int n) { return n >= 1 && n <= OperationCount && n != 4 && n != 8 && n != 13 && n != 16; }
 
 // The command modes: no module open ("Help"), a record shown ("View"), a record being edited
 // ("Edit").

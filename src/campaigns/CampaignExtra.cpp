@@ -96,7 +96,7 @@ void CampaignExtra::showLog()
     if (!m_screen || isRunning())
         return;
     const QList<DeliveryLog::Entry> entries = DeliveryLog::lastRun(
-        state().DataFolder + QStringLiteral("/Docs/Sent"), m_family.screen, m_screen->text(IdField));
+        state().DataFolder + QStringLiteral("/Docs/Sent"), m_family.screen(), m_screen->text(IdField));
     if (entries.isEmpty()) {
         state().messages().notice(QStringLiteral("No Delivery Log For This Campaign!"));
         return;

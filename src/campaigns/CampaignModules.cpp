@@ -7,6 +7,6 @@ void registerCampaignModules(RecordEngine& engine)
 {
     for (CampaignKind kind : {CampaignKind::News, CampaignKind::Lead, CampaignKind::Survey}) {
         const CampaignFamily& family = CampaignFamily::of(kind);
-        engine.addExtra(family.screen, [&family] { return std::make_unique<CampaignExtra>(family); });
+        engine.addExtra(family.module, [&family] { return std::make_unique<CampaignExtra>(family); });
     }
 }

@@ -80,7 +80,7 @@ void CampaignRun::start()
     }
     startTransport();
     if (!isTest())
-        m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen,
+        m_log = std::make_unique<DeliveryLog>(state().DataFolder + QStringLiteral("/Docs/Sent"), m_request.family->screen(),
                                               m_request.campaignId, state().clock.now());
     emit progressChanged(0, m_total);
     schedule();
@@ -98,12 +98,12 @@ void CampaignRun::stop()
 bool CampaignRun::openContent(Recordset& content)
 {
     const bool opened = Guard([&] {
-        content.open(QStringLiteral("Select * From ") + m_request.family->contentTable + QStringLiteral(" Where EId= ")
+        content.open(QStringLiteral("Select * From ") + m_request.family->contentTable() + QStringLiteral(" Where EId= ")
                          + m_request.contentId,
                      *state().connection, CursorType::Static, LockType::ReadOnly);
         if (content.eof())
             throw AppError(noContentRecord, source,
-                           QStringLiteral("No %1 record %2").arg(m_request.family->contentTable, m_request.contentId));
+                           QStringLiteral("No %1 record %2").arg(m_request.family->contentTable(), m_request.contentId));
     });
     return opened;
 }
@@ -127,7 +127,7 @@ bool CampaignRun::prepareBulkMail()
     if (m_request.resume) {
         QSet<QString> sent;
         for (const QString& address : DeliveryLog::sentAddresses(s.DataFolder + QStringLiteral("/Docs/Sent"),
-                                                                  m_request.family->screen, m_request.campaignId))
+                                                                  m_request.family->screen(), m_request.campaignId))
             sent.insert(Suppression::key(address));
         m_filter.skipSentBefore(sent);
     }
@@ -151,12 +151,9 @@ bool CampaignRun::prepareBulkMail()
 // The recipient's unsubscribe line and header, with a token for this customer and campaign.
 void CampaignRun::addUnsubscribe(QString* body)
 {
-    static const QHash<CampaignKind, QString> campaignTables{{CampaignKind::News, QStringLiteral("ktSNews")},
-                                                             {CampaignKind::Lead, QStringLiteral("ktMLead")},
-                                                             {CampaignKind::Survey, QStringLiteral("ktESurvey")}};
     // A test message names no customer: following its unsubscribe line suppresses no one.
     const qint64 customer = isTest() ? 0 : m_recipients.currentId();
-    const UnsubscribeToken::Recipient recipient{campaignTables.value(m_request.family->kind),
+    const UnsubscribeToken::Recipient recipient{m_request.family->table(),
                                                 m_request.campaignId.trimmed().toLongLong(), customer};
     const Unsubscribe::Request request{m_unsubscribeAddress, UnsubscribeToken::make(state().PTokenPasscd, recipient)};
     *body = Unsubscribe::appendLine(*body, m_request.family->bodyKind, request);

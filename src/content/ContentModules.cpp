@@ -4,7 +4,7 @@
 
 void registerContentModules(RecordEngine& engine)
 {
-    engine.addExtra(QStringLiteral("KKNews"), [] { return std::make_unique<NewsExtra>(); });
-    engine.addExtra(QStringLiteral("KKLead"), [] { return std::make_unique<LeadExtra>(); });
-    engine.addExtra(QStringLiteral("KKSurvey"), [] { return std::make_unique<SurveyExtra>(); });
+    engine.addExtra(ModuleId::News, [] { return std::make_unique<NewsExtra>(); });
+    engine.addExtra(ModuleId::Lead, [] { return std::make_unique<LeadExtra>(); });
+    engine.addExtra(ModuleId::Survey, [] { return std::make_unique<SurveyExtra>(); });
 }

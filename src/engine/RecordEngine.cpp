@@ -1,6 +1,6 @@
 #include "engine/RecordEngine.h"
 
-#include "engine/ModuleCatalogue.h"
+#include "base/ModuleCatalogue.h"
 #include "engine/ModuleExtra.h"
 #include "engine/RecordScreen.h"
 #include "base/Look.h"
@@ -81,12 +81,12 @@ RecordEngine::~RecordEngine()
         s->moduleHost = nullptr;
 }
 
-void RecordEngine::addExtra(const QString& screenName, ModuleExtraFactory factory)
+void RecordEngine::addExtra(ModuleId module, ModuleExtraFactory factory)
 {
     if (factory)
-        m_extras.insert(screenName, std::move(factory));
+        m_extras.insert(module, std::move(factory));
     else
-        m_extras.remove(screenName);
+        m_extras.remove(module);
 }
 
 void RecordEngine::openReport()
@@ -111,7 +111,7 @@ RecordScreen* RecordEngine::open(const QString& screenName)
 
     auto* screen = new RecordScreen(*def);
     screen->setProperty("childWindow", true); // a record screen is always a child of the main window
-    if (const auto factory = m_extras.constFind(screenName); factory != m_extras.constEnd())
+    if (const auto factory = m_extras.constFind(def->id); factory != m_extras.constEnd())
         screen->setExtra((*factory)());
     QObject::connect(screen, &RecordScreen::listButtonClicked, screen, [screen](int i) {
         if (!screen->extra() || !screen->extra()->listButton(*screen, i))

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/ModuleCatalogue.h"
+#include "base/ModuleCatalogue.h"
 
 #include <QWidget>
 #include <memory>

@@ -1,5 +1,5 @@
 #pragma once
-#include "reports/ReportCatalogue.h"
+#include "base/ReportCatalogue.h"
 
 #include <QDialog>
 #include <memory>

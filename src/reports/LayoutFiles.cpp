@@ -1,6 +1,6 @@
 #include "reports/LayoutFiles.h"
 
-#include "shell/InstallPaths.h"
+#include "base/InstallPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

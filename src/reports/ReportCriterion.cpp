@@ -1,6 +1,6 @@
 #include "reports/ReportCriterion.h"
 
-#include "reports/ReportCatalogue.h"
+#include "base/ReportCatalogue.h"
 
 #include <QLocale>
 

@@ -4,7 +4,7 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 #include "platform/Recordset.h"
-#include "reports/ReportCatalogue.h"
+#include "base/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
 
 ReportRun::ReportRun(const ReportDef& report, const ReportCriterion& criterion)

@@ -17,18 +17,8 @@ namespace {
 // Twips to pixels at 96 dpi.
 constexpr int px(int twips) { return twips / 15; }
 
-const char* const PaneTitles[4] = {"Customers", "News", "Leads", "Surveys"};
-
-// Field titles of each pane, labels 1st to 4th.
-const char* const FieldTitles[4][4] = {
-    {"Id:", "Date:", "Title:", "Name:"},
-    {"Id:", "Date:", "NType:", "Ref:"},
-    {"Id:", "Date:", "Ref:", "Subject:"},
-    {"Id:", "Date:", "SType:", "Count:"},
-};
-
-const QStyle::StandardPixmap PaneIcons[4] = {QStyle::SP_DirHomeIcon, QStyle::SP_FileDialogDetailedView,
-                                             QStyle::SP_FileIcon, QStyle::SP_FileDialogInfoView};
+const QStyle::StandardPixmap PaneIcons[] = {QStyle::SP_DirHomeIcon, QStyle::SP_FileDialogDetailedView,
+                                           QStyle::SP_FileIcon, QStyle::SP_FileDialogInfoView};
 
 void fill(QWidget* w, const QColor& colour)
 {
@@ -39,11 +29,11 @@ void fill(QWidget* w, const QColor& colour)
 }
 
 // Pane and row of a label number 10 * pane + 10 + k (k = 1..4); false for other numbers.
-bool split(int n, int& pane, int& row)
+bool split(int n, int panes, int& pane, int& row)
 {
     pane = n / 10 - 1;
     row = n % 10 - 1;
-    return pane >= 0 && pane < 4 && row >= 0 && row < 4;
+    return pane >= 0 && pane < panes && row >= 0 && row < 4;
 }
 }
 
@@ -79,25 +69,26 @@ Dashboard::Dashboard(QWidget* parent) : QWidget(parent)
     // Each 3250-twip pane sits centred in its quarter of the width.
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
-    for (int i = 0; i < 4; ++i) {
+    const QVector<const ModuleDef*> modules = ModuleCatalogue::dashboardModules();
+    for (int i = 0; i < modules.size(); ++i) {
         auto* quarter = new QHBoxLayout;
         quarter->addStretch(1);
-        quarter->addWidget(buildPane(i));
+        quarter->addWidget(buildPane(i, *modules.at(i)));
         quarter->addStretch(1);
         row->addLayout(quarter, 1);
     }
     outer->addLayout(row);
 }
 
-QWidget* Dashboard::buildPane(int i)
+QWidget* Dashboard::buildPane(int i, const ModuleDef& module)
 {
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("frmDash_%1").arg(i));
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Raised);
     frame->setFixedWidth(px(3250));
-    frame->setAccessibleName(QString::fromLatin1(PaneTitles[i]));
-    m_panes[i] = frame;
+    frame->setAccessibleName(module.caption);
+    m_panes << frame;
 
     auto* box = new QVBoxLayout(frame);
     box->setContentsMargins(6, 4, 6, 4);
@@ -106,9 +97,9 @@ QWidget* Dashboard::buildPane(int i)
     auto* top = new QHBoxLayout;
     auto* image = new QLabel(frame);
     image->setObjectName(QStringLiteral("imgFrame_%1").arg(i));
-    image->setPixmap(style()->standardIcon(PaneIcons[i]).pixmap(16, 16));
+    image->setPixmap(style()->standardIcon(PaneIcons[size_t(i) % std::size(PaneIcons)]).pixmap(16, 16));
     top->addWidget(image);
-    auto* title = new QLabel(QString::fromLatin1(PaneTitles[i]), frame);
+    auto* title = new QLabel(module.caption, frame);
     title->setObjectName(QStringLiteral("lblFrame_%1").arg(i));
     QFont bold = title->font();
     bold.setBold(true);
@@ -116,12 +107,12 @@ QWidget* Dashboard::buildPane(int i)
     top->addWidget(title, 1);
     auto* button = new QPushButton(QStringLiteral("+"), frame);
     button->setObjectName(QStringLiteral("cmdDash_%1").arg(i));
-    const QString tip = QStringLiteral("Open ") + QString::fromLatin1(PaneTitles[i]);
+    const QString tip = QStringLiteral("Open ") + module.caption;
     button->setToolTip(tip);
     button->setAccessibleName(tip);
     button->setFixedSize(22, 22);
-    connect(button, &QPushButton::clicked, this, [this, i] { emit paneButtonClicked(i); });
-    m_buttons[i] = button;
+    connect(button, &QPushButton::clicked, this, [this, id = module.id] { emit moduleChosen(id); });
+    m_buttons << button;
     top->addWidget(button);
     box->addLayout(top);
 
@@ -134,9 +125,11 @@ QWidget* Dashboard::buildPane(int i)
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(1);
+    std::array<QLabel*, 4> details{};
     for (int k = 0; k < 4; ++k) {
         const int n = 10 * i + 11 + k;
-        auto* name = new QLabel(QString::fromLatin1(FieldTitles[i][k]), frame);
+        const QString fieldTitle = module.paneTitles.value(k);
+        auto* name = new QLabel(fieldTitle, frame);
         name->setObjectName(QStringLiteral("lblTitl_%1").arg(n));
         auto* value = new QLabel(QStringLiteral("."), frame);
         value->setObjectName(QStringLiteral("lblDetl_%1").arg(n));
@@ -144,13 +137,12 @@ QWidget* Dashboard::buildPane(int i)
         value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         value->setTextFormat(Qt::PlainText);
         name->setBuddy(value);
-        value->setAccessibleName(QString::fromLatin1(PaneTitles[i]) + QLatin1Char(' ')
-                                 + QString::fromLatin1(FieldTitles[i][k]).chopped(1));
+        value->setAccessibleName(module.caption + QLatin1Char(' ') + fieldTitle.chopped(1));
         grid->addWidget(name, k, 0);
         grid->addWidget(value, k, 1);
-        m_titles[i][k] = name;
-        m_details[i][k] = value;
+        details[size_t(k)] = value;
     }
+    m_details << details;
     grid->setColumnStretch(1, 1);
     box->addLayout(grid);
     return frame;
@@ -159,23 +151,17 @@ QWidget* Dashboard::buildPane(int i)
 QLabel* Dashboard::detailLabel(int n) const
 {
     int pane, row;
-    return split(n, pane, row) ? m_details[pane][row] : nullptr;
+    return split(n, int(m_details.size()), pane, row) ? m_details.at(pane)[size_t(row)] : nullptr;
 }
 
-QPushButton* Dashboard::paneButton(int pane) const
-{
-    return pane >= 0 && pane < 4 ? m_buttons[pane] : nullptr;
-}
+QPushButton* Dashboard::paneButton(int pane) const { return m_buttons.value(pane); }
 
-QFrame* Dashboard::pane(int pane) const
-{
-    return pane >= 0 && pane < 4 ? m_panes[pane] : nullptr;
-}
+QFrame* Dashboard::pane(int pane) const { return m_panes.value(pane); }
 
 void Dashboard::setBackColour(const QColor& colour)
 {
     fill(this, colour);
-    for (QFrame* frame : m_panes)
+    for (QFrame* frame : std::as_const(m_panes))
         fill(frame, colour);
 }
 
@@ -185,7 +171,7 @@ void Dashboard::readNewestRecords()
     Recordset& reader = s.settingsReader;
     if (!s.connection)
         throw AppError(DbErrors::NotOpen, QStringLiteral("RefreshDashboard"), QStringLiteral("No connection"));
-    const int panes = std::min<int>(int(s.ContentTables.size()), 4);
+    const int panes = std::min<int>(int(s.ContentTables.size()), int(m_details.size()));
     for (int i = 0; i < panes; ++i) {
         if (reader.isOpen())
             reader.close();

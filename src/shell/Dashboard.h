@@ -1,13 +1,18 @@
 #pragma once
+#include "base/ModuleCatalogue.h"
+
+#include <QVector>
 #include <QWidget>
+#include <array>
 
 class QFrame;
 class QLabel;
 class QPushButton;
 
-// The dashboard pctDash of the main window: a title and four panes, one per content table,
-// each showing the first four columns of the table's newest record and a "+" button that
-// opens the table's module.
+// The dashboard pctDash of the main window: a title and a pane for each module the catalogue
+// gives one (ModuleCatalogue::dashboardModules(): customers, news, leads, surveys), each
+// showing the first four columns of its table's newest record and a "+" button that opens
+// the module.
 class Dashboard : public QWidget {
     Q_OBJECT
 public:
@@ -27,16 +32,15 @@ public:
     void readNewestRecords();
 
 signals:
-    // cmdDash(pane) was clicked.
-    void paneButtonClicked(int pane);
+    // cmdDash(pane) was clicked: the pane's module.
+    void moduleChosen(ModuleId module);
 
 private:
-    QWidget* buildPane(int pane);
+    QWidget* buildPane(int pane, const ModuleDef& module);
 
     QLabel* m_head = nullptr;
     QFrame* m_rule = nullptr;
-    QFrame* m_panes[4] = {};
-    QLabel* m_titles[4][4] = {};
-    QLabel* m_details[4][4] = {};
-    QPushButton* m_buttons[4] = {};
+    QVector<QFrame*> m_panes;
+    QVector<std::array<QLabel*, 4>> m_details;
+    QVector<QPushButton*> m_buttons;
 };

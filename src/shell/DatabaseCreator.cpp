@@ -6,7 +6,7 @@
 #include "base/Schema.h"
 #include "shell/ArchiveFiles.h"
 #include "shell/ServerCopy.h"
-#include "shell/InstallPaths.h"
+#include "base/InstallPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "base/ProgramState.h"
 #include "platform/AppError.h"
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 
 #include <QUrl>
 

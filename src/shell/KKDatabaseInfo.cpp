@@ -1,6 +1,6 @@
 #include "shell/KKDatabaseInfo.h"
 
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 #include "base/Look.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"

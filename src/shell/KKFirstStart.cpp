@@ -47,8 +47,9 @@ KKFirstStart::KKFirstStart(const QString& dataFolder, QWidget* parent)
     QFont strong = m_folderLabel->font();
     strong.setBold(true);
     m_folderLabel->setFont(strong);
-    auto* admin = new QLabel(QStringLiteral("The administrator is Chief, with the initial password korvina. "
-                                            "Change it under Admin, Users after the first log-in."),
+    auto* admin = new QLabel(QStringLiteral("The administrator is %1, with the initial password korvina. "
+                                            "Change it under Admin, Users after the first log-in.")
+                                 .arg(AdministratorLogin),
                              this);
     admin->setObjectName(QStringLiteral("lblAdmin"));
     admin->setWordWrap(true);

@@ -41,7 +41,7 @@ const PanelInfo Panels[7] = {
 
 }
 
-KKMain::KKMain(const QVector<ModuleMenuEntry>& modules, QWidget* parent) : QMainWindow(parent), m_modules(modules)
+KKMain::KKMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("KKMain"));
     setWindowTitle(QStringLiteral("Korvina"));
@@ -53,7 +53,11 @@ KKMain::KKMain(const QVector<ModuleMenuEntry>& modules, QWidget* parent) : QMain
     m_workspace->setAccessibleName(QStringLiteral("Workspace"));
     setCentralWidget(m_workspace);
 
-    m_menus = new MainMenus(this, m_modules);
+    m_menus = new MainMenus(this);
+    connect(m_menus, &MainMenus::moduleChosen, this, &KKMain::openModule);
+    connect(m_menus, &MainMenus::reportChosen, this, &KKMain::chooseReport);
+    connect(m_menus, &MainMenus::operationChosen, this, &KKMain::runOperation);
+    connect(m_menus, &MainMenus::toolChosen, this, &KKMain::openTool);
     connect(m_menus, &MainMenus::commandChosen, this, &KKMain::runCommand);
     buildEnterpriseBox();
     buildDashboard();
@@ -96,7 +100,7 @@ void KKMain::buildEnterpriseBox()
 void KKMain::buildDashboard()
 {
     m_dashboard = new Dashboard;
-    connect(m_dashboard, &Dashboard::paneButtonClicked, this, &KKMain::chooseDashboardPane);
+    connect(m_dashboard, &Dashboard::moduleChosen, this, &KKMain::openModule);
     // A docked panel without a title bar, above the child windows, that can be hidden.
     m_dashDock = new QDockWidget(QStringLiteral("DashBoard"), this);
     m_dashDock->setObjectName(QStringLiteral("dockDash"));
@@ -214,14 +218,13 @@ void KKMain::setCommandMenus(CommandMode mode)
     const bool view = mode == CommandMode::View;
     const bool edit = mode == CommandMode::Edit;
 
-    // Exit (17) stays on in every mode.
-    for (int n = 1; n < int(Operation::Exit); ++n) {
-        if (!isOperation(n))
-            continue;
-        const bool saveOrCancel = n == int(Operation::Save) || n == int(Operation::Cancel);
+    for (Operation operation : MainMenus::operations()) {
+        if (operation == Operation::Exit)
+            continue; // on in every mode
+        const bool saveOrCancel = operation == Operation::Save || operation == Operation::Cancel;
         const bool on = (view && !saveOrCancel) || (edit && saveOrCancel);
-        operationAction(n)->setEnabled(on);
-        toolbarAction(n)->setEnabled(on);
+        m_menus->operationEntry(operation)->setEnabled(on);
+        m_menus->operationButton(operation)->setEnabled(on);
     }
 
     const auto enableMenu = [this](const char* name, bool on) {
@@ -246,7 +249,7 @@ void KKMain::closeProgram()
 
 QMenu* KKMain::menu(const QString& name) const { return m_menus->menu(name); }
 QAction* KKMain::menuEntry(const QString& menuName, int n) const { return m_menus->entry(menuName, n); }
-QAction* KKMain::operationAction(int n) const { return m_menus->operationAction(n); }
+QAction* KKMain::operationAction(int n) const { return m_menus->entry(QStringLiteral("Operation"), n); }
 QAction* KKMain::toolbarAction(int n) const { return m_menus->toolbarAction(n); }
 
 void KKMain::setToolScreen(ToolScreen tool, ToolOpener opener)
@@ -263,46 +266,33 @@ void KKMain::chooseEntry(const QString& menuName, int n)
         entry->trigger();
 }
 
-void KKMain::chooseDashboardPane(int pane)
-{
-    if (pane >= 0 && pane < 4)
-        chooseEntry(QStringLiteral("Transaction"), pane + 1);
-}
-
-void KKMain::runCommand(MenuCommand command, int argument, QAction* action)
+void KKMain::runCommand(MenuCommand command)
 {
     switch (command) {
-    case MenuCommand::None: break;
-    case MenuCommand::OpenModule:
-        if (argument >= 0 && argument < m_modules.size())
-            openModule(m_modules.at(argument));
-        break;
-    case MenuCommand::RunOperation:
-        if (isOperation(argument))
-            runOperation(Operation(argument));
-        break;
-    case MenuCommand::OpenTool: openTool(ToolScreen(argument)); break;
-    case MenuCommand::ChooseReport:
-        state().ReportNumber = argument;
-        m_reportCaption = action ? action->text() : QString();
-        openTool(ToolScreen::Report);
-        break;
     case MenuCommand::RefreshDatabase: refreshDatabase(); break;
     case MenuCommand::OpenHelp: openHelp(); break;
     case MenuCommand::Quit: closeProgram(); break;
     }
 }
 
-void KKMain::openModule(const ModuleMenuEntry& module)
+void KKMain::chooseReport(int reportNumber, const QString& caption)
+{
+    state().ReportNumber = reportNumber;
+    m_reportCaption = caption;
+    openTool(ToolScreen::Report);
+}
+
+void KKMain::openModule(ModuleId module)
 {
     ProgramState& s = state();
-    if (!s.moduleHost)
+    const ModuleDef* def = ModuleCatalogue::find(module);
+    if (!s.moduleHost || !def)
         return;
     s.ModuleTable = QString();
-    s.ModuleTable = module.table;
-    s.ModuleFieldCount = module.fieldCount;
-    s.ReportNumber = module.reportNumber;
-    Guard([&] { s.moduleHost->openModule(module.screen); });
+    s.ModuleTable = def->table;
+    s.ModuleFieldCount = def->fieldCount;
+    s.ReportNumber = def->reportNumber;
+    Guard([&] { s.moduleHost->openModule(def->screen); });
 }
 
 void KKMain::runOperation(Operation operation)

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QString>
 #include <QUrl>
-#include <QVector>
 #include <functional>
 
 class Dashboard;
@@ -25,13 +24,13 @@ class QTimer;
 // Construct it once the connection is open and the customization is loaded (after the
 // log-in): its load handler runs in the constructor (status panels, back colour, dashboard
 // visibility, RefreshDashboard). It registers itself as state().mainView for its lifetime.
-// The record modules of the Transaction, Master and Admin menus come from the module
-// catalogue (ModuleCatalogue::menuEntries()); a module entry sets ModuleTable,
-// ModuleFieldCount and ReportNumber and asks state().moduleHost to open the screen.
+// The record modules of the Transaction, Master and Admin menus and of the dashboard come from
+// the module catalogue; opening one sets ModuleTable, ModuleFieldCount and ReportNumber and
+// asks state().moduleHost to open the screen.
 class KKMain : public QMainWindow, public MainView {
     Q_OBJECT
 public:
-    explicit KKMain(const QVector<ModuleMenuEntry>& modules = {}, QWidget* parent = nullptr);
+    explicit KKMain(QWidget* parent = nullptr);
     ~KKMain() override;
 
     // MainView
@@ -77,8 +76,8 @@ public:
 
     // Chooses menu entry n (separators count: Transaction 15 is "Quit"), as a click does.
     void chooseEntry(const QString& menuName, int n);
-    // What dashboard button cmdDash(pane) does: Transaction entry pane + 1.
-    void chooseDashboardPane(int pane);
+    // Opens a record module, as its menu entry and its dashboard pane's "+" do.
+    void openModule(ModuleId module);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -92,8 +91,8 @@ private:
     void load();
     void keepMaximized();
     void showClock();
-    void runCommand(MenuCommand command, int argument, QAction* action);
-    void openModule(const ModuleMenuEntry& module);
+    void runCommand(MenuCommand command);
+    void chooseReport(int reportNumber, const QString& caption);
     void runOperation(Operation operation);
     void openTool(ToolScreen tool);
     void refreshDatabase();
@@ -107,6 +106,5 @@ private:
     QLabel* m_panels[7] = {};
     QTimer* m_clock = nullptr;
     QString m_reportCaption;
-    QVector<ModuleMenuEntry> m_modules;
     QHash<ToolScreen, ToolOpener> m_tools;
 };

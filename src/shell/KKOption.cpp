@@ -3,7 +3,7 @@
 #include "platform/AppError.h"
 #include "base/ProgramState.h"
 #include "base/Messages.h"
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 #include "base/Look.h"
 #include "base/Program.h"
 

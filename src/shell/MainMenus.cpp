@@ -1,5 +1,7 @@
 #include "shell/MainMenus.h"
 
+#include "base/ReportCatalogue.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,80 +13,91 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
-#include <algorithm>
+#include <utility>
 #include <vector>
 
-namespace {
-using C = MenuCommand;
-
-struct Entry {
-    int position;        // the entry's number in its menu (separators count)
-    const char* caption; // "-" is a separator
-    MenuCommand command = C::None;
-    int argument = 0;
-    const char* shortcut = nullptr;
+// One place of a menu: an entry of the main window's own, a separator, or the place one of the
+// catalogues (or the operations) fills.
+struct MainMenus::Item {
+    enum class Kind { Separator, Tool, Command, Modules, Reports, Operations };
+    Kind kind;
+    const char* caption = nullptr;
+    ToolScreen tool = ToolScreen::About;
+    MenuCommand command = MenuCommand::Quit;
+    ModuleMenu modules = ModuleMenu::Transaction;
 };
+
+namespace {
+using Item = MainMenus::Item;
+using K = Item::Kind;
+
+Item separator() { return {K::Separator}; }
+Item tool(const char* caption, ToolScreen t) { return {K::Tool, caption, t}; }
+Item command(const char* caption, MenuCommand c) { return {K::Command, caption, {}, c}; }
+Item modules(ModuleMenu menu) { return {K::Modules, nullptr, {}, {}, menu}; }
 
 struct MenuTable {
     const char* name;
     const char* caption;
-    std::vector<Entry> entries; // the module entries join these in their places
+    std::vector<Item> items;
 };
-
-constexpr int tool(ToolScreen t) { return int(t); }
 
 const MenuTable Menus[] = {
     {"Transaction", "&Transaction",
-     {{5, "-"}, {9, "-"}, {11, "-"}, {12, "Import..", C::OpenTool, tool(ToolScreen::Import)},
-      {13, "Export..", C::OpenTool, tool(ToolScreen::Export)}, {14, "-"}, {15, "Quit", C::Quit}}},
-    {"Operation", "&Operation",
-     {{1, "Add", C::RunOperation, 1, "Ctrl+A"}, {2, "Modify", C::RunOperation, 2, "Ctrl+M"},
-      {3, "Delete", C::RunOperation, 3, "Ctrl+D"}, {4, "-"}, {5, "Save", C::RunOperation, 5, "Ctrl+S"},
-      {6, "Xerox", C::RunOperation, 6, "Ctrl+X"}, {7, "Cancel", C::RunOperation, 7, "Ctrl+C"}, {8, "-"},
-      {9, "First", C::RunOperation, 9, "Ctrl+F"}, {10, "Prior", C::RunOperation, 10, "Ctrl+P"},
-      {11, "Next", C::RunOperation, 11, "Ctrl+N"}, {12, "Last", C::RunOperation, 12, "Ctrl+L"}, {13, "-"},
-      {14, "Report", C::RunOperation, 14, "Ctrl+R"}, {15, "Inquiry", C::RunOperation, 15, "Ctrl+I"}, {16, "-"},
-      {17, "Exit", C::RunOperation, 17}}},
+     {modules(ModuleMenu::Transaction), separator(), tool("Import..", ToolScreen::Import),
+      tool("Export..", ToolScreen::Export), separator(), command("Quit", MenuCommand::Quit)}},
+    {"Operation", "&Operation", {{K::Operations}}},
     {"Utility", "&Utility",
-     {{1, "Find && Replace", C::OpenTool, tool(ToolScreen::FindReplace)}, {2, "-"},
-      {3, "Refresh DB", C::RefreshDatabase}, {4, "-"},
-      {5, "Process Replies", C::OpenTool, tool(ToolScreen::ProcessReplies)}}},
-    {"Report", "&Report",
-     {{1, "Address List", C::ChooseReport, 41}, {2, "Phone List", C::ChooseReport, 42},
-      {3, "Email List", C::ChooseReport, 43}, {4, "Print Labels", C::ChooseReport, 44}, {5, "-"},
-      {6, "News Print", C::ChooseReport, 46}, {7, "Lead Print", C::ChooseReport, 47},
-      {8, "Survey Print", C::ChooseReport, 48}, {9, "-"}, {10, "SendNews List", C::ChooseReport, 50},
-      {11, "MarketLead List", C::ChooseReport, 51}, {12, "EmailSurvey List", C::ChooseReport, 52}, {13, "-"},
-      {14, "Type Summary", C::ChooseReport, 54}, {15, "Country Summary", C::ChooseReport, 55},
-      {16, "Survey Analysis", C::ChooseReport, 56}}},
-    {"Master", "&Master", {{3, "-"}}},
-    {"Admin", "&Admin", {{3, "-"}, {5, "-"}, {7, "Options", C::OpenTool, tool(ToolScreen::Options)}}},
+     {tool("Find && Replace", ToolScreen::FindReplace), separator(), command("Refresh DB", MenuCommand::RefreshDatabase),
+      separator(), tool("Process Replies", ToolScreen::ProcessReplies)}},
+    {"Report", "&Report", {{K::Reports}}},
+    {"Master", "&Master", {modules(ModuleMenu::Master)}},
+    // Options joins the last group of administration modules.
+    {"Admin", "&Admin", {modules(ModuleMenu::Admin), tool("Options", ToolScreen::Options)}},
     {"Help", "&Help",
-     {{1, "Contents", C::OpenHelp}, {2, "Specifics", C::OpenTool, tool(ToolScreen::Specifics)}, {3, "-"},
-      {4, "About", C::OpenTool, tool(ToolScreen::About)}}},
+     {command("Contents", MenuCommand::OpenHelp), tool("Specifics", ToolScreen::Specifics), separator(),
+      tool("About", ToolScreen::About)}},
 };
 
-// Toolbar tool tips; nullptr marks a separator.
-const char* const ButtonTips[17] = {
-    "Add (Ctrl-A)",   "Modify (Ctrl-M)", "Delete (Ctrl-D)", nullptr,          "Save (Ctrl-S)",   "Xerox (Ctrl-X)",
-    "Cancel (Ctrl-C)", nullptr,          "First (Ctrl-F)",  "Prior (Ctrl-P)", "Next (Ctrl-N)",   "Last (Ctrl-L)",
-    nullptr,          "Report (Ctrl-R)", "Inquiry (Ctrl-I)", nullptr,         "Exit (ESC)",
+// The Operation menu and the toolbar, entry for entry; a separator stands between the groups.
+// The entries' positions are the operations' numbers.
+struct OperationEntry {
+    Operation operation;
+    int group;
+    const char* caption;
+    const char* shortcut; // nullptr: none
+    const char* tip;      // the toolbar button's
+};
+const OperationEntry OperationEntries[] = {
+    {Operation::Add, 0, "Add", "Ctrl+A", "Add (Ctrl-A)"},
+    {Operation::Modify, 0, "Modify", "Ctrl+M", "Modify (Ctrl-M)"},
+    {Operation::Delete, 0, "Delete", "Ctrl+D", "Delete (Ctrl-D)"},
+    {Operation::Save, 1, "Save", "Ctrl+S", "Save (Ctrl-S)"},
+    {Operation::Xerox, 1, "Xerox", "Ctrl+X", "Xerox (Ctrl-X)"},
+    {Operation::Cancel, 1, "Cancel", "Ctrl+C", "Cancel (Ctrl-C)"},
+    {Operation::First, 2, "First", "Ctrl+F", "First (Ctrl-F)"},
+    {Operation::Prior, 2, "Prior", "Ctrl+P", "Prior (Ctrl-P)"},
+    {Operation::Next, 2, "Next", "Ctrl+N", "Next (Ctrl-N)"},
+    {Operation::Last, 2, "Last", "Ctrl+L", "Last (Ctrl-L)"},
+    {Operation::Report, 3, "Report", "Ctrl+R", "Report (Ctrl-R)"},
+    {Operation::Inquiry, 3, "Inquiry", "Ctrl+I", "Inquiry (Ctrl-I)"},
+    {Operation::Exit, 4, "Exit", nullptr, "Exit (ESC)"},
 };
 
 // Small drawn images for the buttons the style has no picture for.
-QIcon drawnIcon(int n, const QColor& ink)
+QIcon drawnIcon(Operation operation, const QColor& ink)
 {
     QPixmap pixmap(24, 24);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(ink, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    switch (n) {
-    case 1: // Add: a plus
+    switch (operation) {
+    case Operation::Add: // Add: a plus
         p.drawLine(12, 4, 12, 20);
         p.drawLine(4, 12, 20, 12);
         break;
-    case 2: { // Modify: a pencil
+    case Operation::Modify: { // Modify: a pencil
         QPainterPath path;
         path.moveTo(5, 19);
         path.lineTo(7, 13);
@@ -95,7 +108,7 @@ QIcon drawnIcon(int n, const QColor& ink)
         p.drawPath(path);
         break;
     }
-    case 6: // Xerox: two overlapping sheets
+    case Operation::Xerox: // Xerox: two overlapping sheets
         p.setPen(QPen(ink, 1.8));
         p.drawRect(4, 4, 11, 13);
         p.fillRect(9, 8, 11, 13, Qt::white);
@@ -107,26 +120,25 @@ QIcon drawnIcon(int n, const QColor& ink)
     return QIcon(pixmap);
 }
 
-QIcon buttonIcon(int n, QStyle* style, const QColor& ink)
+QIcon buttonIcon(Operation operation, QStyle* style, const QColor& ink)
 {
-    switch (n) {
-    case 3: return style->standardIcon(QStyle::SP_TrashIcon);
-    case 5: return style->standardIcon(QStyle::SP_DialogSaveButton);
-    case 7: return style->standardIcon(QStyle::SP_DialogCancelButton);
-    case 9: return style->standardIcon(QStyle::SP_MediaSkipBackward);
-    case 10: return style->standardIcon(QStyle::SP_ArrowLeft);
-    case 11: return style->standardIcon(QStyle::SP_ArrowRight);
-    case 12: return style->standardIcon(QStyle::SP_MediaSkipForward);
-    case 14: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
-    case 15: return style->standardIcon(QStyle::SP_FileDialogContentsView);
-    case 17: return style->standardIcon(QStyle::SP_DialogCloseButton);
-    default: return drawnIcon(n, ink);
+    switch (operation) {
+    case Operation::Delete: return style->standardIcon(QStyle::SP_TrashIcon);
+    case Operation::Save: return style->standardIcon(QStyle::SP_DialogSaveButton);
+    case Operation::Cancel: return style->standardIcon(QStyle::SP_DialogCancelButton);
+    case Operation::First: return style->standardIcon(QStyle::SP_MediaSkipBackward);
+    case Operation::Prior: return style->standardIcon(QStyle::SP_ArrowLeft);
+    case Operation::Next: return style->standardIcon(QStyle::SP_ArrowRight);
+    case Operation::Last: return style->standardIcon(QStyle::SP_MediaSkipForward);
+    case Operation::Report: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+    case Operation::Inquiry: return style->standardIcon(QStyle::SP_FileDialogContentsView);
+    case Operation::Exit: return style->standardIcon(QStyle::SP_DialogCloseButton);
+    default: return drawnIcon(operation, ink);
     }
 }
 }
 
-MainMenus::MainMenus(QMainWindow* window, const QVector<ModuleMenuEntry>& modules)
-    : QObject(window), m_window(window)
+MainMenus::MainMenus(QMainWindow* window) : QObject(window), m_window(window)
 {
     QMenuBar* bar = window->menuBar();
     for (const MenuTable& table : Menus) {
@@ -135,68 +147,130 @@ MainMenus::MainMenus(QMainWindow* window, const QVector<ModuleMenuEntry>& module
         m.menu = bar->addMenu(QString::fromLatin1(table.caption));
         m.menu->setObjectName(QStringLiteral("mnu") + m.name);
         m.menu->menuAction()->setObjectName(QStringLiteral("mnu") + m.name);
-
-        std::vector<Entry> entries = table.entries;
-        for (int i = 0; i < modules.size(); ++i)
-            if (modules.at(i).menu == m.name)
-                entries.push_back({modules.at(i).position, nullptr, C::OpenModule, i});
-        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.position < b.position; });
-
-        for (const Entry& e : entries) {
-            const int n = e.position;
-            QAction* action = nullptr;
-            if (e.command == C::None) {
-                action = m.menu->addSeparator();
-            } else {
-                const QString caption = e.command == C::OpenModule ? modules.at(e.argument).caption
-                                                                   : QString::fromLatin1(e.caption);
-                action = m.menu->addAction(caption);
-                if (e.shortcut) {
-                    action->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
-                    // Also a window action, so the key works whatever the menu's own state.
-                    window->addAction(action);
-                }
-                connect(action, &QAction::triggered, this,
-                        [this, action, command = e.command, argument = e.argument] {
-                            emit commandChosen(command, argument, action);
-                        });
-            }
-            action->setObjectName(QStringLiteral("mnu%1_%2").arg(m.name).arg(n));
-            m.entries << action;
-        }
+        for (const Item& item : table.items)
+            addItem(m, item);
         m_menus << m;
     }
+    buildToolbar();
+    qApp->installEventFilter(this);
+}
 
-    m_toolbar = window->addToolBar(QStringLiteral("Operations"));
+void MainMenus::addItem(Menu& m, const Item& item)
+{
+    switch (item.kind) {
+    case K::Separator: addSeparator(m); break;
+    case K::Tool:
+        connect(addEntry(m, QString::fromLatin1(item.caption)), &QAction::triggered, this,
+                [this, t = item.tool] { emit toolChosen(t); });
+        break;
+    case K::Command:
+        connect(addEntry(m, QString::fromLatin1(item.caption)), &QAction::triggered, this,
+                [this, c = item.command] { emit commandChosen(c); });
+        break;
+    case K::Modules: addModules(m, item.modules); break;
+    case K::Reports: addReports(m); break;
+    case K::Operations: addOperations(m); break;
+    }
+}
+
+QAction* MainMenus::addEntry(Menu& m, const QString& caption)
+{
+    QAction* action = m.menu->addAction(caption);
+    m.entries << action;
+    action->setObjectName(QStringLiteral("mnu%1_%2").arg(m.name).arg(m.entries.size()));
+    return action;
+}
+
+void MainMenus::addSeparator(Menu& m)
+{
+    QAction* action = m.menu->addSeparator();
+    m.entries << action;
+    action->setObjectName(QStringLiteral("mnu%1_%2").arg(m.name).arg(m.entries.size()));
+}
+
+void MainMenus::addModules(Menu& m, ModuleMenu which)
+{
+    const ModuleDef* previous = nullptr;
+    for (const ModuleDef& module : ModuleCatalogue::modules()) {
+        if (module.menu != which)
+            continue;
+        if (previous && previous->menuGroup != module.menuGroup)
+            addSeparator(m);
+        previous = &module;
+        connect(addEntry(m, module.menuCaption), &QAction::triggered, this,
+                [this, id = module.id] { emit moduleChosen(id); });
+    }
+}
+
+// Entry n is report ReportCatalogue::kMenuBase + n; the numbers no report has are separators.
+void MainMenus::addReports(Menu& m)
+{
+    for (const ReportDef& report : ReportCatalogue::reports()) {
+        while (ReportCatalogue::kMenuBase + int(m.entries.size()) + 1 < report.number)
+            addSeparator(m);
+        connect(addEntry(m, report.caption), &QAction::triggered, this,
+                [this, number = report.number, caption = report.caption] { emit reportChosen(number, caption); });
+    }
+}
+
+void MainMenus::addOperations(Menu& m)
+{
+    const OperationEntry* previous = nullptr;
+    for (const OperationEntry& e : OperationEntries) {
+        if (previous && previous->group != e.group)
+            addSeparator(m);
+        previous = &e;
+        QAction* action = addEntry(m, QString::fromLatin1(e.caption));
+        if (e.shortcut) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+            // Also a window action, so the key works whatever the menu's own state.
+            m_window->addAction(action);
+        }
+        connect(action, &QAction::triggered, this, [this, op = e.operation] { emit operationChosen(op); });
+        m_operationEntries.insert(e.operation, action);
+    }
+}
+
+void MainMenus::buildToolbar()
+{
+    m_toolbar = m_window->addToolBar(QStringLiteral("Operations"));
     m_toolbar->setObjectName(QStringLiteral("tlbMain"));
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->setIconSize(QSize(24, 24));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const QColor ink = window->palette().color(QPalette::WindowText);
-    for (int n = 1; n <= 17; ++n) {
-        QAction* action = nullptr;
-        if (!ButtonTips[n - 1]) {
-            action = m_toolbar->addSeparator();
-        } else {
-            const QString tip = QString::fromLatin1(ButtonTips[n - 1]);
-            action = m_toolbar->addAction(buttonIcon(n, window->style(), ink), operationAction(n)->text());
-            action->setToolTip(tip);
-            if (n == 17)
-                action->setProperty("key", QStringLiteral("Exit"));
-            if (QWidget* button = m_toolbar->widgetForAction(action)) {
-                button->setObjectName(QStringLiteral("tlbMain_button_%1").arg(n));
-                button->setAccessibleName(tip);
-                button->setToolTip(tip);
-            }
-            connect(action, &QAction::triggered, this,
-                    [this, action, n] { emit commandChosen(MenuCommand::RunOperation, n, action); });
+    const QColor ink = m_window->palette().color(QPalette::WindowText);
+    const OperationEntry* previous = nullptr;
+    for (const OperationEntry& e : OperationEntries) {
+        if (previous && previous->group != e.group) {
+            m_buttons << m_toolbar->addSeparator();
+            m_buttons.last()->setObjectName(QStringLiteral("tlbMain_%1").arg(m_buttons.size()));
         }
-        action->setObjectName(QStringLiteral("tlbMain_%1").arg(n));
+        previous = &e;
+        const QString tip = QString::fromLatin1(e.tip);
+        QAction* action = m_toolbar->addAction(buttonIcon(e.operation, m_window->style(), ink), QString::fromLatin1(e.caption));
         m_buttons << action;
+        const int n = int(m_buttons.size());
+        action->setObjectName(QStringLiteral("tlbMain_%1").arg(n));
+        action->setToolTip(tip);
+        if (e.operation == Operation::Exit)
+            action->setProperty("key", QStringLiteral("Exit"));
+        if (QWidget* button = m_toolbar->widgetForAction(action)) {
+            button->setObjectName(QStringLiteral("tlbMain_button_%1").arg(n));
+            button->setAccessibleName(tip);
+            button->setToolTip(tip);
+        }
+        connect(action, &QAction::triggered, this, [this, op = e.operation] { emit operationChosen(op); });
+        m_operationButtons.insert(e.operation, action);
     }
+}
 
-    qApp->installEventFilter(this);
+QVector<Operation> MainMenus::operations()
+{
+    QVector<Operation> all;
+    for (const OperationEntry& e : OperationEntries)
+        all << e.operation;
+    return all;
 }
 
 const MainMenus::Menu* MainMenus::find(const QString& name) const
@@ -234,7 +308,7 @@ bool MainMenus::eventFilter(QObject* watched, QEvent* event)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(key->keyCombination());
-    for (QAction* action : find(QStringLiteral("Operation"))->entries)
+    for (QAction* action : std::as_const(m_operationEntries))
         if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed)
             return true; // not accepted: the key goes on to the window's shortcuts
     return false;

@@ -1,9 +1,10 @@
 #pragma once
-#include "base/MainView.h"
+#include "base/ModuleCatalogue.h"
+#include "base/Vocabulary.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QVector>
 
 class QAction;
@@ -15,41 +16,41 @@ class QToolBar;
 // window (KKMain::setToolScreen).
 enum class ToolScreen { Import, Export, FindReplace, Report, Options, Specifics, About, ProcessReplies };
 
-// What a menu entry or toolbar button does; its argument says which one.
-enum class MenuCommand {
-    None,            // a separator
-    OpenModule,      // argument: the index of the module in the list the menus were built from
-    RunOperation,    // argument: the Operation's number
-    OpenTool,        // argument: the ToolScreen
-    ChooseReport,    // argument: the ReportNumber (40 + the entry's number)
-    RefreshDatabase,
-    OpenHelp,
-    Quit,
-};
+// The menu entries that do something of the main window's own.
+enum class MenuCommand { RefreshDatabase, OpenHelp, Quit };
 
-// The main window's menu bar and operation toolbar tlbMain. Entries are numbered by their
-// position within their menu (separators count); each carries the command it stands for, and
-// choosing it emits that command.
+// The main window's menu bar and operation toolbar tlbMain. The record modules and the reports
+// take their entries from the catalogues, with a separator between the groups a catalogue
+// gives; entries are numbered by their position within their menu (separators count).
 class MainMenus : public QObject {
     Q_OBJECT
 public:
-    // Builds the seven menus into window's menu bar and the toolbar into its top area. The
-    // record modules take their places in the Transaction, Master and Admin menus.
-    MainMenus(QMainWindow* window, const QVector<ModuleMenuEntry>& modules);
-
+    // Builds the seven menus into window's menu bar and the toolbar into its top area.
+    explicit MainMenus(QMainWindow* window);
 
     // A top menu by its object name ("mnuOperation") or its plain name ("Operation").
     QMenu* menu(const QString& name) const;
     // Entry n (1-based) of a menu; separators included; nullptr when out of range.
     QAction* entry(const QString& menuName, int n) const;
-    QAction* operationAction(int n) const { return entry(QStringLiteral("Operation"), n); }
     // Toolbar button n (1..17); the separators 4, 8, 13 and 16 are separator actions.
     QAction* toolbarAction(int n) const;
+    // The Operation menu's entry and the toolbar's button for an operation.
+    QAction* operationEntry(Operation operation) const { return m_operationEntries.value(operation); }
+    QAction* operationButton(Operation operation) const { return m_operationButtons.value(operation); }
     QToolBar* toolbar() const { return m_toolbar; }
 
+    // Every operation, in the order of the Operation menu.
+    static QVector<Operation> operations();
+
+    // One place of a menu (defined beside the menus' tables).
+    struct Item;
+
 signals:
-    // A menu entry or toolbar button was chosen.
-    void commandChosen(MenuCommand command, int argument, QAction* action);
+    void moduleChosen(ModuleId module);
+    void reportChosen(int reportNumber, const QString& caption);
+    void operationChosen(Operation operation);
+    void toolChosen(ToolScreen tool);
+    void commandChosen(MenuCommand command);
 
 protected:
     // Keeps Ctrl+C, Ctrl+X, Ctrl+A ... for the operations while a text box of the window has
@@ -63,9 +64,18 @@ private:
         QVector<QAction*> entries;
     };
     const Menu* find(const QString& name) const;
+    void addItem(Menu& m, const Item& item);
+    QAction* addEntry(Menu& m, const QString& caption);
+    void addSeparator(Menu& m);
+    void addModules(Menu& m, ModuleMenu which);
+    void addReports(Menu& m);
+    void addOperations(Menu& m);
+    void buildToolbar();
 
     QMainWindow* m_window;
     QVector<Menu> m_menus;
     QVector<QAction*> m_buttons;
+    QHash<Operation, QAction*> m_operationEntries;
+    QHash<Operation, QAction*> m_operationButtons;
     QToolBar* m_toolbar = nullptr;
 };

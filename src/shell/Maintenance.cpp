@@ -6,7 +6,7 @@
 #include "platform/LockFile.h"
 #include "base/Messages.h"
 #include "base/OffThread.h"
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 #include "base/Program.h"
 #include "shell/ArchiveFiles.h"
 #include "shell/FailureText.h"

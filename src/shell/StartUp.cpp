@@ -46,7 +46,7 @@ StartOutcome StartUp(const StartUpParts& parts)
             return {nullptr, login.exitCode()};
     }
 
-    auto main = std::make_unique<KKMain>(parts.modules);
+    auto main = std::make_unique<KKMain>();
     if (parts.attach)
         parts.attach(*main);
     s.ActiveForm = main.get();

@@ -2,7 +2,6 @@
 #include "base/ExitCode.h"
 #include "base/MainView.h"
 
-#include <QVector>
 #include <functional>
 #include <memory>
 
@@ -10,8 +9,6 @@ class KKMain;
 
 // What start-up needs from the parts built on top of the shell.
 struct StartUpParts {
-    // The record modules of the Transaction, Master and Admin menus.
-    QVector<ModuleMenuEntry> modules;
     // Called once the main window exists: plugs the record engine and the tool screens in.
     std::function<void(KKMain&)> attach;
     // The module hook dispatcher, called with MainLoad while the main window is ActiveForm.

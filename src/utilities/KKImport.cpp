@@ -5,7 +5,7 @@
 #include "platform/RowCursor.h"
 #include "platform/DateText.h"
 #include "base/Messages.h"
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 #include "base/Look.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"

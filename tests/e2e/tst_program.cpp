@@ -2,8 +2,11 @@
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 
+#include "admin/AdminModules.h"
 #include "app/Application.h"
-#include "engine/ModuleCatalogue.h"
+#include "campaigns/CampaignModules.h"
+#include "content/ContentModules.h"
+#include "base/ModuleCatalogue.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 #include "base/ProgramState.h"
@@ -63,7 +66,7 @@ private slots:
     {
         TestDataFolder folder({.content = DemoData::fill});
         ScriptedMessages messages;
-        KKMain main(ModuleCatalogue::menuEntries());
+        KKMain main;
         RecordEngine engine(main.workspace());
         main.show();
         const int before = folder.count("ktCustomer");
@@ -98,6 +101,19 @@ private slots:
         QCOMPARE(label(&main, "lblDetl_11"), id);
         QCOMPARE(label(&main, "lblDetl_14"), QString("Imogen"));
         state().moduleHost = nullptr;
+    }
+
+    // Every module behaviour the folders register belongs to a module the catalogue describes.
+    void extrasBelongToCatalogueModules()
+    {
+        TestDataFolder folder;
+        RecordEngine engine;
+        registerContentModules(engine);
+        registerCampaignModules(engine);
+        registerAdminModules(engine);
+        QVERIFY(!engine.modulesWithExtras().isEmpty());
+        for (ModuleId id : engine.modulesWithExtras())
+            QVERIFY2(ModuleCatalogue::find(id), qPrintable(QString::number(int(id))));
     }
 };
 

@@ -6,7 +6,7 @@
 #include "base/ProgramState.h"
 #include "platform/Recordset.h"
 #include "reports/LayoutFiles.h"
-#include "reports/ReportCatalogue.h"
+#include "base/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
 #include "reports/ReportRenderer.h"
 #include "reports/ReportRun.h"

@@ -1,7 +1,7 @@
 // The statements of the reports: head pieces, the criterion clause of each kind and the tail,
 // the description printed in the header, and the checks that stop a view.
 
-#include "reports/ReportCatalogue.h"
+#include "base/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
 
 #include <QLocale>

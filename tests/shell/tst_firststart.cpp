@@ -4,7 +4,7 @@
 #include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/Recordset.h"
-#include "shell/InstallPaths.h"
+#include "base/InstallPaths.h"
 #include "shell/KKFirstStart.h"
 
 #include <QCommandLinkButton>

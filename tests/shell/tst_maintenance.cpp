@@ -4,7 +4,7 @@
 #include "base/ProgramState.h"
 #include "platform/AppError.h"
 #include "platform/Connection.h"
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 #include "shell/KKLogin.h"
 #include "shell/KKStart.h"
 #include "shell/Maintenance.h"

@@ -1,7 +1,9 @@
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 
+#include "base/ModuleCatalogue.h"
 #include "base/ProgramState.h"
+#include "base/ReportCatalogue.h"
 #include "platform/Connection.h"
 #include "platform/DateText.h"
 #include "shell/Dashboard.h"
@@ -33,24 +35,6 @@ struct FakeHost : ModuleHost {
     }
 };
 
-// The record modules of the menus, as the catalogue lists them.
-const QVector<ModuleMenuEntry> Modules = {
-    {"Transaction", 1, "Customers", "KKCustomer", "ktCustomer", 20, 41},
-    {"Transaction", 2, "News", "KKNews", "ktNews", 6, 46},
-    {"Transaction", 3, "Leads", "KKLead", "ktLead", 5, 47},
-    {"Transaction", 4, "Surveys", "KKSurvey", "ktSurvey", 17, 48},
-    {"Transaction", 6, "Send News", "KKSNews", "ktSNews", 6, 50},
-    {"Transaction", 7, "Market Lead", "KKMLead", "ktMLead", 6, 51},
-    {"Transaction", 8, "Email Survey", "KKESurvey", "ktESurvey", 6, 52},
-    {"Transaction", 10, "Survey Updates", "KKSUpdate", "ktSUpdate", 13, 56},
-    {"Master", 1, "Customer Type", "KKCustType", "kmCustType", 3, 0},
-    {"Master", 2, "News Type", "KKNewsType", "kmNewsType", 3, 0},
-    {"Admin", 1, "Enterprise", "KKEnterprise", "kaEnterprise", 15, 0},
-    {"Admin", 2, "Users", "KKUser", "kaUser", 6, 0},
-    {"Admin", 4, "Preferences", "KKPreference", "kaPreference", 9, 0},
-    {"Admin", 6, "Customize", "KKCustomize", "kaCustomize", 13, 0},
-};
-
 // The four details shown in a dashboard pane, joined by "|".
 QString pane(const KKMain& w, int p)
 {
@@ -80,23 +64,132 @@ QString enabledStates(const KKMain& w)
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void menusAsShown_data();
+    void menusAsShown();
+    void entriesResolveToTheCatalogues_data();
+    void entriesResolveToTheCatalogues();
     void menusCommandModesAndDispatch();
     void toolScreensAndUtilities();
     void dashboardShowsNewestRecords();
     void windowLifecycle();
 };
 
+// Each menu's entries as the user sees them, "-" for a separator, in menu-bar order.
+void MainWindowTest::menusAsShown_data()
+{
+    QTest::addColumn<int>("position"); // in the menu bar
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("entries");
+    QTest::newRow("transaction") << 0 << "&Transaction"
+                                 << "Customers|News|Leads|Surveys|-|Send News|Market Lead|Email Survey|-|"
+                                    "Survey Updates|-|Import..|Export..|-|Quit";
+    QTest::newRow("operation") << 1 << "&Operation"
+                               << "Add|Modify|Delete|-|Save|Xerox|Cancel|-|First|Prior|Next|Last|-|Report|"
+                                  "Inquiry|-|Exit";
+    QTest::newRow("utility") << 2 << "&Utility" << "Find && Replace|-|Refresh DB|-|Process Replies";
+    QTest::newRow("report") << 3 << "&Report"
+                            << "Address List|Phone List|Email List|Print Labels|-|News Print|Lead Print|"
+                               "Survey Print|-|SendNews List|MarketLead List|EmailSurvey List|-|Type Summary|"
+                               "Country Summary|Survey Analysis";
+    QTest::newRow("master") << 4 << "&Master" << "Customer Type|News Type|-|Suppression List";
+    QTest::newRow("admin") << 5 << "&Admin" << "Enterprise|Users|-|Preferences|-|Customize|Options";
+    QTest::newRow("help") << 6 << "&Help" << "Contents|Specifics|-|About";
+}
+
+void MainWindowTest::menusAsShown()
+{
+    QFETCH(int, position);
+    QFETCH(QString, menu);
+    QFETCH(QString, entries);
+    TestDataFolder folder;
+    KKMain w;
+    QAction* bar = w.menuBar()->actions().value(position);
+    QVERIFY(bar);
+    QCOMPARE(bar->text(), menu);
+    QStringList shown;
+    for (QAction* a : bar->menu()->actions())
+        shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(shown.join('|'), entries);
+}
+
+// Every entry that opens a record module or a report, and every dashboard pane, opens one the
+// catalogues describe, with the catalogue's caption and values; every catalogued module and
+// report has its entry, in catalogue order.
+void MainWindowTest::entriesResolveToTheCatalogues_data()
+{
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<int>("menu"); // the ModuleMenu of a module menu, else -1
+    QTest::newRow("Transaction") << "Transaction" << int(ModuleMenu::Transaction);
+    QTest::newRow("Master") << "Master" << int(ModuleMenu::Master);
+    QTest::newRow("Admin") << "Admin" << int(ModuleMenu::Admin);
+    QTest::newRow("Report") << "Report" << -1;
+    QTest::newRow("Dashboard") << "Dashboard" << -1;
+}
+
+void MainWindowTest::entriesResolveToTheCatalogues()
+{
+    QFETCH(QString, place);
+    QFETCH(int, menu);
+    TestDataFolder folder;
+    ScriptedMessages messages;
+    KKMain w;
+    FakeHost host;
+    int reportsOpened = 0;
+    w.setToolScreen(ToolScreen::Report, [&](KKMain&) { ++reportsOpened; });
+    const auto module = [&]() -> const ModuleDef* {
+        const ModuleDef* m = ModuleCatalogue::find(host.opened.last().section(' ', 0, 0));
+        if (m && host.opened.last() != QString("%1 %2 %3 %4").arg(m->screen, m->table).arg(m->fieldCount).arg(m->reportNumber))
+            return nullptr; // not the entry's own values
+        return m;
+    };
+
+    QStringList opened;    // "caption: what it opened"
+    QStringList described; // the same, from the catalogues
+    if (place == QLatin1String("Dashboard")) {
+        for (int i = 0; w.dashboard()->paneButton(i); ++i) {
+            w.dashboard()->paneButton(i)->click();
+            const ModuleDef* m = module();
+            QVERIFY(m);
+            QCOMPARE(state().ContentTables.value(i), m->table);
+            opened << w.findChild<QLabel*>(QString("lblFrame_%1").arg(i))->text() + ": " + m->screen;
+        }
+        for (const ModuleDef* m : ModuleCatalogue::dashboardModules())
+            described << m->caption + ": " + m->screen;
+    } else {
+        for (int n = 1; QAction* a = w.menuEntry(place, n); ++n) {
+            if (a->isSeparator())
+                continue;
+            const qsizetype modulesBefore = host.opened.size();
+            const int reportsBefore = reportsOpened;
+            a->trigger();
+            if (host.opened.size() > modulesBefore) {
+                const ModuleDef* m = module();
+                QVERIFY2(m, qPrintable(a->text()));
+                opened << a->text() + ": " + m->screen;
+            } else if (reportsOpened > reportsBefore) {
+                const ReportDef* r = ReportCatalogue::find(state().ReportNumber);
+                QVERIFY2(r, qPrintable(a->text()));
+                QCOMPARE(r->number, ReportCatalogue::kMenuBase + n);
+                QCOMPARE(w.reportCaption(), a->text());
+                opened << a->text() + ": " + QString::number(r->number);
+            }
+        }
+        for (const ModuleDef& m : ModuleCatalogue::modules())
+            if (int(m.menu) == menu)
+                described << m.menuCaption + ": " + m.screen;
+        if (place == QLatin1String("Report"))
+            for (const ReportDef& r : ReportCatalogue::reports())
+                described << r.caption + ": " + QString::number(r.number);
+    }
+    QVERIFY(!described.isEmpty());
+    QCOMPARE(opened, described);
+}
+
 void MainWindowTest::menusCommandModesAndDispatch()
 {
     TestDataFolder folder;
     ScriptedMessages messages;
-    KKMain w(Modules);
-    // Menu bar order, captions with access keys, entry counts (separators count).
-    QStringList menus;
-    for (QAction* a : w.menuBar()->actions())
-        menus << QStringLiteral("%1 %2").arg(a->text()).arg(a->menu()->actions().size());
-    QCOMPARE(menus, (QStringList{"&Transaction 15", "&Operation 17", "&Utility 5", "&Report 16", "&Master 3",
-                                 "&Admin 7", "&Help 4"}));
+    KKMain w;
 
     // Operation captions and shortcuts (Ctrl+C is Cancel, Ctrl+X is Xerox); toolbar buttons match,
     // with tool tips that screen readers read.
@@ -137,21 +230,7 @@ void MainWindowTest::menusCommandModesAndDispatch()
     w.dashboard()->paneButton(0)->click();
     QCOMPARE(state().ModuleTable, QStringLiteral("untouched"));
 
-    // Entry numbers count separators; master/admin modules have no report; "+" opens the pane's module.
     FakeHost host;
-    for (const auto& [menu, n] : QList<QPair<QString, int>>{
-             {"Transaction", 1}, {"Transaction", 8}, {"Transaction", 10}, {"Master", 2}, {"Admin", 4}, {"Admin", 6}}) {
-        state().ReportNumber = 99;
-        w.menuEntry(menu, n)->trigger();
-    }
-    for (int i = 0; i < 4; ++i)
-        w.dashboard()->paneButton(i)->click();
-    QCOMPARE(host.opened, (QStringList{"KKCustomer ktCustomer 20 41", "KKESurvey ktESurvey 6 52",
-                                       "KKSUpdate ktSUpdate 13 56", "KKNewsType kmNewsType 3 0",
-                                       "KKPreference kaPreference 9 0", "KKCustomize kaCustomize 13 0",
-                                       "KKCustomer ktCustomer 20 41", "KKNews ktNews 6 46", "KKLead ktLead 5 47",
-                                       "KKSurvey ktSurvey 17 48"}));
-
     // Toolbar button n and Operation entry n run operation n.
     w.setCommandMenus(CommandMode::View);
     for (int n = 1; n <= 17; ++n)
@@ -186,7 +265,7 @@ void MainWindowTest::toolScreensAndUtilities()
 {
     TestDataFolder folder;
     ScriptedMessages messages;
-    KKMain w(Modules);
+    KKMain w;
     QStringList opened; // each tool screen's key; for "Report", the report number
     const QList<std::pair<ToolScreen, QString>> keys = {
         {ToolScreen::Import, "Import"},   {ToolScreen::Export, "Export"},       {ToolScreen::FindReplace, "FindReplace"},
@@ -249,7 +328,7 @@ void MainWindowTest::dashboardShowsNewestRecords()
     folder.exec("INSERT INTO ktLead (EDate, LReference, LSubject) VALUES ('2024-02-03', 'L-7', NULL)");
     state().CShowDash = QString();
     state().CBackColor = QStringLiteral("255"); // red
-    KKMain w(Modules);
+    KKMain w;
     QVERIFY(!w.isDashboardShown());
     QCOMPARE(pane(w, 0),
              folder.scalar("Select Max(EId) From ktCustomer") + '|' + DateText::format({2024, 3, 5}) + "|Mr|Adam");
@@ -279,7 +358,7 @@ void MainWindowTest::windowLifecycle()
     state().CTexTure = QStringLiteral("65280"); // green
     state().CShowDash = QStringLiteral("Y");
     {
-        KKMain w(Modules);
+        KKMain w;
         QCOMPARE(state().mainView, static_cast<MainView*>(&w));
         QCOMPARE(w.workspace()->background().color(), QColor(0, 255, 0));
         QVERIFY(w.isDashboardShown());

@@ -2,7 +2,7 @@
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 #include "base/ProgramState.h"
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 #include "shell/KKDatabaseInfo.h"
 #include "shell/KKOption.h"
 

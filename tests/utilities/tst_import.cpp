@@ -1,7 +1,7 @@
 #include "SheetFiles.h"
 #include "UtilityFixture.h"
 
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 #include "utilities/KKImport.h"
 
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "shell/ArchiveNames.h"
+#include "base/ArchiveNames.h"
 
 #include "base/ProgramState.h"
 

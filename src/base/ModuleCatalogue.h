@@ -1,7 +1,6 @@
 #pragma once
-#include "base/MainView.h"
-
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // What a field's box holds.
@@ -35,6 +34,25 @@ struct FieldDef {
     QString masterNameStatement() const;
 };
 
+// Every record module, by which its entry is found and its own behaviour attached.
+enum class ModuleId {
+    Customer,
+    News,
+    Lead,
+    Survey,
+    SendNews,
+    MarketLead,
+    EmailSurvey,
+    SurveyUpdate,
+    CustomerType,
+    NewsType,
+    Suppression,
+    Enterprise,
+    User,
+    Preference,
+    Customize,
+};
+
 // The main-window menu that opens a module.
 enum class ModuleMenu { Transaction, Master, Admin };
 
@@ -47,17 +65,20 @@ enum class Permissions {
 };
 
 // A record module: a screen bound to one table and driven by the record engine. The catalogue
-// holds the one description of each module; its own behaviour (a ModuleExtra) lives in its folder.
+// holds the one description of each module: the menus and the dashboard are made from it, and
+// its own behaviour (a ModuleExtra) lives in its folder, registered under its id.
 struct ModuleDef {
+    ModuleId id = ModuleId::Customer;
     QString screen;           // "KKCustomer"
     QString caption;          // "Customers"
     QString table;            // "ktCustomer"
     int fieldCount = 0;       // the highest field index (ModuleFieldCount)
     int reportNumber = 0;     // ReportNumber; 0: no report
     ModuleMenu menu = ModuleMenu::Transaction;
-    int menuEntry = 0;        // the entry's position in its menu (separators count)
+    int menuGroup = 0;        // a separator stands between the groups of a menu
     QString menuCaption;      // the entry's caption ("Preferences")
     Permissions permissions = Permissions::Open;
+    QStringList paneTitles;   // the dashboard pane's field titles ("Id:" ...); none: no pane
     QVector<FieldDef> fields; // 0..fieldCount
 
     // The index of the field bound to a column ("LMessage" -> 4); -1 when there is none.
@@ -65,12 +86,11 @@ struct ModuleDef {
 };
 
 namespace ModuleCatalogue {
+// Every module, in the order of the menus (and of the dashboard's panes).
 const QVector<ModuleDef>& modules();
 const ModuleDef* find(const QString& screen);
-// The module a menu entry opens, or nullptr.
-const ModuleDef* find(ModuleMenu menu, int entry);
-// The menu's plain name ("Transaction").
-QString menuName(ModuleMenu menu);
-// Every module as the main window's menus show it.
-QVector<ModuleMenuEntry> menuEntries();
+// The module's entry; nullptr only for an id the catalogue has forgotten.
+const ModuleDef* find(ModuleId id);
+// The modules with a dashboard pane, in pane order.
+QVector<const ModuleDef*> dashboardModules();
 }

@@ -1,4 +1,4 @@
-#include "reports/ReportCatalogue.h"
+#include "base/ReportCatalogue.h"
 
 namespace {
 QStringList pieces(std::initializer_list<const char*> texts)

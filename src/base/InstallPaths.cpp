@@ -1,4 +1,4 @@
-#include "shell/InstallPaths.h"
+#include "base/InstallPaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -15,7 +15,7 @@ enum class CriterionKind {
 // One of the thirteen reports: its place in the Report menu, layout file, criterion and
 // statement pieces.
 struct ReportDef {
-    int number = 0;        // 41..56; the Report menu entry is number - 40
+    int number = 0;        // 41..56: Report menu entry number - kMenuBase
     QString caption;       // the Report menu entry's caption
     QString layoutFile;    // in the BinFolder
     QString field;         // the criterion field
@@ -37,6 +37,8 @@ namespace ReportCatalogue {
 const QVector<ReportDef>& reports();
 // The report with that number; nullptr for a number that has none (45, 49, 53, 0...).
 const ReportDef* find(int number);
+// Report menu entry n opens report kMenuBase + n.
+constexpr int kMenuBase = 40;
 // The numbers of the reports (of one criterion kind only, when given), as runs: "41-44, 46-48".
 QString numbers(std::optional<CriterionKind> kind = std::nullopt);
 // The customer-type list the picked-number reports choose from.
