@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "content/PictureScheme.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -22,6 +23,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The lead editor's web engine shares its graphics contexts with the application's.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // It shows the letters' pictures at their cid: addresses, a scheme it learns before it starts.
+    PictureScheme::registerScheme();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvina"));
     QApplication::setApplicationVersion(QStringLiteral(KORVINA_VERSION));

@@ -18,6 +18,7 @@ SchemaColumn id(const char* name) { return {QString::fromLatin1(name), C::Id, 0}
 SchemaColumn number(const char* name) { return {QString::fromLatin1(name), C::Number, 0}; }
 SchemaColumn date(const char* name) { return {QString::fromLatin1(name), C::Date, 0}; }
 SchemaColumn memo(const char* name) { return {QString::fromLatin1(name), C::Memo, 65500}; }
+SchemaColumn bytes(const char* name) { return {QString::fromLatin1(name), C::Bytes, 0}; }
 
 SchemaTable make(const char* name, QVector<SchemaColumn> rest)
 {
@@ -82,6 +83,9 @@ QVector<SchemaTable> build()
     all << make("kaSuppression", {text("SAddress", 50), letter("SReason"), text("SCampaign", 30),
                                   text("SRemarks", 20)});
     all << make("kaVersion", {number("VNumber")});
+    // version 3: the letters' pictures, each under the Content-ID its HTML names it by (cid:)
+    all << make("kaPicture", {text("PCid", 64), text("PName", 100), text("PType", 50), number("PSize"),
+                              bytes("PData")});
     return all;
 }
 }
@@ -114,6 +118,7 @@ QString columnDefinition(const SchemaColumn& c)
         case C::Date: type = QStringLiteral("DATETIME"); break;
         case C::Text: type = QStringLiteral("VARCHAR(%1)").arg(c.width); break;
         case C::Memo: type = QStringLiteral("MEMO"); break;
+        case C::Bytes: type = QStringLiteral("BLOB"); break;
         }
     return c.name + QLatin1Char(' ') + type;
 }

@@ -7,10 +7,10 @@ class Connection;
 // The tables of the database at its newest version, as data: column order, kinds and widths.
 // Database creation builds the tables from this, and the screens' box widths agree with it.
 struct SchemaColumn {
-    enum Kind { Id, Number, Date, Text, Memo };
+    enum Kind { Id, Number, Date, Text, Memo, Bytes };
     QString name;
     Kind kind;
-    int width = 0; // Text: n; Memo: 65500; others: 0
+    int width = 0; // Text: n; Memo: 65500; others: 0 (Bytes: a file's worth)
 };
 
 struct SchemaTable {

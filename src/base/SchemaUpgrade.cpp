@@ -49,6 +49,9 @@ void addBulkMail(Connection& c)
                         {DateText::toIso(state().clock.today())});
 }
 
+// Version 3: the letters' pictures in a table of their own.
+void addPictures(Connection& c) { createTable(c, "kaPicture"); }
+
 void recordVersion(Connection& c, int version)
 {
     c.backend().execute(QStringLiteral("UPDATE kaVersion SET VNumber = ?"), {version});
@@ -70,6 +73,7 @@ const QVector<Step>& steps()
 {
     static const QVector<Step> all{
         {2, "suppression list and bulk-mail preferences", addBulkMail},
+        {3, "pictures of the letters", addPictures},
     };
     return all;
 }

@@ -315,6 +315,9 @@ void CampaignRun::linkRecipient()
     m_message.replyTo = state().PReplyTo.trimmed();
     m_message.subject = subject;
     m_message.kind = m_request.family->bodyKind;
+    m_message.pictures.clear();
+    if (m_composed && m_message.kind == BodyKind::Html)
+        Guard([&] { m_message.pictures = m_pictures.namedIn(*state().connection, m_message.body); });
     m_message.recipient = first.trimmed() + QLatin1Char('<') + email.trimmed() + QLatin1Char('>');
 }
 

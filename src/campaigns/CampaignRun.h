@@ -1,6 +1,7 @@
 #pragma once
 #include "campaigns/CampaignFamily.h"
 #include "campaigns/RecipientFilter.h"
+#include "base/PictureStore.h"
 #include "platform/MailMessage.h"
 #include "platform/MailTransport.h"
 #include "platform/Recordset.h"
@@ -126,4 +127,5 @@ private:
     RecipientFilter m_filter;         // suppressed addresses, and those mailed in this run
     QSet<QString> m_only;             // keys of Request::only
     QString m_unsubscribeAddress;     // where unsubscribe requests go
+    PictureStore::Cache m_pictures;   // the kept pictures the letters name
 };

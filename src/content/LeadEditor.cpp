@@ -2,15 +2,16 @@
 
 #include "content/HtmlSplice.h"
 #include "content/LeadDialogs.h"
+#include "content/LeadPictures.h"
 #include "content/LeadView.h"
 #include "platform/AppError.h"
 #include "base/Messages.h"
+#include "base/PictureStore.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
 
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,9 +20,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
-#include <QMimeDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QStackedWidget>
 #include <QStringConverter>
 #include <QVBoxLayout>
@@ -270,7 +271,7 @@ bool LeadEditor::fitsColumn(const QString& html)
         return true;
     const QLocale c(QLocale::English);
     Messages::current().notice(QStringLiteral("The lead has %1 characters, more than the %2 a lead can hold. "
-                                              "Shorten it (or use smaller images) and save again!")
+                                              "Shorten it and save again!")
                                    .arg(c.toString(html.size()), c.toString(MaxLength)));
     return false;
 }
@@ -423,9 +424,10 @@ QString LeadEditor::linkAddress(const QString& typed)
 
 void LeadEditor::writeFile(const QString& path)
 {
-    QFile file(path);
-    const QByteArray data = html().toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())
+    // A browser cannot read cid: addresses: the pictures go beside the page, as files.
+    const QByteArray data = LeadPictures::writeBeside(*state().connection, html(), path).toUtf8();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
         throw AppError(75, QStringLiteral("SaveDocument"), QStringLiteral("Path/File access error: %1").arg(path));
 }
 
@@ -448,27 +450,11 @@ void LeadEditor::insertImage()
         command(QStringLiteral("insertImage"), url.toString(QUrl::FullyEncoded));
         return;
     }
-    // A file path means nothing to whoever receives the letter: the picture goes into it.
-    QFile file(url.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly)) {
-        Messages::current().notice(QStringLiteral("Cannot read the image %1!").arg(QDir::toNativeSeparators(file.fileName())));
+    // A file path means nothing to whoever receives the letter: the picture is kept with the
+    // letters and the letter names it.
+    const std::optional<LeadPictures::Inserted> picture = LeadPictures::fromFile(url.toLocalFile());
+    if (!picture)
         return;
-    }
-    const QString type = QMimeDatabase().mimeTypeForFileNameAndData(file.fileName(), &file).name();
-    file.seek(0);
-    if (!type.startsWith(QLatin1String("image/"))) {
-        Messages::current().notice(QStringLiteral("%1 is not an image!").arg(QDir::toNativeSeparators(file.fileName())));
-        return;
-    }
-    const QString data = QStringLiteral("data:%1;base64,").arg(type) + QString::fromLatin1(file.readAll().toBase64());
-    constexpr int TagLength = 12; // <img src="">
-    const int length = m_view->evaluate(QStringLiteral("korvinaLead.length()")).toInt() + data.size() + TagLength;
-    if (length > MaxLength) {
-        const QLocale c(QLocale::English);
-        Messages::current().notice(QStringLiteral("The image would make the lead %1 characters long, more than the %2 "
-                                                  "a lead can hold. Use a smaller image or a web address!")
-                                       .arg(c.toString(length), c.toString(MaxLength)));
-        return;
-    }
-    command(QStringLiteral("insertImage"), data);
+    PictureStore::keep(*state().connection, picture->picture);
+    command(QStringLiteral("insertHTML"), LeadPictures::imageTag(*picture));
 }

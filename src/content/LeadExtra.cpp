@@ -1,7 +1,9 @@
 #include "content/LeadExtra.h"
 
 #include "platform/Recordset.h"
+#include "base/PictureStore.h"
 #include "base/Program.h"
+#include "base/ProgramState.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
@@ -31,7 +33,12 @@ bool LeadExtra::validate(RecordScreen& screen)
         return true;
     m_checked.clear();
     QString html;
-    if (!Guard([&] { html = m_editor->html(); }) || !LeadEditor::fitsColumn(html))
+    if (!Guard([&] { html = m_editor->html(); }))
+        return false;
+    // Pictures written into the letter itself (leads made before the picture table) go into
+    // the table, and the letter names them.
+    m_moved = MailPictures::take(&html, MailPictures::Sources::DataUris);
+    if (!LeadEditor::fitsColumn(html))
         return false;
     // The small box follows the document, so that a lead written in the editor passes the
     // check for empty fields; the row itself is written by the save hook.
@@ -54,11 +61,15 @@ void LeadExtra::hook(RecordScreen& screen, HookTag tag, Recordset* record)
         m_editor->newDocument();
     } else if (tag == HookTag::DataSave) {
         if (record) {
-            Guard([&] {
+            const bool saved = Guard([&] {
+                for (const MailPictures::Picture& picture : std::as_const(m_moved))
+                    PictureStore::keep(*state().connection, picture);
                 record->field(QStringLiteral("LMessage")).setValue(m_checked);
                 record->update();
             });
             screen.setText(messageField(screen), m_checked);
+            if (saved && !m_moved.isEmpty())
+                m_editor->showDocument(m_checked);
         }
         m_editor->setEditing(false);
     }

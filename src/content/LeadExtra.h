@@ -2,6 +2,7 @@
 #include "content/LeadEditor.h"
 #include "engine/ModuleExtra.h"
 #include "engine/RecordScreen.h"
+#include "platform/MailPictures.h"
 
 #include <QPointer>
 
@@ -17,4 +18,5 @@ public:
 private:
     QPointer<LeadEditor> m_editor;
     QString m_checked; // the document as it passed the check at Save
+    QVector<MailPictures::Picture> m_moved; // pictures taken out of it, kept when it is saved
 };

@@ -1,5 +1,6 @@
 #include "content/LeadProfile.h"
 
+#include "content/PictureScheme.h"
 #include "platform/AppError.h"
 
 #include <QApplication>
@@ -51,6 +52,8 @@ LeadProfile::LeadProfile()
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(false);
     m_profile->scripts()->insert(script);
+    if (PictureScheme::isRegistered())
+        m_profile->installUrlSchemeHandler(PictureScheme::Name, new PictureScheme(this));
     qAddPostRoutine(releaseProfile);
 }
 

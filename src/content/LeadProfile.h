@@ -5,7 +5,8 @@ class QWebEnginePage;
 class QWebEngineProfile;
 
 // The web engine's share of the lead screens, made when a lead screen first opens and owned
-// by the application from then on: the profile (off the record, with the editor's script).
+// by the application from then on: the profile (off the record, with the editor's script and
+// the letters' pictures at cid: addresses).
 // Each lead screen makes its own page with it; a page never outlives its screen (one handed
 // on to the next screen crashes the accessibility bridge). Released before the web engine
 // itself shuts down.

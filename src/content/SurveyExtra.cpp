@@ -1,8 +1,11 @@
 #include "content/SurveyExtra.h"
 
+#include "content/LeadPictures.h"
 #include "content/SurveyPage.h"
 #include "engine/RecordScreen.h"
 #include "base/Messages.h"
+#include "base/Program.h"
+#include "platform/AppError.h"
 #include "base/ProgramState.h"
 
 #include <QDesktopServices>
@@ -41,8 +44,17 @@ bool SurveyExtra::generate(RecordScreen& screen)
         questions[std::size_t(q - 1)] = screen.text(screen.def().indexOf(QStringLiteral("SQuery%1").arg(q)));
     const QString path = pagePath();
     const ModuleDef& def = screen.def();
-    if (!SurveyPage::write(path, screen.text(def.indexOf(QStringLiteral("SName"))),
-                           screen.text(def.indexOf(QStringLiteral("SMessage"))), questions)) {
+    const QString message = screen.text(def.indexOf(QStringLiteral("SMessage")));
+    // The pictures the message names go beside the page.
+    QHash<QString, QString> pictures;
+    bool written = true;
+    try {
+        pictures = LeadPictures::writeFiles(*state().connection, message, path);
+    } catch (const AppError& e) {
+        RecordError(e);
+        written = false;
+    }
+    if (!written || !SurveyPage::write(path, screen.text(def.indexOf(QStringLiteral("SName"))), message, questions, pictures)) {
         Messages::current().notice(QStringLiteral("Cannot write the survey page %1!").arg(path));
         return false;
     }

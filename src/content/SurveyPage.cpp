@@ -1,10 +1,34 @@
 #include "content/SurveyPage.h"
 
-#include <QFile>
+#include "platform/MailPictures.h"
+
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace {
+// The message escaped for HTML, but for its pictures that have a file.
+QString messageHtml(const QString& message, const QHash<QString, QString>& pictureFiles)
+{
+    static const QRegularExpression image(QStringLiteral("<img\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype last = 0;
+    for (auto it = image.globalMatch(message); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QStringList ids = MailPictures::contentIds(m.captured());
+        if (ids.size() != 1 || !pictureFiles.contains(ids.first()))
+            continue;
+        out += message.mid(last, m.capturedStart() - last).toHtmlEscaped();
+        out += QStringLiteral("<img src='%1' alt=''>").arg(pictureFiles.value(ids.first()).toHtmlEscaped());
+        last = m.capturedEnd();
+    }
+    return out + message.mid(last).toHtmlEscaped();
+}
+}
 
 namespace SurveyPage {
 
-QStringList lines(const QString& name, const QString& message, const std::array<QString, 10>& questions)
+QStringList lines(const QString& name, const QString& message, const std::array<QString, 10>& questions,
+                  const QHash<QString, QString>& pictureFiles)
 {
     QStringList out;
     // The page is written in UTF-8 and says so; the survey's own texts are escaped for HTML.
@@ -15,7 +39,7 @@ QStringList lines(const QString& name, const QString& message, const std::array<
         << QStringLiteral("<tr><td width='800' colspan='2' align='Center' bgcolor='#BBBBFF'>")
         << QStringLiteral("<b>") + name.toUpper().toHtmlEscaped() + QStringLiteral("</b></td></tr>")
         << QStringLiteral("<tr><td width='800' colspan='2' align='Center'>")
-        << message.toHtmlEscaped() + QStringLiteral("<br>")
+        << messageHtml(message, pictureFiles) + QStringLiteral("<br>")
         << QStringLiteral("[Rating: 1-Low; 10-High]<br>&nbsp</td></tr>");
     // Always ten questions, empty ones included.
     for (int q = 1; q <= 10; ++q) {
@@ -33,19 +57,15 @@ QStringList lines(const QString& name, const QString& message, const std::array<
 }
 
 bool write(const QString& path, const QString& name, const QString& message,
-           const std::array<QString, 10>& questions)
+           const std::array<QString, 10>& questions, const QHash<QString, QString>& pictureFiles)
 {
     QByteArray data;
-    for (const QString& line : lines(name, message, questions)) {
+    for (const QString& line : lines(name, message, questions, pictureFiles)) {
         data += line.toUtf8();
         data += "\r\n";
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool written = file.write(data) == data.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
 }
 
 }

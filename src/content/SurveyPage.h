@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -9,11 +10,13 @@ namespace SurveyPage {
 // The address the questionnaire's form posts to.
 inline constexpr const char* FormAddress = "survey@example.com";
 
-// The page's lines, in order (without line ends).
-QStringList lines(const QString& name, const QString& message, const std::array<QString, 10>& questions);
+// The page's lines, in order (without line ends). The message is text: only a picture it names
+// by cid: and pictureFiles has a file for (by Content-ID) is shown, from that file.
+QStringList lines(const QString& name, const QString& message, const std::array<QString, 10>& questions,
+                  const QHash<QString, QString>& pictureFiles = {});
 
-// Creates or overwrites the file at path with the page, each line followed by CR LF.
-// Returns false when the file cannot be created or written.
+// Writes the page at path, a file there replaced whole, each line followed by CR LF. Returns
+// false when the file cannot be written.
 bool write(const QString& path, const QString& name, const QString& message,
-           const std::array<QString, 10>& questions);
+           const std::array<QString, 10>& questions, const QHash<QString, QString>& pictureFiles = {});
 }

@@ -19,6 +19,7 @@ constexpr int Double = 5;
 constexpr int Date = 7;
 constexpr int VarChar = 202; // text(n)
 constexpr int Memo = 203;    // long text
+constexpr int Binary = 205;  // bytes (a picture), read as QByteArray
 }
 
 // What a backend knows of one result column.

@@ -149,7 +149,7 @@ MailComposer::Composed MailComposer::compose(const MailMessage& message, const Q
     g_mime_message_set_message_id(mime.p, id);
     g_free(id);
 
-    GObjectPtr<GMimeObject> body(MailParts::body(message.body, message.kind));
+    GObjectPtr<GMimeObject> body(MailParts::body(message.body, message.kind, message.pictures));
     g_mime_message_set_mime_part(mime.p, body.p);
 
     GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/MailPictures.h"
+
 #include <QString>
 
 // How a message body is to be read by the recipient's mail program.
@@ -13,6 +15,7 @@ struct MailMessage {
     QString sender;     // "From"; empty: left to the mail system
     QString replyTo;    // "Reply-To"; empty: none
     QString listUnsubscribe; // the List-Unsubscribe value ("<mailto:...>"); empty: none
+    QVector<MailPictures::Picture> pictures; // kept pictures an HTML body may name by cid:
 };
 
 // Error numbers of the mail transports.

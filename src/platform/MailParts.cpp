@@ -4,7 +4,8 @@
 #include "platform/MailParts.h"
 
 #include "platform/HtmlText.h"
-#include "platform/MailPictures.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -50,9 +51,15 @@ void add(GMimeMultipart* multipart, GMimeObject* part)
     g_object_unref(part);
 }
 
-GMimeObject* htmlWithPictures(QString html)
+GMimeObject* htmlWithPictures(QString html, const QVector<MailPictures::Picture>& kept)
 {
-    const QVector<MailPictures::Picture> pictures = MailPictures::take(&html);
+    QVector<MailPictures::Picture> pictures = MailPictures::take(&html);
+    for (const QString& id : MailPictures::contentIds(html)) {
+        const auto named = [&id](const MailPictures::Picture& p) { return p.contentId == id; };
+        const auto found = std::find_if(kept.cbegin(), kept.cend(), named);
+        if (found != kept.cend() && std::none_of(pictures.cbegin(), pictures.cend(), named))
+            pictures << *found;
+    }
     GMimeObject* page = textPart(html, "html");
     if (pictures.isEmpty())
         return page;
@@ -68,13 +75,13 @@ GMimeObject* htmlWithPictures(QString html)
 
 namespace MailParts {
 
-GMimeObject* body(const QString& text, BodyKind kind)
+GMimeObject* body(const QString& text, BodyKind kind, const QVector<MailPictures::Picture>& kept)
 {
     if (kind != BodyKind::Html)
         return textPart(text, "plain");
     GMimeMultipart* alternative = g_mime_multipart_new_with_subtype("alternative");
     add(alternative, textPart(HtmlText::toPlain(text) + QLatin1Char('\n'), "plain"));
-    add(alternative, htmlWithPictures(text));
+    add(alternative, htmlWithPictures(text, kept));
     return GMIME_OBJECT(alternative);
 }
 

@@ -10,84 +10,116 @@
 namespace {
 using MailPictures::Picture;
 
-// A data: URI's picture ("data:image/png;base64,...").
-bool fromDataUri(const QString& uri, Picture* picture)
-{
-    const qsizetype comma = uri.indexOf(QLatin1Char(','));
-    if (comma < 0)
-        return false;
-    const QString head = uri.mid(5, comma - 5).trimmed();
-    const QStringList parts = head.split(QLatin1Char(';'));
-    const QString type = parts.value(0).trimmed().toLower();
-    if (!type.startsWith(QLatin1String("image/")))
-        return false;
-    const QByteArray payload = uri.mid(comma + 1).toLatin1();
-    picture->data = parts.contains(QLatin1String("base64"), Qt::CaseInsensitive)
-                        ? QByteArray::fromBase64(QByteArray(payload).replace(' ', "").replace('\n', "").replace('\r', ""))
-                        : QByteArray::fromPercentEncoding(payload);
-    picture->mimeType = type.toLatin1();
-    picture->fileName = QStringLiteral("picture.") + type.mid(6).section(QLatin1Char('+'), 0, 0);
-    return !picture->data.isEmpty();
-}
-
 // A picture file on this machine ("file:///..." or an absolute path).
-bool fromFile(const QString& source, Picture* picture)
+std::optional<Picture> fromFile(const QString& source)
 {
     const QString path = source.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)
                              ? QUrl(source).toLocalFile()
                              : QUrl::fromPercentEncoding(source.toUtf8());
     if (path.isEmpty() || !QFileInfo(path).isAbsolute())
-        return false;
+        return std::nullopt;
     const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
     if (!type.name().startsWith(QLatin1String("image/")))
-        return false;
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
-    picture->data = file.readAll();
-    picture->mimeType = type.name().toLatin1();
-    picture->fileName = QFileInfo(path).fileName();
-    return !picture->data.isEmpty();
+        return std::nullopt;
+    Picture picture{{}, QFileInfo(path).fileName(), type.name().toLatin1(), file.readAll()};
+    if (picture.data.isEmpty())
+        return std::nullopt;
+    return picture;
 }
 
 QString unescapeAttribute(QString value)
 {
-    return value.replace(QLatin1String("&amp;"), QLatin1String("&")).replace(QLatin1String("&quot;"), QLatin1String("\""));
+    return value.replace(QLatin1String("&quot;"), QLatin1String("\"")).replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
+
+QString escapeAttribute(QString value)
+{
+    return value.replace(QLatin1Char('&'), QLatin1String("&amp;")).replace(QLatin1Char('"'), QLatin1String("&quot;"));
 }
 }
 
 namespace MailPictures {
 
-QVector<Picture> take(QString* html)
+QString contentId(const QByteArray& data)
 {
-    static const QRegularExpression image(
-        QStringLiteral("(<img\\b[^>]*?\\bsrc\\s*=\\s*)(\"([^\"]*)\"|'([^']*)')"),
-        QRegularExpression::CaseInsensitiveOption);
-    QVector<Picture> pictures;
+    return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex().left(24))
+           + QStringLiteral("@korvina");
+}
+
+std::optional<Picture> fromDataUri(const QString& uri)
+{
+    if (!uri.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
+        return std::nullopt;
+    const qsizetype comma = uri.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return std::nullopt;
+    const QStringList parts = uri.mid(5, comma - 5).trimmed().split(QLatin1Char(';'));
+    const QString type = parts.value(0).trimmed().toLower();
+    if (!type.startsWith(QLatin1String("image/")))
+        return std::nullopt;
+    QByteArray payload = uri.mid(comma + 1).toLatin1();
+    Picture picture;
+    picture.data = parts.contains(QLatin1String("base64"), Qt::CaseInsensitive)
+                       ? QByteArray::fromBase64(payload.replace(' ', "").replace('\n', "").replace('\r', ""))
+                       : QByteArray::fromPercentEncoding(payload);
+    picture.mimeType = type.toLatin1();
+    picture.fileName = QStringLiteral("picture.") + type.mid(6).section(QLatin1Char('+'), 0, 0);
+    if (picture.data.isEmpty())
+        return std::nullopt;
+    return picture;
+}
+
+QString rewriteSources(const QString& html, const Replace& replace)
+{
+    static const QRegularExpression image(QStringLiteral("(<img\\b[^>]*?\\bsrc\\s*=\\s*)(\"([^\"]*)\"|'([^']*)')"),
+                                          QRegularExpression::CaseInsensitiveOption);
     QString out;
     qsizetype last = 0;
-    for (auto it = image.globalMatch(*html); it.hasNext();) {
+    for (auto it = image.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const QString source = unescapeAttribute(m.capturedStart(3) >= 0 ? m.captured(3) : m.captured(4)).trimmed();
-        Picture picture;
-        const bool found = source.startsWith(QLatin1String("data:"), Qt::CaseInsensitive) ? fromDataUri(source, &picture)
-                                                                                          : fromFile(source, &picture);
-        if (!found)
+        const std::optional<QString> replaced = replace(source);
+        if (!replaced)
             continue;
-        picture.contentId = QString::fromLatin1(
-                                QCryptographicHash::hash(picture.data, QCryptographicHash::Sha256).toHex().left(24))
-                            + QStringLiteral("@korvina");
-        bool known = false;
-        for (const Picture& p : std::as_const(pictures))
-            known = known || p.contentId == picture.contentId;
-        if (!known)
-            pictures << picture;
-        out += html->mid(last, m.capturedStart() - last) + m.captured(1) + QStringLiteral("\"cid:") + picture.contentId
-               + QLatin1Char('"');
+        out += QStringView(html).mid(last, m.capturedStart() - last);
+        out += m.captured(1) + QLatin1Char('"') + escapeAttribute(*replaced) + QLatin1Char('"');
         last = m.capturedEnd();
     }
-    if (!pictures.isEmpty())
-        *html = out + html->mid(last);
+    if (last == 0)
+        return html;
+    return out + html.mid(last);
+}
+
+QStringList contentIds(const QString& html)
+{
+    QStringList ids;
+    rewriteSources(html, [&ids](const QString& source) -> std::optional<QString> {
+        if (source.startsWith(QLatin1String("cid:"), Qt::CaseInsensitive) && !ids.contains(source.mid(4)))
+            ids << source.mid(4);
+        return std::nullopt;
+    });
+    return ids;
+}
+
+QVector<Picture> take(QString* html, Sources sources)
+{
+    QVector<Picture> pictures;
+    *html = rewriteSources(*html, [&](const QString& source) -> std::optional<QString> {
+        std::optional<Picture> picture = fromDataUri(source);
+        if (!picture && sources == Sources::DataUrisAndFiles && !source.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
+            picture = fromFile(source);
+        if (!picture)
+            return std::nullopt;
+        picture->contentId = contentId(picture->data);
+        const bool known = std::any_of(pictures.cbegin(), pictures.cend(),
+                                       [&](const Picture& p) { return p.contentId == picture->contentId; });
+        if (!known)
+            pictures << *picture;
+        return QStringLiteral("cid:") + picture->contentId;
+    });
     return pictures;
 }
 

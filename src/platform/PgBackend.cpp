@@ -23,7 +23,7 @@ const QString kSource = QStringLiteral("Korvina database");
 
 // Type oids of the server's built-in types.
 enum class PgType : unsigned {
-    Bool = 16, Int8 = 20, Int2 = 21, Int4 = 23, Text = 25, Oid = 26, Float4 = 700, Float8 = 701,
+    Bool = 16, Bytea = 17, Int8 = 20, Int2 = 21, Int4 = 23, Text = 25, Oid = 26, Float4 = 700, Float8 = 701,
     BpChar = 1042, VarChar = 1043, Date = 1082, Timestamp = 1114, TimestampTz = 1184, Numeric = 1700
 };
 
@@ -34,7 +34,8 @@ QString quoteName(const QString& name)
     return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
-// A parameter as the text the server reads; a null QByteArray is SQL NULL.
+// A parameter as the text the server reads; a null QByteArray is SQL NULL. Bytes go in the
+// server's hex form ("\x0aff"), which a bytea column reads.
 QByteArray parameterText(const QVariant& v)
 {
     if (!v.isValid() || v.isNull())
@@ -49,6 +50,8 @@ QByteArray parameterText(const QVariant& v)
         return v.toDate().toString(Qt::ISODate).toLatin1();
     case QMetaType::QDateTime:
         return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    case QMetaType::QByteArray:
+        return "\\x" + v.toByteArray().toHex();
     default: {
         const QByteArray text = v.toString().toUtf8();
         return text.isNull() ? QByteArray("") : text;
@@ -412,6 +415,10 @@ ResultSet PgBackend::toResultSet(pg_result* r) const
             c.type = FieldType::VarChar;
             c.definedSize = PQfmod(r, i) > 4 ? PQfmod(r, i) - 4 : 255;
             break;
+        case PgType::Bytea:
+            c.type = FieldType::Binary;
+            c.definedSize = 0;
+            break;
         case PgType::Text:
             // A table's long text is a memo; a computed text is an ordinary one.
             c.type = c.baseColumn.isEmpty() ? FieldType::VarChar : FieldType::Memo;
@@ -443,6 +450,7 @@ ResultSet PgBackend::toResultSet(pg_result* r) const
             case PgType::Date:
             case PgType::Timestamp:
             case PgType::TimestampTz: values[i] = dateValue(text, length); break;
+            case PgType::Bytea: values[i] = QByteArray::fromHex(QByteArray::fromRawData(text, length).mid(2)); break;
             default: values[i] = QString::fromUtf8(text, length);
             }
         }

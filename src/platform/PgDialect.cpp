@@ -41,7 +41,7 @@ bool isSolid(const Token& t) { return t.kind != Kind::Space && t.kind != Kind::C
 
 // One column definition tokens[defStart, end) in the program's types -> the server's: an
 // AUTOINCREMENT key numbered by the server, DATETIME as a timestamp to the second, DOUBLE, MEMO
-// as text; text columns collate without regard to case. Returns the change in token count.
+// as text, BLOB as bytea; text columns collate without regard to case. Returns the change in token count.
 qsizetype translateColumn(QVector<Token>& tokens, qsizetype defStart, qsizetype end)
 {
     const qsizetype name = nextSolid(tokens, defStart);
@@ -65,6 +65,8 @@ qsizetype translateColumn(QVector<Token>& tokens, qsizetype defStart, qsizetype 
         t.text = QStringLiteral("timestamp(0)");
     } else if (isWord(t, "DOUBLE")) {
         t.text = QStringLiteral("double precision");
+    } else if (isWord(t, "BLOB")) {
+        t.text = QStringLiteral("bytea");
     } else if (isWord(t, "MEMO") || isWord(t, "LONGTEXT") || isWord(t, "TEXT")) {
         t.text = QStringLiteral("text");
         text = true;

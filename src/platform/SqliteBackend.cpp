@@ -352,6 +352,11 @@ bool SqliteBackend::mapDeclaredType(const QString& declared, int& type, int& def
         definedSize = 8;
         return true;
     }
+    if (base == QLatin1String("BLOB")) {
+        type = FieldType::Binary;
+        definedSize = 0;
+        return true;
+    }
     if (base == QLatin1String("DATETIME") || base == QLatin1String("DATE") || base == QLatin1String("TIMESTAMP")
         || base == QLatin1String("TIME")) {
         type = FieldType::Date;

@@ -2,6 +2,7 @@
 // one transaction, on both backends.
 #include "common/PgTestServer.h"
 #include "common/TestSupport.h"
+#include "base/PictureStore.h"
 #include "base/ProgramState.h"
 #include "base/Schema.h"
 #include "base/SchemaUpgrade.h"
@@ -17,9 +18,18 @@ namespace {
 const QStringList AddedPreferences{"PUnsubAddr", "PReplyTo", "PRateLimit", "PImapSrvr",
                                    "PImapPort",  "PImapFolder", "PTokenPasscd"};
 
+// Turns a new database back into one of version 2: no picture table.
+void makeSecondVersion(Connection& c)
+{
+    c.execute(QStringLiteral("DROP TABLE kaPicture"));
+    c.backend().execute(QStringLiteral("UPDATE kaVersion SET VNumber = 2"));
+    c.refreshCache();
+}
+
 // Turns a new database back into one as the first release made it: the fourteen tables only.
 void makeFirstRelease(Connection& c)
 {
+    c.execute(QStringLiteral("DROP TABLE kaPicture"));
     c.execute(QStringLiteral("DROP TABLE kaSuppression"));
     c.execute(QStringLiteral("DROP TABLE kaVersion"));
     SchemaTable preferences = *Schema::table(QStringLiteral("kaPreference"));
@@ -50,6 +60,7 @@ class TstSchema : public QObject {
 private slots:
     void initTestCase_data() { addBackendRows(); }
     void firstReleaseIsUpgradedOnce();
+    void secondVersionGainsPictureTable();
     void failedUpgradeLeavesTheDatabaseAsItWas_data();
     void failedUpgradeLeavesTheDatabaseAsItWas();
     void suppressionIgnoresLetterCase();
@@ -70,7 +81,7 @@ void TstSchema::firstReleaseIsUpgradedOnce()
     QCOMPARE(SchemaUpgrade::storedVersion(c), 1);
 
     QCOMPARE(SchemaUpgrade::run(c), 1);
-    QCOMPARE(SchemaUpgrade::storedVersion(c), 2);
+    QCOMPARE(SchemaUpgrade::storedVersion(c), 3);
     // The preferences keep their values and the new columns follow them, as a new database has them.
     QStringList expected;
     for (const SchemaColumn& col : Schema::table(QStringLiteral("kaPreference"))->columns)
@@ -88,7 +99,7 @@ void TstSchema::firstReleaseIsUpgradedOnce()
     QCOMPARE(folder.scalar("Select SReason From kaSuppression Where SAddress = 'ann@EXAMPLE.org'"), QString("U"));
 
     // A second start finds nothing to do.
-    QCOMPARE(SchemaUpgrade::run(c), 2);
+    QCOMPARE(SchemaUpgrade::run(c), 3);
     QCOMPARE(folder.scalar("Select PTokenPasscd From kaPreference"), key);
     QCOMPARE(folder.count("kaVersion"), 1);
 
@@ -96,6 +107,33 @@ void TstSchema::firstReleaseIsUpgradedOnce()
     folder.exec("UPDATE kaVersion SET VNumber = 99");
     QVERIFY_THROWS_EXCEPTION(AppError, SchemaUpgrade::run(c));
     QCOMPARE(folder.scalar("Select VNumber From kaVersion"), QString("99"));
+}
+
+// Version 3 adds the picture table; pictures keep every byte and are kept once.
+void TstSchema::secondVersionGainsPictureTable()
+{
+    TestDataFolder folder(folderOptions(m_server));
+    Connection& c = *state().connection;
+    makeSecondVersion(c);
+    QVERIFY(columnsOf(QStringLiteral("kaPicture")).isEmpty());
+    QCOMPARE(SchemaUpgrade::run(c), 2);
+    QCOMPARE(SchemaUpgrade::storedVersion(c), 3);
+
+    QByteArray bytes;
+    for (int i = 0; i < 512; ++i)
+        bytes += char(i % 256);
+    const MailPictures::Picture picture{{}, QStringLiteral("Logo.png"), "image/png", bytes};
+    const QString id = PictureStore::keep(c, picture);
+    QCOMPARE(id, MailPictures::contentId(bytes));
+    QCOMPARE(PictureStore::keep(c, picture), id);
+    QCOMPARE(folder.count("kaPicture"), 1);
+    QCOMPARE(folder.scalar("Select PSize From kaPicture"), QString("512"));
+    const auto found = PictureStore::find(c, id);
+    QVERIFY(found);
+    QCOMPARE(found->data, bytes);
+    QCOMPARE(found->mimeType, QByteArray("image/png"));
+    QCOMPARE(found->fileName, QString("Logo.png"));
+    QVERIFY(!PictureStore::find(c, QStringLiteral("0@korvina")));
 }
 
 void TstSchema::failedUpgradeLeavesTheDatabaseAsItWas_data()
@@ -120,7 +158,7 @@ void TstSchema::failedUpgradeLeavesTheDatabaseAsItWas()
     ScriptedMessages messages;
     QVERIFY(!SchemaUpgrade::runAtStartUp(c));
     QCOMPARE(messages.shown.size(), 1);
-    QVERIFY2(messages.shown.first().startsWith("The database could not be upgraded from version 1 to version 2 and was "
+    QVERIFY2(messages.shown.first().startsWith("The database could not be upgraded from version 1 to version 3 and was "
                                                "left as it was: "),
              qPrintable(messages.shown.first()));
     QFile listing(state().ErrorListing);

@@ -1,6 +1,7 @@
 #include "CampaignFixture.h"
 
 #include "campaigns/CampaignLetter.h"
+#include "base/PictureStore.h"
 #include "base/Suppression.h"
 
 #include <QBuffer>
@@ -8,6 +9,17 @@
 #include "base/UnsubscribeToken.h"
 
 namespace {
+QByteArray png(const QColor& colour)
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
 // The token a message's List-Unsubscribe asks to be sent back, and the recipient it names.
 std::optional<UnsubscribeToken::Recipient> unsubscribeRecipient(const ReceivedMail& mail, QString* token)
 {
@@ -46,6 +58,7 @@ private slots:
     void unusableAddressInPreferencesStopsRun_data();
     void unusableAddressInPreferencesStopsRun();
     void leadGoesAsTextAndHtmlWithItsPictures();
+    void keptPicturesGoAsRelatedParts();
 };
 
 // Newsletters merge tags; leads go as stored; surveys get their link; every kind its footer.
@@ -555,13 +568,9 @@ void TestCampaignRun::unusableAddressInPreferencesStopsRun()
 void TestCampaignRun::leadGoesAsTextAndHtmlWithItsPictures()
 {
     CampaignFixture f;
-    QImage red(4, 3, QImage::Format_RGB32), blue(2, 2, QImage::Format_RGB32);
-    red.fill(Qt::red);
+    QImage blue(2, 2, QImage::Format_RGB32);
     blue.fill(Qt::blue);
-    QByteArray redPng;
-    QBuffer buffer(&redPng);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
+    const QByteArray redPng = png(Qt::red);
     const QString bluePath = f.folder.file("Docs/blue dot.png");
     QVERIFY(blue.save(bluePath));
     QFile blueFile(bluePath);
@@ -592,6 +601,33 @@ void TestCampaignRun::leadGoesAsTextAndHtmlWithItsPictures()
         QVERIFY(mail.html.contains(QStringLiteral("src=\"%1\"").arg(QLatin1String(kept))));
     QVERIFY2(f.letter(0, true).startsWith("Visit our shop (https://example.com/shop)\n\n[Logo]"), qPrintable(mail.plain));
     QVERIFY(mail.plain.contains("unsubscribe-"));
+}
+
+// A lead names its kept pictures by cid:; each message carries them as related parts. A name
+// with no picture kept under it stays as it is.
+void TestCampaignRun::keptPicturesGoAsRelatedParts()
+{
+    CampaignFixture f;
+    const QByteArray red = png(Qt::red), green = png(Qt::green);
+    const QString redId = PictureStore::keep(*state().connection, {{}, "red.png", "image/png", red});
+    const QString greenId = PictureStore::keep(*state().connection, {{}, "green.png", "image/png", green});
+    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
+    f.addCustomer(f.type, "'Ben'", "'ben@example.com'");
+    const QString id = f.addLead("Offer", QStringLiteral("<p><img src=\"cid:%1\" alt=\"Red\"> <img src=\"cid:%2\"> "
+                                                         "<img src=\"cid:%1\"> <img src=\"cid:missing@korvina\"></p>")
+                                              .arg(redId, greenId));
+    QVERIFY(f.run(CampaignKind::Lead, id));
+    QVERIFY(f.server.waitFor(2));
+    for (int i = 0; i < 2; ++i) {
+        const ReceivedMail mail(f.server.message(i));
+        QCOMPARE(mail.parts, (QStringList{"multipart/alternative", "text/plain", "multipart/related", "text/html",
+                                          "image/png <" + redId + ">", "image/png <" + greenId + ">"}));
+        QCOMPARE(mail.contents.value(redId), red);
+        QCOMPARE(mail.contents.value(greenId), green);
+        QCOMPARE(mail.html.count("src=\"cid:" + redId + "\""), 2);
+        QVERIFY(mail.html.contains("src=\"cid:" + greenId + "\""));
+        QVERIFY(mail.html.contains("src=\"cid:missing@korvina\""));
+    }
 }
 
 QTEST_MAIN(TestCampaignRun)

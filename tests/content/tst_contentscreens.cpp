@@ -2,6 +2,7 @@
 #include "content/ContentModules.h" // the three screens' extras: lead editor, merge list, script button
 #include "content/LeadView.h"
 #include "engine/EngineFixture.h"
+#include "base/PictureStore.h"
 #include "base/Schema.h"
 
 #include <QDir>
@@ -24,6 +25,7 @@ class TestContentScreens : public QObject {
 private slots:
     void leadScreenKeepsAndWritesTheHtml_data();
     void leadScreenKeepsAndWritesTheHtml();
+    void savedLeadMovesItsPicturesIntoTable();
     void newsScreenInsertsMergeTags();
     void surveyScreenGeneratesThePage();
 };
@@ -139,6 +141,28 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
     checkMode(false);
 }
 
+// A lead made before the picture table: its data: pictures go into the table when it is next
+// saved, once each, and the letter names them.
+void TestContentScreens::savedLeadMovesItsPicturesIntoTable()
+{
+    EngineFixture f;
+    registerContentModules(f.engine);
+    const QByteArray dot = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==");
+    const QString uri = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(dot.toBase64());
+    f.folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) VALUES "
+                                 "('2024-03-01', 'Old', 'Old', '<p><img src=\"%1\" alt=\"a\">x<img src=\"%1\"></p>', 'r')")
+                      .arg(uri));
+    auto* extra = qobject_cast<LeadExtra*>(f.open(QStringLiteral("KKLead"))->extra());
+    f.run(Modify);
+    f.run(Save);
+    const QString id = MailPictures::contentId(dot);
+    const QString moved = QStringLiteral("<p><img src=\"cid:%1\" alt=\"a\">x<img src=\"cid:%1\"></p>").arg(id);
+    QCOMPARE(f.folder.scalar(QStringLiteral("Select LMessage From ktLead")), moved);
+    QCOMPARE(f.folder.count(QStringLiteral("kaPicture")), 1);
+    QCOMPARE(PictureStore::find(*state().connection, id)->data, dot);
+    QCOMPARE(extra->editor()->html(), moved);
+}
+
 void TestContentScreens::newsScreenInsertsMergeTags()
 {
     EngineFixture f;
@@ -172,8 +196,9 @@ void TestContentScreens::surveyScreenGeneratesThePage()
 {
     EngineFixture f;
     registerContentModules(f.engine);
+    const QString id = PictureStore::keep(*state().connection, {{}, QStringLiteral("care.png"), "image/png", "png bytes"});
     f.folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SName, SMessage) "
-                                 "VALUES ('2024-03-01', 'customer care', 'Tell us')"));
+                                 "VALUES ('2024-03-01', 'customer care', 'Tell us<img src=\"cid:%1\">')").arg(id));
     for (int q = 1; q <= 10; ++q)
         f.folder.exec(QStringLiteral("UPDATE ktSurvey SET SQuery%1 = 'Question %1'").arg(q));
     RecordScreen* screen = f.open(QStringLiteral("KKSurvey"));
@@ -190,7 +215,12 @@ void TestContentScreens::surveyScreenGeneratesThePage()
     QFile file(f.folder.file(QStringLiteral("Docs/Temp01.Htm")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString page = QString::fromUtf8(file.readAll());
-    QVERIFY(page.contains(QStringLiteral("<b>CUSTOMER CARE</b>")) && page.contains(QStringLiteral("\r\nTell us<br>\r\n")));
+    // The message's picture is written beside the page, which names it.
+    const QString picture = QStringLiteral("care-%1.png").arg(id.left(8));
+    QVERIFY(page.contains(QStringLiteral("<b>CUSTOMER CARE</b>")));
+    QVERIFY2(page.contains(QStringLiteral("\r\nTell us<img src='%1' alt=''><br>\r\n").arg(picture)), qPrintable(page));
+    QFile beside(f.folder.file(QStringLiteral("Docs/") + picture));
+    QVERIFY(beside.open(QIODevice::ReadOnly) && beside.readAll() == "png bytes");
     QVERIFY(page.contains(QStringLiteral("<b>Changed, not saved</b>")));
     QCOMPARE(page.count(QStringLiteral("<b>Question ")), 9); // the tenth is the changed one
     QCOMPARE(f.messages.shown, QStringList{QStringLiteral("Script Generated!")});

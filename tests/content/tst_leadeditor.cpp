@@ -4,6 +4,9 @@
 #include "content/LeadDialogs.h"
 #include "content/LeadEditor.h"
 #include "content/LeadView.h"
+#include "content/PictureScheme.h"
+#include "base/PictureStore.h"
+#include "base/ProgramState.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -114,9 +117,11 @@ private slots:
     void restructuringKeepsTheLetterValid();
     void undoReturnsToTheLoadedText();
     void sourceViewAppliesWhatWasTyped();
-    void imageFromFileEmbeddedOrRefused_data();
-    void imageFromFileEmbeddedOrRefused();
+    void imageFromFileKeptScaledOrRefused_data();
+    void imageFromFileKeptScaledOrRefused();
     void writesPreviewAndExportFiles();
+    void pagesGetTheirPicturesBeside_data();
+    void pagesGetTheirPicturesBeside();
     void eachOpeningHasItsOwnPage();
     void linkAddressNormalised_data();
     void linkAddressNormalised();
@@ -296,42 +301,61 @@ void TestLeadEditor::sourceViewAppliesWhatWasTyped()
     QVERIFY(e.html().contains(QStringLiteral("<u>New</u>")));
 }
 
-void TestLeadEditor::imageFromFileEmbeddedOrRefused_data()
+void TestLeadEditor::imageFromFileKeptScaledOrRefused_data()
 {
-    QTest::addColumn<int>("side");        // of a square picture of noise; 0: no file at all
-    QTest::addColumn<QString>("message"); // how the message starts, empty when embedded
-    QTest::newRow("small picture") << 16 << QString();
-    QTest::newRow("too large for the column") << 160 << QStringLiteral("The image would make the lead ");
-    QTest::newRow("no such file") << 0 << QStringLiteral("Cannot read the image ");
+    QTest::addColumn<QSize>("size");      // of the picture file; empty: a text file
+    QTest::addColumn<QList<bool>>("answers"); // to the question whether to scale down
+    QTest::addColumn<QSize>("inserted");  // as it goes in; empty: nothing goes in
+    QTest::addColumn<QString>("message"); // how the one message starts
+    QTest::newRow("narrow, asked nothing") << QSize(300, 150) << QList<bool>{} << QSize(300, 150) << QString();
+    QTest::newRow("wide, scaled down") << QSize(1200, 400) << QList<bool>{true} << QSize(600, 200)
+                                       << QStringLiteral("The picture is 1,200 pixels wide");
+    QTest::newRow("wide, original kept") << QSize(1200, 400) << QList<bool>{false} << QSize(1200, 400)
+                                         << QStringLiteral("The picture is 1,200 pixels wide");
+    QTest::newRow("no picture") << QSize() << QList<bool>{} << QSize() << QString();
+    QTest::newRow("no such file") << QSize(0, 1) << QList<bool>{} << QSize() << QStringLiteral("Cannot read the image ");
 }
 
-void TestLeadEditor::imageFromFileEmbeddedOrRefused()
+void TestLeadEditor::imageFromFileKeptScaledOrRefused()
 {
-    QFETCH(int, side);
+    QFETCH(QSize, size);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QSize, inserted);
     QFETCH(QString, message);
-    const QString path = m_data->file(QStringLiteral("Docs/Picture.png"));
-    if (side) {
-        QImage image(side, side, QImage::Format_RGB32);
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                image.setPixel(x, y, QRandomGenerator::global()->generate());
+    const QString path = m_data->file(QStringLiteral("Docs/Summer_offer.png"));
+    if (size.isValid() && !size.isEmpty()) {
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y, qRgb(x % 256, y % 256, 128));
         QVERIFY(image.save(path));
+    } else if (!size.isValid()) {
+        QFile text(path);
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+        message = QDir::toNativeSeparators(path) + QStringLiteral(" is not an image!");
     }
+    m_messages->answers = answers;
     LeadEditor e;
     openForEditing(e, QStringLiteral("<p>Look here</p>"));
     select(e, QStringLiteral("here"));
     e.askImage = [&] { return path; };
     e.tabClick(5);
     const QString html = e.html();
-    if (message.isEmpty()) {
-        const QString data = QString::fromLatin1(readAll(path).toBase64());
-        QVERIFY(html.contains(QStringLiteral("<img src=\"data:image/png;base64,%1\">").arg(data)));
-        QVERIFY(m_messages->shown.isEmpty());
-    } else {
-        QCOMPARE(html, QStringLiteral("<p>Look here</p>"));
-        QCOMPARE(m_messages->shown.size(), 1);
+    QCOMPARE(m_messages->shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
         QVERIFY2(m_messages->shown.first().startsWith(message), qPrintable(m_messages->shown.first()));
+    if (inserted.isEmpty()) {
+        QCOMPARE(html, QStringLiteral("<p>Look here</p>"));
+        QCOMPARE(m_data->count(QStringLiteral("kaPicture")), 0);
+        return;
     }
+    // The letter names the kept picture, and the view shows it from the table.
+    const QString id = m_data->scalar(QStringLiteral("Select PCid From kaPicture"));
+    QVERIFY2(html.contains(QStringLiteral("<img src=\"cid:%1\" alt=\"Summer offer\" width=\"%2\" height=\"%3\">")
+                               .arg(id).arg(inserted.width()).arg(inserted.height())),
+             qPrintable(html));
+    QCOMPARE(QImage::fromData(PictureStore::find(*state().connection, id)->data).size(), inserted);
+    QTRY_COMPARE(run(e, QStringLiteral("document.images[0].naturalWidth")).toInt(), inserted.width());
 
     // A web address goes in as it is.
     e.askImage = [] { return QStringLiteral("http://127.0.0.1:9/logo.png"); };
@@ -370,6 +394,37 @@ void TestLeadEditor::writesPreviewAndExportFiles()
     target = m_data->file(QStringLiteral("NoSuchFolder/Lead.Htm"));
     e.tabClick(9);
     QCOMPARE(m_messages->shown, QStringList{QStringLiteral("Error!")});
+}
+
+void TestLeadEditor::pagesGetTheirPicturesBeside_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::newRow("web view") << 8;
+    QTest::newRow("export") << 9;
+}
+
+// A browser cannot read cid: addresses: the kept pictures go beside the page as files, the
+// page names them, and a file already there is replaced.
+void TestLeadEditor::pagesGetTheirPicturesBeside()
+{
+    QFETCH(int, tab);
+    const QByteArray bytes("\x89PNG\r\n\x1a\n picture bytes");
+    const MailPictures::Picture picture{{}, QStringLiteral("Sale banner.png"), "image/png", bytes};
+    const QString id = PictureStore::keep(*state().connection, picture);
+    const QString name = QStringLiteral("Sale_banner-%1.png").arg(id.left(8));
+    const QString beside = m_data->file(QStringLiteral("Docs/") + name);
+    QFile old(beside);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older, longer file of the user's") > 0);
+    old.close();
+    LeadEditor e;
+    e.openInBrowser = [](const QUrl&) { return true; };
+    const QString page = m_data->file(tab == 8 ? QStringLiteral("Docs/TempView.Htm") : QStringLiteral("Docs/Lead.Htm"));
+    e.chooseSaveFile = [&](const QString&, const QString&, const QString&) { return page; };
+    openForEditing(e, QStringLiteral("<p><img src=\"cid:%1\" alt=\"Sale\"></p>").arg(id));
+    e.tabClick(tab);
+    QCOMPARE(readAll(page), QStringLiteral("<p><img src=\"%1\" alt=\"Sale\"></p>").arg(name).toUtf8());
+    QCOMPARE(readAll(beside), bytes);
+    QVERIFY(m_messages->shown.isEmpty());
 }
 
 // With a screen reader listening, a lead screen opened, closed and opened again: each has its
@@ -549,6 +604,7 @@ int main(int argc, char** argv)
 {
     // The web engine shares its graphics contexts with the application's.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PictureScheme::registerScheme();
     QApplication app(argc, argv);
     TestLeadEditor test;
     QTEST_SET_MAIN_SOURCE_PATH
