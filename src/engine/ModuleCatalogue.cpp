@@ -4,7 +4,8 @@
 
 namespace {
 
-// A key box holds the longest key the database gives (a 32-bit whole number).
+// A key or number box holds the longest key the database gives (a 32-bit whole number), so
+// that an id of a million and above, put in by the program, shows whole.
 constexpr int kIdLength = 10;
 using B = FieldDef::Button;
 
@@ -120,7 +121,8 @@ ModuleDef module(const char* screen, const char* caption, const char* table, Pla
         m.fields << withCaption(d, QString::fromLatin1(c));
     m.fieldCount = int(m.fields.size()) - 1;
 
-    // Widths follow the table's columns: text(n) is n, numbers and ids 6, dates 10, memo 65500.
+    // Widths follow the table's columns: text(n) is n, numbers and ids a whole key, dates 10,
+    // memo 65500.
     if (const SchemaTable* t = Schema::table(m.table)) {
         for (int i = 2; i < m.fields.size() && i < t->columns.size(); ++i) {
             const SchemaColumn& col = t->columns.at(i);
@@ -129,7 +131,7 @@ ModuleDef module(const char* screen, const char* caption, const char* table, Pla
             case SchemaColumn::Text:
             case SchemaColumn::Memo: f.maxLength = col.width; break;
             case SchemaColumn::Date: f.maxLength = 10; break;
-            default: f.maxLength = 6; f.rightAligned = true; break;
+            default: f.maxLength = kIdLength; f.rightAligned = true; break;
             }
         }
     }
@@ -184,7 +186,7 @@ QVector<ModuleDef> build()
         m.fieldCount = int(m.fields.size()) - 1;
         const SchemaTable* t = Schema::table(m.table);
         for (int i = 2; i <= m.fieldCount; ++i)
-            m.fields[i].maxLength = t->columns.at(i).kind == SchemaColumn::Text ? t->columns.at(i).width : 6;
+            m.fields[i].maxLength = t->columns.at(i).kind == SchemaColumn::Text ? t->columns.at(i).width : kIdLength;
         all << m;
     }
     {
@@ -199,7 +201,7 @@ QVector<ModuleDef> build()
         m.fields << withCaption(text(), QStringLiteral("Remarks"));
         m.fieldCount = int(m.fields.size()) - 1;
         for (int i = 2; i <= m.fieldCount; ++i)
-            m.fields[i].maxLength = i == m.fieldCount ? 20 : 6;
+            m.fields[i].maxLength = i == m.fieldCount ? 20 : kIdLength;
         all << m;
     }
 
