@@ -124,6 +124,8 @@ private slots:
     {
         QFETCH(QString, kind);
         UtilityFixture f;
+        for (const int type : {7, 65536})
+            f.folder.exec(QString("INSERT INTO kmCustType (EId, EDate, CCategory) VALUES (%1, '2024-01-01', 'T%1')").arg(type));
         const QString path = writeBook(f, kind,
                                        {{"CFirst", "EDate", "CType", "CZipCode", "CRemarks"},
                                         {"Zoë", QDate(2023, 12, 31), 7.0, 41012.0, "007"},
