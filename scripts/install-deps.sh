@@ -11,7 +11,7 @@ PACKAGES=(
   libpq-dev postgresql
   libgmime-3.0-dev
   libcurl4-openssl-dev
-  liborcus-dev libixion-dev libboost-dev libfreexl-dev
+  libfreexl-dev
   libxlsxwriter-dev python3-aiosmtpd python3-xlwt msmtp openssl
   xvfb xdotool
   poppler-utils

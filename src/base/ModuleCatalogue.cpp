@@ -4,7 +4,8 @@
 
 namespace {
 
-// A key box holds the longest key the database gives (a 32-bit whole number).
+// A key or number box holds the longest key the database gives (a 32-bit whole number), so
+// that an id of a million and above, put in by the program, shows whole.
 constexpr int kIdLength = 10;
 using B = FieldDef::Button;
 
@@ -121,7 +122,8 @@ ModuleDef module(ModuleId moduleId, const char* screen, const char* caption, con
         m.fields << withCaption(d, QString::fromLatin1(c));
     m.fieldCount = int(m.fields.size()) - 1;
 
-    // Widths follow the table's columns: text(n) is n, numbers and ids 6, dates 10, memo 65500.
+    // Widths follow the table's columns: text(n) is n, numbers and ids a whole key, dates 10,
+    // memo 65500.
     if (const SchemaTable* t = Schema::table(m.table)) {
         for (int i = 2; i < m.fields.size() && i < t->columns.size(); ++i) {
             const SchemaColumn& col = t->columns.at(i);
@@ -130,7 +132,7 @@ ModuleDef module(ModuleId moduleId, const char* screen, const char* caption, con
             case SchemaColumn::Text:
             case SchemaColumn::Memo: f.maxLength = col.width; break;
             case SchemaColumn::Date: f.maxLength = 10; break;
-            default: f.maxLength = 6; f.rightAligned = true; break;
+            default: f.maxLength = kIdLength; f.rightAligned = true; break;
             }
         }
     }
@@ -198,7 +200,7 @@ void addContent(QVector<ModuleDef>& all)
     m.fieldCount = int(m.fields.size()) - 1;
     const SchemaTable* t = Schema::table(m.table);
     for (int i = 2; i <= m.fieldCount; ++i)
-        m.fields[i].maxLength = t->columns.at(i).kind == SchemaColumn::Text ? t->columns.at(i).width : 6;
+        m.fields[i].maxLength = t->columns.at(i).kind == SchemaColumn::Text ? t->columns.at(i).width : kIdLength;
     all << withPane(m, {"Id:", "Date:", "SType:", "Count:"});
 }
 
@@ -232,7 +234,7 @@ void addCampaigns(QVector<ModuleDef>& all)
     m.fields << withCaption(text(), QStringLiteral("Remarks"));
     m.fieldCount = int(m.fields.size()) - 1;
     for (int i = 2; i <= m.fieldCount; ++i)
-        m.fields[i].maxLength = i == m.fieldCount ? 20 : 6;
+        m.fields[i].maxLength = i == m.fieldCount ? 20 : kIdLength;
     all << m;
 }
 

@@ -14,7 +14,7 @@ using C = SchemaColumn;
 
 SchemaColumn text(const char* name, int width) { return {QString::fromLatin1(name), C::Text, width}; }
 SchemaColumn letter(const char* name) { return text(name, 1); }
-SchemaColumn id(const char* name) { return {QString::fromLatin1(name), C::Id, 0}; }
+SchemaColumn id(const char* name, const char* master = "") { return {QString::fromLatin1(name), C::Id, 0, QString::fromLatin1(master)}; }
 SchemaColumn number(const char* name) { return {QString::fromLatin1(name), C::Number, 0}; }
 SchemaColumn date(const char* name) { return {QString::fromLatin1(name), C::Date, 0}; }
 SchemaColumn memo(const char* name) { return {QString::fromLatin1(name), C::Memo, 65500}; }
@@ -34,10 +34,10 @@ QVector<SchemaTable> build()
                                text("CAddr1", 50), text("CAddr2", 50), text("CCity", 20), text("CState", 20),
                                text("CCountry", 20), text("CZipCode", 10), text("CTelOff", 20),
                                text("CTelHome", 20), text("CTelMob", 20), text("CFax", 20), text("CEmail", 50),
-                               text("CWebsite", 50), id("CType"), letter("CActive"), text("CRemarks", 50)});
+                               text("CWebsite", 50), id("CType", "kmCustType"), letter("CActive"), text("CRemarks", 50)});
     all << make("kmCustType", {text("CCategory", 10), text("CRemarks", 20)});
     all << make("kmNewsType", {text("NCategory", 10), text("NRemarks", 20)});
-    all << make("ktNews", {id("NType"), text("NReference", 50), text("NSubject", 50), memo("NMessage"),
+    all << make("ktNews", {id("NType", "kmNewsType"), text("NReference", 50), text("NSubject", 50), memo("NMessage"),
                            text("NRemarks", 20)});
     all << make("ktLead", {text("LReference", 50), text("LSubject", 50), memo("LMessage"), text("LRemarks", 20)});
     {
@@ -49,18 +49,20 @@ QVector<SchemaTable> build()
         all << make("ktSurvey", cols);
     }
     {
-        QVector<SchemaColumn> cols{id("SSurveyId")};
+        QVector<SchemaColumn> cols{id("SSurveyId", "ktSurvey")};
         for (int a = 1; a <= 10; ++a)
             cols << SchemaColumn{QStringLiteral("SAnswer%1").arg(a), C::Number, 0};
         cols << text("SRemarks", 20);
         all << make("ktSUpdate", cols);
     }
-    all << make("ktSNews", {id("SNewsId"), id("SCType"), text("SCriteria", 100), date("SSentDate"),
-                            text("SRemarks", 20)});
-    all << make("ktMLead", {id("MLeadId"), id("MCType"), text("MCriteria", 100), date("MSentDate"),
-                            text("MRemarks", 20)});
-    all << make("ktESurvey", {id("ESurveyId"), id("ECType"), text("ECriteria", 100), date("ESentDate"),
-                              text("ERemarks", 20)});
+    const struct { const char* table; const char* l; const char* content; const char* master; } campaigns[] = {
+        {"ktSNews", "S", "SNewsId", "ktNews"}, {"ktMLead", "M", "MLeadId", "ktLead"},
+        {"ktESurvey", "E", "ESurveyId", "ktSurvey"}};
+    for (const auto& c : campaigns) {
+        const QString l = QString::fromLatin1(c.l);
+        all << make(c.table, {id(c.content, c.master), {l + "CType", C::Id, 0, QStringLiteral("kmCustType")},
+                              {l + "Criteria", C::Text, 100}, {l + "SentDate", C::Date, 0}, {l + "Remarks", C::Text, 20}});
+    }
     all << make("kaEnterprise", {text("EName", 30), text("EShort", 15), text("EDesc", 30), text("EAddr1", 30),
                                  text("EAddr2", 30), text("EAddr3", 30), text("ECity", 20), text("EState", 20),
                                  text("ECountry", 20), text("ETelephone", 30), text("EEmail", 50),

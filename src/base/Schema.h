@@ -11,6 +11,7 @@ struct SchemaColumn {
     QString name;
     Kind kind;
     int width = 0; // Text: n; Memo: 65500; others: 0 (Bytes: a file's worth)
+    QString master = {}; // Id: the table whose EId it holds (none for a row's own EId)
 };
 
 struct SchemaTable {

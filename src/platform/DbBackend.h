@@ -10,6 +10,15 @@
 
 class RowCursor;
 
+// Rows added to one table through one statement prepared once (an import adds thousands):
+// each call gives the values of the columns named when it was prepared, in their order.
+class RowInserter {
+public:
+    virtual ~RowInserter() = default;
+    // Values already of their columns' types. Errors throw AppError; the next row can follow.
+    virtual void insert(const QVector<QVariant>& values) = 0;
+};
+
 // One database engine behind the provider. The embedded SQLCipher file is one; a shared
 // server is another. Record sets and the connection talk only to this interface.
 class DbBackend {
@@ -49,6 +58,9 @@ public:
     virtual Row updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
                           const QStringList& readBack = {}) = 0;
     virtual void deleteRow(const QString& table, qint64 id, const Values& asRead) = 0;
+    // An insert of the named columns of a table for many rows. By default each row is written
+    // as insertRow writes it.
+    virtual std::unique_ptr<RowInserter> prepareInsert(const QString& table, const QStringList& columns);
     // The columns of a table, in order.
     virtual QVector<ColumnInfo> tableColumns(const QString& table) = 0;
 

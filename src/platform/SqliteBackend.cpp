@@ -627,20 +627,58 @@ DbBackend::Row SqliteBackend::storedRow(const QString& table, qint64 id, const Q
         .rows.value(0);
 }
 
+namespace {
+
+QString insertStatement(const QString& table, const QStringList& columns)
+{
+    if (columns.isEmpty())
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table));
+    QStringList names;
+    for (const QString& column : columns)
+        names << quoteName(column);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(quoteName(table), names.join(QStringLiteral(", ")),
+             QStringLiteral("?, ").repeated(columns.size() - 1) + QLatin1Char('?'));
+}
+
+}
+
+// One statement stepped for every row and reset for the next.
+class SqliteBackend::Inserter : public RowInserter {
+public:
+    Inserter(SqliteBackend& backend, const QString& sql) : m_backend(backend), m_sql(sql), m_st(backend.prepareOne(sql, sql)) {}
+
+    void insert(const QVector<QVariant>& values) override
+    {
+        m_backend.ensureOpen();
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(m_st, i + 1, values[i]);
+        // Reset after the error is read, so that the next row starts afresh.
+        struct Reset {
+            sqlite3_stmt* st;
+            ~Reset() { sqlite3_reset(st); }
+        } reset{m_st};
+        if (sqlite3_step(m_st) != SQLITE_DONE)
+            m_backend.fail(DbErrors::General, fromC(sqlite3_errmsg(m_backend.m_db)), m_sql);
+    }
+
+private:
+    SqliteBackend& m_backend;
+    QString m_sql;
+    Statement m_st;
+};
+
+std::unique_ptr<RowInserter> SqliteBackend::prepareInsert(const QString& table, const QStringList& columns)
+{
+    return std::make_unique<Inserter>(*this, insertStatement(table, columns));
+}
+
 DbBackend::Row SqliteBackend::insertRow(const QString& table, const Values& values, const QStringList& readBack)
 {
-    QString sql;
-    if (values.isEmpty()) {
-        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table));
-    } else {
-        QStringList names, marks;
-        for (const auto& v : values) {
-            names << quoteName(v.first);
-            marks << QStringLiteral("?");
-        }
-        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(quoteName(table), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    }
+    QStringList columns;
+    for (const auto& v : values)
+        columns << v.first;
+    const QString sql = insertStatement(table, columns);
     Statement st(prepareOne(sql, sql));
     for (int i = 0; i < values.size(); ++i)
         bindValue(st, i + 1, values[i].second);

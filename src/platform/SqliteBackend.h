@@ -28,6 +28,7 @@ public:
     Row updateRow(const QString& table, qint64 id, const Values& values, const Values& asRead,
                   const QStringList& readBack = {}) override;
     void deleteRow(const QString& table, qint64 id, const Values& asRead) override;
+    std::unique_ptr<RowInserter> prepareInsert(const QString& table, const QStringList& columns) override;
     QVector<ColumnInfo> tableColumns(const QString& table) override;
 
     void refreshCache() override;
@@ -44,6 +45,7 @@ public:
     static bool mapDeclaredType(const QString& declared, int& type, int& definedSize);
 
 private:
+    class Inserter;
     void openFile(const ConnectionParams& params, bool withLock);
     void ensureOpen() const;
     // Prepares exactly one statement; anything after it is an error and nothing runs.

@@ -10,8 +10,8 @@
 // it through the ordinary provider. The first row holding a value gives the column names
 // (trimmed; an empty or repeated name becomes F1, F2... by its position); a column whose cells
 // are all numbers is a double column, all dates a date column, anything else text. Each row's
-// rowid is its number in the worksheet. The file is read twice (once for the column types,
-// once for the rows) and never held whole in memory.
+// rowid is its number in the worksheet. The file is read once, as a stream: its rows go into
+// the database as they come, and take their columns' types when the last one is read.
 class WorksheetDatabase {
 public:
     // Told the number of rows read so far, every few hundred rows; false stops the reading.

@@ -11,6 +11,7 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 #include "engine/CriterionText.h"
+#include "utilities/ColumnValues.h"
 #include "utilities/TableBrowser.h"
 
 #include <QComboBox>
@@ -172,14 +173,10 @@ void KKFindRepl::replaceRecords()
     found.close();
 }
 
-std::optional<QVariant> KKFindRepl::newValue(const ColumnInfo& column, QString text)
+std::optional<QVariant> KKFindRepl::newValue(const ColumnInfo& column, QString text) const
 {
-    // A whole number is digits alone ("1e3" would make a type id nobody chose); a double takes
-    // a decimal point or comma; a date is a date as the screens write it.
-    static const QRegularExpression whole(QStringLiteral(R"(^\s*[+-]?\d+\s*$)"));
+    // A double takes a decimal point or comma; a date is a date as the screens write it.
     static const QRegularExpression decimal(QStringLiteral(R"(^\s*[+-]?(\d+([.,]\d*)?|[.,]\d+)\s*$)"));
-    if (column.type == FieldType::Integer && !whole.match(text).hasMatch())
-        return std::nullopt;
     if (column.type == FieldType::Double && !decimal.match(text).hasMatch())
         return std::nullopt;
     if (column.type == FieldType::Date && !DateText::isDate(text.trimmed()))
@@ -187,7 +184,7 @@ std::optional<QVariant> KKFindRepl::newValue(const ColumnInfo& column, QString t
     if (column.type == FieldType::Double)
         text.replace(QLatin1Char(','), QLatin1Char('.'));
     try {
-        return Recordset::convertedFor(column, text);
+        return ColumnValues(state().connection->backend(), m_browser->table()).value(column, text);
     } catch (const AppError&) {
         return std::nullopt;
     }

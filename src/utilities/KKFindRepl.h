@@ -31,7 +31,7 @@ public:
 private:
     int chosenColumn() const; // position of cmbField's column in the record; -1 when none
     // The typed text as the column stores it; none when the column cannot take it.
-    static std::optional<QVariant> newValue(const ColumnInfo& column, QString text);
+    std::optional<QVariant> newValue(const ColumnInfo& column, QString text) const;
     static QVector<QVariant> foundIds(Recordset& found);
     void replaceAll(const QString& column, const QVariant& value, const QVector<QVariant>& ids);
     void showReplaced(const QVector<QVariant>& ids);

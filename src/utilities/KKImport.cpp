@@ -9,6 +9,7 @@
 #include "base/Look.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
+#include "utilities/ColumnValues.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -55,6 +56,16 @@ QVariant defaultFor(int type)
 }
 
 }
+
+// What every row of one import shares: the target's columns from the second on (the first is
+// numbered by the database), a new record's values, and the insert prepared once.
+struct KKImport::Target {
+    QVector<ColumnInfo> columns;
+    QVector<QVariant> defaults;
+    QVector<QPair<int, int>> copies; // column of the rows read -> position in `columns`
+    ColumnValues values;
+    std::unique_ptr<RowInserter> insert;
+};
 
 KKImport::KKImport(QWidget* parent)
     : FileTableScreen({QStringLiteral("KKImport"), QStringLiteral("Import"), QStringLiteral("Import From Excel File"),
@@ -159,23 +170,24 @@ void KKImport::importRecords()
     }
     // The target is opened for adding only: its columns are read, never its rows.
     DbBackend& db = s.connection->backend();
-    QVector<ColumnInfo> target;
-    if (!Guard([&] { target = db.tableColumns(browser().table()); }))
+    Target target{{}, {}, {}, ColumnValues(db, browser().table()), {}};
+    QVector<ColumnInfo> columns;
+    if (!Guard([&] { columns = db.tableColumns(browser().table()); }))
         return;
+    target.columns = columns.mid(1);
 
     // Each chosen worksheet column with its target column; EId is checked but never copied.
     // The worksheet's columns come after its row number in the rows read.
     QString invalid;
-    Copies copies;
     for (const QString& name : chosen) {
-        int to = -1;
-        for (int i = 0; i < target.size(); ++i)
-            if (target.at(i).name.toUpper() == name.toUpper())
+        qsizetype to = -1;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            if (columns.at(i).name.toUpper() == name.toUpper())
                 to = i;
         if (to < 0)
             invalid += name + QStringLiteral("\r\n");
         else if (name.toUpper() != QLatin1String("EID"))
-            copies.push_back({int(source.indexOf(name)) + 1, to});
+            target.copies.push_back({int(source.indexOf(name)) + 1, int(to) - 1});
     }
     if (!invalid.isEmpty()) {
         messages.notice(QStringLiteral("Invalid Fields:\r\n\r\n") + invalid);
@@ -193,13 +205,20 @@ void KKImport::importRecords()
     // Each row is its own transaction: a stopped run keeps the rows already imported.
     Guard([&] { db.beginBulkWrites(); });
     Guard([&] {
+        QStringList names;
+        for (const ColumnInfo& column : std::as_const(target.columns)) {
+            names << column.name;
+            target.defaults << Recordset::convertedFor(column, defaultFor(column.type));
+        }
+        target.insert = db.prepareInsert(browser().table(), names);
         const std::unique_ptr<RowCursor> rows =
             m_sheet.connection().backend().openCursor(QStringLiteral("Select rowid, ") + statement.mid(QStringLiteral("Select ").size()));
         while (!m_run.stopRequested() && rows->next()) {
-            importRow(*rows, target, copies, refused);
+            importRow(*rows, target, refused);
             m_run.step(++imported);
         }
     });
+    target.insert.reset();
     Guard([&] { db.endBulkWrites(); });
     m_run.finish(imported);
     if (!refused.isEmpty())
@@ -216,28 +235,26 @@ void KKImport::importRecords()
 // One worksheet row as a new record. A value the column cannot hold is refused: the column
 // keeps its default, the refusal is logged with the worksheet row and noted in `refused`,
 // and so is a row the database refuses.
-void KKImport::importRow(RowCursor& row, const QVector<ColumnInfo>& target, const Copies& copies, QStringList& refused)
+void KKImport::importRow(RowCursor& row, Target& target, QStringList& refused)
 {
     const QString sheetRow = QString::fromUtf8(row.text(0));
-    DbBackend::Values values;
-    for (int i = 1; i < target.size(); ++i)
-        values.push_back({target.at(i).name, Recordset::convertedFor(target.at(i), defaultFor(target.at(i).type))});
-    for (const auto& [from, to] : copies) {
+    QVector<QVariant> values = target.defaults;
+    for (const auto& [from, to] : std::as_const(target.copies)) {
         QString value = QString::fromUtf8(row.text(from)).trimmed();
         if (value.isEmpty())
             value = kEmptyCell;
         try {
-            values[to - 1].second = Recordset::convertedFor(target.at(to), value);
+            values[to] = target.values.value(target.columns.at(to), value);
         } catch (const AppError& e) {
             RecordError(AppError(e.number(), e.source(), QStringLiteral("Worksheet row %1: %2").arg(sheetRow, e.description())));
-            refused << QStringLiteral("Row %1, %2: %3").arg(sheetRow, target.at(to).name, value);
+            refused << QStringLiteral("Row %1, %2: %3").arg(sheetRow, target.columns.at(to).name, value);
         }
     }
     DbBackend& db = state().connection->backend();
     try {
         db.begin();
         try {
-            db.insertRow(browser().table(), values);
+            target.insert->insert(values);
         } catch (...) {
             db.commit();
             throw;

@@ -22,8 +22,8 @@ public:
     bool endsProgram() const { return m_endsProgram; }
 
 private:
-    using Copies = QVector<QPair<int, int>>; // column of the rows read -> target column
-    void importRow(RowCursor& row, const QVector<ColumnInfo>& target, const Copies& copies, QStringList& refused);
+    struct Target; // the target's columns, their defaults and the prepared insert
+    void importRow(RowCursor& row, Target& target, QStringList& refused);
     void removeYesterdaysArchive();
 
     WorksheetDatabase m_sheet;

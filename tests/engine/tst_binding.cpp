@@ -65,13 +65,23 @@ private slots:
         QCOMPARE(f.folder.scalar("Select CRemarks From kmCustType"), QString(20, 'z'));
     }
 
-    // The key box holds any key the database gives, a million and above too.
+    // A key box and a master id's box hold any key the database gives, a million and above too.
+    void largeKeyShownWhole_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<int>("box");
+        QTest::newRow("key") << "KKCustType" << 0;
+        QTest::newRow("customer type") << "KKCustomer" << 18;
+    }
     void largeKeyShownWhole()
     {
+        QFETCH(QString, screen);
+        QFETCH(int, box);
         EngineFixture f;
         f.folder.exec("INSERT INTO kmCustType (EId, EDate, CCategory, CRemarks) VALUES (2147483647, '2024-01-01', 'Retail', 'r')");
-        f.open("KKCustType");
-        QCOMPARE(f.text(0), QString("2147483647"));
+        f.folder.exec("INSERT INTO ktCustomer (EDate, CFirst, CType) VALUES ('2024-01-01', 'Ann', 2147483647)");
+        f.open(screen);
+        QCOMPARE(f.text(box), QString("2147483647"));
     }
 
     void cyclingPickersWalkAndRestart()

@@ -33,6 +33,8 @@ class FindReplaceTest : public QObject {
     static void prepare(UtilityFixture& f)
     {
         f.folder.exec("ALTER TABLE ktCustomer ADD COLUMN CRating DOUBLE");
+        for (const int type : {1, 2, 3, 1000})
+            f.folder.exec(QString("INSERT INTO kmCustType (EId, EDate, CCategory) VALUES (%1, '2024-01-01', 'T%1')").arg(type));
         f.addCustomers({"Ann|Pune|India|1", "Bob|Lyon|France|2", "Cleo|Delhi|india|3"});
     }
 
@@ -54,6 +56,8 @@ private slots:
                                      << QStringList{"05/01/2024", "06/07/2025", "06/07/2025"} << "06/07/2025";
         QTest::newRow("the program's own date") << "CType|>|1" << "EDate" << "12/31/2024"
                                                 << QStringList{"05/01/2024", "12/31/2024", "12/31/2024"} << "12/31/2024";
+        QTest::newRow("existing type id") << "CCountry|=|France" << "CType" << "1000"
+                                          << QStringList{"1", "1000", "3"} << "1000";
         QTest::newRow("text column cut to its size") << "CType|=|2" << "CZipCode" << QString(40, '7')
                                                      << QStringList{"", QString(10, '7'), ""} << QString(10, '7');
     }
@@ -105,6 +109,8 @@ private slots:
                                          << QStringList{"Total Records: 3", "Invalid Text!"};
         QTest::newRow("exponent for a type id") << "CCity|=|" << "CType" << "1e3" << true << "-"
                                                 << QStringList{"Total Records: 3", "Invalid Text!"};
+        QTest::newRow("type id that does not exist") << "CCity|=|" << "CType" << "4" << true << "-"
+                                                     << QStringList{"Total Records: 3", "Invalid Text!"};
         QTest::newRow("fraction for a whole number") << "CCity|=|" << "CType" << "2.5" << true << "-"
                                                      << QStringList{"Total Records: 3", "Invalid Text!"};
         QTest::newRow("not confirmed") << "CCity|=|" << "CCity" << "X" << false << "-"

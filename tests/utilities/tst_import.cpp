@@ -69,32 +69,38 @@ private slots:
         const QString yesterday = ArchiveNames::archivePath(QDate(2026, 12, 4));
         const QString today = ArchiveNames::archivePath(QDate(2026, 12, 5));
         QVERIFY(SheetFiles::writeText(yesterday, "copy") && SheetFiles::writeText(today, "copy"));
+        for (const int type : {2, 1000})
+            f.folder.exec(QString("INSERT INTO kmCustType (EId, EDate, CCategory) VALUES (%1, '2024-01-01', 'T%1')").arg(type));
         const QString path = writeBook(f, kind,
                                        {{" cfirst ", "CLAST", "EId", "CCity ", "CType"},
                                         {"Ann", "Lee", 99.0, "Pune", 2.0},
                                         {"Bob", QVariant(), 98.0, "   ", "abc"},
-                                        {"Cy", "Ng", 97.0, "Goa", "1e3x"}});
+                                        {"Cy", "Ng", 97.0, "Goa", "1e3"},
+                                        {"Di", "Ito", 96.0, "Agra", 5.0}});
 
         KKImport screen;
         list(screen, path);
         QCOMPARE(entries(screen.browser().fieldList()), QStringList({"cfirst", "CLAST", "EId", "CCity", "CType"}));
-        QCOMPARE(screen.browser().countLabel()->text(), QString("3"));
+        QCOMPARE(screen.browser().countLabel()->text(), QString("4"));
         screen.browser().SelectAllFields();
         screen.importRecords();
 
-        QCOMPARE(f.messages.shown, QStringList({"Total Records: 3", "Confirm Import?",
-                                                "Values Refused (Column Left At Default):\r\n\r\nRow 3, CType: abc\r\nRow 4, CType: 1e3x",
-                                                "Done!",
-                                                "DB Refresh Required!\r\nShutting Down..."}));
+        // A type id is a whole number of digits ("1e3" too is refused, though type 1000 exists)
+        // and names a customer type that exists.
+        QCOMPARE(f.messages.shown,
+                 QStringList({"Total Records: 4", "Confirm Import?",
+                              "Values Refused (Column Left At Default):\r\n\r\nRow 3, CType: abc\r\nRow 4, CType: 1e3\r\n"
+                              "Row 5, CType: 5",
+                              "Done!", "DB Refresh Required!\r\nShutting Down..."}));
         QVERIFY(f.errorListing().contains("Worksheet row 3: Data type conversion error: \"abc\"")); // refused by the number column
-        QCOMPARE(f.column("EId"), QStringList({"1", "2", "3"}));
-        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Cy"}));
-        QCOMPARE(f.column("CLast"), QStringList({"Lee", "-", "Ng"}));
-        QCOMPARE(f.column("CCity"), QStringList({"Pune", "-", "Goa"}));
-        QCOMPARE(f.column("CType"), QStringList({"2", "0", "0"}));
-        QCOMPARE(f.column("EDate"), QStringList({"12/05/2026", "12/05/2026", "12/05/2026"}));
-        QCOMPARE(f.column("CTitle"), QStringList({"-", "-", "-"}));
-        QCOMPARE(screen.progressLabel()->text(), QString("3.."));
+        QCOMPARE(f.column("EId"), QStringList({"1", "2", "3", "4"}));
+        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Cy", "Di"}));
+        QCOMPARE(f.column("CLast"), QStringList({"Lee", "-", "Ng", "Ito"}));
+        QCOMPARE(f.column("CCity"), QStringList({"Pune", "-", "Goa", "Agra"}));
+        QCOMPARE(f.column("CType"), QStringList({"2", "0", "0", "0"}));
+        QCOMPARE(f.column("EDate"), QStringList(4, "12/05/2026"));
+        QCOMPARE(f.column("CTitle"), QStringList(4, "-"));
+        QCOMPARE(screen.progressLabel()->text(), QString("4.."));
         QVERIFY(!QFile::exists(yesterday));
         QVERIFY(QFile::exists(today));
         QVERIFY(screen.endsProgram());
@@ -104,7 +110,7 @@ private slots:
         list(again, path);
         again.browser().SelectAllFields();
         again.importRecords();
-        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Cy", "Ann", "Bob", "Cy"}));
+        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Bob", "Cy", "Di", "Ann", "Bob", "Cy", "Di"}));
     }
 
     void cellsKeepTheirTypes_data()
@@ -118,6 +124,8 @@ private slots:
     {
         QFETCH(QString, kind);
         UtilityFixture f;
+        for (const int type : {7, 65536})
+            f.folder.exec(QString("INSERT INTO kmCustType (EId, EDate, CCategory) VALUES (%1, '2024-01-01', 'T%1')").arg(type));
         const QString path = writeBook(f, kind,
                                        {{"CFirst", "EDate", "CType", "CZipCode", "CRemarks"},
                                         {"Zoë", QDate(2023, 12, 31), 7.0, 41012.0, "007"},
@@ -160,6 +168,25 @@ private slots:
                                                        "DB Refresh Required!\r\nShutting Down..."}));
         QCOMPARE(f.column("CFirst").last(), QString("First%1").arg(done - 1));
         QVERIFY(screen.endsProgram());
+    }
+
+    // A row the database refuses is noted and logged; the rows before and after it are stored,
+    // each in its own transaction.
+    void refusedRowKeepsTheOthers()
+    {
+        UtilityFixture f;
+        f.folder.exec("CREATE TRIGGER NoBob BEFORE INSERT ON ktCustomer WHEN NEW.CFirst = 'Bob' "
+                      "BEGIN SELECT RAISE(ABORT, 'no Bob here'); END");
+        const QString path = writeBook(f, "csv", {{"CFirst"}, {"Ann"}, {"Bob"}, {"Cy"}});
+        KKImport screen;
+        list(screen, path);
+        screen.browser().SelectAllFields();
+        screen.importRecords();
+        QCOMPARE(f.column("CFirst"), QStringList({"Ann", "Cy"}));
+        QVERIFY(f.messages.shown.value(2).startsWith("Values Refused (Column Left At Default):\r\n\r\nRow 3: no Bob here"));
+        QCOMPARE(f.messages.shown.value(3), QString("Done!"));
+        QVERIFY(f.errorListing().contains("Worksheet row 3: no Bob here"));
+        QVERIFY(!state().connection->backend().inTransaction());
     }
 
     // A worksheet of more rows than the grid shows is listed in part and imported whole;
