@@ -19,7 +19,7 @@ for p in "${patches[@]}"; do
     caught=()
     if cmake --build "$build" -j2 --target ${tests//./_} > "$build/planted-$name.log" 2>&1; then
         for t in $tests; do
-            ctest --test-dir "$build" -R "^${t//./\\.}\$" >> "$build/planted-$name.log" 2>&1 || caught+=("$t")
+            ctest --test-dir "$build" --output-on-failure -R "^${t//./\\.}\$" >> "$build/planted-$name.log" 2>&1 || caught+=("$t")
         done
     else
         caught=("(the build)")
