@@ -1,7 +1,8 @@
 // The database file itself: encrypted with its password, compacted into a new encrypted
-// file, guarded by the lock file, and transactions that nest.
+// file, guarded by the lock file, and transactions that nest; archives sealed at rest.
 #include "common/TestSupport.h"
 #include "platform/AppError.h"
+#include "platform/ArchiveCipher.h"
 #include "platform/Connection.h"
 #include "platform/LockFile.h"
 #include "platform/Recordset.h"
@@ -45,6 +46,8 @@ class TstDatabaseFile : public QObject {
 private slots:
     void encryptedAndCompacted();
     void lockFileAndTransactions();
+    void sealedArchiveRefusesDamage_data();
+    void sealedArchiveRefusesDamage();
 };
 
 void TstDatabaseFile::encryptedAndCompacted()
@@ -130,6 +133,42 @@ void TstDatabaseFile::lockFileAndTransactions()
     QVERIFY(!LockFile::isHeldByAnother(lock));
     first.open();
     QVERIFY(LockFile::isHeldByAnother(lock));
+}
+
+void TstDatabaseFile::sealedArchiveRefusesDamage_data()
+{
+    QTest::addColumn<int>("changed"); // the byte changed, counted from the end; 0: none
+    QTest::newRow("whole") << 0;
+    QTest::newRow("content changed") << 40;
+    QTest::newRow("tag changed") << 1;
+}
+
+// A byte changed anywhere is found, even where the content would still read.
+void TstDatabaseFile::sealedArchiveRefusesDamage()
+{
+    QFETCH(int, changed);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("Ko240304.dump")));
+    const QByteArray plain(200, 'x');
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    {
+        ArchiveCipher::Sealer sealer(file, QStringLiteral("pw"));
+        sealer.write(plain.constData(), plain.size());
+        sealer.finish();
+    }
+    if (changed > 0) {
+        QVERIFY(file.seek(file.size() - changed));
+        const char c = file.peek(1).at(0);
+        file.write(QByteArray(1, char(c ^ 0x01)));
+    }
+    file.close();
+    QByteArray read;
+    const int error = errorOf([&] {
+        ArchiveCipher::unseal(file.fileName(), QStringLiteral("pw"), [&](const char* data, qint64 size) { read.append(data, size); });
+    });
+    QCOMPARE(error != 0, changed > 0);
+    if (changed == 0)
+        QCOMPARE(read, plain);
 }
 
 QTEST_MAIN(TstDatabaseFile)

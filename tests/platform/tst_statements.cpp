@@ -202,6 +202,7 @@ void TstStatements::criterionReadsOnlyItsScope_data()
                                                   << "refused";
     QTest::newRow("union on kaPreference") << "both" << pair + "0=1 UNION SELECT EId, PPasscd FROM kaPreference"
                                            << "refused";
+    QTest::newRow("union within scope") << "server" << pair + "0=1 UNION SELECT EId, CLast FROM ktCustomer" << "refused";
     QTest::newRow("subquery in where") << "both" << customers + "CFirst <> (SELECT ULogin FROM kaUser WHERE EId=1)"
                                        << "refused";
     QTest::newRow("quoted table name") << "both" << customers + "EXISTS (SELECT 1 FROM [kaUser])" << "refused";

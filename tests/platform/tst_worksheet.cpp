@@ -219,6 +219,7 @@ private slots:
         QTest::addColumn<int>("width"); // characters once trimmed
         QTest::newRow("blanks and control blanks") << "\t ab\r\v" << QByteArray("ab  ;") << QByteArray("\"'\t ab\r\v\"") << 2;
         QTest::newRow("no-break space around") << "\u00a0Zoë\u00a0" << QByteArray("Zoë ;") << QByteArray("\"\u00a0Zoë\u00a0\"") << 3;
+        QTest::newRow("blank at the end only") << "ab " << QByteArray("ab  ;") << QByteArray("\"ab \"") << 2;
         QTest::newRow("cut between accented letters") << "éèêëē" << QByteArray("éèêë;") << QByteArray("éèêëē") << 5;
         QTest::newRow("cut ascii") << "abcdef" << QByteArray("abcd;") << QByteArray("abcdef") << 6;
         QTest::newRow("quote inside") << "a\"b" << QByteArray("a\"b ;") << QByteArray("\"a\"\"b\"") << 3;
