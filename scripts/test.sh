@@ -7,7 +7,7 @@ cd "$root"
 
 "$root/scripts/install-deps.sh"
 
-cmake -S . -B build -G Ninja
+cmake -S . -B build -G Ninja -DKORVINA_WERROR="${KORVINA_WERROR:-OFF}"
 cmake --build build -j"$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen
