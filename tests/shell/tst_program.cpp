@@ -170,7 +170,7 @@ private slots:
             QCOMPARE(r.field(e.position).type(), e.type);
             QCOMPARE(r.field(e.position).definedSize(), e.size);
         }
-        QCOMPARE(Schema::tables().size(), 16);
+        QCOMPARE(Schema::tables().size(), 17);
         // The required rows.
         QCOMPARE(folder.count("kaEnterprise"), 1);
         QCOMPARE(folder.count("kaPreference"), 1);
