@@ -143,6 +143,8 @@ QString fileRows(Connection& file, const QString& table)
                 cells << v.toDate().toString(Qt::ISODate) + QStringLiteral(" 00:00:00");
             else if (v.typeId() == QMetaType::QDateTime)
                 cells << v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            else if (v.typeId() == QMetaType::QByteArray)
+                cells << QStringLiteral("\\x") + QString::fromLatin1(v.toByteArray().toHex());
             else
                 cells << v.toString();
         }
@@ -199,6 +201,9 @@ void TstServer::copyOfADemoFolder()
         file.setConnectionString(state().connection->connectionString());
         file.open();
         file.execute(QStringLiteral("UPDATE kaCustomize SET CRemarks = 'Look and behaviour'"));
+        // A picture's bytes arrive as they are, zero bytes and backslashes included.
+        file.execute(QStringLiteral("INSERT INTO kaPicture (EDate, PCid, PName, PType, PSize, PData) VALUES "
+                                    "('2026-12-06', 'p1@korvina', 'logo.png', 'image/png', 5, X'00FF5C2700')"));
         file.close();
     }
 
