@@ -22,6 +22,14 @@ public:
         shown << text;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
+    int choice(const QString& text, const QStringList& buttons) override
+    {
+        if (!escapeChoice)
+            return Messages::choice(text, buttons);
+        shown << text;
+        escapeChoice = false;
+        return -1;
+    }
     void error(const QString& text, const QString& title) override
     {
         shown << text;
@@ -34,6 +42,7 @@ public:
     QStringList shown;   // every notice, question and error text, in order
     QStringList titles;  // titles of error() messages
     QList<bool> answers; // answers to the next questions
+    bool escapeChoice = false; // the next choice between buttons is closed with Esc
 };
 
 // A fresh DataFolder in a temporary directory (Bin/, Docs/, Arch/) with a real encrypted

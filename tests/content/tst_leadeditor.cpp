@@ -304,7 +304,7 @@ void TestLeadEditor::sourceViewAppliesWhatWasTyped()
 void TestLeadEditor::imageFromFileKeptScaledOrRefused_data()
 {
     QTest::addColumn<QSize>("size");      // of the picture file; empty: a text file
-    QTest::addColumn<QList<bool>>("answers"); // to the question whether to scale down
+    QTest::addColumn<QList<bool>>("answers"); // to the question whether to scale down; none: Esc
     QTest::addColumn<QSize>("inserted");  // as it goes in; empty: nothing goes in
     QTest::addColumn<QString>("message"); // how the one message starts
     QTest::newRow("narrow, asked nothing") << QSize(300, 150) << QList<bool>{} << QSize(300, 150) << QString();
@@ -312,6 +312,8 @@ void TestLeadEditor::imageFromFileKeptScaledOrRefused_data()
                                        << QStringLiteral("The picture is 1,200 pixels wide");
     QTest::newRow("wide, original kept") << QSize(1200, 400) << QList<bool>{false} << QSize(1200, 400)
                                          << QStringLiteral("The picture is 1,200 pixels wide");
+    QTest::newRow("wide, question closed with Esc") << QSize(1200, 400) << QList<bool>{} << QSize()
+                                                    << QStringLiteral("The picture is 1,200 pixels wide");
     QTest::newRow("no picture") << QSize() << QList<bool>{} << QSize() << QString();
     QTest::newRow("no such file") << QSize(0, 1) << QList<bool>{} << QSize() << QStringLiteral("Cannot read the image ");
 }
@@ -335,6 +337,7 @@ void TestLeadEditor::imageFromFileKeptScaledOrRefused()
         message = QDir::toNativeSeparators(path) + QStringLiteral(" is not an image!");
     }
     m_messages->answers = answers;
+    m_messages->escapeChoice = size.width() > 600 && answers.isEmpty();
     LeadEditor e;
     openForEditing(e, QStringLiteral("<p>Look here</p>"));
     select(e, QStringLiteral("here"));
