@@ -1,7 +1,6 @@
 // Opens the Leads screen twice on a demo installation and reports how long each opening takes
 // until the lead is shown, and the memory the web engine adds (this process and its helpers).
 // Usage: bench_leadscreen
-#include "content/ContentModules.h"
 #include "content/LeadView.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
@@ -79,7 +78,6 @@ int main(int argc, char** argv)
     double times[3];
     {
         RecordEngine engine;
-        registerContentModules(engine);
         for (double& t : times) {
             t = openLeads(engine);
             Engine::activeScreen()->close();

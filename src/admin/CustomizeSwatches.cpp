@@ -9,6 +9,8 @@
 #include <QGroupBox>
 #include <QLabel>
 
+KORVINA_MODULE_EXTRA(ModuleId::Customize, CustomizeSwatches);
+
 namespace {
 const int backColours[] = {14737632, 16777215, 12632319, 12640511, 12648447, 12648384, 16777152, 16761024, 16761087};
 const int textures[] = {12632256, 14737632, 8421631, 8438015, 8454143, 8454016, 16777088, 16744576, 16744703};

@@ -4,6 +4,8 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 
+KORVINA_MODULE_EXTRA(ModuleId::Enterprise, EnterpriseExtra);
+
 void EnterpriseExtra::hook(RecordScreen&, HookTag tag, Recordset* record)
 {
     if (tag != HookTag::DataSave || !record)

@@ -2,6 +2,8 @@
 
 #include "base/Program.h"
 
+KORVINA_MODULE_EXTRA(ModuleId::Preference, PreferenceExtra);
+
 void PreferenceExtra::hook(RecordScreen&, HookTag tag, Recordset*)
 {
     if (tag == HookTag::DataSave)

@@ -8,6 +8,8 @@
 #include "platform/DbBackend.h"
 #include "platform/Connection.h"
 
+KORVINA_MODULE_EXTRA(ModuleId::Suppression, SuppressionExtra);
+
 namespace {
 constexpr int addressField = 2, reasonField = 3, campaignField = 4;
 

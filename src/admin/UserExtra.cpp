@@ -5,6 +5,8 @@
 #include "engine/RecordScreen.h"
 #include "platform/Recordset.h"
 
+KORVINA_MODULE_EXTRA(ModuleId::User, UserExtra);
+
 void UserExtra::hook(RecordScreen& screen, HookTag tag, Recordset* record)
 {
     if (tag != HookTag::DataSave || !record)

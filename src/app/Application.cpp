@@ -1,10 +1,7 @@
 #include "app/Application.h"
 
-#include "admin/AdminModules.h"
 #include "base/ProgramState.h"
-#include "campaigns/CampaignModules.h"
 #include "campaigns/KKReplies.h"
-#include "content/ContentModules.h"
 #include "engine/RecordEngine.h"
 #include "reports/KKReport.h"
 #include "reports/LayoutFiles.h"
@@ -50,10 +47,6 @@ KKMain* Application::start()
 
 void Application::plugIn(KKMain& main, RecordEngine& engine)
 {
-    registerContentModules(engine);
-    registerCampaignModules(engine);
-    registerAdminModules(engine);
-
     main.setToolScreen(ToolScreen::Options, [](KKMain& w) {
         KKOption screen(&w);
         screen.exec();

@@ -9,12 +9,11 @@ class RecordEngine;
 
 // The program itself: it owns the program state and plugs the program's parts into each
 // other once the main window exists - the record engine as the main window's module host, the
-// module extras of each module folder, the tool screens of the main window's menus and the
-// report screen of the Report operation. The executable and the end-to-end tests both start
-// the program through it.
+// tool screens of the main window's menus and the report screen of the Report operation (a
+// module's extra registers itself beside its class). The executable and the end-to-end tests
+// both start the program through it.
 //
 // A new part plugs in by adding its line to plugIn() (Application.cpp):
-//   registerCampaignModules(engine);                           // module extras, per screen name
 //   main.setToolScreen(ToolScreen::Import, [](KKMain& w) {...}); // a tool screen of the menus
 //   engine.setReportOpener([] {...});                          // what the Report operation opens
 class Application {

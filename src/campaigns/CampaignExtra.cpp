@@ -16,6 +16,15 @@
 
 namespace {
 enum Field { IdField = 0, ContentField = 2, TypeField = 3, StatusLine = 7 };
+
+// Each campaign screen gets the send row of its kind.
+[[maybe_unused]] const bool registered = [] {
+    for (CampaignKind kind : CampaignFamily::kinds) {
+        const CampaignFamily& family = CampaignFamily::of(kind);
+        ModuleExtras::add(family.module, [&family] { return std::make_unique<CampaignExtra>(family); });
+    }
+    return true;
+}();
 }
 
 CampaignExtra::~CampaignExtra() = default;

@@ -25,4 +25,5 @@ struct CampaignFamily {
     QString contentTable() const; // "ktNews"
 
     static const CampaignFamily& of(CampaignKind kind);
+    static constexpr CampaignKind kinds[] = {CampaignKind::News, CampaignKind::Lead, CampaignKind::Survey};
 };

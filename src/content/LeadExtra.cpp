@@ -8,6 +8,8 @@
 #include <QAbstractButton>
 #include <QBoxLayout>
 
+KORVINA_MODULE_EXTRA(ModuleId::Lead, LeadExtra);
+
 namespace {
 // The box that holds the stored HTML.
 int messageField(const RecordScreen& screen) { return screen.def().indexOf(QStringLiteral("LMessage")); }

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+KORVINA_MODULE_EXTRA(ModuleId::News, NewsExtra);
+
 void NewsExtra::attach(RecordScreen& screen)
 {
     // The list sits beside the message box and takes its index in its heading's name.

@@ -11,6 +11,8 @@
 #include <QDesktopServices>
 #include <array>
 
+KORVINA_MODULE_EXTRA(ModuleId::Survey, SurveyExtra);
+
 SurveyExtra::SurveyExtra()
 {
     openInBrowser = [](const QUrl& url) { return QDesktopServices::openUrl(url); };

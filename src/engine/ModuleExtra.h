@@ -1,6 +1,8 @@
 #pragma once
+#include "base/ModuleCatalogue.h"
 #include "base/Vocabulary.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -11,7 +13,7 @@ class Recordset;
 
 // What a record module adds to the generic screen: its own widgets (merge list, lead editor,
 // swatches, script button, send button) and its share of the hooks. One instance per open
-// screen, made by the factory its folder registers with RecordEngine::addExtra().
+// screen, made by the factory registered beside its class (KORVINA_MODULE_EXTRA).
 class ModuleExtra : public QObject {
     Q_OBJECT
 public:
@@ -32,3 +34,16 @@ public:
 };
 
 using ModuleExtraFactory = std::function<std::unique_ptr<ModuleExtra>()>;
+
+// The extras of every module, each registered once in the file that defines it:
+//   KORVINA_MODULE_EXTRA(ModuleId::News, NewsExtra);
+// The record engine gives a module's screens the extra registered under its id.
+namespace ModuleExtras {
+// Registers module's extra; always true (a registration runs as a static initialiser).
+bool add(ModuleId module, ModuleExtraFactory factory);
+const QHash<ModuleId, ModuleExtraFactory>& all();
+}
+
+#define KORVINA_MODULE_EXTRA(moduleId, Extra)                                                                   \
+    [[maybe_unused]] static const bool korvinaModuleExtraRegistered =                                         \
+        ModuleExtras::add(moduleId, [] { return std::make_unique<Extra>(); })

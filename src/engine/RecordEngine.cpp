@@ -81,14 +81,6 @@ RecordEngine::~RecordEngine()
         s->moduleHost = nullptr;
 }
 
-void RecordEngine::addExtra(ModuleId module, ModuleExtraFactory factory)
-{
-    if (factory)
-        m_extras.insert(module, std::move(factory));
-    else
-        m_extras.remove(module);
-}
-
 void RecordEngine::openReport()
 {
     if (m_reportOpener) {
@@ -111,7 +103,8 @@ RecordScreen* RecordEngine::open(const QString& screenName)
 
     auto* screen = new RecordScreen(*def);
     screen->setProperty("childWindow", true); // a record screen is always a child of the main window
-    if (const auto factory = m_extras.constFind(def->id); factory != m_extras.constEnd())
+    const auto& extras = ModuleExtras::all();
+    if (const auto factory = extras.constFind(def->id); factory != extras.constEnd())
         screen->setExtra((*factory)());
     QObject::connect(screen, &RecordScreen::listButtonClicked, screen, [screen](int i) {
         if (!screen->extra() || !screen->extra()->listButton(*screen, i))

@@ -57,8 +57,8 @@ RecordEngine* host();
 // main window's workspace and runs operations on the open one. While it lives it is the
 // program state's module host.
 //
-// The parts above the engine plug in here: each module folder adds the extras of its modules
-// (addExtra(ModuleId::SendNews, ...)), and the reports add the screen the Report operation opens.
+// A module's screen gets the extra registered for it (ModuleExtras); the reports plug in the
+// screen the Report operation opens.
 class RecordEngine : public ModuleHost {
 public:
     // workspace: the main window's MDI area (nullptr: screens are top-level windows, for tests)
@@ -75,11 +75,6 @@ public:
     // Opens a module and returns its screen (tests).
     RecordScreen* open(const QString& screenName);
 
-    // What a module's screen gets beside the generic fields: the factory runs once per opened
-    // screen. One extra per module; a later one replaces it, an empty factory removes it.
-    void addExtra(ModuleId module, ModuleExtraFactory factory);
-    QList<ModuleId> modulesWithExtras() const { return m_extras.keys(); }
-
     // What the Report operation opens for a module with a report (the report screen); it runs
     // with ActiveForm, ReportNumber and the module's values set. None: Report does nothing.
     using ReportOpener = std::function<void()>;
@@ -88,6 +83,5 @@ public:
 
 private:
     QWidget* m_workspace;
-    QHash<ModuleId, ModuleExtraFactory> m_extras;
     ReportOpener m_reportOpener;
 };

@@ -1,7 +1,6 @@
 #include "engine/EngineFixture.h"
 
 #include "engine/ModuleExtra.h"
-#include "admin/AdminModules.h"
 #include "admin/CustomizeSwatches.h"
 
 #include <QGroupBox>
@@ -28,7 +27,6 @@ private slots:
     void swatchSequencesAndRestart()
     {
         EngineFixture f;
-        registerAdminModules(f.engine);
         f.open("KKCustomize");
         f.run(Operation::Modify);
         QStringList colours;
@@ -58,7 +56,6 @@ private slots:
     void savingCustomizeAppliesTheLook()
     {
         EngineFixture f;
-        registerAdminModules(f.engine);
         FakeMain main;
         state().mainView = &main;
         f.open("KKCustomize");
@@ -90,7 +87,6 @@ private slots:
     void savingEnterpriseAndPreferencesUpdatesTheProgram()
     {
         EngineFixture f;
-        registerAdminModules(f.engine);
         FakeMain main;
         state().mainView = &main;
         f.open("KKEnterprise");
@@ -130,7 +126,6 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, refusal);
         EngineFixture f;
-        registerAdminModules(f.engine);
         f.folder.exec("INSERT INTO kaSuppression (EDate, SAddress, SReason, SCampaign, SRemarks) "
                       "VALUES ('2026-12-01', 'ann@example.org', 'U', 'ktMLead 3', '-')");
         f.open("KKSuppression");
@@ -155,7 +150,6 @@ private slots:
     void userRuleOnSave()
     {
         EngineFixture f;
-        registerAdminModules(f.engine);
         f.open("KKUser");
         f.run(Operation::First); // user 1
         f.run(Operation::Modify);

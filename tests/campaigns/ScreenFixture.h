@@ -2,7 +2,6 @@
 #include "CampaignFixture.h"
 
 #include "campaigns/CampaignExtra.h"
-#include "campaigns/CampaignModules.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 
@@ -16,7 +15,6 @@ struct ScreenFixture : CampaignFixture {
         newsId = addNews("Offer", "Hello <<CFirst>>");
         folder.exec("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) VALUES ('2026-12-01', "
                     + newsId + ", " + type + ", '" + QString(criteria).replace("'", "''") + "', '2026-12-02', 'r')");
-        registerCampaignModules(engine);
         screen = engine.open(QStringLiteral("KKSNews"));
     }
     ~ScreenFixture()

@@ -41,7 +41,6 @@ void TestCampaignScreens::screensCarryTheirSendRow()
     TestDataFolder folder;
     ScriptedMessages messages;
     RecordEngine engine;
-    registerCampaignModules(engine);
     RecordScreen* s = engine.open(screen);
     QCOMPARE(s->findChild<QPushButton*>("cmdSend")->text(), caption);
     QCOMPARE(s->findChild<QLabel*>("lblField_7")->text(), QStringLiteral("."));

@@ -1,5 +1,7 @@
 // The News, Leads and Surveys screens as the record engine opens them.
-#include "content/ContentModules.h" // the three screens' extras: lead editor, merge list, script button
+#include "content/LeadExtra.h"
+#include "content/NewsExtra.h"
+#include "content/SurveyExtra.h"
 #include "content/LeadView.h"
 #include "engine/EngineFixture.h"
 #include "base/PictureStore.h"
@@ -41,7 +43,6 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 {
     QFETCH(bool, source);
     EngineFixture f;
-    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) "
                                  "VALUES ('2024-03-01', 'Spring', 'Spring sale', '%1', 'r')")
                       .arg(QString(OddLead).replace(QLatin1Char('\''), QStringLiteral("''"))));
@@ -146,7 +147,6 @@ void TestContentScreens::leadScreenKeepsAndWritesTheHtml()
 void TestContentScreens::savedLeadMovesItsPicturesIntoTable()
 {
     EngineFixture f;
-    registerContentModules(f.engine);
     const QByteArray dot = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==");
     const QString uri = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(dot.toBase64());
     f.folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) VALUES "
@@ -166,7 +166,6 @@ void TestContentScreens::savedLeadMovesItsPicturesIntoTable()
 void TestContentScreens::newsScreenInsertsMergeTags()
 {
     EngineFixture f;
-    registerContentModules(f.engine);
     f.folder.exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
                                  "VALUES ('2024-03-01', 1, 'March', 'Hello', 'Dear reader, welcome', 'r')"));
     RecordScreen* screen = f.open(QStringLiteral("KKNews"));
@@ -195,7 +194,6 @@ void TestContentScreens::newsScreenInsertsMergeTags()
 void TestContentScreens::surveyScreenGeneratesThePage()
 {
     EngineFixture f;
-    registerContentModules(f.engine);
     const QString id = PictureStore::keep(*state().connection, {{}, QStringLiteral("care.png"), "image/png", "png bytes"});
     f.folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SName, SMessage) "
                                  "VALUES ('2024-03-01', 'customer care', 'Tell us<img src=\"cid:%1\">')").arg(id));

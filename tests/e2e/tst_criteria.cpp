@@ -6,7 +6,6 @@
 #include "common/TestSupport.h"
 
 #include "base/ProgramState.h"
-#include "campaigns/CampaignModules.h"
 #include "campaigns/CampaignRun.h"
 #include "campaigns/KKSelect.h"
 #include "engine/DataGrid.h"
@@ -104,7 +103,6 @@ void TstCriteria::selectionOpening(const QString& typed, QString& listed)
                                   "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
                        .arg(QString(typed).replace(QLatin1Char('\''), QStringLiteral("''"))));
     RecordEngine engine;
-    registerCampaignModules(engine);
     RecordScreen* screen = engine.open(QStringLiteral("KKSNews"));
     KKSelect select(*screen);
     select.load();
@@ -117,7 +115,6 @@ void TstCriteria::selectionView(const QString& typed, QString& listed)
     m_folder->exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
                                   "VALUES ('2026-12-01', 1, 1, ' ( 1=1 )', '2026-12-02', '')"));
     RecordEngine engine;
-    registerCampaignModules(engine);
     RecordScreen* screen = engine.open(QStringLiteral("KKSNews"));
     KKSelect select(*screen);
     select.load();
