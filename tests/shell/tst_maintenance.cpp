@@ -188,15 +188,6 @@ private:
         QCOMPARE(rowCounts(folder), rows);
     }
 
-    // After a refused start: the notice, the database untouched, no archive.
-    void expectRefused(const TestDataFolder& folder, ScriptedMessages& messages, const QByteArray& databaseBefore)
-    {
-        QCOMPARE(messages.shown, QStringList{"Application In-Use, Try Later!"});
-        QCOMPARE(contents(folder.databasePath()), databaseBefore);
-        QVERIFY(!QFile::exists(folder.file(QStringLiteral("Arch/Ko240304.Kys"))));
-        messages.clear();
-    }
-
 private slots:
 
     void dailyStarts()
@@ -250,12 +241,15 @@ private slots:
         QProcess* other = startOtherCopy("hold");
         QVERIFY(other->waitForReadyRead(30000));
         QCOMPARE(other->readLine().trimmed(), QByteArray("ready"));
-        QByteArray before = contents(folder.databasePath());
+        const QByteArray before = contents(folder.databasePath());
         KKStart start;
         start.setTimerInterval(10);
         QCOMPARE(start.exec(), int(QDialog::Rejected));
         QCOMPARE(start.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("Checks..."));
-        expectRefused(folder, messages, before);
+        QCOMPARE(messages.shown, QStringList{"Application In-Use, Try Later!"});
+        QCOMPARE(contents(folder.databasePath()), before);
+        QVERIFY(!QFile::exists(folder.file(QStringLiteral("Arch/Ko240304.Kys"))));
+        messages.clear();
         QVERIFY(QFile::exists(folder.file(QStringLiteral("Korvina.Ldb"))));
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("Korvina.Cpt"))));
         other->closeWriteChannel();

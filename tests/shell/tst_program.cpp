@@ -93,17 +93,6 @@ private slots:
             QCOMPARE(digest(folder + "/Korvina.Kys"), customers);
     }
 
-    void connectionStringAndPassword()
-    {
-        TestDataFolder folder({.open = false, .login = false});
-        const QString cs = state().connection->connectionString();
-        QVERIFY(cs.startsWith("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() + "/Korvina.Kys;"
-                              "Persist Security Info=False;Jet OLEDB:Database Password="));
-        QCOMPARE(state().databasePassword().size(), 6);
-        QCOMPARE(state().ContentTables, QStringList({"ktCustomer", "ktNews", "ktLead", "ktSurvey"}));
-        QCOMPARE(state().HelpFile, folder.path() + "/Bin/KVKorvina.html");
-    }
-
     void logErrorWritesOneLinePerFailure()
     {
         TestDataFolder folder;
