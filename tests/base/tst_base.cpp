@@ -1,12 +1,10 @@
-// What every screen shares: number checks, the error listing, masked boxes.
+// What every screen shares: number checks, the error listing, work off the thread.
 #include "common/TestSupport.h"
-#include "base/Look.h"
 #include "base/OffThread.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
 
 #include <QFile>
-#include <QLineEdit>
 #include <QSemaphore>
 #include <QTimer>
 #include <QtTest>
@@ -70,15 +68,6 @@ private slots:
                 throw AppError(3000, "test", "the events stood still");
         });
         QVERIFY_THROWS_EXCEPTION(AppError, RunOffThread([] { throw AppError(3000, "test", "failed"); }));
-    }
-
-    void maskedBoxesShowCrosses()
-    {
-        QLineEdit box;
-        MaskWithCrosses(&box);
-        box.setText("secret");
-        QCOMPARE(box.displayText(), QString("xxxxxx"));
-        QCOMPARE(box.text(), QString("secret"));
     }
 };
 

@@ -66,15 +66,6 @@ private slots:
             }
         QCOMPARE(found, statements);
     }
-
-    // A module is found by its id and by its screen name, and by no other's.
-    void eachModuleFoundByIdAndScreen()
-    {
-        for (const ModuleDef& m : ModuleCatalogue::modules()) {
-            QCOMPARE(ModuleCatalogue::find(m.id), &m);
-            QCOMPARE(ModuleCatalogue::find(m.screen), &m);
-        }
-    }
 };
 
 QTEST_MAIN(CatalogueTest)

@@ -1,45 +1,12 @@
 // The database file itself: encrypted with its password, compacted into a new encrypted
 // file, guarded by the lock file, and transactions that nest; archives sealed at rest.
+#include "PlatformFixture.h"
 #include "common/TestSupport.h"
-#include "platform/AppError.h"
 #include "platform/ArchiveCipher.h"
-#include "platform/Connection.h"
 #include "platform/LockFile.h"
-#include "platform/Recordset.h"
-#include "base/ProgramState.h"
 
 #include <QFile>
 #include <QtTest>
-
-namespace {
-
-// Runs f and returns the AppError number it raised (0 when it raised none).
-template <class F>
-int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-// Every row of a statement, its cells joined with "|".
-QStringList rows(Connection& c, const QString& sql)
-{
-    Recordset rs;
-    QStringList out;
-    for (rs.open(sql, c, CursorType::Static, LockType::ReadOnly); !rs.eof(); rs.moveNext()) {
-        QStringList cells;
-        for (int i = 0; i < rs.fieldCount(); ++i)
-            cells << rs.field(i).text();
-        out << cells.join(QLatin1Char('|'));
-    }
-    return out;
-}
-
-}
 
 class TstDatabaseFile : public QObject {
     Q_OBJECT

@@ -1,6 +1,6 @@
+#include "PlatformFixture.h"
 #include "common/ImapServer.h"
 
-#include "platform/AppError.h"
 #include "platform/ImapMailbox.h"
 
 #include <QtTest>
@@ -21,17 +21,6 @@ QByteArray letter(const QByteArray& subject)
 {
     return "From: Anna <anna@example.com>\r\nTo: office@korvina.test\r\nSubject: " + subject
         + "\r\nMessage-ID: <" + subject + "@example.com>\r\n\r\nDear office,\r\nplease call.\r\n";
-}
-
-// The error number an action raises, 0 when it raises none.
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.number();
-    }
-    return 0;
 }
 }
 

@@ -72,7 +72,6 @@ private slots:
     void portRules();
     void desktopMailThroughSendmailProgram();
     void missingSendmailProgramCannotOpen();
-    void transportKindIsExactLetter();
     void htmlBecomesPlainText_data();
     void htmlBecomesPlainText();
 };
@@ -353,15 +352,6 @@ void TestMailTransport::missingSendmailProgramCannotOpen()
     SendmailTransport transport(settings);
     QVERIFY_THROWS_EXCEPTION(AppError, transport.open());
     QVERIFY(sendError(transport, letter(QStringLiteral("A<a@b.com>"), "s", "b")).startsWith(QString::number(MailErrors::NoTransport)));
-}
-
-void TestMailTransport::transportKindIsExactLetter()
-{
-    QCOMPARE(mailTransportKind(QStringLiteral("O")), MailTransportKind::Desktop);
-    QCOMPARE(mailTransportKind(QStringLiteral("S")), MailTransportKind::Smtp);
-    for (const char* other : {"o", "s", "", "SMTP", " S"})
-        QCOMPARE(mailTransportKind(QString::fromLatin1(other)), MailTransportKind::None);
-    QVERIFY(!MailTransport::create(MailTransportKind::None, {}));
 }
 
 void TestMailTransport::htmlBecomesPlainText_data()

@@ -1,33 +1,14 @@
 // Client-side record sets on a real encrypted database and on a real database server:
 // navigation, writes through by EId, Find, field metadata and the conversion of written values.
+#include "PlatformFixture.h"
 #include "common/PgTestServer.h"
 #include "common/TestSupport.h"
 #include "platform/DbBackend.h"
-#include "platform/AppError.h"
-#include "platform/Connection.h"
-#include "platform/Recordset.h"
-#include "base/ProgramState.h"
 
 #include <QtTest>
 #include <functional>
 
 namespace {
-
-Connection& db() { return *state().connection; }
-
-// Runs f and returns the AppError number it raised (0 when it raised none), and its description.
-template <class F>
-int errorOf(F&& f, QString* description = nullptr)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        if (description)
-            *description = e.description();
-        return e.number();
-    }
-    return 0;
-}
 
 using Move = void (Recordset::*)();
 constexpr Move First = &Recordset::moveFirst, Prev = &Recordset::movePrevious, Next = &Recordset::moveNext,
@@ -244,9 +225,9 @@ void TstRecordset::writesMetadataAndConversion()
         {"XNum", QString(), 0, QString(), QStringLiteral("")},
         {"XVal", 1e20, 0, QStringLiteral("real:1e+20"), QStringLiteral("100000000000000000000")}};
     for (const auto& w : writes) {
-        QString why;
-        QCOMPARE(errorOf([&] { rs.field(QLatin1String(w.column)).setValue(w.value); }, &why), w.error);
-        QVERIFY2(!w.error || why.contains(QLatin1String(w.column)), qPrintable(why));
+        std::optional<AppError> e;
+        QCOMPARE(errorOf([&] { rs.field(QLatin1String(w.column)).setValue(w.value); }, &e), w.error);
+        QVERIFY2(!w.error || e->description().contains(QLatin1String(w.column)), e ? qPrintable(e->description()) : "");
         rs.update();
         QCOMPARE(stored("kxKinds", w.column, rs.currentId()), w.stored);
         if (!w.text.isNull())
@@ -276,9 +257,9 @@ void TstRecordset::writeOverAnotherCopysChangeRefused()
         {[&] { mine.deleteCurrent(); }, 2, "Trade"},
         {[&] { mine.moveNext(); mine.field(2).setValue(QStringLiteral("Mine")); mine.update(); }, 3, ""}};
     for (const auto& w : writes) {
-        QString why;
-        QCOMPARE(errorOf(w.write, &why), DbErrors::ChangedByAnother);
-        QVERIFY2(why.contains(QLatin1String("Another user changed")), qPrintable(why));
+        std::optional<AppError> e;
+        QCOMPARE(errorOf(w.write, &e), DbErrors::ChangedByAnother);
+        QVERIFY2(e->description().contains(QLatin1String("Another user changed")), qPrintable(e->description()));
         QCOMPARE(category(w.id), QLatin1String(w.stored));
     }
     QCOMPARE(folder.count(QStringLiteral("kmCustType")), 2);

@@ -1,33 +1,14 @@
 // The statement forms the program writes, run on a real encrypted database and on a real
 // database server: each must give the rows the program expects, and a statement can never
 // carry a second one.
+#include "PlatformFixture.h"
 #include "common/PgTestServer.h"
 #include "common/TestSupport.h"
-#include "platform/AppError.h"
-#include "platform/Connection.h"
 #include "platform/ReadScope.h"
-#include "platform/Recordset.h"
-#include "base/ProgramState.h"
 
 #include <QtTest>
 
 namespace {
-
-Connection& db() { return *state().connection; }
-
-// Runs f and returns the AppError number it raised (0 when it raised none); *raised gets the error.
-template <class F>
-int errorOf(F&& f, std::optional<AppError>* raised = nullptr)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        if (raised)
-            raised->emplace(e);
-        return e.number();
-    }
-    return 0;
-}
 
 // The named field of every row of a statement, joined with ","; a record count that disagrees shows.
 QString column(const QString& sql, const char* name = "CFirst")

@@ -64,7 +64,6 @@ private slots:
         QTest::addColumn<bool>("picked");    // cmdList1 and lblList shown, txtReport1 locked
         QTest::addColumn<bool>("range");     // the to-date and its button shown, both dates today
         QTest::newRow("address list") << 41 << "a.CType" << "=" << true << false;
-        QTest::newRow("country summary") << 55 << "a.CType" << "=" << true << false;
         QTest::newRow("news print") << 46 << "a.EId" << "=" << false << false;
         QTest::newRow("send news list") << 50 << "a.EDate" << "=" << false << true;
         QTest::newRow("type summary") << 54 << "a.CCountry" << "Like" << false << false;
@@ -231,15 +230,6 @@ private slots:
         QCOMPARE(old.readAll(), QByteArray("the last good report"));
         QCOMPARE(QDir(m_folder->path()).entryList({"old.pdf*"}), QStringList{"old.pdf"});
         viewer.setReport(nullptr);
-    }
-
-    void emptyResultStillShown()
-    {
-        open(41);
-        m_screen->setPicked("Nobody", "999");
-        m_screen->view();
-        QCOMPARE(m_messages->shown, QStringList{"No Data!"});
-        QCOMPARE(m_screen->viewer()->pageCount(), 1);
     }
 
     // The "+" button of a picked report opens the customer-type pick list for this screen.

@@ -295,17 +295,6 @@ private slots:
         QVERIFY(m_messages->shown.isEmpty());
     }
 
-    // An empty result says "No Data!" and still prints the empty report.
-    void emptyResult()
-    {
-        const QString text = pdfText(writeReport(*m_folder, 41, {"999", "Nobody"}));
-        QCOMPARE(m_messages->shown, QStringList{"No Data!"});
-        QVERIFY(text.contains("Address List"));
-        QVERIFY(text.contains("Selection: 999- Nobody"));
-        QVERIFY(text.contains("Total: 0"));
-        QVERIFY(text.contains("Page 1 of 1"));
-    }
-
     // A rejected statement, a missing layout or a missing formula is logged with "Error!".
     void failuresLogged_data()
     {

@@ -1,3 +1,4 @@
+#include "ShellFixture.h"
 #include "common/TestSupport.h"
 
 #include "base/Program.h"
@@ -21,12 +22,7 @@ class FirstStartTest : public QObject {
 
     QString path(const QString& relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
 
-    void write(const QString& relative, const QByteArray& content)
-    {
-        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
-        QFile f(path(relative));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-    }
+    void write(const QString& relative, const QByteArray& content) { QVERIFY(writeFile(path(relative), content)); }
 
     // Shows the window modally and lets `act` answer it; returns exec()'s result.
     static int answer(KKFirstStart& window, const std::function<void(KKFirstStart&)>& act)
@@ -142,9 +138,7 @@ private slots:
         });
         QCOMPARE(answer(window, [](KKFirstStart& w) { w.folderButton()->click(); }), int(QDialog::Accepted));
         QCOMPARE(window.dataFolder(), path("shared"));
-        QFile kept(path("shared/Korvina.Kys"));
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray("a database kept elsewhere"));
+        QCOMPARE(fileContents(path("shared/Korvina.Kys")), QByteArray("a database kept elsewhere"));
         QVERIFY(!QFileInfo::exists(path("xdg/Korvina")));
     }
 
@@ -184,9 +178,7 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY(messages.shown.first().contains("already exists"));
-        QFile kept(path("office/Korvina.Kys"));
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray("another copy's database"));
+        QCOMPARE(fileContents(path("office/Korvina.Kys")), QByteArray("another copy's database"));
     }
 };
 

@@ -1,4 +1,5 @@
 // Start-up maintenance and the splash screen: daily compaction and archive, repair, refusal.
+#include "ShellFixture.h"
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 #include "base/ProgramState.h"
@@ -110,12 +111,6 @@ void runUnderMountIfAsked()
     std::_Exit(0);
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Row counts of every table, read through the program's connection (which it leaves closed).
 QMap<QString, int> rowCounts(const TestDataFolder& folder)
 {
@@ -188,15 +183,6 @@ private:
         QCOMPARE(rowCounts(folder), rows);
     }
 
-    // After a refused start: the notice, the database untouched, no archive.
-    void expectRefused(const TestDataFolder& folder, ScriptedMessages& messages, const QByteArray& databaseBefore)
-    {
-        QCOMPARE(messages.shown, QStringList{"Application In-Use, Try Later!"});
-        QCOMPARE(contents(folder.databasePath()), databaseBefore);
-        QVERIFY(!QFile::exists(folder.file(QStringLiteral("Arch/Ko240304.Kys"))));
-        messages.clear();
-    }
-
 private slots:
 
     void dailyStarts()
@@ -210,14 +196,14 @@ private slots:
 
         // The first start of the day compacts the file and archives it under yesterday's name.
         QCOMPARE(runMaintenance(), AllSteps);
-        QCOMPARE(contents(folder.file(QStringLiteral("Arch/Ko240304.Kys"))), contents(folder.databasePath()));
+        QCOMPARE(fileContents(folder.file(QStringLiteral("Arch/Ko240304.Kys"))), fileContents(folder.databasePath()));
         expectCompleted(folder, messages, rows, "240304");
 
         // A second start on the same day leaves the file alone.
-        const QByteArray compacted = contents(folder.databasePath());
+        const QByteArray compacted = fileContents(folder.databasePath());
         state().clock.setFixed(QDateTime(QDate(2024, 3, 5), QTime(23, 59)));
         QCOMPARE(runMaintenance(), (QStringList{"Verify...***", "Loading..****", "ok"}));
-        QCOMPARE(contents(folder.databasePath()), compacted);
+        QCOMPARE(fileContents(folder.databasePath()), compacted);
 
         // A copy died holding the database. On New Year's Day, through the splash screen (Esc and the
         // close box cannot stop it), its lock goes, its last row stays, the archive is named for 31 December.
@@ -250,12 +236,15 @@ private slots:
         QProcess* other = startOtherCopy("hold");
         QVERIFY(other->waitForReadyRead(30000));
         QCOMPARE(other->readLine().trimmed(), QByteArray("ready"));
-        QByteArray before = contents(folder.databasePath());
+        const QByteArray before = fileContents(folder.databasePath());
         KKStart start;
         start.setTimerInterval(10);
         QCOMPARE(start.exec(), int(QDialog::Rejected));
         QCOMPARE(start.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("Checks..."));
-        expectRefused(folder, messages, before);
+        QCOMPARE(messages.shown, QStringList{"Application In-Use, Try Later!"});
+        QCOMPARE(fileContents(folder.databasePath()), before);
+        QVERIFY(!QFile::exists(folder.file(QStringLiteral("Arch/Ko240304.Kys"))));
+        messages.clear();
         QVERIFY(QFile::exists(folder.file(QStringLiteral("Korvina.Ldb"))));
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("Korvina.Cpt"))));
         other->closeWriteChannel();

@@ -1,4 +1,5 @@
 // The options screen (old archive copies, error listing) and the specifics screen (size, counts).
+#include "ShellFixture.h"
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 #include "base/ProgramState.h"
@@ -8,15 +9,6 @@
 
 #include <QtTest>
 #include <QtWidgets>
-
-namespace {
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
-}
 
 class TestOptions : public QObject {
     Q_OBJECT
@@ -30,7 +22,7 @@ private slots:
         state().clock.setFixed(QDateTime(QDate(2025, 3, 20), QTime(11, 0)));
         const auto archive = [](int daysBack) { return ArchiveNames::archivePath(state().clock.today().addDays(-daysBack)); };
         for (int d = 1; d <= 20; ++d)
-            writeFile(archive(d), "copy");
+            QVERIFY(writeFile(archive(d), "copy"));
         QFile::setPermissions(archive(10), QFileDevice::ReadOwner);
         KKOption options;
         QCheckBox* box = options.checkBox(0);
@@ -55,7 +47,7 @@ private slots:
 
         // The error listing is emptied; one that cannot be written is reported, and "Done!" follows.
         const QString listing = state().ErrorListing;
-        writeFile(listing, "20/03/2025 10:00,3021,Korvina,No current record\n");
+        QVERIFY(writeFile(listing, "20/03/2025 10:00,3021,Korvina,No current record\n"));
         messages.clear();
         options.checkBox(1)->click();
         QCOMPARE(messages.shown, (QStringList{"Confirm Operation?", "Done!"}));
@@ -80,7 +72,7 @@ private slots:
 
         // A file of known size and the records of each content table; a table that cannot be
         // counted shows "n/a" and is reported, the others are still counted.
-        writeFile(folder.file(QStringLiteral("Sized.Kys")), QByteArray(2345678, 'k'));
+        QVERIFY(writeFile(folder.file(QStringLiteral("Sized.Kys")), QByteArray(2345678, 'k')));
         state().DatabaseFile = QStringLiteral("Sized.Kys");
         state().ContentTables[2] = QStringLiteral("ktMissing");
         KKSpecific specific;

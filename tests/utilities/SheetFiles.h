@@ -1,14 +1,11 @@
 #pragma once
-// Workbook files written at test time: .xlsx through libxlsxwriter, legacy .xls through
-// Python's xlwt, .ods as a zip of its XML parts (packed by Python's zipfile), .csv as text;
-// and workbooks as other programs write them: LibreOffice (headless) and Python's openpyxl.
+// Workbook files written at test time: .xlsx through libxlsxwriter, .ods as a zip of its XML
+// parts (packed by Python's zipfile), .csv as text; and workbooks as other programs write them:
+// LibreOffice (headless, legacy .xls too) and Python's openpyxl.
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -51,45 +48,6 @@ inline bool writeXlsx(const QString& path, const QVector<Sheet>& sheets)
             }
     }
     return workbook_close(book) == LXW_NO_ERROR;
-}
-
-// Cells travel to Python as JSON: {"n": number}, {"d": "yyyy-MM-dd"}, {"s": text} or null.
-inline bool writeXls(const QString& path, const QVector<Sheet>& sheets)
-{
-    QJsonArray book;
-    for (const Sheet& sheet : sheets) {
-        QJsonArray rows;
-        for (const auto& row : sheet.rows) {
-            QJsonArray cells;
-            for (const QVariant& v : row) {
-                if (v.isNull())
-                    cells.append(QJsonValue());
-                else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int)
-                    cells.append(QJsonObject{{"n", v.toDouble()}});
-                else if (v.typeId() == QMetaType::QDate)
-                    cells.append(QJsonObject{{"d", v.toDate().toString(Qt::ISODate)}});
-                else
-                    cells.append(QJsonObject{{"s", v.toString()}});
-            }
-            rows.append(cells);
-        }
-        book.append(QJsonObject{{"name", sheet.name}, {"rows", rows}});
-    }
-    const char* write = "import sys, json, datetime, xlwt\n"
-                        "book = xlwt.Workbook(encoding='utf-8')\n"
-                        "dates = xlwt.easyxf(num_format_str='dd/mm/yyyy')\n"
-                        "for sheet in json.loads(sys.argv[2]):\n"
-                        "    ws = book.add_sheet(sheet['name'])\n"
-                        "    for r, row in enumerate(sheet['rows']):\n"
-                        "        for c, cell in enumerate(row):\n"
-                        "            if cell is None: continue\n"
-                        "            if 'n' in cell: ws.write(r, c, cell['n'])\n"
-                        "            elif 'd' in cell: ws.write(r, c, datetime.date.fromisoformat(cell['d']), dates)\n"
-                        "            else: ws.write(r, c, cell['s'])\n"
-                        "book.save(sys.argv[1])\n";
-    return QProcess::execute("/usr/bin/python3",
-                             {"-c", write, path, QString::fromUtf8(QJsonDocument(book).toJson(QJsonDocument::Compact))})
-           == 0;
 }
 
 inline QString escaped(QString text)
@@ -154,7 +112,8 @@ inline const QStringList foreignRows{"Merged||01234|+4917012345678|Jürgen|a@b.c
                                      "Ann|Lee – €5|1234567890123456789|0049|3|x@y.z|12/31/2024"};
 
 // The same as a flat OpenDocument spreadsheet, for LibreOffice to convert (the text formula
-// without a stored result, so that LibreOffice computes it as a user's copy would have).
+// without a stored result, so that LibreOffice computes it as a user's copy would have), with
+// another sheet before Sheet1.
 inline bool writeFlatOds(const QString& path)
 {
     auto text = [](const QString& t) {
@@ -188,6 +147,7 @@ inline bool writeFlatOds(const QString& path)
         "<number:month number:style=\"long\"/><number:text>-</number:text><number:day number:style=\"long\"/>"
         "</number:date-style><style:style style:name=\"ce1\" style:family=\"table-cell\" style:data-style-name=\"N1\"/>"
         "</office:automatic-styles><office:body><office:spreadsheet>"
+        "<table:table table:name=\"Notes\"><table:table-row>" + text("not this one") + "</table:table-row></table:table>"
         "<table:table table:name=\"Sheet1\">" + rows + "</table:table></office:spreadsheet></office:body></office:document>";
     return writeText(path, document.toUtf8());
 }
@@ -209,13 +169,14 @@ inline QString convertWithOffice(const QString& source, const QString& format, c
     return QFile::exists(converted) ? converted : QString();
 }
 
-// The foreign customers as openpyxl writes them (inline strings, absolute part names, a merged cell).
+// The foreign customers as openpyxl writes them (inline strings, absolute part names, a merged
+// cell), with another sheet before Sheet1.
 inline bool writeWithOpenpyxl(const QString& path)
 {
     const char* write = "import sys, datetime, openpyxl\n"
                         "book = openpyxl.Workbook()\n"
-                        "ws = book.active\n"
-                        "ws.title = 'Sheet1'\n"
+                        "book.active.title = 'Notes'\n"
+                        "ws = book.create_sheet('Sheet1')\n"
                         "ws.append(['CFirst', 'CLast', 'CZipCode', 'CPhone', 'CRemarks', 'CEmail', 'EDate'])\n"
                         "ws.append(['Merged', None, '01234', '+4917012345678', 'Jürgen', 'a@b.c', datetime.date(2024, 5, 1)])\n"
                         "ws.append(['Ann', 'Lee – €5', '1234567890123456789', '0049', 3, 'x@y.z', datetime.date(2024, 12, 31)])\n"

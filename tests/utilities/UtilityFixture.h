@@ -29,11 +29,10 @@ struct UtilityFixture {
     }
     void addManyCustomers(int n) const
     {
-        folder.exec("BEGIN");
+        QStringList rows;
         for (int i = 0; i < n; ++i)
-            folder.exec(QString("INSERT INTO ktCustomer (EDate, CFirst, CCity, CCountry, CType) "
-                                "VALUES ('2024-05-01', 'First%1', 'City', 'Land', 1)").arg(i));
-        folder.exec("COMMIT");
+            rows << QString("First%1|City|Land|1").arg(i);
+        addCustomers(rows);
     }
     // The customers' values of one column, in EId order.
     QStringList column(const QString& name) const
