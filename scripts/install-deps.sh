@@ -12,7 +12,7 @@ PACKAGES=(
   libgmime-3.0-dev
   libcurl4-openssl-dev
   libfreexl-dev
-  libxlsxwriter-dev python3-aiosmtpd python3-xlwt msmtp openssl
+  libxlsxwriter-dev python3-aiosmtpd msmtp openssl
   xvfb xdotool
   poppler-utils
   libqt6svg6
