@@ -282,11 +282,16 @@ int main(int argc, char** argv)
     s.DataFolder = folder + "/data";
     InitProgramState();
     DatabaseCreator::createInstallation(s.DataFolder, false);
+    s.connection->open();
+    LoadCustomization();
+    // The customer types the rows name (CType 1 to 7), so that no value is refused.
+    for (int type = 1; type <= 7; ++type)
+        s.connection->execute(QString("INSERT INTO kmCustType (CCategory) VALUES ('Type %1')").arg(type));
     // The shell works on a copy of the same database.
+    s.connection->close();
     QString shellCopy = folder + "/shell.Kys";
     QFile::copy(s.DataFolder + "/Korvina.Kys", shellCopy);
     s.connection->open();
-    LoadCustomization();
 
     if (mode == QLatin1String("import")) {
         measureImport(s, count, folder, shellCopy, messages);
