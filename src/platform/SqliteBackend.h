@@ -51,6 +51,8 @@ private:
     // Prepares exactly one statement; anything after it is an error and nothing runs.
     sqlite3_stmt* prepareOne(const QString& sqliteSql, const QString& original);
     void stepToEnd(sqlite3_stmt* stmt, const QString& original);
+    // Runs one of the transaction statements, prepared the first time and kept until close.
+    void runKept(sqlite3_stmt*& kept, const char* sql);
     static QString unchangedCondition(const Values& asRead);
     // The row with that EId in the named columns (none named: an empty row).
     Row storedRow(const QString& table, qint64 id, const QStringList& columns);
@@ -64,4 +66,6 @@ private:
     LockFile m_lock;
     QString m_path;
     QString m_refused; // what the authorizer refused in the statement being prepared
+    sqlite3_stmt* m_begin = nullptr;
+    sqlite3_stmt* m_commit = nullptr;
 };

@@ -138,10 +138,14 @@ void XlsxWorksheet::readStrings(const QString& part)
     const std::unique_ptr<QIODevice> device = m_zip.open(part);
     QXmlStreamReader xml(device.get());
     while (!xml.atEnd() && !xml.hasError())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
-            m_strings << itemText(xml);
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si")) {
+            m_strings += itemText(xml).toUtf8();
+            m_stringEnds << m_strings.size();
+        }
     if (xml.hasError())
         damaged(xml.errorString());
+    m_strings.squeeze();
+    m_stringEnds.squeeze();
 }
 
 void XlsxWorksheet::readStyles(const QString& part)
@@ -242,9 +246,11 @@ QVariant XlsxWorksheet::readCell(QString* reference)
     if (type == QLatin1String("s")) {
         bool ok = false;
         const int index = value.toInt(&ok);
-        if (!ok || index < 0 || index >= m_strings.size())
+        if (!ok || index < 0 || index >= m_stringEnds.size())
             damaged(QStringLiteral("shared string %1").arg(value));
-        return m_strings.at(index);
+        const qsizetype start = index == 0 ? 0 : m_stringEnds.at(index - 1);
+        const qsizetype size = m_stringEnds.at(index) - start;
+        return size == 0 ? QString() : QString::fromUtf8(m_strings.constData() + start, size);
     }
     if (type == QLatin1String("str") || type == QLatin1String("inlineStr") || type == QLatin1String("e"))
         return value;

@@ -30,7 +30,10 @@ private:
 
     QString m_path;
     ZipArchive m_zip;
-    QStringList m_strings;
+    // The shared strings as UTF-8, one after the other, and where each ends: a big workbook
+    // has hundreds of thousands of them, each a QString of its own would take five times the room.
+    QByteArray m_strings;
+    QVector<qsizetype> m_stringEnds;
     QSet<int> m_dateStyles; // cell format indexes that show dates
     bool m_1904 = false;
     std::unique_ptr<QIODevice> m_sheetPart;

@@ -20,8 +20,11 @@ public:
 
 private:
     bool masterHolds(const QString& master, qint64 id);
+    // The master table of a column of ids; empty for any other column.
+    const QString& masterOf(const QString& column);
 
     DbBackend& m_db;
     QString m_table;
     QHash<QString, QHash<qint64, bool>> m_known; // each master table's ids asked about so far
+    QHash<QString, QString> m_masters;            // each column's master table, once looked up
 };
