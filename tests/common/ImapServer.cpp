@@ -10,12 +10,8 @@
 #include <QFile>
 #include <QtTest>
 
-#include <arpa/inet.h>
 #include <grp.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 bool asRoot() { return geteuid() == 0; }
@@ -39,18 +35,6 @@ Accounts accounts()
     const passwd* me = getpwuid(getuid());
     const QString name = QString::fromLocal8Bit(me->pw_name);
     return {me->pw_uid, me->pw_gid, name, QString::fromLocal8Bit(getgrgid(getgid())->gr_name), name};
-}
-
-bool accepts(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(uint16_t(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
 }
 
 void writeFile(const QString& path, const QByteArray& data)
@@ -77,7 +61,7 @@ ImapServer::ImapServer(const Options& options) : m_dir(QDir::tempPath() + QStrin
     QElapsedTimer clock;
     clock.start();
     bool listening = false;
-    while (!(listening = accepts(m_port)) && clock.elapsed() < 20000 && m_process.state() != QProcess::NotRunning)
+    while (!(listening = acceptsOnLocalPort(m_port)) && clock.elapsed() < 20000 && m_process.state() != QProcess::NotRunning)
         QTest::qWait(50);
     QVERIFY2(listening, qPrintable(QStringLiteral("the test IMAP server did not start: ") + log()));
 }
