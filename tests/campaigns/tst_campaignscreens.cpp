@@ -83,12 +83,9 @@ void TestCampaignScreens::selectionThenSendMailsExactlyTheMatches()
         select->findChild<QPushButton*>("cmdOk")->click();
     });
     Engine::RunOperation(Operation::Modify); // the field buttons work in Edit
-    f.messages.clear();
     f.screen->listButton(4)->click();
     QVERIFY(shown);
     QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));
-    QCOMPARE(f.messages.shown, QStringList{"Total Records: 2"});
-    f.messages.clear();
 
     f.button("cmdSend")->click();
     QVERIFY(f.waitUntilIdle());

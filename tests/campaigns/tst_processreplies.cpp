@@ -234,13 +234,9 @@ void TestProcessReplies::repliesToASentCampaign()
 {
     CampaignFixture f;
     ImapServer office;
-    useMailbox(office);
     f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
     f.addCustomer(f.type, "'Ravi'", "'ravi@example.in'");
     const QString news = f.addNews(QStringLiteral("Spring offers"), QStringLiteral("Dear <<CFirst>>"));
-    // The test's SMTP server offers no encryption, so the campaign goes out without a log-in;
-    // the mailbox, which always needs one, gets it back for Process Replies.
-    state().PSmtpUser.clear();
     QVERIFY(f.run(CampaignKind::News, news));
     QVERIFY(f.server.waitFor(2));
     for (int i = 0; i < 2; ++i) {
@@ -256,6 +252,8 @@ void TestProcessReplies::repliesToASentCampaign()
         }
     }
 
+    // The mailbox always needs a log-in; the test's SMTP server offers no encryption, so the
+    // campaign goes out without one.
     useMailbox(office);
     KKReplies screen;
     QCOMPARE(screen.exec(), int(QDialog::Accepted));

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
@@ -58,12 +57,8 @@ ImapServer::ImapServer(const Options& options) : m_dir(QDir::tempPath() + QStrin
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     m_process.start(QStringLiteral("/usr/sbin/dovecot"),
                     {QStringLiteral("-F"), QStringLiteral("-c"), m_dir.filePath(QStringLiteral("dovecot.conf"))});
-    QElapsedTimer clock;
-    clock.start();
-    bool listening = false;
-    while (!(listening = acceptsOnLocalPort(m_port)) && clock.elapsed() < 20000 && m_process.state() != QProcess::NotRunning)
-        QTest::qWait(50);
-    QVERIFY2(listening, qPrintable(QStringLiteral("the test IMAP server did not start: ") + log()));
+    QTest::qWaitFor([this] { return acceptsOnLocalPort(m_port) || m_process.state() == QProcess::NotRunning; }, 20000);
+    QVERIFY2(acceptsOnLocalPort(m_port), qPrintable(QStringLiteral("the test IMAP server did not start: ") + log()));
 }
 
 // Dovecot's own processes end as soon as the master is gone; a gentle stop would make every

@@ -76,11 +76,7 @@ QByteArray MailServer::message(int i) const { return readFile(files().value(i));
 
 bool MailServer::waitFor(int n, int timeoutMs) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (files().size() < n && clock.elapsed() < timeoutMs)
-        QTest::qWait(20);
-    return files().size() >= n;
+    return QTest::qWaitFor([&] { return files().size() >= n; }, timeoutMs);
 }
 
 namespace {
