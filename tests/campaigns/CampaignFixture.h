@@ -27,48 +27,58 @@ struct CampaignFixture {
         otherType = addType(QStringLiteral("Trade"));
     }
 
+    // Inserts one row and returns its EId.
+    QString insert(const QString& table, const QString& columns, const QString& values) const
+    {
+        folder.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns, values));
+        return folder.scalar(QStringLiteral("Select Max(EId) From ") + table);
+    }
     QString addType(const QString& name) const
     {
-        folder.exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', '%1', '')").arg(name));
-        return folder.scalar(QStringLiteral("Select Max(EId) From kmCustType"));
+        return insert("kmCustType", "EDate, CCategory, CRemarks", "'2026-01-01', '" + name + "', ''");
     }
     // Values are SQL literals ("'Anna'" or "NULL"); every other column holds "-", as a saved
     // record does, so that only the Null columns a test asks for fail to merge.
     void addCustomer(const QString& type, const QString& first, const QString& email, const QString& country = QStringLiteral("'India'"),
                      const QString& city = QStringLiteral("'Pune'")) const
     {
-        folder.exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CTitle, CFirst, CLast, CCompany, CAddr1, CAddr2, CCity, "
-                                   "CState, CCountry, CZipCode, CTelOff, CTelHome, CTelMob, CFax, CEmail, CWebsite, CType, "
-                                   "CActive, CRemarks) VALUES ('2026-02-03', '-', %1, '-', '-', '-', '-', %4, '-', %3, '-', "
-                                   "'-', '-', '-', '-', %2, '-', %5, 'Y', '-')")
-                        .arg(first, email, country, city, type));
+        insert("ktCustomer", "EDate, CTitle, CFirst, CLast, CCompany, CAddr1, CAddr2, CCity, CState, CCountry, CZipCode, "
+                             "CTelOff, CTelHome, CTelMob, CFax, CEmail, CWebsite, CType, CActive, CRemarks",
+               QStringLiteral("'2026-02-03', '-', %1, '-', '-', '-', '-', %4, '-', %3, '-', '-', '-', '-', '-', %2, '-', %5, 'Y', '-'")
+                   .arg(first, email, country, city, type));
     }
     QString addNews(const QString& subject, const QString& body) const
     {
-        folder.exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
-                                   "VALUES ('2026-12-04', 1, 'ref', '%1', '%2', '')").arg(subject, body));
-        return folder.scalar(QStringLiteral("Select Max(EId) From ktNews"));
+        return insert("ktNews", "EDate, NType, NReference, NSubject, NMessage, NRemarks",
+                      QStringLiteral("'2026-12-04', 1, 'ref', '%1', '%2', ''").arg(subject, body));
     }
     QString addLead(const QString& subject, const QString& body) const
     {
-        folder.exec(QStringLiteral("INSERT INTO ktLead (EDate, LReference, LSubject, LMessage, LRemarks) "
-                                   "VALUES ('2026-12-04', 'ref', '%1', '%2', '')").arg(subject, body));
-        return folder.scalar(QStringLiteral("Select Max(EId) From ktLead"));
+        return insert("ktLead", "EDate, LReference, LSubject, LMessage, LRemarks",
+                      QStringLiteral("'2026-12-04', 'ref', '%1', '%2', ''").arg(subject, body));
     }
     QString addSurvey(const QString& name, const QString& body, const QString& link) const
     {
-        folder.exec(QStringLiteral("INSERT INTO ktSurvey (EDate, SType, SCount, SName, SMessage, SLink, SRemarks) "
-                                   "VALUES ('2026-12-04', 'R', 0, '%1', '%2', '%3', '')").arg(name, body, link));
-        return folder.scalar(QStringLiteral("Select Max(EId) From ktSurvey"));
+        return insert("ktSurvey", "EDate, SType, SCount, SName, SMessage, SLink, SRemarks",
+                      QStringLiteral("'2026-12-04', 'R', 0, '%1', '%2', '%3', ''").arg(name, body, link));
     }
 
-    // Runs a campaign to its end and returns true when it finished in time.
-    bool run(CampaignKind kind, const QString& contentId, const QString& criteria = QStringLiteral(" ( 1=1 )"),
-             const QString& customerType = {})
+    // Campaign 7 of the fixture's customer type.
+    CampaignRun::Request request(CampaignKind kind, const QString& contentId, const QString& criteria = QStringLiteral(" ( 1=1 )")) const
     {
-        CampaignRun run({&CampaignFamily::of(kind), QStringLiteral("7"), contentId,
-                         customerType.isEmpty() ? type : customerType, criteria});
+        return {&CampaignFamily::of(kind), QStringLiteral("7"), contentId, type, criteria};
+    }
+    bool run(CampaignKind kind, const QString& contentId, const QString& criteria = QStringLiteral(" ( 1=1 )"))
+    {
+        return run(request(kind, contentId, criteria));
+    }
+    // Runs a campaign to its end (`before` sees it first) and returns true when it finished in time.
+    bool run(const CampaignRun::Request& request, const std::function<void(CampaignRun&)>& before = {})
+    {
+        CampaignRun run(request);
         QObject::connect(&run, &CampaignRun::statusChanged, [this](const QString& t) { statuses << t; });
+        if (before)
+            before(run);
         QSignalSpy finished(&run, &CampaignRun::finished);
         run.start();
         const bool done = !finished.isEmpty() || finished.wait(60000);
@@ -87,12 +97,14 @@ struct CampaignFixture {
         return (cut >= 0 ? text.left(cut) : text).trimmed();
     }
 
+    static QString readText(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
     QStringList deliveryLines() const
     {
-        QFile f(logFile.isEmpty() ? lastLog() : logFile);
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return readText(logFile.isEmpty() ? lastLog() : logFile).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     QString lastLog() const
     {
@@ -100,10 +112,14 @@ struct CampaignFixture {
         const QStringList logs = dir.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
         return logs.isEmpty() ? QString() : dir.filePath(logs.first());
     }
-    QString errorListing() const
+    QString errorListing() const { return readText(state().ErrorListing); }
+    // The addresses of the messages received, in order.
+    QStringList recipients() const
     {
-        QFile f(state().ErrorListing);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        QStringList to;
+        for (int i = 0; i < server.files().size(); ++i)
+            to << ReceivedMail(server.message(i)).toAddress;
+        return to;
     }
 
     TestDataFolder folder;

@@ -35,6 +35,11 @@ std::optional<UnsubscribeToken::Recipient> unsubscribeRecipient(const ReceivedMa
 class TestCampaignRun : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup()
+    {
+        qunsetenv("KORVINA_SMTP_CA_FILE");
+        qunsetenv("KORVINA_SENDMAIL");
+    }
     void eachKindBuildsItsLetter_data();
     void eachKindBuildsItsLetter();
     void nullColumnKeepsItsTag_data();
@@ -49,16 +54,13 @@ private slots:
     void longPacedRunSaysHowLongFirst_data();
     void longPacedRunSaysHowLongFirst();
     void resumeSkipsWhatWasSent();
-    void unusableQueryOrContentEndsRun_data();
-    void unusableQueryOrContentEndsRun();
-    void otherMailTypeWalksWithoutSending();
-    void desktopMailKeepsCopies();
+    void runEndsBeforeSending_data();
+    void runEndsBeforeSending();
+    void otherMailTypes_data();
+    void otherMailTypes();
     void runWritesNothingToDatabase();
     void suppressedAndRepeatedAddressesAreSkipped();
-    void unusableAddressInPreferencesStopsRun_data();
-    void unusableAddressInPreferencesStopsRun();
     void leadGoesAsTextAndHtmlWithItsPictures();
-    void keptPicturesGoAsRelatedParts();
 };
 
 // Newsletters merge tags; leads go as stored; surveys get their link; every kind its footer.
@@ -261,8 +263,6 @@ void TestCampaignRun::serverFailureEndsRunOnce()
         f.addCustomer(f.type, "'A'", mail);
 
     QVERIFY(f.run(CampaignKind::News, f.addNews("s", "b")));
-    qunsetenv("KORVINA_SMTP_CA_FILE");
-    qunsetenv("KORVINA_SENDMAIL");
     QCOMPARE(f.messages.shown.size(), 1);
     QVERIFY2(f.messages.shown.first().contains(message), qPrintable(f.messages.shown.first()));
     QCOMPARE(f.statuses.last(), QStringLiteral("."));
@@ -282,7 +282,6 @@ void TestCampaignRun::stopTakesEffectBeforeNextMessageAndBox()
     for (int i = 0; i < 4; ++i)
         f.addCustomer(f.type, "'R'", QStringLiteral("'refuse%1@example.com'").arg(i));
     f.addCustomer(f.type, "'A'", "'a@example.com'");
-    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", f.addNews("s", "b"), f.type, " ( 1=1 )"});
     struct StopAfterError : ScriptedMessages {
         CampaignRun* run = nullptr;
         void notice(const QString& text) override
@@ -292,10 +291,7 @@ void TestCampaignRun::stopTakesEffectBeforeNextMessageAndBox()
                 QTimer::singleShot(0, run, &CampaignRun::stop);
         }
     } messages;
-    messages.run = &run;
-    QSignalSpy finished(&run, &CampaignRun::finished);
-    run.start();
-    QVERIFY(finished.wait(30000));
+    QVERIFY(f.run(f.request(CampaignKind::News, f.addNews("s", "b")), [&](CampaignRun& run) { messages.run = &run; }));
     QCOMPARE(messages.shown, (QStringList{"Error!", "Message(s) Sent!"}));
     QTest::qWait(200);
     QCOMPARE(f.server.files().size(), 0);
@@ -341,15 +337,13 @@ void TestCampaignRun::rateLimitHoldsOverRun()
         f.addCustomer(f.type, "'A'", QStringLiteral("'a%1@example.com'").arg(i));
     QElapsedTimer clock;
     QList<qint64> handed;
-    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", f.addNews("s", "b"), f.type, " ( 1=1 )"});
-    QObject::connect(&run, &CampaignRun::statusChanged, [&](const QString& text) {
-        if (text.startsWith("Sending: "))
-            handed << clock.elapsed();
-    });
-    QSignalSpy finished(&run, &CampaignRun::finished);
-    clock.start();
-    run.start();
-    QVERIFY(finished.wait(30000));
+    QVERIFY(f.run(f.request(CampaignKind::News, f.addNews("s", "b")), [&](CampaignRun& run) {
+        QObject::connect(&run, &CampaignRun::statusChanged, [&](const QString& text) {
+            if (text.startsWith("Sending: "))
+                handed << clock.elapsed();
+        });
+        clock.start();
+    }));
     QCOMPARE(handed.size(), 5);
     for (int k = 1; k < 5; ++k)
         QVERIFY2(handed.at(k) - handed.at(0) >= k * 50 - 5, qPrintable(QString::number(handed.at(k) - handed.at(0))));
@@ -380,10 +374,9 @@ void TestCampaignRun::longPacedRunSaysHowLongFirst()
         f.addCustomer(f.type, "'A'", QStringLiteral("'a%1@example.com'").arg(i));
     f.folder.exec("COMMIT");
     f.messages.answers = {false};
-    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", f.addNews("s", "b"), f.type, " ( 1=1 )", false, testAddress});
-    QSignalSpy finished(&run, &CampaignRun::finished);
-    run.start();
-    QVERIFY(!finished.isEmpty() || finished.wait(30000));
+    CampaignRun::Request request = f.request(CampaignKind::News, f.addNews("s", "b"));
+    request.testAddress = testAddress;
+    QVERIFY(f.run(request));
     QCOMPARE(f.messages.shown, shown);
     QCOMPARE(f.server.commands().count("MAIL"), mailed);
 }
@@ -404,78 +397,87 @@ void TestCampaignRun::resumeSkipsWhatWasSent()
     other.write("b@example.com\t2026-01-01T00:00:00\tsent\n");
     other.close();
 
-    CampaignRun run({&CampaignFamily::of(CampaignKind::News), "7", id, f.type, " ( 1=1 )", true});
-    QSignalSpy finished(&run, &CampaignRun::finished);
-    run.start();
-    QVERIFY(finished.wait(30000));
+    CampaignRun::Request request = f.request(CampaignKind::News, id);
+    request.resume = true;
+    QVERIFY(f.run(request));
     QVERIFY(f.server.waitFor(3));
-    QStringList to;
-    for (int i = 0; i < f.server.files().size(); ++i)
-        to << ReceivedMail(f.server.message(i)).toAddress;
-    QCOMPARE(to, (QStringList{"a@example.com", "c@example.com", "b@example.com"}));
+    QCOMPARE(f.recipients(), (QStringList{"a@example.com", "c@example.com", "b@example.com"}));
     QString logs;
-    for (const QFileInfo& log : QDir(f.folder.file("Docs/Sent")).entryInfoList({"*.log"})) {
-        QFile file(log.filePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        logs += QString::fromUtf8(file.readAll());
-    }
+    for (const QFileInfo& log : QDir(f.folder.file("Docs/Sent")).entryInfoList({"*.log"}))
+        logs += f.readText(log.filePath());
     QCOMPARE(logs.count("\tskipped: sent before"), 2);
 }
 
-void TestCampaignRun::unusableQueryOrContentEndsRun_data()
+// A criterion or content the run cannot use, or an unusable address in the preferences: one
+// message, nothing mailed.
+void TestCampaignRun::runEndsBeforeSending_data()
 {
-    QTest::addColumn<QString>("criteria");
-    QTest::addColumn<bool>("missingContent");
-    QTest::newRow("criterion the database rejects") << " ( CNoSuchColumn = 1 )" << false;
-    QTest::newRow("criterion that is no condition") << " ( CFirst = " << false;
-    QTest::newRow("criterion over two lines") << " ( CFirst = 'A'\r\n Or )" << false;
-    QTest::newRow("content record gone") << " ( 1=1 )" << true;
+    QTest::addColumn<QString>("criteria");    // "gone": the content record is missing
+    QTest::addColumn<QString>("unsubscribe"); // the preference; null: as it is
+    QTest::addColumn<QString>("replyTo");
+    QTest::addColumn<QString>("message");
+    const QString invalid = "Unsubscribe Address Missing Or Invalid In The Preferences!";
+    QTest::newRow("criterion the database rejects") << " ( CNoSuchColumn = 1 )" << QString() << "" << "Error!";
+    QTest::newRow("criterion that is no condition") << " ( CFirst = " << QString() << "" << "Error!";
+    QTest::newRow("criterion over two lines") << " ( CFirst = 'A'\r\n Or )" << QString() << "" << "Error!";
+    QTest::newRow("content record gone") << "gone" << QString() << "" << "Error!";
+    QTest::newRow("no unsubscribe address") << " ( 1=1 )" << "" << "" << invalid;
+    QTest::newRow("header in the address") << " ( 1=1 )" << "a@b.org\r\nBcc: c@d.org" << "" << invalid;
+    QTest::newRow("bad Reply-To") << " ( 1=1 )" << "office@example.com" << "desk at korvina"
+                                  << "Reply-To Address Invalid In The Preferences!";
 }
 
-void TestCampaignRun::unusableQueryOrContentEndsRun()
+void TestCampaignRun::runEndsBeforeSending()
 {
     QFETCH(QString, criteria);
-    QFETCH(bool, missingContent);
+    QFETCH(QString, unsubscribe);
+    QFETCH(QString, replyTo);
+    QFETCH(QString, message);
     CampaignFixture f;
+    if (!unsubscribe.isNull()) {
+        state().PUnsubAddr = unsubscribe;
+        state().PSmtpFrom.clear();
+    }
+    state().PReplyTo = replyTo;
     f.addCustomer(f.type, "'A'", "'a@example.com'");
-    const QString id = missingContent ? QStringLiteral("999") : f.addNews("s", "b");
-    QVERIFY(f.run(CampaignKind::News, id, criteria));
-    QCOMPARE(f.messages.shown, QStringList{"Error!"});
-    QCOMPARE(f.errorListing().count('\n'), 1); // one line, whatever the criterion holds
+    const QString id = f.addNews("s", "b");
+    QVERIFY(criteria == "gone" ? f.run(CampaignKind::News, "999") : f.run(CampaignKind::News, id, criteria));
+    QCOMPARE(f.messages.shown, QStringList{message});
+    QCOMPARE(f.errorListing().count('\n'), message == "Error!" ? 1 : 0); // one line, whatever the criterion holds
     QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
     QTest::qWait(300);
     QCOMPARE(f.server.files().size(), 0);
 }
 
-void TestCampaignRun::otherMailTypeWalksWithoutSending()
+// "o": the run walks its recipients and nothing leaves; "O": the desktop's sendmail program
+// (msmtp here) delivers, and copies stay in Docs/Sent.
+void TestCampaignRun::otherMailTypes_data()
 {
-    CampaignFixture f;
-    state().PMailType = "o";
-    f.addCustomer(f.type, "'A'", "'a@example.com'");
-    f.addCustomer(f.type, "'B'", "'b@example.com'");
-    QVERIFY(f.run(CampaignKind::Lead, f.addLead("s", "<p>b</p>")));
-    QCOMPARE(f.statuses.filter("Sending: ").size(), 2);
-    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
-    QTest::qWait(300);
-    QCOMPARE(f.server.files().size(), 0);
-    QCOMPARE(f.deliveryLines().size(), 2);
+    QTest::addColumn<QString>("mailType");
+    QTest::addColumn<int>("delivered");
+    QTest::newRow("other: nothing sent") << "o" << 0;
+    QTest::newRow("desktop mail program") << "O" << 2;
 }
 
-// "O": the desktop's sendmail program (msmtp here) delivers, and copies stay in Docs/Sent.
-void TestCampaignRun::desktopMailKeepsCopies()
+void TestCampaignRun::otherMailTypes()
 {
+    QFETCH(QString, mailType);
+    QFETCH(int, delivered);
     CampaignFixture f;
-    state().PMailType = "O";
+    state().PMailType = mailType;
     f.addCustomer(f.type, "'A'", "'a@example.com'");
     f.addCustomer(f.type, "'B'", "'b@example.com'");
-    const QString id = f.addNews("s", "Hello <<CFirst>>");
     qputenv("KORVINA_SENDMAIL", QStringLiteral("msmtp --host 127.0.0.1 --port %1 --from desk@korvina.test").arg(f.server.port()).toLocal8Bit());
-    QVERIFY(f.run(CampaignKind::News, id));
-    QVERIFY(f.server.waitFor(2));
-    QCOMPARE(f.letter(1), QStringLiteral("Hello B"));
-    QCOMPARE(QDir(f.folder.file("Docs/Sent")).entryList({"*.eml"}).size(), 2);
+    QVERIFY(f.run(CampaignKind::News, f.addNews("s", "Hello <<CFirst>>")));
+    QVERIFY(f.server.waitFor(delivered));
+    QTest::qWait(300);
+    QCOMPARE(f.server.files().size(), delivered);
+    QCOMPARE(QDir(f.folder.file("Docs/Sent")).entryList({"*.eml"}).size(), delivered);
+    QCOMPARE(f.statuses.filter("Sending: ").size(), 2);
     QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
-    qunsetenv("KORVINA_SENDMAIL");
+    QCOMPARE(f.deliveryLines().size(), 2);
+    if (delivered)
+        QCOMPARE(f.letter(1), QStringLiteral("Hello B"));
 }
 
 void TestCampaignRun::runWritesNothingToDatabase()
@@ -535,98 +537,46 @@ void TestCampaignRun::suppressedAndRepeatedAddressesAreSkipped()
     QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
 }
 
-void TestCampaignRun::unusableAddressInPreferencesStopsRun_data()
-{
-    QTest::addColumn<QString>("unsubscribe");
-    QTest::addColumn<QString>("replyTo");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no unsubscribe address") << "" << "" << "Unsubscribe Address Missing Or Invalid In The Preferences!";
-    QTest::newRow("header in the address") << "a@b.org\r\nBcc: c@d.org" << ""
-                                           << "Unsubscribe Address Missing Or Invalid In The Preferences!";
-    QTest::newRow("bad Reply-To") << "office@example.com" << "desk at korvina"
-                                  << "Reply-To Address Invalid In The Preferences!";
-}
-
-void TestCampaignRun::unusableAddressInPreferencesStopsRun()
-{
-    QFETCH(QString, unsubscribe);
-    QFETCH(QString, replyTo);
-    QFETCH(QString, message);
-    CampaignFixture f;
-    state().PUnsubAddr = unsubscribe;
-    state().PSmtpFrom.clear();
-    state().PReplyTo = replyTo;
-    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
-    QVERIFY(f.run(CampaignKind::News, f.addNews("Hello", "Hi")));
-    QCOMPARE(f.messages.shown, QStringList{message});
-    QCOMPARE(f.statuses, (QStringList{"Docking..", "."}));
-    QCOMPARE(f.server.files().size(), 0);
-}
-
-// A lead reaches mail programs as text and HTML, its pictures (a data: URI, a file shown twice)
-// as parts of the message that the HTML refers to by cid:.
+// A lead reaches mail programs as text and HTML, its pictures (a data: URI, a file shown twice,
+// pictures kept in the database) as parts of each message that the HTML refers to by cid:.
 void TestCampaignRun::leadGoesAsTextAndHtmlWithItsPictures()
 {
     CampaignFixture f;
-    QImage blue(2, 2, QImage::Format_RGB32);
-    blue.fill(Qt::blue);
-    const QByteArray redPng = png(Qt::red);
+    const QByteArray red = png(Qt::red), blue = png(Qt::blue), green = png(Qt::green);
     const QString bluePath = f.folder.file("Docs/blue dot.png");
-    QVERIFY(blue.save(bluePath));
     QFile blueFile(bluePath);
-    QVERIFY(blueFile.open(QIODevice::ReadOnly));
-    const QByteArray bluePng = blueFile.readAll();
+    QVERIFY(blueFile.open(QIODevice::WriteOnly) && blueFile.write(blue) == blue.size());
+    blueFile.close();
+    const QString greenId = PictureStore::keep(*state().connection, {{}, "green.png", "image/png", green});
     const QString fileUrl = QUrl::fromLocalFile(bluePath).toString(QUrl::FullyEncoded);
     f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
-    const QString id = f.addLead("Offer", "<html><body><p>Visit <a href=\"https://example.com/shop\">our shop</a></p>"
-                                          "<img src=\"data:image/png;base64," + QString::fromLatin1(redPng.toBase64())
-                                              + "\" alt=\"Logo\"><img src=\"" + fileUrl + "\"><img src=\"" + bluePath
-                                              + "\"><img src=\"/no/such/file.png\"><img src=\"/etc/passwd\">"
-                                              "<img src=\"data:text/html;base64,PGI+eDwvYj4=\"></body></html>");
-
-    QVERIFY(f.run(CampaignKind::Lead, id));
-    QVERIFY(f.server.waitFor(1));
-    const ReceivedMail mail(f.server.message(0));
-    QCOMPARE(mail.parts.size(), 6);
-    QCOMPARE(mail.parts.mid(0, 4), (QStringList{"multipart/alternative", "text/plain", "multipart/related", "text/html"}));
-    for (const QByteArray& png : {redPng, bluePng}) {
-        const QString cid = mail.contents.key(png);
-        QVERIFY2(!cid.isEmpty(), "a picture is missing");
-        QVERIFY(mail.parts.contains("image/png <" + cid + ">"));
-        QVERIFY(mail.html.contains("src=\"cid:" + cid + "\""));
-    }
-    QCOMPARE(mail.html.count("cid:"), 3);
-    // What is not a picture, or cannot be read, stays where it was.
-    for (const char* kept : {"/no/such/file.png", "/etc/passwd", "data:text/html;base64,PGI+eDwvYj4="})
-        QVERIFY(mail.html.contains(QStringLiteral("src=\"%1\"").arg(QLatin1String(kept))));
-    QVERIFY2(f.letter(0, true).startsWith("Visit our shop (https://example.com/shop)\n\n[Logo]"), qPrintable(mail.plain));
-    QVERIFY(mail.plain.contains("unsubscribe-"));
-}
-
-// A lead names its kept pictures by cid:; each message carries them as related parts. A name
-// with no picture kept under it stays as it is.
-void TestCampaignRun::keptPicturesGoAsRelatedParts()
-{
-    CampaignFixture f;
-    const QByteArray red = png(Qt::red), green = png(Qt::green);
-    const QString redId = PictureStore::keep(*state().connection, {{}, "red.png", "image/png", red});
-    const QString greenId = PictureStore::keep(*state().connection, {{}, "green.png", "image/png", green});
-    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
     f.addCustomer(f.type, "'Ben'", "'ben@example.com'");
-    const QString id = f.addLead("Offer", QStringLiteral("<p><img src=\"cid:%1\" alt=\"Red\"> <img src=\"cid:%2\"> "
-                                                         "<img src=\"cid:%1\"> <img src=\"cid:missing@korvina\"></p>")
-                                              .arg(redId, greenId));
+    const QString id = f.addLead("Offer", "<html><body><p>Visit <a href=\"https://example.com/shop\">our shop</a></p>"
+                                          "<img src=\"data:image/png;base64," + QString::fromLatin1(red.toBase64())
+                                              + "\" alt=\"Logo\"><img src=\"" + fileUrl + "\"><img src=\"" + bluePath
+                                              + "\"><img src=\"cid:" + greenId + "\"><img src=\"cid:" + greenId
+                                              + "\"><img src=\"cid:missing@korvina\"><img src=\"/no/such/file.png\">"
+                                              "<img src=\"/etc/passwd\"><img src=\"data:text/html;base64,PGI+eDwvYj4=\"></body></html>");
+
     QVERIFY(f.run(CampaignKind::Lead, id));
     QVERIFY(f.server.waitFor(2));
     for (int i = 0; i < 2; ++i) {
         const ReceivedMail mail(f.server.message(i));
-        QCOMPARE(mail.parts, (QStringList{"multipart/alternative", "text/plain", "multipart/related", "text/html",
-                                          "image/png <" + redId + ">", "image/png <" + greenId + ">"}));
-        QCOMPARE(mail.contents.value(redId), red);
+        QCOMPARE(mail.parts.size(), 7);
+        QCOMPARE(mail.parts.mid(0, 4), (QStringList{"multipart/alternative", "text/plain", "multipart/related", "text/html"}));
         QCOMPARE(mail.contents.value(greenId), green);
-        QCOMPARE(mail.html.count("src=\"cid:" + redId + "\""), 2);
-        QVERIFY(mail.html.contains("src=\"cid:" + greenId + "\""));
-        QVERIFY(mail.html.contains("src=\"cid:missing@korvina\""));
+        for (const QByteArray& png : {red, blue, green}) {
+            const QString cid = mail.contents.key(png);
+            QVERIFY2(!cid.isEmpty(), "a picture is missing");
+            QVERIFY(mail.parts.contains("image/png <" + cid + ">"));
+            QVERIFY(mail.html.contains("src=\"cid:" + cid + "\""));
+        }
+        QCOMPARE(mail.html.count("cid:"), 6);
+        // What is not a picture, or cannot be read, stays where it was.
+        for (const char* kept : {"cid:missing@korvina", "/no/such/file.png", "/etc/passwd", "data:text/html;base64,PGI+eDwvYj4="})
+            QVERIFY(mail.html.contains(QStringLiteral("src=\"%1\"").arg(QLatin1String(kept))));
+        QVERIFY2(f.letter(i, true).startsWith("Visit our shop (https://example.com/shop)\n\n[Logo]"), qPrintable(mail.plain));
+        QVERIFY(mail.plain.contains("unsubscribe-"));
     }
 }
 

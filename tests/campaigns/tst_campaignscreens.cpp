@@ -82,21 +82,15 @@ void TestCampaignScreens::selectionThenSendMailsExactlyTheMatches()
         select->findChild<QPushButton*>("cmdOk")->click();
     });
     Engine::RunOperation(Operation::Modify); // the field buttons work in Edit
-    f.messages.clear();
     f.screen->listButton(4)->click();
     QVERIFY(shown);
     QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));
-    QCOMPARE(f.messages.shown, QStringList{"Total Records: 2"});
-    f.messages.clear();
 
     f.button("cmdSend")->click();
     QVERIFY(f.waitUntilIdle());
     QVERIFY(f.server.waitFor(2));
     QTest::qWait(200);
-    QStringList to;
-    for (int i = 0; i < f.server.files().size(); ++i)
-        to << ReceivedMail(f.server.message(i)).toAddress;
-    QCOMPARE(to, (QStringList{"asha@example.in", "meera@example.in"}));
+    QCOMPARE(f.recipients(), (QStringList{"asha@example.in", "meera@example.in"}));
     QCOMPARE(f.status(), QStringLiteral("."));
 }
 
@@ -168,9 +162,8 @@ void TestCampaignScreens::testSendGoesToTypedAddressOnly()
     QVERIFY(f.waitUntilIdle());
     QVERIFY(f.server.waitFor(1));
     QTest::qWait(200);
-    QCOMPARE(f.server.files().size(), 1);
+    QCOMPARE(f.recipients(), QStringList{"me@office.test"});
     const ReceivedMail mail(f.server.message(0));
-    QCOMPARE(mail.toAddress, QStringLiteral("me@office.test"));
     QCOMPARE(f.letter(0), QStringLiteral("Hello Asha"));
     // Its unsubscribe token names no customer, so following it suppresses no one.
     const QString token = mail.listUnsubscribe.section(QStringLiteral("unsubscribe-"), 1).chopped(1);

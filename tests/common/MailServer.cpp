@@ -9,11 +9,19 @@
 #include <QFile>
 #include <QtTest>
 
+namespace {
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}
+
 MailServer::MailServer(const Options& options)
 {
     const QString folder = m_dir.filePath(QStringLiteral("mail"));
     QDir().mkpath(folder);
-    QStringList args{QStringLiteral("-W"), QStringLiteral("ignore"), QString::fromLocal8Bit(qgetenv("KORVINA_SOURCE_DIR")) + QStringLiteral("/tests/common/mailserver.py")};
+    QStringList args{QStringLiteral("-W"), QStringLiteral("ignore"), qEnvironmentVariable("KORVINA_SOURCE_DIR") + QStringLiteral("/tests/common/mailserver.py")};
     if (options.store)
         args << QStringLiteral("--folder") << folder;
     args << QStringLiteral("--commands") << m_dir.filePath(QStringLiteral("commands.log"));
@@ -61,24 +69,14 @@ QStringList MailServer::files() const
 
 QStringList MailServer::commands() const
 {
-    QFile f(m_dir.filePath(QStringLiteral("commands.log")));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-                                       : QStringList();
+    return QString::fromLatin1(readFile(m_dir.filePath(QStringLiteral("commands.log")))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QByteArray MailServer::message(int i) const
-{
-    QFile f(files().value(i));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray MailServer::message(int i) const { return readFile(files().value(i)); }
 
 bool MailServer::waitFor(int n, int timeoutMs) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (files().size() < n && clock.elapsed() < timeoutMs)
-        QTest::qWait(20);
-    return files().size() >= n;
+    return QTest::qWaitFor([&] { return files().size() >= n; }, timeoutMs);
 }
 
 namespace {
@@ -145,12 +143,8 @@ ReceivedMail::ReceivedMail(const QByteArray& data) : raw(data)
             contentType = parts.value(0).section(QLatin1Char(' '), 0, 0);
         }
         if (part && GMIME_IS_TEXT_PART(part)) {
-            GMimeContentType* type = g_mime_object_get_content_type(part);
-            contentType = QString::fromUtf8(g_mime_content_type_get_mime_type(type));
             charset = QString::fromUtf8(g_mime_text_part_get_charset(GMIME_TEXT_PART(part)));
-            char* text = g_mime_text_part_get_text(GMIME_TEXT_PART(part));
-            body = QString::fromUtf8(text);
-            g_free(text);
+            body = decodedText(part);
         }
         g_object_unref(message);
     }

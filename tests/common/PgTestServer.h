@@ -42,6 +42,8 @@ public:
 
 private:
     bool run(const QString& program, const QStringList& arguments, QString* output = nullptr) const;
+    bool pgCtl(const QStringList& arguments) const;
+    bool superSql(const QString& sql, const QString& database = QStringLiteral("postgres"), QString* output = nullptr) const;
 
     QTemporaryDir m_dir;
     QString m_bin;

@@ -52,11 +52,8 @@ TestDataFolder::TestDataFolder(const Options& options) : m_state(std::make_uniqu
         s.connection->open();
         if (options.login) {
             s.LoginId = QStringLiteral("Chief");
-            Recordset e;
-            e.open(QStringLiteral("kaEnterprise"), *s.connection, CursorType::Dynamic, LockType::ReadOnly);
-            s.EShort = e.field(QStringLiteral("EShort")).text();
-            s.EPasscd = e.field(QStringLiteral("EPasscd")).text();
-            e.close();
+            s.EShort = scalar(QStringLiteral("Select EShort From kaEnterprise"));
+            s.EPasscd = scalar(QStringLiteral("Select EPasscd From kaEnterprise"));
             LoadCustomization();
             LoadMailPreferences();
         }
@@ -147,10 +144,9 @@ void writeTestCertificate(const QString& folder)
 {
     QProcess openssl;
     openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
-                   QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                   QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"),
-                   folder + QStringLiteral("/key.pem"), QStringLiteral("-out"), folder + QStringLiteral("/cert.pem")});
+                  QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 -subj /CN=127.0.0.1 "
+                                 "-addext subjectAltName=IP:127.0.0.1 -keyout %1/key.pem -out %1/cert.pem")
+                      .arg(folder)
+                      .split(QLatin1Char(' ')));
     QVERIFY2(openssl.waitForFinished(60000) && openssl.exitCode() == 0, openssl.readAllStandardError().constData());
 }

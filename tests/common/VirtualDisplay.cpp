@@ -8,9 +8,7 @@
 VirtualDisplay::VirtualDisplay()
 {
     // The server picks a free display itself and writes its number once it accepts clients.
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1024x768x24")});
+    m_server.start(QStringLiteral("Xvfb"), QStringLiteral("-displayfd 1 -nolisten tcp -screen 0 1024x768x24").split(QLatin1Char(' ')));
     if (!m_server.waitForStarted())
         return;
     QByteArray number;
@@ -44,17 +42,12 @@ bool VirtualDisplay::pressKey(qint64 pid, const QString& title, const QString& k
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs) {
-        const ProcessRun found = runProcess(QStringLiteral("xdotool"),
-                                            {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                             QString::number(pid), QStringLiteral("--name"), pattern},
-                                            e, 10000);
-        const QString window = found.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0);
-        if (!window.isEmpty())
-            return runProcess(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window,
-                                                          QStringLiteral("key"), key},
-                              e, 10000)
-                       .code
-                   == 0;
+        QStringList search = QStringLiteral("search --all --onlyvisible --pid %1 --name").arg(pid).split(QLatin1Char(' '));
+        const QString window = runProcess(QStringLiteral("xdotool"), search << pattern, e, 10000).output.section(QLatin1Char('\n'), 0, 0);
+        if (!window.isEmpty()) {
+            const QStringList press{QStringLiteral("windowfocus"), QStringLiteral("--sync"), window, QStringLiteral("key"), key};
+            return runProcess(QStringLiteral("xdotool"), press, e, 10000).code == 0;
+        }
         QThread::msleep(100);
     }
     return false;

@@ -62,12 +62,6 @@ void TestSurveyPage::writesTheQuestionnaire()
     const QByteArray written = readAll(path);
     QCOMPARE(QString::fromUtf8(written), expected);
 
-    QVERIFY(written.contains("<b>Speed &lt; price?</b>"));
-
-    // A hundred radios; the last is A110 in Q10.
-    QCOMPARE(QString::fromUtf8(written).count(QStringLiteral("<Input Type='Radio'")), 100);
-    QVERIFY(written.contains("\r\n10<Input Type='Radio' Value='A110' Name='Q10'>&nbsp&nbsp\r\n<br>&nbsp"));
-
     // Writing again over a longer page leaves exactly the same file.
     std::array<QString, 10> longer = questions;
     longer[0] = QString(200, QLatin1Char('x'));

@@ -1,6 +1,7 @@
 // Every screen that takes a condition typed by the user, attacked through that condition on the
 // file and on the server: the condition reads only the table its screen lists, never kaUser,
-// kaPreference or a password, and a refused one says so once and changes nothing.
+// kaPreference or a password, and a refused one says so once and changes nothing. Each screen
+// is attacked once: the forms of attack are the rows of platform.tst_statements.
 #include "common/PgTestServer.h"
 #include "common/ProgramProcess.h"
 #include "common/TestSupport.h"
@@ -45,8 +46,6 @@ void criterion(TableBrowser& browser, const QString& column, const QString& op, 
     browser.valueBox()->setText(value);
 }
 
-const QString kUnionOnUsers = QStringLiteral("x' UNION SELECT EId, ULogin || ':' || UPasscd FROM kaUser WHERE '1'='1");
-
 }
 
 class TstCriteria : public QObject {
@@ -60,15 +59,16 @@ private slots:
     void reportCommandRefuses();
 
 private:
-    // Each tells what the screen listed after the attack.
-    void selectionOpening(const QString& typed, QString& listed);
-    void selectionView(const QString& typed, QString& listed);
-    void campaignRun(const QString& typed, QString& listed);
-    void inquiry(const QString& typed, QString& listed);
-    void exportListing(const QString& typed, QString& listed);
-    void findListing(const QString& typed, QString& listed);
-    void reportView(const QString& typed, QString& listed);
+    // Each attacks one screen and notes in m_listed what it listed afterwards.
+    void selection(const QString& typed);
+    void selectionView(const QString& typed);
+    void campaign(const QString& typed);
+    void inquiry(const QString& typed);
+    void exportListing(const QString& typed);
+    void findListing(const QString& typed);
+    void report(const QString& typed);
 
+    QString m_listed;
     PgTestServer m_server;
     std::unique_ptr<TestDataFolder> m_folder;
     std::unique_ptr<ScriptedMessages> m_messages;
@@ -97,39 +97,44 @@ void TstCriteria::cleanup()
     m_folder.reset();
 }
 
-void TstCriteria::selectionOpening(const QString& typed, QString& listed)
-{
-    m_folder->exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
-                                  "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
-                       .arg(QString(typed).replace(QLatin1Char('\''), QStringLiteral("''"))));
+// The Selection screen opened on a Send News record whose Criteria field holds `criteria`.
+struct SelectionScreen {
+    SelectionScreen(const TestDataFolder& folder, const QString& criteria)
+    {
+        folder.exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
+                                   "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
+                        .arg(QString(criteria).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        screen = engine.open(QStringLiteral("KKSNews"));
+        select = std::make_unique<KKSelect>(*screen);
+        select->load();
+    }
+    QString listed() const { return cells(select->findChild<DataGrid*>(QStringLiteral("grdSelect"))); }
     RecordEngine engine;
-    RecordScreen* screen = engine.open(QStringLiteral("KKSNews"));
-    KKSelect select(*screen);
-    select.load();
-    listed = cells(select.findChild<DataGrid*>(QStringLiteral("grdSelect")));
-    QCOMPARE_EQ(screen->text(4), typed);
+    RecordScreen* screen = nullptr;
+    std::unique_ptr<KKSelect> select;
+};
+
+void TstCriteria::selection(const QString& typed)
+{
+    const SelectionScreen s(*m_folder, typed);
+    m_listed = s.listed();
+    QCOMPARE_EQ(s.screen->text(4), typed);
 }
 
-void TstCriteria::selectionView(const QString& typed, QString& listed)
+void TstCriteria::selectionView(const QString& typed)
 {
-    m_folder->exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
-                                  "VALUES ('2026-12-01', 1, 1, ' ( 1=1 )', '2026-12-02', '')"));
-    RecordEngine engine;
-    RecordScreen* screen = engine.open(QStringLiteral("KKSNews"));
-    KKSelect select(*screen);
-    select.load();
-    const auto* grid = select.findChild<DataGrid*>(QStringLiteral("grdSelect"));
-    const QString before = cells(grid);
-    select.findChild<QComboBox*>(QStringLiteral("cmbField1"))->setCurrentText(QStringLiteral("CFirst"));
-    select.findChild<QLineEdit*>(QStringLiteral("txtInquiry1"))->setText(typed);
-    select.view();
+    const SelectionScreen s(*m_folder, QStringLiteral(" ( 1=1 )"));
+    const QString before = s.listed();
+    s.select->findChild<QComboBox*>(QStringLiteral("cmbField1"))->setCurrentText(QStringLiteral("CFirst"));
+    s.select->findChild<QLineEdit*>(QStringLiteral("txtInquiry1"))->setText(typed);
+    s.select->view();
     // Nothing changes: the preview, the Criteria field and the program's criterion.
-    QCOMPARE_EQ(cells(grid), before);
-    QCOMPARE_EQ(screen->text(4), QStringLiteral(" ( 1=1 )"));
-    QCOMPARE_EQ(select.criterion(), QStringLiteral(" ( 1=1 )"));
+    QCOMPARE_EQ(s.listed(), before);
+    QCOMPARE_EQ(s.screen->text(4), QStringLiteral(" ( 1=1 )"));
+    QCOMPARE_EQ(s.select->criterion(), QStringLiteral(" ( 1=1 )"));
 }
 
-void TstCriteria::campaignRun(const QString& typed, QString& listed)
+void TstCriteria::campaign(const QString& typed)
 {
     CampaignRun run({&CampaignFamily::of(CampaignKind::News), QStringLiteral("1"), QStringLiteral("1"),
                      QStringLiteral("1"), typed});
@@ -138,10 +143,10 @@ void TstCriteria::campaignRun(const QString& typed, QString& listed)
     run.start();
     if (finished.isEmpty())
         finished.wait(30000);
-    listed = progress.isEmpty() ? QString() : QStringLiteral("recipients listed");
+    m_listed = progress.isEmpty() ? QString() : QStringLiteral("recipients listed");
 }
 
-void TstCriteria::inquiry(const QString& typed, QString& listed)
+void TstCriteria::inquiry(const QString& typed)
 {
     RecordEngine engine;
     engine.open(QStringLiteral("KKCustomer"));
@@ -154,25 +159,25 @@ void TstCriteria::inquiry(const QString& typed, QString& listed)
     QCOMPARE_EQ(cells(screen.grid()), before);
 }
 
-void TstCriteria::exportListing(const QString& typed, QString& listed)
+void TstCriteria::exportListing(const QString& typed)
 {
     KKExport screen;
     screen.browser().fieldList()->findItems(QStringLiteral("CFirst"), Qt::MatchExactly).first()->setSelected(true);
     criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
     QCOMPARE_EQ(screen.browser().valueBox()->text(), typed);
     screen.browser().ListRecords();
-    listed = cells(screen.browser().grid());
+    m_listed = cells(screen.browser().grid());
 }
 
-void TstCriteria::findListing(const QString& typed, QString& listed)
+void TstCriteria::findListing(const QString& typed)
 {
     KKFindRepl screen;
     criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
     screen.browser().ListRecords();
-    listed = cells(screen.browser().grid());
+    m_listed = cells(screen.browser().grid());
 }
 
-void TstCriteria::reportView(const QString& typed, QString& listed)
+void TstCriteria::report(const QString& typed)
 {
     state().ReportNumber = 54;
     KKReport screen(QStringLiteral("Type Summary"));
@@ -186,19 +191,11 @@ void TstCriteria::screenReadsOnlyItsTable_data()
     QTest::addColumn<QString>("typed");
     QTest::newRow("selection: union on kaUser in Criteria")
         << "selection" << " ( 0=1 ) UNION SELECT u.*, u.*, u.* FROM kaUser u";
-    QTest::newRow("selection: union on kaPreference in Criteria")
-        << "selection" << " ( 0=1 ) UNION SELECT p.*, p.*, p.EId FROM kaPreference p";
-    QTest::newRow("selection: subquery in Criteria")
-        << "selection" << " ( CFirst In (SELECT ULogin FROM kaUser WHERE UPasscd Like 'k%') )";
     QTest::newRow("selection view: comment in a value") << "selection view" << "x'--";
     QTest::newRow("campaign: union on kaUser") << "campaign"
                                                << " ( 0=1 ) UNION SELECT * FROM ktCustomer, kaUser WHERE 0=1";
-    QTest::newRow("campaign: subquery on kaPreference")
-        << "campaign" << " ( CEmail <> (SELECT PPasscd FROM kaPreference) )";
     QTest::newRow("inquiry: comment in a value") << "inquiry" << "x'--";
-    QTest::newRow("export: union on kaUser") << "export" << kUnionOnUsers;
-    QTest::newRow("export: union on kaPreference")
-        << "export" << "x' UNION SELECT EId, PSmtpUser || ':' || PPasscd FROM kaPreference WHERE '1'='1";
+    QTest::newRow("export: union on kaUser") << "export" << "x' UNION SELECT EId, ULogin || ':' || UPasscd FROM kaUser WHERE '1'='1";
     QTest::newRow("find: subquery on kaUser") << "find" << "x' Or CFirst In (SELECT ULogin FROM kaUser) Or 'a'='b";
     QTest::newRow("report: comment in a value") << "report" << "x'--";
 }
@@ -208,24 +205,16 @@ void TstCriteria::screenReadsOnlyItsTable()
     QFETCH(QString, screen);
     QFETCH(QString, typed);
     m_messages->clear();
-    QString listed;
-    if (screen == QLatin1String("selection"))
-        selectionOpening(typed, listed);
-    else if (screen == QLatin1String("selection view"))
-        selectionView(typed, listed);
-    else if (screen == QLatin1String("campaign"))
-        campaignRun(typed, listed);
-    else if (screen == QLatin1String("inquiry"))
-        inquiry(typed, listed);
-    else if (screen == QLatin1String("export"))
-        exportListing(typed, listed);
-    else if (screen == QLatin1String("find"))
-        findListing(typed, listed);
-    else
-        reportView(typed, listed);
+    m_listed.clear();
+    const QHash<QString, void (TstCriteria::*)(const QString&)> attacks{
+        {"selection", &TstCriteria::selection}, {"selection view", &TstCriteria::selectionView},
+        {"campaign", &TstCriteria::campaign},   {"inquiry", &TstCriteria::inquiry},
+        {"export", &TstCriteria::exportListing}, {"find", &TstCriteria::findListing},
+        {"report", &TstCriteria::report}};
+    (this->*attacks.value(screen))(typed);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(listed, QString());
+    QCOMPARE(m_listed, QString());
     QCOMPARE(m_messages->count(ReadScope::message()), 1);
     QVERIFY2(!m_messages->shown.contains(QLatin1String("Error!")), qPrintable(m_messages->shown.join('|')));
     QCOMPARE(m_folder->count(QStringLiteral("ktCustomer")), 2);

@@ -7,27 +7,52 @@
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 #include "base/ProgramState.h"
-#include "shell/KKLogin.h"
+#include "reports/KKReport.h"
 #include "shell/KKMain.h"
-#include "shell/KKStart.h"
-#include "base/Program.h"
+#include "utilities/KKImport.h"
+#include "utilities/SheetFiles.h"
+#include "utilities/TableBrowser.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
-
 QString label(QWidget* main, const QString& name)
 {
     auto* l = main->findChild<QLabel*>(name);
     return l ? l->text() : QString("<missing %1>").arg(name);
+}
+
+// The whole program started on a DataFolder as a user would, on the first day of 2025.
+struct Started {
+    explicit Started(TestDataFolder::Options options = {.content = DemoData::fill, .open = false, .login = false})
+        : folder(options)
+    {
+        state().clock.setFixed(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
+        state().DataFolder = folder.path();
+        main = startAsChief(app);
+    }
+    TestDataFolder folder;
+    Application app; // its program state takes over from the folder's
+    ScriptedMessages messages;
+    KKMain* main = nullptr;
+};
+
+// The caption of the next report screen and what it shows in its boxes; it is closed.
+void whenReportShows(QStringList& seen)
+{
+    onModal<KKReport>([&seen](KKReport* screen) {
+        seen << screen->windowTitle() << screen->findChild<QComboBox*>("cmbOperator")->currentText()
+             << screen->findChild<QLineEdit*>("txtReport1")->text() << screen->findChild<QLabel*>("lblList")->text();
+        screen->reject();
+    });
 }
 }
 
@@ -38,25 +63,20 @@ class ProgramTest : public QObject {
 private slots:
     void startUpOnAFreshDemoFolder()
     {
-        TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
-        const QString dataFolder = folder.path();
-        Application app; // its program state takes over from the folder's
-        ScriptedMessages messages;
-        state().clock.setFixed(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
-        state().DataFolder = dataFolder;
-        KKMain* main = startAsChief(app, "KORVINA");
-        QVERIFY(main);
-        QVERIFY(messages.shown.isEmpty());
-
-        // The daily maintenance archived the database under yesterday's name.
-        QVERIFY(QFileInfo::exists(dataFolder + "/Arch/Ko241231.Kys"));
-        QCOMPARE(main->statusText(2), QString("User:Chief"));
-        QCOMPARE(main->statusText(3), QString("Korvina"));
-        QCOMPARE(main->enterpriseNameBox()->text(), QString("Korvina"));
-        QVERIFY(label(main, "lblDetl_11") != "."); // newest customer's id
-        QVERIFY(label(main, "lblDetl_44") != "."); // newest survey's count
-        QVERIFY(!main->operationAction(1)->isEnabled());
-        QVERIFY(main->operationAction(17)->isEnabled());
+        Started s;
+        QVERIFY(s.main);
+        QVERIFY(s.messages.shown.isEmpty());
+        // The daily maintenance archived the database under yesterday's name; the folder had
+        // no report layouts, and the start put them in.
+        QVERIFY(QFileInfo::exists(s.folder.file("Arch/Ko241231.Kys")));
+        QCOMPARE(QDir(s.folder.file("Bin")).entryList({"KV*.Krp"}).size(), 13);
+        QCOMPARE(s.main->statusText(2), QString("User:Chief"));
+        QCOMPARE(s.main->statusText(3), QString("Korvina"));
+        QCOMPARE(s.main->enterpriseNameBox()->text(), QString("Korvina"));
+        QVERIFY(label(s.main, "lblDetl_11") != "."); // newest customer's id
+        QVERIFY(label(s.main, "lblDetl_44") != "."); // newest survey's count
+        QVERIFY(!s.main->operationAction(1)->isEnabled());
+        QVERIFY(s.main->operationAction(17)->isEnabled());
     }
 
     void addACustomerThroughTheMainWindow()
@@ -98,6 +118,62 @@ private slots:
         QCOMPARE(label(&main, "lblDetl_11"), id);
         QCOMPARE(label(&main, "lblDetl_14"), QString("Imogen"));
         state().moduleHost = nullptr;
+    }
+
+    // The report screen is reached from the Report menu and from the Report operation of an
+    // open record module, which hands it the record's customer type.
+    void reportScreenFromMenuAndOperation()
+    {
+        Started s;
+        QVERIFY(s.main);
+        QStringList menu, operation;
+        whenReportShows(menu);
+        s.main->menuEntry("Report", 14)->trigger();
+        QCOMPARE(menu.mid(0, 3), (QStringList{"Type Summary", "Like", ""}));
+
+        s.main->menuEntry("Transaction", 1)->trigger(); // Customers
+        RecordScreen* customers = Engine::activeScreen();
+        QVERIFY(customers);
+        whenReportShows(operation);
+        s.main->toolbarAction(14)->trigger(); // Report
+        QVERIFY(!customers->listLabel(18)->text().isEmpty());
+        QCOMPARE(operation, (QStringList{"Address List", "=", customers->text(18), customers->listLabel(18)->text()}));
+        s.main->toolbarAction(17)->trigger(); // Exit
+        QCoreApplication::processEvents();
+
+        s.main->menuEntry("Master", 1)->trigger(); // Customer Type: no report of its own
+        s.main->toolbarAction(14)->trigger();
+        QCOMPARE(s.messages.shown, QStringList{"No Report!"});
+        s.main->toolbarAction(17)->trigger();
+        QCoreApplication::processEvents();
+    }
+
+    // A completed import ends the program the way Quit does, and the next start runs the
+    // daily maintenance again because yesterday's archive copy is gone.
+    void importEndsTheProgram()
+    {
+        Started s({.content = {}, .open = false, .login = false});
+        QVERIFY(s.main);
+        const QString book = s.folder.file("Docs/new.xlsx");
+        QVERIFY(SheetFiles::writeXlsx(book, {{"Sheet1", {{"CFirst", "CLast"}, {"Ann", "Lee"}, {"Bob", "Kay"}}}}));
+        bool imported = false;
+        onModal<KKImport>([&](KKImport* screen) {
+            screen->fileBox()->setText(book);
+            screen->listWorksheet();
+            screen->browser().SelectAllFields();
+            screen->importRecords();
+            imported = screen->endsProgram();
+        });
+        s.main->menuEntry("Transaction", 12)->trigger();
+        QVERIFY(imported);
+        QVERIFY(!s.main->isVisible());
+        QVERIFY(!state().connection->isOpen());
+        QVERIFY(!QFileInfo::exists(s.folder.file("Arch/Ko241231.Kys")));
+        QCOMPARE(s.messages.shown.mid(s.messages.shown.size() - 2),
+                 QStringList({"Done!", "DB Refresh Required!\r\nShutting Down..."}));
+        state().connection->open();
+        QCOMPARE(s.folder.count("ktCustomer"), 2);
+        state().connection->close();
     }
 
     // Every module behaviour the folders register belongs to a module the catalogue describes,

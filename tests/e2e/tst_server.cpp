@@ -112,6 +112,16 @@ qint64 pidIn(const QString& file)
     return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
 }
 
+// A desk's folder and a new database of its own on the server.
+struct Desk {
+    explicit Desk(PgTestServer& server) : url(server.createDatabase()), database(url.section(QLatin1Char('/'), -1)) {}
+    QString path() const { return dir.path(); }
+    // The program run on the desk's folder and database.
+    ProcessRun korvina(const QStringList& more) const { return runKorvina(QStringList{"--data", path(), "--database", url} + more); }
+    QTemporaryDir dir;
+    QString url, database;
+};
+
 // The program state of a desk on `folder` and the server's database, for the maintenance alone.
 struct DeskState {
     DeskState(const QString& folder, const QString& url)
@@ -170,101 +180,95 @@ private slots:
     void cleanup() { ServerArchive::setTimeLimit(0); }
 
 private:
+    // A desk whose database the program made, with the demo content.
+    std::unique_ptr<Desk> demoDesk()
+    {
+        auto desk = std::make_unique<Desk>(m_server);
+        const ProcessRun init = desk->korvina({"--init", "--demo"});
+        if (init.code != 0)
+            qWarning("%s", qPrintable(init.text()));
+        return init.code == 0 ? std::move(desk) : nullptr;
+    }
+    QString newestRemarks(const Desk& desk) const
+    {
+        return m_server.psql(desk.database, "SELECT \"CRemarks\" FROM \"ktCustomer\" ORDER BY \"EId\" DESC LIMIT 1");
+    }
+
     PgTestServer m_server;
 };
 
 void TstServer::copyOfADemoFolder()
 {
     TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
-    const QString url = m_server.createDatabase();
-    const QString database = url.section(QLatin1Char('/'), -1);
+    const Desk server(m_server);
+    Connection& file = *state().connection;
+    const auto copy = [&] { return runKorvina({"--data", folder.path(), "--copy-to", server.url}); };
 
     // A copy that fails half-way (a text longer than its column, which the file let in) leaves
     // the server without a table and the file as it was.
-    {
-        Connection file;
-        file.setConnectionString(state().connection->connectionString());
-        file.open();
-        file.execute(QStringLiteral("UPDATE kaCustomize SET CRemarks = '%1'").arg(QString(30, QLatin1Char('x'))));
-        file.close();
-    }
+    file.open();
+    folder.exec(QStringLiteral("UPDATE kaCustomize SET CRemarks = '%1'").arg(QString(30, QLatin1Char('x'))));
+    file.close();
     const QByteArray spoilt = digest(folder.databasePath());
-    ProcessRun copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
-    QCOMPARE(copy.code, 1);
-    QVERIFY2(!copy.text().contains(PgTestServer::password()), qPrintable(copy.text()));
-    QVERIFY2(copy.text().contains(QLatin1String("CRemarks in row 1 of kaCustomize")), qPrintable(copy.text()));
-    QCOMPARE(m_server.psql(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'")),
-             QStringLiteral("0"));
+    ProcessRun run = copy();
+    QCOMPARE(run.code, 1);
+    QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
+    QVERIFY2(run.text().contains(QLatin1String("CRemarks in row 1 of kaCustomize")), qPrintable(run.text()));
+    QCOMPARE(m_server.psql(server.database, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QStringLiteral("0"));
     QCOMPARE(digest(folder.databasePath()), spoilt);
-    {
-        Connection file;
-        file.setConnectionString(state().connection->connectionString());
-        file.open();
-        file.execute(QStringLiteral("UPDATE kaCustomize SET CRemarks = 'Look and behaviour'"));
-        // A picture's bytes arrive as they are, zero bytes and backslashes included.
-        file.execute(QStringLiteral("INSERT INTO kaPicture (EDate, PCid, PName, PType, PSize, PData) VALUES "
-                                    "('2026-12-06', 'p1@korvina', 'logo.png', 'image/png', 5, X'00FF5C2700')"));
-        file.close();
-    }
 
     // Not while a desk has the file open.
-    {
-        Connection desk;
-        desk.setConnectionString(state().connection->connectionString());
-        desk.open();
-        copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
-        QCOMPARE(copy.code, 1);
-        QVERIFY2(copy.text().contains(QLatin1String("open in another copy")), qPrintable(copy.text()));
-    }
+    file.open();
+    folder.exec("UPDATE kaCustomize SET CRemarks = 'Look and behaviour'");
+    // A picture's bytes arrive as they are, zero bytes and backslashes included.
+    folder.exec("INSERT INTO kaPicture (EDate, PCid, PName, PType, PSize, PData) VALUES "
+                "('2026-12-06', 'p1@korvina', 'logo.png', 'image/png', 5, X'00FF5C2700')");
+    run = copy();
+    file.close();
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.text().contains(QLatin1String("open in another copy")), qPrintable(run.text()));
 
-    copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
-    QVERIFY2(copy.code == 0, qPrintable(copy.text()));
-    QVERIFY2(!copy.text().contains(PgTestServer::password()), qPrintable(copy.text()));
-    Connection file;
-    file.setConnectionString(state().connection->connectionString());
+    run = copy();
+    QVERIFY2(run.code == 0, qPrintable(run.text()));
+    QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
     file.open();
     for (const SchemaTable& t : Schema::tables()) {
-        const QString count = m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name));
-        QVERIFY2(copy.text().contains(QStringLiteral("%1: %2 rows").arg(t.name, count)), qPrintable(copy.text()));
-        QCOMPARE(m_server.psql(database, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"EId\"").arg(t.name)),
+        const QString count = m_server.psql(server.database, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name));
+        QVERIFY2(run.text().contains(QStringLiteral("%1: %2 rows").arg(t.name, count)), qPrintable(run.text()));
+        QCOMPARE(m_server.psql(server.database, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"EId\"").arg(t.name)),
                  fileRows(file, t.name));
     }
-    // New rows are numbered after the copied ones.
-    const QString highest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
-    const QString added = m_server.psql(
-        database, QStringLiteral("INSERT INTO \"ktCustomer\" (\"EDate\") VALUES (now()) RETURNING \"EId\""));
-    QCOMPARE(added.section(QLatin1Char('\n'), 0, 0), QString::number(highest.toInt() + 1));
     file.close();
+    // New rows are numbered after the copied ones.
+    const QString highest = m_server.psql(server.database, "SELECT max(\"EId\") FROM \"ktCustomer\"");
+    const QString added = m_server.psql(server.database, "INSERT INTO \"ktCustomer\" (\"EDate\") VALUES (now()) RETURNING \"EId\"");
+    QCOMPARE(added.section(QLatin1Char('\n'), 0, 0), QString::number(highest.toInt() + 1));
 
     // A second copy into the same database is refused and changes nothing.
-    const QString customers = m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\""));
-    copy = runKorvina({QStringLiteral("--data"), folder.path(), QStringLiteral("--copy-to"), url});
-    QCOMPARE(copy.code, 1);
-    QVERIFY2(copy.text().contains(QLatin1String("empty database")), qPrintable(copy.text()));
-    QCOMPARE(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")), customers);
+    const QString customers = m_server.psql(server.database, "SELECT count(*) FROM \"ktCustomer\"");
+    run = copy();
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.text().contains(QLatin1String("empty database")), qPrintable(run.text()));
+    QCOMPARE(m_server.psql(server.database, "SELECT count(*) FROM \"ktCustomer\""), customers);
 }
 
 void TstServer::initOnTheServer()
 {
-    QTemporaryDir desk;
-    const QString url = m_server.createDatabase();
-    const QString database = url.section(QLatin1Char('/'), -1);
-    ProcessRun init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url, QStringLiteral("--init"),
-                        QStringLiteral("--demo")});
+    const Desk desk(m_server);
+    ProcessRun init = desk.korvina({"--init", "--demo"});
     QVERIFY2(init.code == 0, qPrintable(init.text()));
     QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
-    QCOMPARE(m_server.psql(database, QStringLiteral("SELECT \"ULogin\" FROM \"kaUser\" WHERE \"EId\" = 1")),
-             QStringLiteral("Chief"));
-    QVERIFY(m_server.psql(database, QStringLiteral("SELECT count(*) FROM \"ktCustomer\"")).toInt() > 0);
+    QCOMPARE(m_server.psql(desk.database, "SELECT \"ULogin\" FROM \"kaUser\" WHERE \"EId\" = 1"), QStringLiteral("Chief"));
+    QVERIFY(m_server.psql(desk.database, "SELECT count(*) FROM \"ktCustomer\"").toInt() > 0);
     const QString another = desk.path() + QStringLiteral("/another");
-    init = runKorvina({QStringLiteral("--data"), another, QStringLiteral("--database"), url, QStringLiteral("--init")});
+    init = runKorvina({"--data", another, "--database", desk.url, "--init"});
     QCOMPARE(init.code, 1);
     QVERIFY(!QFileInfo::exists(another));
     QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
 
     // A running desk's command line, as the process list shows it, carries no password.
     QProcess running;
-    running.start(qEnvironmentVariable("KORVINA_BINARY"), {QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url});
+    running.start(korvinaBinary(), {"--data", desk.path(), "--database", desk.url});
     QVERIFY(running.waitForStarted());
     QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(running.processId()));
     QByteArray shown;
@@ -288,30 +292,23 @@ void TstServer::initOnTheServer()
 
 void TstServer::twoDesksOnOneDatabase()
 {
-    QTemporaryDir deskA, deskB;
+    const std::unique_ptr<Desk> deskA = demoDesk();
+    QVERIFY(deskA);
+    QTemporaryDir deskB;
     QDir(deskB.path()).mkpath(QStringLiteral("Docs"));
-    const QString url = m_server.createDatabase();
-    const QString database = url.section(QLatin1Char('/'), -1);
-    const ProcessRun init = runKorvina({QStringLiteral("--data"), deskA.path(), QStringLiteral("--database"), url,
-                              QStringLiteral("--init"), QStringLiteral("--demo")});
-    QVERIFY2(init.code == 0, qPrintable(init.text()));
-    const QString newest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
-    const auto remarks = [&] {
-        return m_server.psql(database, QStringLiteral("SELECT \"CRemarks\" FROM \"ktCustomer\" WHERE \"EId\" = ") + newest);
-    };
 
     // Desk A starts first and writes the day's archive of the server's database.
     Application app;
     ScriptedMessages messages;
-    KKMain* main = startDesk(app, deskA.path(), url);
+    KKMain* main = startDesk(app, deskA->path(), deskA->url);
     QVERIFY(main);
     QCOMPARE(messages.shown, QStringList());
     const QString archive = QStringLiteral("/Arch/Ko%1.dump").arg(state().clock.today().addDays(-1).toString("yyMMdd"));
-    QVERIFY(QFileInfo(deskA.path() + archive).size() > 0);
-    QCOMPARE(fileMode(deskA.path() + archive), 0600);
-    QCOMPARE(fileMode(deskA.path() + "/Arch"), 0700);
+    QVERIFY(QFileInfo(deskA->path() + archive).size() > 0);
+    QCOMPARE(fileMode(deskA->path() + archive), 0600);
+    QCOMPARE(fileMode(deskA->path() + "/Arch"), 0700);
     {
-        QFile sealed(deskA.path() + archive);
+        QFile sealed(deskA->path() + archive);
         QVERIFY(sealed.open(QIODevice::ReadOnly));
         const QByteArray bytes = sealed.readAll();
         QVERIFY2(!bytes.contains("PGDMP") && !bytes.contains("kaUser"), "the archive is sealed");
@@ -321,14 +318,14 @@ void TstServer::twoDesksOnOneDatabase()
     RecordScreen* screen = editNewestCustomer(main, QStringLiteral("Desk A"));
     QProcess deskBRun;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KORVINA_TEST_DESK"), deskB.path() + QLatin1Char('\n') + url);
+    env.insert(QStringLiteral("KORVINA_TEST_DESK"), deskB.path() + QLatin1Char('\n') + deskA->url);
     deskBRun.setProcessEnvironment(env);
     deskBRun.setProcessChannelMode(QProcess::MergedChannels);
     deskBRun.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(deskBRun.waitForFinished(120000));
     const QString deskBSaw = QString::fromUtf8(deskBRun.readAll());
     QVERIFY2(deskBRun.exitCode() == 0, qPrintable(deskBSaw));
-    QCOMPARE(remarks(), QStringLiteral("Desk B"));
+    QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
     // Desk B found the archive done: it wrote none, and never said the database was in use.
     QVERIFY(!QFileInfo::exists(deskB.path() + archive));
     QVERIFY2(!deskBSaw.contains(QLatin1String("In-Use")), qPrintable(deskBSaw));
@@ -338,14 +335,14 @@ void TstServer::twoDesksOnOneDatabase()
     messages.answers = {true}; // Reload
     main->toolbarAction(5)->trigger(); // Save
     QCOMPARE(messages.shown, QStringList{conflict});
-    QCOMPARE(remarks(), QStringLiteral("Desk B"));
+    QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
     QCOMPARE(screen->text(20), QStringLiteral("Desk B")); // the screen shows what is stored now
 
     // Edited again over what is stored now, desk A's save goes through.
     editNewestCustomer(main, QStringLiteral("Desk A"));
     main->toolbarAction(5)->trigger();
     QCOMPARE(messages.shown, QStringList{conflict});
-    QCOMPARE(remarks(), QStringLiteral("Desk A"));
+    QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk A"));
 }
 
 void TstServer::sealedArchiveRestores_data()
@@ -360,16 +357,12 @@ void TstServer::sealedArchiveRestores_data()
 void TstServer::sealedArchiveRestores()
 {
     QFETCH(int, damage);
-    QTemporaryDir desk;
-    const QString url = m_server.createDatabase();
-    const QString database = url.section(QLatin1Char('/'), -1);
-    ProcessRun init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url,
-                                  QStringLiteral("--init"), QStringLiteral("--demo")});
-    QVERIFY2(init.code == 0, qPrintable(init.text()));
-    const QString archive = desk.path() + QStringLiteral("/Arch/Ko240304.dump");
+    const std::unique_ptr<Desk> desk = demoDesk();
+    QVERIFY(desk);
+    const QString archive = desk->path() + QStringLiteral("/Arch/Ko240304.dump");
     {
-        DeskState deskState(desk.path(), url);
-        QCOMPARE(ServerArchive::run(url, archive), ServerArchive::Outcome::Written);
+        DeskState deskState(desk->path(), desk->url);
+        QCOMPARE(ServerArchive::run(desk->url, archive), ServerArchive::Outcome::Written);
     }
     QFile file(archive);
     QVERIFY(file.open(QIODevice::ReadWrite));
@@ -382,18 +375,16 @@ void TstServer::sealedArchiveRestores()
     }
     file.close();
 
-    const QString target = m_server.createDatabase();
-    const QString restored = target.section(QLatin1Char('/'), -1);
-    const ProcessRun run = runKorvina({QStringLiteral("--restore-archive"), archive, QStringLiteral("--database"), target});
+    const Desk target(m_server);
+    const ProcessRun run = runKorvina({"--restore-archive", archive, "--database", target.url});
     QFETCH(int, code);
     QVERIFY2(run.code == code, qPrintable(run.text()));
     QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
     const QString customers = QStringLiteral("SELECT count(*) FROM \"ktCustomer\"");
     if (run.code == 0)
-        QCOMPARE(m_server.psql(restored, customers), m_server.psql(database, customers));
+        QCOMPARE(m_server.psql(target.database, customers), m_server.psql(desk->database, customers));
     else
-        QCOMPARE(m_server.psql(restored, QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'")),
-                 QStringLiteral("0"));
+        QCOMPARE(m_server.psql(target.database, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QStringLiteral("0"));
 }
 
 void TstServer::pgDumpNeverHoldsUpTheDesk_data()
@@ -410,9 +401,8 @@ void TstServer::pgDumpNeverHoldsUpTheDesk_data()
 void TstServer::pgDumpNeverHoldsUpTheDesk()
 {
     QFETCH(bool, stall);
-    QTemporaryDir desk;
-    const QString url = m_server.createDatabase();
-    QString queryUrl = url;
+    const Desk desk(m_server);
+    QString queryUrl = desk.url;
     queryUrl.replace(QStringLiteral(":") + PgTestServer::password() + QStringLiteral("@"), QStringLiteral("@"));
     queryUrl += QStringLiteral("?password=") + PgTestServer::password();
     qputenv("KORVINA_PG_DUMP", writeCheckingPgDump(desk.path()).toLocal8Bit());
@@ -445,15 +435,14 @@ void TstServer::pgDumpNeverHoldsUpTheDesk()
 
 void TstServer::killedDeskLeavesNoPgDump()
 {
-    QTemporaryDir desk;
-    const QString url = m_server.createDatabase();
+    const Desk desk(m_server);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KORVINA_PG_DUMP"), writeCheckingPgDump(desk.path()));
     env.insert(QStringLiteral("KORVINA_TEST_PIDFILE"), desk.path() + QStringLiteral("/pid"));
     env.insert(QStringLiteral("KORVINA_TEST_STALL"), QStringLiteral("1"));
     QProcess running;
     running.setProcessEnvironment(env);
-    running.start(korvinaBinary(), {QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url});
+    running.start(korvinaBinary(), {"--data", desk.path(), "--database", desk.url});
     QVERIFY(running.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(pidIn(desk.path() + QStringLiteral("/pid")) > 0, 60000);
     const qint64 dump = pidIn(desk.path() + QStringLiteral("/pid"));
@@ -465,19 +454,11 @@ void TstServer::killedDeskLeavesNoPgDump()
 
 void TstServer::saveAcrossAServerRestart()
 {
-    QTemporaryDir desk;
-    const QString url = m_server.createDatabase();
-    const QString database = url.section(QLatin1Char('/'), -1);
-    const ProcessRun init = runKorvina({QStringLiteral("--data"), desk.path(), QStringLiteral("--database"), url,
-                                        QStringLiteral("--init"), QStringLiteral("--demo")});
-    QVERIFY2(init.code == 0, qPrintable(init.text()));
-    const QString newest = m_server.psql(database, QStringLiteral("SELECT max(\"EId\") FROM \"ktCustomer\""));
-    const auto remarks = [&] {
-        return m_server.psql(database, QStringLiteral("SELECT \"CRemarks\" FROM \"ktCustomer\" WHERE \"EId\" = ") + newest);
-    };
+    const std::unique_ptr<Desk> desk = demoDesk();
+    QVERIFY(desk);
     Application app;
     ScriptedMessages messages;
-    KKMain* main = startDesk(app, desk.path(), url);
+    KKMain* main = startDesk(app, desk->path(), desk->url);
     QVERIFY(main);
     messages.clear();
 
@@ -486,7 +467,7 @@ void TstServer::saveAcrossAServerRestart()
     QVERIFY2(m_server.restart(), qPrintable(m_server.why()));
     main->toolbarAction(5)->trigger(); // Save
     QCOMPARE(messages.shown, QStringList());
-    QCOMPARE(remarks(), QStringLiteral("After a restart"));
+    QCOMPARE(newestRemarks(*desk), QStringLiteral("After a restart"));
 
     // With the server away, one message, and the edit stays to be saved again.
     editNewestCustomer(main, QStringLiteral("Saved at last"));
@@ -500,7 +481,7 @@ void TstServer::saveAcrossAServerRestart()
     QVERIFY2(resumed, qPrintable(m_server.why()));
     main->toolbarAction(5)->trigger();
     QCOMPARE(messages.shown.size(), 1);
-    QCOMPARE(remarks(), QStringLiteral("Saved at last"));
+    QCOMPARE(newestRemarks(*desk), QStringLiteral("Saved at last"));
     QVERIFY(!screen->isEditing());
 }
 
