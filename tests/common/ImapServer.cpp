@@ -59,8 +59,9 @@ ImapServer::ImapServer(const Options& options) : m_dir(QDir::tempPath() + QStrin
                     {QStringLiteral("-F"), QStringLiteral("-c"), m_dir.filePath(QStringLiteral("dovecot.conf"))});
     // One probe that gets in: the tests count the connections in the server's log.
     bool listening = false;
-    QTest::qWaitFor([&] { return (listening = acceptsOnLocalPort(m_port)) || m_process.state() == QProcess::NotRunning; }, 20000);
-    QVERIFY2(listening, qPrintable(QStringLiteral("the test IMAP server did not start: ") + log()));
+    const bool ended = QTest::qWaitFor(
+        [&] { return (listening = acceptsOnLocalPort(m_port)) || m_process.state() == QProcess::NotRunning; }, 20000);
+    QVERIFY2(ended && listening, qPrintable(QStringLiteral("the test IMAP server did not start: ") + log()));
 }
 
 // Dovecot's own processes end as soon as the master is gone; a gentle stop would make every
