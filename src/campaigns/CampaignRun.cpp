@@ -342,7 +342,8 @@ void CampaignRun::sendRecipient()
     m_message.sender = state().PSmtpFrom;
     ++m_handed;
     m_inFlight.enqueue(address);
-    emit dispatch(m_done + m_inFlight.size(), m_message);
+    // No more than a window's worth is ever in flight: the count fits an int.
+    emit dispatch(m_done + int(m_inFlight.size()), m_message);
     Guard([&] { m_recipients.moveNext(); });
 }
 
