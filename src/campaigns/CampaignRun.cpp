@@ -51,8 +51,6 @@ CampaignRun::~CampaignRun()
     delete m_dispatcher;
 }
 
-QString CampaignRun::logFileName() const { return m_log ? m_log->fileName() : QString(); }
-
 void CampaignRun::start()
 {
     if (m_running)
