@@ -142,7 +142,7 @@ int main(int argc, char** argv)
     run.start();
     while (!over)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    const double runSeconds = clock.elapsed() / 1000.0;
+    const double runSeconds = double(clock.elapsed()) / 1000.0;
     memory.after = residentKb();
     memory.sample(memory.after);
     if (rate > 0) {

@@ -112,7 +112,7 @@ int run(int count, const QString& folder)
     std::printf("read one record by EId (\"Select * ... Where EId= n\", all fields): %.3f ms\n", readOne);
     std::printf("open \"Select * From ktCustomer\": %.1f ms; with every field read as text: %.1f ms (%d rows, %.0f rows/s)\n",
                 openAll, readAll, whole, whole / (readAll / 1000.0));
-    std::printf("database file: %.1f MB\n", QFileInfo(file).size() / 1048576.0);
+    std::printf("database file: %.1f MB\n", double(QFileInfo(file).size()) / 1048576.0);
     return characters > 0 ? 0 : 1;
 }
 

@@ -64,10 +64,10 @@ void writeWorkbook(const QString& path, int count)
 {
     lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet* sheet = workbook_add_worksheet(book, "Sheet1");
-    for (int c = 0; c < kColumns.size(); ++c)
+    for (lxw_col_t c = 0; c < kColumns.size(); ++c)
         worksheet_write_string(sheet, 0, c, kColumns[c].toUtf8().constData(), nullptr);
     for (int i = 0; i < count; ++i)
-        for (int c = 0; c < kColumns.size(); ++c) {
+        for (lxw_col_t c = 0; c < kColumns.size(); ++c) {
             if (c == 7)
                 worksheet_write_number(sheet, i + 1, c, i % 7 + 1, nullptr);
             else
@@ -168,7 +168,7 @@ void measureImport(ProgramState& s, int count, const QString& folder, const QStr
     QProcess writer;
     writer.start(QCoreApplication::applicationFilePath(), {"workbook", QString::number(count), book});
     writer.waitForFinished(-1);
-    std::printf("N=%d, workbook %.1f MB\n", count, QFileInfo(book).size() / 1048576.0);
+    std::printf("N=%d, workbook %.1f MB\n", count, double(QFileInfo(book).size()) / 1048576.0);
     const QString script = folder + "/insert.sql";
     writeShellScript(script, count, s.databasePassword(), false);
     const QString heldScript = folder + "/insert-held.sql";
@@ -263,7 +263,7 @@ void measureExport(ProgramState& s, const QString& folder)
         std::printf("export: list %.2f s, write %.2f s\n", listed, exporting - listed);
     }
     std::printf("export (list and write): %.2f s, %.1f MB, peak memory %.0f MB\n", exporting,
-                QFileInfo(folder + "/export.Txt").size() / 1048576.0, peakMegabytes());
+                double(QFileInfo(folder + "/export.Txt").size()) / 1048576.0, peakMegabytes());
 
     // The shell's export reads a plain copy of the same rows.
     s.connection->close();

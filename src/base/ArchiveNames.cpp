@@ -6,7 +6,7 @@ namespace {
 QString baseName()
 {
     const QString& file = state().DatabaseFile;
-    const int dot = file.lastIndexOf(QLatin1Char('.'));
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? file : file.left(dot);
 }
 

@@ -51,8 +51,6 @@ CampaignRun::~CampaignRun()
     delete m_dispatcher;
 }
 
-QString CampaignRun::logFileName() const { return m_log ? m_log->fileName() : QString(); }
-
 void CampaignRun::start()
 {
     if (m_running)
@@ -342,7 +340,8 @@ void CampaignRun::sendRecipient()
     m_message.sender = state().PSmtpFrom;
     ++m_handed;
     m_inFlight.enqueue(address);
-    emit dispatch(m_done + m_inFlight.size(), m_message);
+    // No more than a window's worth is ever in flight: the count fits an int.
+    emit dispatch(m_done + int(m_inFlight.size()), m_message);
     Guard([&] { m_recipients.moveNext(); });
 }
 

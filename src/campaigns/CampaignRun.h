@@ -50,7 +50,6 @@ public:
     void stop();
     // True from start() until finished(), which waits for the connection to be closed.
     bool isRunning() const { return m_running; }
-    QString logFileName() const;
 
     // How long closing waits for the server's goodbye before the line is cut.
     static constexpr int closeGraceMs = 2000;

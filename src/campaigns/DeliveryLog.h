@@ -25,8 +25,6 @@ public:
     // The lines of the newest log of this screen's campaign; empty when it has none.
     static QList<Entry> lastRun(const QString& folder, const QString& screen, const QString& campaignId);
 
-    QString fileName() const { return m_file.fileName(); }
-    bool isOpen() const { return m_file.isOpen(); }
     void write(const QString& address, const QDateTime& when, const QString& outcome);
 
 private:

@@ -425,9 +425,9 @@ QString LeadEditor::linkAddress(const QString& typed)
 void LeadEditor::writeFile(const QString& path)
 {
     // A browser cannot read cid: addresses: the pictures go beside the page, as files.
-    const QByteArray data = LeadPictures::writeBeside(*state().connection, html(), path).toUtf8();
+    const QByteArray page = LeadPictures::writeBeside(*state().connection, html(), path).toUtf8();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
         throw AppError(75, QStringLiteral("SaveDocument"), QStringLiteral("Path/File access error: %1").arg(path));
 }
 

@@ -185,12 +185,12 @@ void RecordScreen::setText(int i, const QString& value)
 {
     const int max = m_def.fields.value(i).maxLength;
     const QString cut = max > 0 ? value.left(max) : value;
-    if (QLineEdit* e = lineEdit(i)) {
-        e->setText(cut);
-        e->setCursorPosition(0);
-    } else if (QPlainTextEdit* e = textEdit(i)) {
-        if (e->toPlainText() != cut)
-            e->setPlainText(cut);
+    if (QLineEdit* line = lineEdit(i)) {
+        line->setText(cut);
+        line->setCursorPosition(0);
+    } else if (QPlainTextEdit* box = textEdit(i)) {
+        if (box->toPlainText() != cut)
+            box->setPlainText(cut);
     }
 }
 

@@ -48,7 +48,7 @@ InternetAddressMailbox* parseMailbox(const QByteArray& text, InternetAddressList
 
 QByteArray messageIdDomain(const QByteArray& sender)
 {
-    const int at = sender.lastIndexOf('@');
+    const qsizetype at = sender.lastIndexOf('@');
     if (at >= 0 && at + 1 < sender.size())
         return sender.mid(at + 1);
     const QByteArray host = QSysInfo::machineHostName().toUtf8();

@@ -125,8 +125,8 @@ GMimeStream* memoryStream(const QByteArray& data)
 
 // The parsed message.
 struct Parsed {
-    explicit Parsed(const QByteArray& message)
-        : stream(memoryStream(message)), parser(g_mime_parser_new_with_stream(stream.p)), message(g_mime_parser_construct_message(parser.p, nullptr))
+    explicit Parsed(const QByteArray& raw)
+        : stream(memoryStream(raw)), parser(g_mime_parser_new_with_stream(stream.p)), message(g_mime_parser_construct_message(parser.p, nullptr))
     {
     }
     // The token of a subject "unsubscribe-TOKEN"; empty for any other.

@@ -77,7 +77,7 @@ bool OdsWorksheet::readRow(WorksheetRow& row)
             }
             const int times = std::max(1, officeValue(m_xml.attributes(), QLatin1String("number-columns-repeated")).toInt());
             const QVariant value = readCell();
-            const int upTo = std::min<qsizetype>(kColumnsAtMost, row.cells.size() + times);
+            const qsizetype upTo = std::min<qsizetype>(kColumnsAtMost, row.cells.size() + times);
             if (value.isNull()) {
                 // Empty cells only take room when a value follows them.
                 row.cells.resize(upTo, QVariant());

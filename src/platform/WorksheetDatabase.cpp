@@ -194,7 +194,6 @@ WorksheetDatabase::~WorksheetDatabase() = default;
 void WorksheetDatabase::close()
 {
     m_connection.close();
-    m_table.clear();
     m_columns.clear();
 }
 
@@ -251,7 +250,6 @@ bool WorksheetDatabase::load(const QString& path, const QString& sheetName, cons
         }
         db.execute(QStringLiteral("DROP TABLE %1").arg(kCells));
         db.commit();
-        m_table = table;
         m_columns = names;
     } catch (...) {
         m_connection.close();

@@ -30,11 +30,9 @@ public:
     bool isLoaded() const { return m_connection.isOpen(); }
 
     Connection& connection() { return m_connection; }
-    QString tableName() const { return m_table; }
     const QStringList& columnNames() const { return m_columns; }
 
 private:
     Connection m_connection;
-    QString m_table;
     QStringList m_columns;
 };

@@ -260,12 +260,6 @@ void KKMain::setToolScreen(ToolScreen tool, ToolOpener opener)
         m_tools.remove(tool);
 }
 
-void KKMain::chooseEntry(const QString& menuName, int n)
-{
-    if (QAction* entry = menuEntry(menuName, n); entry && !entry->isSeparator())
-        entry->trigger();
-}
-
 void KKMain::runCommand(MenuCommand command)
 {
     switch (command) {

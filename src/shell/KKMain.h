@@ -74,8 +74,6 @@ public:
     // Help > Contents hands the manual to this (the desktop's browser); false when none started.
     std::function<bool(const QUrl& url)> openInBrowser;
 
-    // Chooses menu entry n (separators count: Transaction 15 is "Quit"), as a click does.
-    void chooseEntry(const QString& menuName, int n);
     // Opens a record module, as its menu entry and its dashboard pane's "+" do.
     void openModule(ModuleId module);
 
