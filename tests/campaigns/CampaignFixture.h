@@ -39,13 +39,13 @@ struct CampaignFixture {
     }
     // Values are SQL literals ("'Anna'" or "NULL"); every other column holds "-", as a saved
     // record does, so that only the Null columns a test asks for fail to merge.
-    void addCustomer(const QString& type, const QString& first, const QString& email, const QString& country = QStringLiteral("'India'"),
+    void addCustomer(const QString& ofType, const QString& first, const QString& email, const QString& country = QStringLiteral("'India'"),
                      const QString& city = QStringLiteral("'Pune'")) const
     {
         insert("ktCustomer", "EDate, CTitle, CFirst, CLast, CCompany, CAddr1, CAddr2, CCity, CState, CCountry, CZipCode, "
                              "CTelOff, CTelHome, CTelMob, CFax, CEmail, CWebsite, CType, CActive, CRemarks",
                QStringLiteral("'2026-02-03', '-', %1, '-', '-', '-', '-', %4, '-', %3, '-', '-', '-', '-', '-', %2, '-', %5, 'Y', '-'")
-                   .arg(first, email, country, city, type));
+                   .arg(first, email, country, city, ofType));
     }
     QString addNews(const QString& subject, const QString& body) const
     {

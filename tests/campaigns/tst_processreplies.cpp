@@ -106,7 +106,7 @@ struct RepliesFixture {
         QString anna = token("ktMLead", 12, QStringLiteral("anna@example.com"));
         if (name == QLatin1String("forged")) // one digit of the keyed hash changed
             anna.back() = anna.back() == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
-        const QHash<QString, QByteArray> messages{
+        const QHash<QString, QByteArray> byName{
             {QStringLiteral("unsubscribe"), unsubscribe(anna)},
             {QStringLiteral("forged"), unsubscribe(anna)},
             {QStringLiteral("bounce"), report(ravi, QStringLiteral("failed"), QStringLiteral("5.1.1"), sentToRavi)},
@@ -118,7 +118,7 @@ struct RepliesFixture {
             // given up after days of a full mailbox: no permanent failure
             {QStringLiteral("expired"), report(ravi, QStringLiteral("failed"), QStringLiteral("4.4.7"), sentToRavi)},
             {QStringLiteral("stranger"), report(QStringLiteral("who@example.net"), QStringLiteral("failed"), QStringLiteral("5.1.1"), sentToRavi)}};
-        return messages.value(name, letter());
+        return byName.value(name, letter());
     }
     TestDataFolder folder;
     ScriptedMessages messages;

@@ -31,8 +31,8 @@ inline bool writeXlsx(const QString& path, const QVector<Sheet>& sheets)
     format_set_num_format(dateFormat, "dd/mm/yyyy");
     for (const Sheet& sheet : sheets) {
         lxw_worksheet* ws = workbook_add_worksheet(book, sheet.name.toUtf8().constData());
-        for (int r = 0; r < sheet.rows.size(); ++r)
-            for (int c = 0; c < sheet.rows[r].size(); ++c) {
+        for (lxw_row_t r = 0; r < lxw_row_t(sheet.rows.size()); ++r)
+            for (lxw_col_t c = 0; c < lxw_col_t(sheet.rows[r].size()); ++c) {
                 const QVariant& v = sheet.rows[r][c];
                 if (v.isNull())
                     continue;
