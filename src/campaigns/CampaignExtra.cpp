@@ -19,10 +19,8 @@ enum Field { IdField = 0, ContentField = 2, TypeField = 3, StatusLine = 7 };
 
 // Each campaign screen gets the send row of its kind.
 [[maybe_unused]] const bool registered = [] {
-    for (CampaignKind kind : CampaignFamily::kinds) {
-        const CampaignFamily& family = CampaignFamily::of(kind);
+    for (const CampaignFamily& family : CampaignFamily::all())
         ModuleExtras::add(family.module, [&family] { return std::make_unique<CampaignExtra>(family); });
-    }
     return true;
 }();
 }

@@ -1,12 +1,9 @@
 #include "campaigns/CampaignFamily.h"
 
-#include <array>
-
-namespace {
 // Made at first use: the campaign extras register themselves before main().
-const std::array<CampaignFamily, 3>& families()
+const std::array<CampaignFamily, 3>& CampaignFamily::all()
 {
-    static const std::array<CampaignFamily, 3> all{{
+    static const std::array<CampaignFamily, 3> families{{
         {CampaignKind::News, ModuleId::SendNews, ModuleId::News, QStringLiteral("NSubject"), QStringLiteral("NMessage"),
          QStringLiteral("MgNews:"), QStringLiteral("Send News >"), BodyKind::PlainText, true, false},
         {CampaignKind::Lead, ModuleId::MarketLead, ModuleId::Lead, QStringLiteral("LSubject"), QStringLiteral("LMessage"),
@@ -14,9 +11,10 @@ const std::array<CampaignFamily, 3>& families()
         {CampaignKind::Survey, ModuleId::EmailSurvey, ModuleId::Survey, QStringLiteral("SName"), QStringLiteral("SMessage"),
          QStringLiteral("MgSurv:"), QStringLiteral("Email Survey >"), BodyKind::Html, false, true},
     }};
-    return all;
+    return families;
 }
 
+namespace {
 const ModuleDef& entry(ModuleId id) { return *ModuleCatalogue::find(id); }
 }
 
@@ -24,4 +22,4 @@ QString CampaignFamily::screen() const { return entry(module).screen; }
 QString CampaignFamily::table() const { return entry(module).table; }
 QString CampaignFamily::contentTable() const { return entry(content).table; }
 
-const CampaignFamily& CampaignFamily::of(CampaignKind kind) { return families().at(size_t(kind)); }
+const CampaignFamily& CampaignFamily::of(CampaignKind kind) { return all().at(size_t(kind)); }

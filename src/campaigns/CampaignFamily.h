@@ -3,6 +3,7 @@
 #include "platform/MailMessage.h"
 
 #include <QString>
+#include <array>
 
 // The three campaign screens are one family; this is what sets them apart. The screens and
 // their tables are the catalogue's: a kind names its campaign module and the module it mails.
@@ -25,5 +26,6 @@ struct CampaignFamily {
     QString contentTable() const; // "ktNews"
 
     static const CampaignFamily& of(CampaignKind kind);
-    static constexpr CampaignKind kinds[] = {CampaignKind::News, CampaignKind::Lead, CampaignKind::Survey};
+    // Every kind's family, in the order of the kinds.
+    static const std::array<CampaignFamily, 3>& all();
 };

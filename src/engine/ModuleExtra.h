@@ -39,7 +39,7 @@ using ModuleExtraFactory = std::function<std::unique_ptr<ModuleExtra>()>;
 //   KORVINA_MODULE_EXTRA(ModuleId::News, NewsExtra);
 // The record engine gives a module's screens the extra registered under its id.
 namespace ModuleExtras {
-// Registers module's extra; always true (a registration runs as a static initialiser).
+// Registers a module's extra; always true (a registration runs as a static initialiser).
 bool add(ModuleId module, ModuleExtraFactory factory);
 const QHash<ModuleId, ModuleExtraFactory>& all();
 }
