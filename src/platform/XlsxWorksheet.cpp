@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <charconv>
+
 #include <cmath>
 
 namespace {
@@ -33,63 +35,69 @@ QString partName(const QString& folder, const QString& target)
 QString folderOf(const QString& part) { return part.section(QLatin1Char('/'), 0, -2); }
 QString relationsOf(const QString& part) { return partName(folderOf(part), QStringLiteral("_rels/") + part.section(QLatin1Char('/'), -1) + QStringLiteral(".rels")); }
 
-struct Relation {
-    QString type;
-    QString target;
-};
+// A whole number as the part writes it ("12"); 0 for none.
+int wholeNumber(std::string_view digits)
+{
+    int n = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    return n;
+}
 
-// A cell reference's column, counted from 0 ("C7" gives 2); -1 when there is none.
-int columnOf(const QString& reference)
+// A cell reference's column, counted from 0 ("C7" gives 2); -1 when there is none, past the
+// last column when it is longer than any.
+int columnOf(std::string_view reference)
 {
     int column = 0;
-    qsizetype i = 0;
-    for (; i < reference.size() && reference.at(i).isLetter(); ++i)
-        column = column * 26 + (reference.at(i).toUpper().unicode() - 'A' + 1);
+    size_t i = 0;
+    for (; i < reference.size() && i < 4; ++i) {
+        const char c = reference[i];
+        if (c >= 'a' && c <= 'z')
+            column = column * 26 + (c - 'a' + 1);
+        else if (c >= 'A' && c <= 'Z')
+            column = column * 26 + (c - 'A' + 1);
+        else
+            break;
+    }
     return i == 0 ? -1 : column - 1;
 }
 
 // The text of a string item (<si>, <is>): its runs' texts, phonetic hints left out.
-QString itemText(QXmlStreamReader& xml)
+void appendItemText(XmlPartReader& xml, QByteArray& out)
 {
-    QString text;
-    int depth = 1, hints = 0;
-    while (depth > 0 && !xml.atEnd() && !xml.hasError()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-            hints -= xml.name() == QLatin1String("rPh");
-        } else if (token == QXmlStreamReader::StartElement) {
-            hints += xml.name() == QLatin1String("rPh");
-            if (xml.name() == QLatin1String("t") && hints == 0)
-                text += xml.readElementText();
-            else
-                ++depth;
+    const int item = xml.depth();
+    while (xml.nextChild(item)) {
+        if (xml.is("t")) {
+            xml.appendText(out);
+        } else if (xml.is("r")) {
+            const int run = xml.depth();
+            while (xml.nextChild(run))
+                if (xml.is("t"))
+                    xml.appendText(out);
         }
     }
-    return text;
 }
+
+// What a cell's value is, by its t attribute; formula texts (str), inline strings and errors
+// are texts alike.
+enum class CellType { Number, Shared, Text, Boolean, Date };
+
+CellType cellType(std::string_view t)
+{
+    if (t == "s")
+        return CellType::Shared;
+    if (t == "str" || t == "inlineStr" || t == "e")
+        return CellType::Text;
+    if (t == "b")
+        return CellType::Boolean;
+    return t == "d" ? CellType::Date : CellType::Number;
+}
+
+bool isTrue(std::string_view value) { return value == "1" || value == "true"; }
 
 }
 
 XlsxWorksheet::XlsxWorksheet(const QString& path, const QString& sheetName) : m_path(path), m_zip(path)
 {
-    auto relations = [&](const QString& part) {
-        QHash<QString, Relation> found;
-        const QString name = relationsOf(part);
-        if (!m_zip.contains(name))
-            return found;
-        const std::unique_ptr<QIODevice> device = m_zip.open(name);
-        QXmlStreamReader xml(device.get());
-        while (!xml.atEnd() && !xml.hasError())
-            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Relationship")) {
-                const QXmlStreamAttributes a = xml.attributes();
-                found.insert(a.value(QLatin1String("Id")).toString(),
-                             {a.value(QLatin1String("Type")).toString(), partName(folderOf(part), a.value(QLatin1String("Target")).toString())});
-            }
-        if (xml.hasError())
-            damaged(xml.errorString());
-        return found;
-    };
     QString workbook = QStringLiteral("xl/workbook.xml");
     for (const Relation& r : relations(QString()))
         if (r.type.endsWith(QLatin1String("/officeDocument")))
@@ -98,21 +106,15 @@ XlsxWorksheet::XlsxWorksheet(const QString& path, const QString& sheetName) : m_
     QString sheetPart;
     {
         const std::unique_ptr<QIODevice> device = m_zip.open(workbook);
-        QXmlStreamReader xml(device.get());
-        while (!xml.atEnd() && !xml.hasError()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
+        XmlPartReader xml(device.get(), where(workbook));
+        for (XmlPartReader::Token t; (t = xml.next()) != XmlPartReader::Token::Done;) {
+            if (t != XmlPartReader::Token::Start)
                 continue;
-            const QXmlStreamAttributes a = xml.attributes();
-            if (xml.name() == QLatin1String("workbookPr"))
-                m_1904 = a.value(QLatin1String("date1904")) == QLatin1String("1") || a.value(QLatin1String("date1904")) == QLatin1String("true");
-            else if (xml.name() == QLatin1String("sheet") && sheetPart.isEmpty()
-                     && a.value(QLatin1String("name")).compare(sheetName, Qt::CaseInsensitive) == 0)
-                for (const QXmlStreamAttribute& attribute : a)
-                    if (attribute.name() == QLatin1String("id"))
-                        sheetPart = parts.value(attribute.value().toString()).target;
+            if (xml.is("workbookPr"))
+                m_1904 = isTrue(xml.attribute("date1904"));
+            else if (xml.is("sheet") && sheetPart.isEmpty() && xml.attributeText("name").compare(sheetName, Qt::CaseInsensitive) == 0)
+                sheetPart = parts.value(xml.attributeText("id")).target;
         }
-        if (xml.hasError())
-            damaged(xml.errorString());
     }
     if (sheetPart.isEmpty())
         throw AppError(WorkbookErrors::InvalidFile, kSource, QStringLiteral("%1 has no worksheet named %2.").arg(path, sheetName));
@@ -123,7 +125,7 @@ XlsxWorksheet::XlsxWorksheet(const QString& path, const QString& sheetName) : m_
             readStyles(r.target);
     }
     m_sheetPart = m_zip.open(sheetPart);
-    m_xml.setDevice(m_sheetPart.get());
+    m_sheet = std::make_unique<XmlPartReader>(m_sheetPart.get(), where(sheetPart));
 }
 
 XlsxWorksheet::~XlsxWorksheet() = default;
@@ -133,17 +135,32 @@ void XlsxWorksheet::damaged(const QString& why) const
     throw AppError(WorkbookErrors::InvalidFile, kSource, QStringLiteral("%1 cannot be read as a workbook: %2").arg(m_path, why));
 }
 
+QString XlsxWorksheet::where(const QString& part) const { return QStringLiteral("%1 (%2)").arg(m_path, part); }
+
+// The relationships of a part (of the package for none), by id.
+QHash<QString, XlsxWorksheet::Relation> XlsxWorksheet::relations(const QString& part)
+{
+    QHash<QString, Relation> found;
+    const QString name = relationsOf(part);
+    if (!m_zip.contains(name))
+        return found;
+    const std::unique_ptr<QIODevice> device = m_zip.open(name);
+    XmlPartReader xml(device.get(), where(name));
+    for (XmlPartReader::Token t; (t = xml.next()) != XmlPartReader::Token::Done;)
+        if (t == XmlPartReader::Token::Start && xml.is("Relationship"))
+            found.insert(xml.attributeText("Id"), {xml.attributeText("Type"), partName(folderOf(part), xml.attributeText("Target"))});
+    return found;
+}
+
 void XlsxWorksheet::readStrings(const QString& part)
 {
     const std::unique_ptr<QIODevice> device = m_zip.open(part);
-    QXmlStreamReader xml(device.get());
-    while (!xml.atEnd() && !xml.hasError())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si")) {
-            m_strings += itemText(xml).toUtf8();
+    XmlPartReader xml(device.get(), where(part));
+    for (XmlPartReader::Token t; (t = xml.next()) != XmlPartReader::Token::Done;)
+        if (t == XmlPartReader::Token::Start && xml.is("si")) {
+            appendItemText(xml, m_strings);
             m_stringEnds << m_strings.size();
         }
-    if (xml.hasError())
-        damaged(xml.errorString());
     m_strings.squeeze();
     m_stringEnds.squeeze();
 }
@@ -151,30 +168,25 @@ void XlsxWorksheet::readStrings(const QString& part)
 void XlsxWorksheet::readStyles(const QString& part)
 {
     const std::unique_ptr<QIODevice> device = m_zip.open(part);
-    QXmlStreamReader xml(device.get());
+    XmlPartReader xml(device.get(), where(part));
     QSet<int> dateFormats;
     bool inCellFormats = false;
     int index = 0;
-    while (!xml.atEnd() && !xml.hasError()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("cellXfs"))
-            inCellFormats = false;
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        const QXmlStreamAttributes a = xml.attributes();
-        if (xml.name() == QLatin1String("numFmt") && isDateFormatCode(a.value(QLatin1String("formatCode")).toString()))
-            dateFormats.insert(a.value(QLatin1String("numFmtId")).toInt());
-        else if (xml.name() == QLatin1String("cellXfs"))
+    for (XmlPartReader::Token t; (t = xml.next()) != XmlPartReader::Token::Done;) {
+        if (t == XmlPartReader::Token::End) {
+            inCellFormats = inCellFormats && !xml.is("cellXfs");
+        } else if (xml.is("numFmt")) {
+            if (isDateFormatCode(xml.attributeText("formatCode")))
+                dateFormats.insert(wholeNumber(xml.attribute("numFmtId")));
+        } else if (xml.is("cellXfs")) {
             inCellFormats = true;
-        else if (inCellFormats && xml.name() == QLatin1String("xf")) {
-            const int id = a.value(QLatin1String("numFmtId")).toInt();
+        } else if (inCellFormats && xml.is("xf")) {
+            const int id = wholeNumber(xml.attribute("numFmtId"));
             if (isBuiltInDateFormat(id) || dateFormats.contains(id))
                 m_dateStyles.insert(index);
             ++index;
         }
     }
-    if (xml.hasError())
-        damaged(xml.errorString());
 }
 
 bool XlsxWorksheet::isDateFormatCode(const QString& code)
@@ -192,78 +204,74 @@ bool XlsxWorksheet::isDateFormatCode(const QString& code)
 
 bool XlsxWorksheet::next(WorksheetRow& row)
 {
-    while (!m_xml.atEnd() && !m_xml.hasError()) {
-        if (m_xml.readNext() != QXmlStreamReader::StartElement || m_xml.name() != QLatin1String("row"))
+    XmlPartReader& xml = *m_sheet;
+    for (XmlPartReader::Token t = xml.next(); t != XmlPartReader::Token::Start || !xml.is("row"); t = xml.next())
+        if (t == XmlPartReader::Token::Done)
+            return false;
+    const int number = wholeNumber(xml.attribute("r"));
+    row.number = number > 0 ? number : m_lastRow + 1;
+    m_lastRow = row.number;
+    row.cells.clear();
+    const int depth = xml.depth();
+    while (xml.nextChild(depth)) {
+        if (!xml.is("c"))
             continue;
-        const int number = m_xml.attributes().value(QLatin1String("r")).toInt();
-        row.number = number > 0 ? number : m_lastRow + 1;
-        m_lastRow = row.number;
-        row.cells.clear();
-        while (m_xml.readNextStartElement()) {
-            if (m_xml.name() != QLatin1String("c")) {
-                m_xml.skipCurrentElement();
-                continue;
-            }
-            QString reference;
-            const QVariant value = readCell(&reference);
-            const int column = reference.isEmpty() ? int(row.cells.size()) : columnOf(reference);
-            if (column < 0 || column >= 16384)
-                damaged(QStringLiteral("cell reference %1").arg(reference));
-            if (row.cells.size() <= column)
-                row.cells.resize(column + 1);
-            row.cells[column] = value;
-        }
-        if (m_xml.hasError())
-            damaged(m_xml.errorString());
-        return true;
+        const std::string_view reference = xml.attribute("r");
+        const int column = reference.empty() ? int(row.cells.size()) : columnOf(reference);
+        if (column < 0 || column >= 16384)
+            damaged(QStringLiteral("cell reference %1").arg(QString::fromUtf8(reference.data(), qsizetype(reference.size()))));
+        const QVariant value = readCell();
+        if (row.cells.size() <= column)
+            row.cells.resize(column + 1);
+        row.cells[column] = value;
     }
-    if (m_xml.hasError())
-        damaged(m_xml.errorString());
-    return false;
+    return true;
 }
 
-QVariant XlsxWorksheet::readCell(QString* reference)
+QVariant XlsxWorksheet::readCell()
 {
-    const QXmlStreamAttributes a = m_xml.attributes();
-    *reference = a.value(QLatin1String("r")).toString();
-    const QString type = a.value(QLatin1String("t")).toString();
-    const int style = a.value(QLatin1String("s")).toInt();
-    QString value;
+    XmlPartReader& xml = *m_sheet;
+    const CellType type = cellType(xml.attribute("t"));
+    const int style = wholeNumber(xml.attribute("s"));
     bool hasValue = false;
-    while (m_xml.readNextStartElement()) {
-        if (m_xml.name() == QLatin1String("v")) {
-            value = m_xml.readElementText();
+    const int depth = xml.depth();
+    while (xml.nextChild(depth)) {
+        if (xml.is("v") || xml.is("is")) {
+            m_value.clear();
+            if (xml.is("v"))
+                xml.appendText(m_value);
+            else
+                appendItemText(xml, m_value);
             hasValue = true;
-        } else if (m_xml.name() == QLatin1String("is")) {
-            value = itemText(m_xml);
-            hasValue = true;
-        } else {
-            m_xml.skipCurrentElement();
         }
     }
     if (!hasValue)
         return {};
-    if (type == QLatin1String("s")) {
-        bool ok = false;
-        const int index = value.toInt(&ok);
-        if (!ok || index < 0 || index >= m_stringEnds.size())
-            damaged(QStringLiteral("shared string %1").arg(value));
+    switch (type) {
+    case CellType::Shared: {
+        int index = -1;
+        const auto [end, error] = std::from_chars(m_value.constData(), m_value.constData() + m_value.size(), index);
+        if (error != std::errc() || end != m_value.constData() + m_value.size() || index < 0 || index >= m_stringEnds.size())
+            damaged(QStringLiteral("shared string %1").arg(QString::fromUtf8(m_value)));
         const qsizetype start = index == 0 ? 0 : m_stringEnds.at(index - 1);
         const qsizetype size = m_stringEnds.at(index) - start;
         return size == 0 ? QString() : QString::fromUtf8(m_strings.constData() + start, size);
     }
-    if (type == QLatin1String("str") || type == QLatin1String("inlineStr") || type == QLatin1String("e"))
-        return value;
-    if (type == QLatin1String("b"))
-        return value == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    if (type == QLatin1String("d")) {
-        const QDateTime moment = QDateTime::fromString(value, Qt::ISODate);
+    case CellType::Text:
+        return QString::fromUtf8(m_value);
+    case CellType::Boolean:
+        return m_value == "1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case CellType::Date: {
+        const QDateTime moment = QDateTime::fromString(QString::fromLatin1(m_value), Qt::ISODate);
         return moment.time() == QTime(0, 0) ? QVariant(moment.date()) : QVariant(moment);
     }
+    case CellType::Number:
+        break;
+    }
     bool ok = false;
-    const double number = value.toDouble(&ok);
+    const double number = m_value.toDouble(&ok);
     if (!ok)
-        damaged(QStringLiteral("number %1").arg(value));
+        damaged(QStringLiteral("number %1").arg(QString::fromUtf8(m_value)));
     if (!m_dateStyles.contains(style))
         return number;
     const QDate origin = m_1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);

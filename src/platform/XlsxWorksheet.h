@@ -1,10 +1,9 @@
 #pragma once
 #include "platform/WorksheetRows.h"
+#include "platform/XmlPartReader.h"
 #include "platform/ZipArchive.h"
 
 #include <QSet>
-#include <QStringList>
-#include <QXmlStreamReader>
 
 // A worksheet of an .xlsx workbook (Office Open XML), read straight from its parts: the
 // workbook's relationships find the sheet, shared strings and styles (part names relative or
@@ -23,9 +22,15 @@ public:
     static bool isDateFormatCode(const QString& code);
 
 private:
+    struct Relation {
+        QString type;
+        QString target;
+    };
+    QHash<QString, Relation> relations(const QString& part);
+    QString where(const QString& part) const;
     void readStrings(const QString& part);
     void readStyles(const QString& part);
-    QVariant readCell(QString* reference);
+    QVariant readCell();
     [[noreturn]] void damaged(const QString& why) const;
 
     QString m_path;
@@ -37,6 +42,7 @@ private:
     QSet<int> m_dateStyles; // cell format indexes that show dates
     bool m_1904 = false;
     std::unique_ptr<QIODevice> m_sheetPart;
-    QXmlStreamReader m_xml;
+    std::unique_ptr<XmlPartReader> m_sheet;
+    QByteArray m_value; // the cell's value as written, kept for its room
     int m_lastRow = 0;
 };

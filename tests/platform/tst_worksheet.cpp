@@ -181,6 +181,75 @@ private slots:
         QVERIFY(!sheet.isLoaded());
     }
 
+    // A workbook's parts written by hand and zipped by Python: XML as any writer may put it is
+    // read, XML that is not well formed (or declares entities) is refused.
+    void xlsxPartsReadAsXml_data()
+    {
+        QTest::addColumn<QByteArray>("prefix"); // of every sheet element
+        QTest::addColumn<QByteArray>("row");    // the second, under the columns A and B
+        QTest::addColumn<QByteArray>("strings");
+        QTest::addColumn<QString>("expected"); // empty: refused
+        const QByteArray one = "<si><t>one</t></si>";
+        QTest::newRow("runs, phonetic hint") << QByteArray() << QByteArray("<row r='2'><c r='A2' t='s'><v>0</v></c><c r='B2'><v>1e3</v></c></row>")
+                                             << QByteArray("<si><r><t>Jü</t></r><r><rPr><b/></rPr><t xml:space='preserve'>rgen</t></r><rPh sb='0' eb='1'><t>ユ</t></rPh></si>")
+                                             << "Jürgen|1000";
+        QTest::newRow("references, CDATA, comment, CR LF")
+            << QByteArray() << QByteArray("<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>a &amp; b &#x20AC;&#8364;\r\nz</t></is></c>"
+                                          "<c r=\"B2\" t=\"str\"><f>A1</f><v><![CDATA[<x>]]><!-- > --></v></c></row>")
+            << one << "a & b €€\nz|<x>";
+        QTest::newRow("prefixed names, no row or cell references") << QByteArray("x:") << QByteArray("<x:row><x:c/><x:c t='s'><x:v>0</x:v></x:c></x:row>") << one << "|one";
+        QByteArray utf16("\xFF\xFE");
+        for (const QChar c : QString("<sst><si><t>zwölf</t></si></sst>"))
+            utf16 += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
+        QTest::newRow("UTF-16 shared strings") << QByteArray() << QByteArray("<row r='2'><c r='A2' t='s'><v>0</v></c></row>") << utf16 << "zwölf|";
+        QTest::newRow("end tag of another element") << QByteArray() << QByteArray("<row r='2'><c r='A2'><v>1</c></v></row>") << one << QString();
+        QTest::newRow("unknown reference") << QByteArray() << QByteArray("<row r='2'><c r='A2' t='str'><v>&nbsp;</v></c></row>") << one << QString();
+        QTest::newRow("entities declared") << QByteArray() << QByteArray("<row r='2'><c r='A2' t='s'><v>0</v></c></row>")
+                                           << "<!DOCTYPE sst [<!ENTITY a 'aaaaaaaa'>]><sst>" + one + "</sst>" << QString();
+        QTest::newRow("sheet cut inside a cell") << QByteArray() << QByteArray("<row r='2'><c r='A2'><v>1") << one << QString();
+        QTest::newRow("column past the last") << QByteArray() << QByteArray("<row r='2'><c r='XFE2'><v>1</v></c></row>") << one << QString();
+    }
+    void xlsxPartsReadAsXml()
+    {
+        QFETCH(QByteArray, prefix);
+        QFETCH(QByteArray, row);
+        QFETCH(QByteArray, strings);
+        QFETCH(QString, expected);
+        const QString parts = dir.filePath("parts");
+        QDir(parts).removeRecursively();
+        const QByteArray relation = "<Relationship Id='%1' Type='http://schemas.openxmlformats.org/%2' Target='%3'/>";
+        const QMap<QString, QByteArray> written{
+            {"_rels/.rels", "<Relationships>" + QByteArray(relation).replace("%1", "r1").replace("%2", "officeDocument/2006/relationships/officeDocument").replace("%3", "xl/workbook.xml") + "</Relationships>"},
+            {"xl/workbook.xml", "<workbook xmlns:r='r'><sheets><sheet name='Sheet1' sheetId='1' r:id='s1'/></sheets></workbook>"},
+            {"xl/_rels/workbook.xml.rels", "<Relationships>" + QByteArray(relation).replace("%1", "s1").replace("%2", "officeDocument/2006/relationships/worksheet").replace("%3", "worksheets/sheet1.xml")
+                                               + QByteArray(relation).replace("%1", "s2").replace("%2", "officeDocument/2006/relationships/sharedStrings").replace("%3", "sharedStrings.xml") + "</Relationships>"},
+            {"xl/sharedStrings.xml", strings.startsWith("<si>") ? "<?xml version='1.0'?><sst>" + strings + "</sst>" : strings},
+            {"xl/worksheets/sheet1.xml", QByteArray("<?xml version='1.0' encoding='UTF-8' standalone='yes'?>\n<%worksheet xmlns%x='main'><%sheetData>"
+                                                    "<%row r='1'><%c r='A1' t='inlineStr'><%is><%t>A</%t></%is></%c><%c r='B1' t='inlineStr'><%is><%t>B</%t></%is></%c></%row>")
+                                              .replace("%x", prefix.isEmpty() ? "" : ":x").replace("%", prefix)
+                                          + row + (row.endsWith("</" + prefix + "row>") ? "</" + prefix + "sheetData></" + prefix + "worksheet>" : "")}};
+        for (auto f = written.begin(); f != written.end(); ++f) {
+            QDir().mkpath(QFileInfo(parts + "/" + f.key()).path());
+            QVERIFY(SheetFiles::writeText(parts + "/" + f.key(), f.value()));
+        }
+        const QString path = dir.filePath("parts.xlsx");
+        QCOMPARE(QProcess::execute("/usr/bin/python3", {"-c", "import os, sys, zipfile\n"
+                                                              "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                                                              "    for folder, _, names in os.walk(sys.argv[2]):\n"
+                                                              "        for n in names: z.write(os.path.join(folder, n), os.path.relpath(os.path.join(folder, n), sys.argv[2]))\n",
+                                                        path, parts}),
+                 0);
+        WorksheetDatabase sheet;
+        try {
+            QVERIFY(sheet.load(path));
+            QCOMPARE(listed(sheet), QStringList{expected});
+        } catch (const AppError& e) {
+            QVERIFY2(expected.isEmpty(), qPrintable(e.description()));
+            QCOMPARE(e.number(), WorkbookErrors::InvalidFile);
+        }
+        QVERIFY(expected.isEmpty() != sheet.isLoaded());
+    }
+
     // Fields are trimmed of what QString counts as blanks and cut by characters, not bytes.
     void fieldsTrimmedCutAndPadded_data()
     {
