@@ -7,8 +7,9 @@
 
 VirtualDisplay::VirtualDisplay()
 {
-    // The server picks a free display itself and writes its number once it accepts clients.
-    m_server.start(QStringLiteral("Xvfb"), QStringLiteral("-displayfd 1 -nolisten tcp -screen 0 1024x768x24").split(QLatin1Char(' ')));
+    // The server picks a free display itself and writes its number once it accepts clients;
+    // it never resets, so a client that connects as the last one leaves is not turned away.
+    m_server.start(QStringLiteral("Xvfb"), QStringLiteral("-displayfd 1 -nolisten tcp -noreset -screen 0 1024x768x24").split(QLatin1Char(' ')));
     if (!m_server.waitForStarted())
         return;
     QByteArray number;
