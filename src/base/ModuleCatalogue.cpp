@@ -1,6 +1,9 @@
 #include "base/ModuleCatalogue.h"
 
+#include "base/CampaignFamily.h"
 #include "base/Schema.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -207,19 +210,14 @@ void addContent(QVector<ModuleDef>& all)
 // The three campaign screens, one per kind of content, and the survey answers.
 void addCampaigns(QVector<ModuleDef>& all)
 {
-    const struct { ModuleId id; const char* screen; const char* caption; const char* table; const char* menuCaption;
-                   int report; const char* key; const char* content; const char* source; } campaigns[] = {
-        {Id::SendNews, "KKSNews", "Send News", "ktSNews", "Send News", 50, "SNews Id", "News Id",
-         "NReference, EId From ktNews"},
-        {Id::MarketLead, "KKMLead", "Market Lead", "ktMLead", "Market Lead", 51, "MLead Id", "Lead Id",
-         "LReference, EId From ktLead"},
-        {Id::EmailSurvey, "KKESurvey", "EMail Survey", "ktESurvey", "Email Survey", 52, "ESurvey Id", "Survey Id",
-         "SName, EId From ktSurvey"}};
-    for (const auto& c : campaigns) {
+    for (const CampaignFamily& c : CampaignFamily::all()) {
+        const auto content = std::find_if(all.cbegin(), all.cend(), [&](const ModuleDef& m) { return m.id == c.content; });
+        const QByteArray source = (c.pickColumn + QStringLiteral(", EId From ") + c.contentTable()).toLatin1();
         FieldDef criteria;
         criteria.button = B::Selector; // the recipient selection screen fills it; typing is allowed too
-        all << module(c.id, c.screen, c.caption, c.table, {M::Transaction, 1, c.menuCaption, c.report}, c.key,
-                      {{c.content, pick(c.source)}, {"Customer Type", pick("CCategory, EId From kmCustType")},
+        all << module(c.module, c.screen().toLatin1(), c.caption.toLatin1(), c.table().toLatin1(),
+                      {M::Transaction, 1, c.menuCaption.toLatin1(), c.reportNumber}, (c.name + QStringLiteral(" Id")).toLatin1(),
+                      {{content->fields.at(0).caption.toLatin1(), pick(source)}, {"Customer Type", pick("CCategory, EId From kmCustType")},
                        {"Criteria", criteria}, {"Sent Date", date()}, {"Remarks", text()}});
     }
 

@@ -1,5 +1,9 @@
 #include "base/ReportCatalogue.h"
 
+#include "base/CampaignFamily.h"
+
+#include <algorithm>
+
 namespace {
 QStringList pieces(std::initializer_list<const char*> texts)
 {
@@ -26,13 +30,31 @@ ReportDef report(int number, const char* caption, const char* layout, const char
     return r;
 }
 
+// Each campaign kind's list of the campaigns sent: when, to which customer type, with what subject.
+QVector<ReportDef> campaignReports()
+{
+    QVector<ReportDef> lists;
+    for (const CampaignFamily& f : CampaignFamily::all()) {
+        ReportDef r = report(f.reportNumber, "", "", "a.EDate", CriterionKind::DateRange, -1, {"pCompName", "pFilter"}, {}, "");
+        r.caption = f.reportCaption;
+        r.layoutFile = f.reportLayout;
+        const QString content = f.contentColumn(), type = f.column(QStringLiteral("CType"));
+        r.head = QStringList{QStringLiteral("SELECT a.EId, a.EDate, a.%1, a.%2, ").arg(content, type),
+                             QStringLiteral(" a.%1, b.%2, c.CCategory FROM %3 as a, ").arg(f.column(QStringLiteral("SentDate")), f.subjectColumn, f.table()),
+                             QStringLiteral(" %1 as b, kmCustType as c WHERE a.%2=b.EId and ").arg(f.contentTable(), content),
+                             QStringLiteral(" a.%1=c.EId ").arg(type)};
+        lists << r;
+    }
+    return lists;
+}
+
 QVector<ReportDef> build()
 {
     using K = CriterionKind;
     const int type = ReportCatalogue::kTypeField;
     const auto both = {"pCompName", "pFilter"};
     const auto company = {"pCompName"};
-    return {
+    QVector<ReportDef> all{
         report(41, "Address List", "KVAddrList.Krp", "a.CType", K::PickedNumber, type, both,
                {"Select a.EId, a.EDate, a.CTitle, a.CFirst, a.CLast, a.CCity, ",
                 " a.CCountry, a.CZipCode From ktCustomer a Where a.EId=a.EId "},
@@ -55,21 +77,7 @@ QVector<ReportDef> build()
                {"Select a.* From ktLead a Where a.EId=a.EId "}, ""),
         report(48, "Survey Print", "KVSurvPrnt.Krp", "a.EId", K::TypedNumber, 0, company,
                {"Select a.* From ktSurvey a Where a.EId=a.EId "}, ""),
-        report(50, "SendNews List", "KVSendRepo.Krp", "a.EDate", K::DateRange, -1, both,
-               {"SELECT a.EId, a.EDate, a.SNewsId, a.SCType, ",
-                " a.SSentDate, b.NSubject, c.CCategory FROM ktSNews as a, ",
-                " ktNews as b, kmCustType as c WHERE a.SNewsId=b.EId and ", " a.SCType=c.EId "},
-               ""),
-        report(51, "MarketLead List", "KVMrktRepo.Krp", "a.EDate", K::DateRange, -1, both,
-               {"SELECT a.EId, a.EDate, a.MLeadId, a.MCType, ",
-                " a.MSentDate, b.LSubject, c.CCategory FROM ktMLead as a, ",
-                " ktLead as b, kmCustType as c WHERE a.MLeadId=b.EId and ", " a.MCType=c.EId "},
-               ""),
-        report(52, "EmailSurvey List", "KVEmalRepo.Krp", "a.EDate", K::DateRange, -1, both,
-               {"SELECT a.EId, a.EDate, a.ESurveyId, a.ECType, ",
-                " a.ESentDate, b.SName, c.CCategory FROM ktESurvey as a, ",
-                " ktSurvey as b, kmCustType as c WHERE a.ESurveyId=b.EId and ", " a.ECType=c.EId "},
-               ""),
+        // 50-52: the campaigns sent, one list per kind
         report(54, "Type Summary", "KVTypeSumm.Krp", "a.CCountry", K::TextPrefix, -1, both,
                {"SELECT a.CType, b.CCategory, Count(a.CType) As tCount ",
                 " FROM ktCustomer as a, kmCustType as b WHERE a.CType=b.EId "},
@@ -80,6 +88,10 @@ QVector<ReportDef> build()
         report(56, "Survey Analysis", "KVSurvAnly.Krp", "a.EId", K::TypedNumber, 2, company,
                {"Select a.*, b.* From ktSurvey a, ktSUpdate b ", " WHERE a.EId=b.SSurveyId"}, ""),
     };
+    auto at = std::find_if(all.cbegin(), all.cend(), [](const ReportDef& r) { return r.number > 50; }) - all.cbegin();
+    for (const ReportDef& r : campaignReports())
+        all.insert(at++, r);
+    return all;
 }
 }
 

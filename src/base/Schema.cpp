@@ -1,5 +1,6 @@
 #include "base/Schema.h"
 
+#include "base/CampaignFamily.h"
 #include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/DateText.h"
@@ -55,14 +56,10 @@ QVector<SchemaTable> build()
         cols << text("SRemarks", 20);
         all << make("ktSUpdate", cols);
     }
-    const struct { const char* table; const char* l; const char* content; const char* master; } campaigns[] = {
-        {"ktSNews", "S", "SNewsId", "ktNews"}, {"ktMLead", "M", "MLeadId", "ktLead"},
-        {"ktESurvey", "E", "ESurveyId", "ktSurvey"}};
-    for (const auto& c : campaigns) {
-        const QString l = QString::fromLatin1(c.l);
-        all << make(c.table, {id(c.content, c.master), {l + "CType", C::Id, 0, QStringLiteral("kmCustType")},
-                              {l + "Criteria", C::Text, 100}, {l + "SentDate", C::Date, 0}, {l + "Remarks", C::Text, 20}});
-    }
+    for (const CampaignFamily& f : CampaignFamily::all())
+        all << make(f.table().toLatin1(), {{f.contentColumn(), C::Id, 0, f.contentTable()}, {f.column(QStringLiteral("CType")), C::Id, 0, QStringLiteral("kmCustType")},
+                                           {f.column(QStringLiteral("Criteria")), C::Text, 100}, {f.column(QStringLiteral("SentDate")), C::Date, 0},
+                                           {f.column(QStringLiteral("Remarks")), C::Text, 20}});
     all << make("kaEnterprise", {text("EName", 30), text("EShort", 15), text("EDesc", 30), text("EAddr1", 30),
                                  text("EAddr2", 30), text("EAddr3", 30), text("ECity", 20), text("EState", 20),
                                  text("ECountry", 20), text("ETelephone", 30), text("EEmail", 50),

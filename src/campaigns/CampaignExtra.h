@@ -1,5 +1,5 @@
 #pragma once
-#include "campaigns/CampaignFamily.h"
+#include "base/CampaignFamily.h"
 #include "campaigns/CampaignRun.h"
 #include "engine/ModuleExtra.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "campaigns/CampaignFamily.h"
+#include "base/CampaignFamily.h"
 
 #include <QString>
 #include <QStringList>

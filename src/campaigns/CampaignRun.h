@@ -1,5 +1,5 @@
 #pragma once
-#include "campaigns/CampaignFamily.h"
+#include "base/CampaignFamily.h"
 #include "campaigns/RecipientFilter.h"
 #include "base/PictureStore.h"
 #include "platform/MailMessage.h"
