@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QtTest>
 
 namespace {
@@ -78,7 +79,8 @@ private slots:
     }
 
     // The report screen is reached from the Report menu and from the Report operation of an
-    // open record module, which hands it the record's customer type.
+    // open record module (the Transaction menu closed meanwhile), which hands it the record's
+    // customer type.
     void reportScreenFromMenuAndOperation()
     {
         Started s;
@@ -91,12 +93,14 @@ private slots:
         s.main->menuEntry("Transaction", 1)->trigger(); // Customers
         RecordScreen* customers = Engine::activeScreen();
         QVERIFY(customers);
+        QVERIFY(!s.main->menu("Transaction")->isEnabled()); // while a module is open
         whenReportShows(operation);
         s.main->toolbarAction(14)->trigger(); // Report
         QVERIFY(!customers->listLabel(18)->text().isEmpty());
         QCOMPARE(operation, (QStringList{"Address List", "=", customers->text(18), customers->listLabel(18)->text()}));
         s.main->toolbarAction(17)->trigger(); // Exit
         QCoreApplication::processEvents();
+        QVERIFY(s.main->menu("Transaction")->isEnabled());
     }
 
     // A completed import ends the program the way Quit does, and the next start runs the
