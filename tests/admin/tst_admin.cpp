@@ -3,8 +3,6 @@
 #include "engine/ModuleExtra.h"
 #include "admin/CustomizeSwatches.h"
 
-#include <QGroupBox>
-
 // The administration modules: the Customize swatches and what saving the settings changes.
 class AdminTest : public QObject {
     Q_OBJECT
@@ -36,14 +34,11 @@ private slots:
         }
         QCOMPARE(colours, QStringList({"16777215", "12632319", "12640511", "12648447", "12648384", "16777152",
                                        "16761024", "16761087", "14737632", "16777215"}));
-        f.click(4);
-        QCOMPARE(f.text(4), QString("Century"));
-        f.click(5);
-        QCOMPARE(f.text(5), QString("11"));
-        f.click(6);
-        QCOMPARE(f.text(6), QString("8388608"));
-        f.click(3);
-        QCOMPARE(f.text(3), QString("14737632"));
+        // The first step of the font, size, font colour and texture pickers.
+        for (const auto& [field, first] : {std::pair{4, "Century"}, {5, "11"}, {6, "8388608"}, {3, "14737632"}}) {
+            f.click(field);
+            QCOMPARE(f.text(field), QString(first));
+        }
         // The caption previews the colour.
         QCOMPARE(f.screen()->fieldLabel(3)->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
         // Cycling pickers of the same screen store their first letter.

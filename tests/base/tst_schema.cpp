@@ -29,7 +29,7 @@ void makeSecondVersion(Connection& c)
 // Turns a new database back into one as the first release made it: the fourteen tables only.
 void makeFirstRelease(Connection& c)
 {
-    c.execute(QStringLiteral("DROP TABLE kaPicture"));
+    makeSecondVersion(c);
     c.execute(QStringLiteral("DROP TABLE kaSuppression"));
     c.execute(QStringLiteral("DROP TABLE kaVersion"));
     SchemaTable preferences = *Schema::table(QStringLiteral("kaPreference"));

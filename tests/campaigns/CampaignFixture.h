@@ -2,11 +2,16 @@
 #include "common/MailServer.h"
 #include "common/TestSupport.h"
 
+#include "campaigns/CampaignExtra.h"
 #include "campaigns/CampaignRun.h"
 #include "base/ProgramState.h"
+#include "engine/RecordEngine.h"
+#include "engine/RecordScreen.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -46,6 +51,22 @@ struct CampaignFixture {
                              "CTelOff, CTelHome, CTelMob, CFax, CEmail, CWebsite, CType, CActive, CRemarks",
                QStringLiteral("'2026-02-03', '-', %1, '-', '-', '-', '-', %4, '-', %3, '-', '-', '-', '-', '-', %2, '-', %5, 'Y', '-'")
                    .arg(first, email, country, city, ofType));
+    }
+    // Customers of the type, in one transaction, each named by its address's local part; or
+    // `count` of them, prefix0@example.com and on.
+    void addCustomers(const QStringList& addresses) const
+    {
+        folder.exec(QStringLiteral("BEGIN"));
+        for (const QString& address : addresses)
+            addCustomer(type, "'" + address.section('@', 0, 0) + "'", "'" + address + "'");
+        folder.exec(QStringLiteral("COMMIT"));
+    }
+    void addCustomers(int count, const QString& prefix = QStringLiteral("a")) const
+    {
+        QStringList addresses;
+        for (int i = 0; i < count; ++i)
+            addresses << QStringLiteral("%1%2@example.com").arg(prefix).arg(i);
+        addCustomers(addresses);
     }
     QString addNews(const QString& subject, const QString& body) const
     {
@@ -129,3 +150,32 @@ struct CampaignFixture {
     QStringList statuses;
     QString logFile;
 };
+
+// A campaign screen open on a saved Send News record for the fixture's customer type.
+struct ScreenFixture : CampaignFixture {
+    explicit ScreenFixture(const QString& criteria = QStringLiteral(" ( 1=1 )"))
+    {
+        newsId = addNews("Offer", "Hello <<CFirst>>");
+        folder.exec("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) VALUES ('2026-12-01', "
+                    + newsId + ", " + type + ", '" + QString(criteria).replace("'", "''") + "', '2026-12-02', 'r')");
+        screen = engine.open(QStringLiteral("KKSNews"));
+    }
+    ~ScreenFixture()
+    {
+        if (screen)
+            screen->close();
+        QCoreApplication::processEvents();
+    }
+    QPushButton* button(const char* name) const { return screen->findChild<QPushButton*>(name); }
+    QString status() const { return screen->findChild<QLabel*>("lblField_7")->text(); }
+    CampaignExtra* extra() const { return static_cast<CampaignExtra*>(screen->extra()); }
+    bool waitUntilIdle(int ms = 60000) const
+    {
+        return QTest::qWaitFor([this] { return !extra()->isRunning(); }, ms);
+    }
+
+    QString newsId;
+    RecordEngine engine;
+    QPointer<RecordScreen> screen;
+};
+

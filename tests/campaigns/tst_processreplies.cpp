@@ -234,8 +234,7 @@ void TestProcessReplies::repliesToASentCampaign()
 {
     CampaignFixture f;
     ImapServer office;
-    f.addCustomer(f.type, "'Anna'", "'anna@example.com'");
-    f.addCustomer(f.type, "'Ravi'", "'ravi@example.in'");
+    f.addCustomers({"anna@example.com", "ravi@example.in"});
     const QString news = f.addNews(QStringLiteral("Spring offers"), QStringLiteral("Dear <<CFirst>>"));
     QVERIFY(f.run(CampaignKind::News, news));
     QVERIFY(f.server.waitFor(2));

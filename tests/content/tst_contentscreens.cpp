@@ -2,15 +2,18 @@
 #include "content/LeadExtra.h"
 #include "content/NewsExtra.h"
 #include "content/SurveyExtra.h"
+#include "content/SurveyPage.h"
 #include "content/LeadView.h"
 #include "engine/EngineFixture.h"
 #include "base/PictureStore.h"
+#include "base/Program.h"
 #include "base/Schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextCursor>
 
 namespace {
@@ -30,6 +33,7 @@ private slots:
     void savedLeadMovesItsPicturesIntoTable();
     void newsScreenInsertsMergeTags();
     void surveyScreenGeneratesThePage();
+    void surveyPageWritesTheQuestionnaire();
 };
 
 void TestContentScreens::leadScreenKeepsAndWritesTheHtml_data()
@@ -163,32 +167,94 @@ void TestContentScreens::savedLeadMovesItsPicturesIntoTable()
     QCOMPARE(extra->editor()->html(), moved);
 }
 
+// The News screen's merge list: every column of ktCustomer, the one just added too, each with an
+// unticked check box. Enter and character 26 (Ctrl+Z, or the character itself) insert "<<column>>"
+// at the message box's cursor (after the first character at the very start) and leave the cursor
+// one character beyond it; other keys insert nothing; the tags are saved with the message.
 void TestContentScreens::newsScreenInsertsMergeTags()
 {
     EngineFixture f;
+    f.folder.exec(QStringLiteral("ALTER TABLE ktCustomer ADD COLUMN CNick VARCHAR(10)"));
     f.folder.exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
                                  "VALUES ('2024-03-01', 1, 'March', 'Hello', 'Dear reader, welcome', 'r')"));
     RecordScreen* screen = f.open(QStringLiteral("KKNews"));
     QVERIFY(QTest::qWaitForWindowActive(screen));
     auto* list = screen->findChild<MergeList*>(QStringLiteral("lstMerge"));
     QVERIFY(list);
-    QCOMPARE(list->count(), int(Schema::table(QStringLiteral("ktCustomer"))->columns.size()));
+    QStringList expected;
+    for (const SchemaColumn& c : Schema::table(QStringLiteral("ktCustomer"))->columns)
+        expected << c.name;
+    expected << QStringLiteral("CNick");
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i) {
+        shown << list->item(i)->text();
+        QVERIFY(list->item(i)->flags() & Qt::ItemIsUserCheckable);
+        QCOMPARE(list->item(i)->checkState(), Qt::Unchecked);
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(list->selectedItems().isEmpty() && f.messages.shown.isEmpty());
 
-    // The tag goes into the message box at its cursor, and is saved with the message.
+    // Focus on the list: light red, first entry selected; back in the box: white, none selected.
     f.run(Modify);
     QPlainTextEdit* box = screen->textEdit(5);
-    box->setFocus();
-    QTRY_VERIFY(box->hasFocus());
-    QTextCursor c = box->textCursor();
-    c.setPosition(5);
-    box->setTextCursor(c);
     list->setFocus();
     QTRY_VERIFY(list->hasFocus());
-    list->setCurrentItem(list->findItems(QStringLiteral("CFirst"), Qt::MatchExactly).first());
-    QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(box->toPlainText(), QStringLiteral("Dear <<CFirst>>reader, welcome"));
+    QCOMPARE(list->palette().color(QPalette::Base), ColorFromText(QStringLiteral("12632319")));
+    QVERIFY(list->currentRow() == 0 && list->item(0)->isSelected());
+    box->setFocus();
+    QTRY_COMPARE(list->palette().color(QPalette::Base), ColorFromText(QStringLiteral("16777215")));
+    QVERIFY(list->selectedItems().isEmpty());
+
+    // The cursor put in the box (a null text: left where it is), then a column selected.
+    const auto placeAndPick = [&](const QString& text, int position, const QString& column) {
+        if (!text.isNull()) {
+            box->setPlainText(text);
+            box->setFocus();
+            QTRY_VERIFY(box->hasFocus());
+            QTextCursor c = box->textCursor();
+            c.setPosition(position);
+            box->setTextCursor(c);
+        }
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+        const auto found = list->findItems(column, Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        list->setCurrentItem(found.first());
+    };
+    const struct { const char* text; int position; const char* column; int key; Qt::KeyboardModifiers modifiers;
+                   const char* result; int cursor; } cases[] = {
+        {"Hello world", 5, "CFirst", Qt::Key_Return, {}, "Hello<<CFirst>> world", 16},
+        {nullptr, 0, "CLast", Qt::Key_Enter, {}, "Hello<<CFirst>> <<CLast>>world", 26},
+        {"Dear friend", 0, "CTitle", Qt::Key_Return, {}, "D<<CTitle>>ear friend", 12},
+        {"", 0, "CCity", Qt::Key_Return, {}, "<<CCity>>", 9},
+        {"Hi\nthere", 3, "CLast", Qt::Key_Return, {}, "Hi\n<<CLast>>there", 13},
+        {"abcdef", 3, "CEmail", Qt::Key_X, {}, "abcdef", -1},
+        {"abcdef", 3, "CEmail", Qt::Key_Z, Qt::ControlModifier, "abc<<CEmail>>def", 14},
+        {"abcdef", 2, "CFax", 0, {}, "ab<<CFax>>cdef", 11}}; // key 0: an event carrying character 26
+    for (const auto& c : cases) {
+        placeAndPick(c.text ? QString::fromUtf8(c.text) : QString(), c.position, QLatin1String(c.column));
+        QKeyEvent sub(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\x1a"));
+        if (c.key)
+            QTest::keyClick(list, Qt::Key(c.key), c.modifiers);
+        else
+            QApplication::sendEvent(list, &sub);
+        QCOMPARE(box->toPlainText(), QString::fromUtf8(c.result));
+        if (c.cursor >= 0) {
+            QCOMPARE(box->textCursor().position(), c.cursor);
+            QTRY_VERIFY(box->hasFocus());
+            QVERIFY(list->selectedItems().isEmpty());
+        }
+    }
+
+    // Ticking an item inserts its tag once, whatever entry was selected, and leaves it unticked.
+    placeAndPick(QStringLiteral("Dear , hello"), 5, QStringLiteral("EId"));
+    list->findItems(QStringLiteral("CFirst"), Qt::MatchExactly).first()->setCheckState(Qt::Checked);
+    QCOMPARE(box->toPlainText(), QStringLiteral("Dear <<CFirst>>, hello"));
+    QTRY_VERIFY(box->hasFocus());
+    for (int i = 0; i < list->count(); ++i)
+        QCOMPARE(list->item(i)->checkState(), Qt::Unchecked);
     f.run(Save);
-    QCOMPARE(f.folder.scalar(QStringLiteral("Select NMessage From ktNews Where EId=1")), box->toPlainText());
+    QCOMPARE(f.folder.scalar(QStringLiteral("Select NMessage From ktNews Where EId=1")), QStringLiteral("Dear <<CFirst>>, hello"));
 }
 
 void TestContentScreens::surveyScreenGeneratesThePage()
@@ -238,7 +304,55 @@ void TestContentScreens::surveyScreenGeneratesThePage()
     script->click();
     QCOMPARE(f.messages.shown.size(), 1);
     QVERIFY(f.messages.shown.first().startsWith(QStringLiteral("Cannot write the survey page ")));
+    QVERIFY(!file.exists());
     QVERIFY(opened.size() == 1 && f.editing());
+}
+
+// The page "Survey Script" writes, whole; written again over a longer page, the same file.
+void TestContentScreens::surveyPageWritesTheQuestionnaire()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Temp01.Htm"));
+    const auto readAll = [&path] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    std::array<QString, 10> questions;
+    for (int i = 0; i < 10; ++i)
+        questions[std::size_t(i)] = QStringLiteral("How do you rate item %1?").arg(i + 1);
+    questions[2] = QStringLiteral("Speed < price?");
+    questions[6].clear(); // an empty question still gets its row
+    const QString name = QStringLiteral("Service survey 2024 \u00e9t\u00e9");
+    const QString message = QStringLiteral("Please tell us & rate <b>honestly</b>.");
+    QVERIFY(SurveyPage::write(path, name, message, questions));
+
+    QString expected = QStringLiteral(
+        "<Html>\r\n<Head><Meta Charset='UTF-8'></Head>\r\n<Body>\r\n<Form Action='Mailto:survey@example.com' Method='Post'>\r\n"
+        "<Table Border='0' Width='800' Align='Center' Style='Font-family:Trebuchet MS; Font-size:8pt; Color=#000080'>\r\n"
+        "<tr><td width='800' colspan='2' align='Center' bgcolor='#BBBBFF'>\r\n"
+        "<b>SERVICE SURVEY 2024 \u00c9T\u00c9</b></td></tr>\r\n"
+        "<tr><td width='800' colspan='2' align='Center'>\r\n"
+        "Please tell us &amp; rate &lt;b&gt;honestly&lt;/b&gt;.<br>\r\n"
+        "[Rating: 1-Low; 10-High]<br>&nbsp</td></tr>\r\n");
+    for (int q = 1; q <= 10; ++q) {
+        expected += QStringLiteral("<tr><td width='400'>\r\n<b>") + questions[std::size_t(q - 1)].toHtmlEscaped()
+                    + QStringLiteral("</b><br></td>\r\n<td width='400'>\r\n");
+        for (int a = 1; a <= 10; ++a)
+            expected += QString::number(a) + QStringLiteral("<Input Type='Radio' Value='A") + QString::number(a + 10 * q)
+                        + QStringLiteral("' Name='Q") + QString::number(q) + QStringLiteral("'>&nbsp&nbsp\r\n");
+        expected += QStringLiteral("<br>&nbsp</td></tr>\r\n");
+    }
+    expected += QStringLiteral("<tr><td width='800' colspan='2' align='Center'>\r\n"
+                               "<br><Input Type='Submit' Value='Submit' Name='S1'>\r\n"
+                               "</td></tr></Table>\r\n</Body></Html>\r\n");
+    const QByteArray written = readAll();
+    QCOMPARE(QString::fromUtf8(written), expected);
+
+    std::array<QString, 10> longer = questions;
+    longer[0] = QString(200, QLatin1Char('x'));
+    QVERIFY(SurveyPage::write(path, QStringLiteral("n"), QStringLiteral("m"), longer));
+    QVERIFY(SurveyPage::write(path, name, message, questions));
+    QCOMPARE(readAll(), written);
 }
 
 QTEST_MAIN(TestContentScreens)

@@ -1,5 +1,5 @@
 // The report screen: its controls by criterion kind, the calendars and the pick list, the
-// checks of View and the print preview it fills.
+// criteria it builds, the checks of View and the print preview it fills.
 
 #include "ReportFixture.h"
 #include "common/ProgramProcess.h"
@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPrinter>
 #include <QSpinBox>
 #include <QTableView>
@@ -51,6 +52,7 @@ private slots:
     }
     void cleanup()
     {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         m_screen.reset();
         m_messages.reset();
         m_folder.reset();
@@ -110,21 +112,6 @@ private slots:
         QCOMPARE(m_screen->viewer()->pageCount(), 0);
     }
 
-    void viewFillsPreview()
-    {
-        open(41).view();
-        QVERIFY(m_messages->shown.isEmpty());
-        ReportViewer* viewer = m_screen->viewer();
-        QVERIFY(!viewer->isBusy());
-        QCOMPARE(viewer->pageCount(), 2);
-        QCOMPARE(viewer->zoomFactor(), 0.8);
-        const QString pdf = m_folder->file("saved.pdf");
-        QVERIFY(viewer->savePdf(pdf));
-        const QString text = pdfText(pdf);
-        QVERIFY(text.contains("Address List"));
-        QVERIFY(text.contains("Page 2 of 2"));
-    }
-
     // Printing honours the printer's range: all pages, from-to, or the page on the screen.
     void printRange_data()
     {
@@ -165,8 +152,8 @@ private slots:
         viewer.setReport(nullptr);
     }
 
-    // The page box goes to a page, Fit Width fills the width, and a PDF is saved on the paper
-    // and in the orientation chosen.
+    // View fills the preview at 80%; the page box goes to a page, Fit Width fills the width, and a
+    // PDF of every page is saved on the paper and in the orientation chosen.
     void viewerControls_data()
     {
         QTest::addColumn<int>("paper");
@@ -179,8 +166,12 @@ private slots:
     {
         QFETCH(int, paper);
         QFETCH(int, orientation);
-        open(42).view();
+        open(41).view();
+        QVERIFY(m_messages->shown.isEmpty());
         ReportViewer* viewer = m_screen->viewer();
+        QVERIFY(!viewer->isBusy());
+        QCOMPARE(viewer->pageCount(), 2);
+        QCOMPARE(viewer->zoomFactor(), 0.8);
         child<QSpinBox>("txtPage")->setValue(2);
         QCOMPARE(viewer->currentPage(), 2);
         child<QToolButton>("cmdFitWidth")->click();
@@ -193,6 +184,9 @@ private slots:
         QTRY_VERIFY(!viewer->isBusy());
         const QString pdf = m_folder->file("paper.pdf");
         QVERIFY(viewer->savePdf(pdf));
+        const QString text = pdfText(pdf);
+        QVERIFY(text.contains("Address List"));
+        QVERIFY2(text.contains(QString("Page %1 of %1").arg(viewer->pageCount())), qPrintable(text));
         const ProcessRun info = runProcess("pdfinfo", {pdf});
         QFETCH(QString, size);
         QVERIFY2(info.output.contains(size), qPrintable(info.output));
@@ -323,6 +317,91 @@ private slots:
         }
         QTRY_VERIFY(calendar->isHidden());
         QTEST(box->text(), "expected");
+    }
+
+    // The clause spliced into each kind of statement (whole statements run in tst_reportpdf).
+    void statement_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("typeName");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("clause");
+        QTest::addColumn<QString>("description");
+
+        const QDate jan1(2024, 1, 1), jan31(2024, 1, 31);
+        QTest::newRow("address list, type 3") << 41 << "3" << "Retail" << QDate() << QDate() << " And ( a.CType =3 ) "
+                                              << "3- Retail";
+        QTest::newRow("labels, value typed with blanks") << 44 << " 2 " << "Trade" << QDate() << QDate()
+                                                         << " And ( a.CType =2 ) " << " 2 - Trade";
+        QTest::newRow("type summary, prefix In") << 54 << "In" << "" << QDate() << QDate()
+                                                 << " And ( a.CCountry Like 'In%' ) " << "In";
+        QTest::newRow("quote in a prefix is spliced unchanged") << 54 << "O'Br" << "" << QDate() << QDate()
+                                                                << " And ( a.CCountry Like 'O'Br%' ) " << "O'Br";
+        QTest::newRow("send news, January") << 50 << "01/01/2024" << "" << jan1 << jan31
+                                            << " And ( a.EDate Between #01/01/2024# And #01/31/2024# ) "
+                                            << "01/01/2024 To 01/31/2024";
+        QTest::newRow("email survey, one day") << 52 << "01/31/2024" << "" << jan31 << jan31
+                                               << " And ( a.EDate Between #01/31/2024# And #01/31/2024# ) "
+                                               << "01/31/2024 To 01/31/2024";
+        QTest::newRow("survey analysis, survey 2") << 56 << "2" << "" << QDate() << QDate() << " And ( a.EId =2 ) "
+                                                   << "2- ";
+        QTest::newRow("no criterion: whole table") << 55 << "  " << "Retail" << QDate() << QDate() << "" << "-";
+        QTest::newRow("no criterion on a date range") << 51 << "" << "" << jan1 << jan31 << "" << "-";
+    }
+    void statement()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, value);
+        QFETCH(QString, typeName);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        const ReportDef* report = ReportCatalogue::find(number);
+        QVERIFY(report);
+        const ReportCriterion c = ReportCriterion::build(*report, {value, typeName, to.toString("MM/dd/yyyy"), from, to});
+        QCOMPARE(c.check, ReportCriterion::Check::Ok);
+        QTEST(c.clause, "clause");
+        QTEST(c.description, "description");
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("typed id not numeric") << 46 << "x1" << QDate() << QDate() << "Invalid Criteria!";
+        QTest::newRow("picked type not numeric") << 41 << "Retail" << QDate() << QDate() << "Invalid Criteria!";
+        QTest::newRow("from-date missing") << 50 << "01/01/2024" << QDate() << QDate(2024, 1, 2) << "Invalid Criteria!";
+        QTest::newRow("from after to") << 51 << "01/02/2024" << QDate(2024, 1, 2) << QDate(2024, 1, 1) << "Invalid Range!";
+    }
+    void refused()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, value);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        const ReportCriterion c = ReportCriterion::build(*ReportCatalogue::find(number), {value, {}, {}, from, to});
+        QTEST(ReportCriterion::message(c.check), "message");
+        QVERIFY(c.clause.isEmpty());
+    }
+
+    void datesMonthFirstInEveryLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+        QTest::newRow("Finnish") << QLocale(QLocale::Finnish, QLocale::Finland);
+        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom);
+    }
+    void datesMonthFirstInEveryLocale()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        const ReportCriterion c = ReportCriterion::build(*ReportCatalogue::find(50),
+                                                         {"x", {}, {}, QDate(2024, 3, 4), QDate(2024, 12, 25)});
+        QCOMPARE(c.clause, QString(" And ( a.EDate Between #03/04/2024# And #12/25/2024# ) "));
     }
 };
 
