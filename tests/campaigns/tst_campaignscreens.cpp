@@ -13,209 +13,199 @@
 class TestCampaignScreens : public QObject {
     Q_OBJECT
 private slots:
-    void screensCarryTheirSendRow_data();
-    void screensCarryTheirSendRow();
-    void sendStopsAtValidation();
-    void selectionThenSendMailsExactlyTheMatches();
-    void stopInMidRunKeepsLogAndWindow();
-    void screenReaderHearsStatusLine();
-    void testSendGoesToTypedAddressOnly();
-    void logListsOutcomesAndSendsFailedAgain();
+    void screensCarryTheirSendRow_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("news") << "KKSNews" << "Send News >";
+        QTest::newRow("lead") << "KKMLead" << "Market Lead >";
+        QTest::newRow("survey") << "KKESurvey" << "Email Survey >";
+    }
+    void screensCarryTheirSendRow()
+    {
+        QFETCH(QString, screen);
+        TestDataFolder folder;
+        ScriptedMessages messages;
+        RecordEngine engine;
+        RecordScreen* s = engine.open(screen);
+        QTEST(s->findChild<QPushButton*>("cmdSend")->text(), "caption");
+        QCOMPARE(s->findChild<QLabel*>("lblField_7")->text(), QStringLiteral("."));
+        QVERIFY(!s->findChild<QProgressBar*>("prgSend")->isVisible());
+        s->close();
+    }
+
+    void sendStopsAtValidation()
+    {
+        ScreenFixture f;
+        f.addCustomer(f.type, "'A'", "'a@example.com'");
+        f.screen->setText(5, QString()); // no sent date
+        f.button("cmdSend")->click();
+        QVERIFY(!f.extra()->isRunning());
+        QCOMPARE(f.status(), QStringLiteral("."));
+        QCOMPARE(f.messages.titles.size(), 1); // the validation message only
+        QVERIFY(f.lastLog().isEmpty());
+    }
+
+    // The Selection screen writes " ( CCountry = 'India' )" and the run mails exactly the Indian
+    // customers of the campaign's type.
+    void selectionThenSendMailsExactlyTheMatches()
+    {
+        ScreenFixture f;
+        f.addCustomer(f.type, "'Asha'", "'asha@example.in'");
+        f.addCustomer(f.type, "'Hans'", "'hans@example.de'", "'Germany'");
+        f.addCustomer(f.otherType, "'Ravi'", "'ravi@example.in'");
+        f.addCustomer(f.type, "'Meera'", "'meera@example.in'");
+
+        bool shown = false;
+        onNextModal([&](QWidget* w) {
+            shown = true;
+            auto* select = qobject_cast<KKSelect*>(w);
+            QVERIFY(select);
+            select->findChild<QComboBox*>("cmbField1")->setCurrentText("CCountry");
+            select->findChild<QComboBox*>("cmbOperator1")->setCurrentText("=");
+            select->findChild<QLineEdit*>("txtInquiry1")->setText("India");
+            select->findChild<QPushButton*>("cmdView")->click();
+            select->findChild<QPushButton*>("cmdOk")->click();
+        });
+        Engine::RunOperation(Operation::Modify); // the field buttons work in Edit
+        f.screen->listButton(4)->click();
+        QVERIFY(shown);
+        QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));
+
+        f.button("cmdSend")->click();
+        QVERIFY(f.waitUntilIdle());
+        QVERIFY(f.server.waitFor(2));
+        QTest::qWait(200);
+        QCOMPARE(f.recipients(), (QStringList{"asha@example.in", "meera@example.in"}));
+        QCOMPARE(f.status(), QStringLiteral("."));
+    }
+
+    void stopInMidRunKeepsLogAndWindow()
+    {
+        ScreenFixture f;
+        f.addCustomers(500, "c");
+
+        f.button("cmdSend")->click();
+        QVERIFY(f.extra()->isRunning());
+        QVERIFY(f.server.waitFor(20));
+        QVERIFY(!f.button("cmdSend")->isEnabled());
+        f.button("cmdSend")->click(); // a second run cannot start
+        f.screen->close();            // nor can the screen close under the run
+        QVERIFY(f.screen && f.screen->isVisible());
+        QVERIFY(!f.engine.closeActiveModule()); // and the main window's end waits for it too
+        QVERIFY(f.screen->findChild<QProgressBar*>("prgSend")->text().endsWith(" of 500"));
+
+        f.button("cmdStop")->click();
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(f.status(), QStringLiteral("."));
+        QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+        QTest::qWait(300);
+        // One line per recipient handed over: sent, or (the one composed ahead) not sent.
+        const QStringList lines = f.deliveryLines();
+        QVERIFY(lines.size() < 500);
+        QCOMPARE(lines.filter("\tsent").size(), f.server.files().size());
+        QVERIFY(lines.size() - f.server.files().size() <= 1);
+        QCOMPARE(lines.filter("\tnot sent: the run was stopped").size(), lines.size() - f.server.files().size());
+        QCOMPARE(f.screen->findChild<QProgressBar*>("prgSend")->value(), lines.size());
+        QCOMPARE(QDir(f.folder.file("Docs/Sent")).entryList({"*.log"}).size(), 1);
+
+        // The window lives on and the screen closes once the run is over.
+        QVERIFY(f.button("cmdSend")->isEnabled());
+        f.screen->close();
+        QCoreApplication::processEvents();
+        QVERIFY(!f.screen || !f.screen->isVisible());
+    }
+
+    // The status line's accessible name follows every status of a run.
+    void screenReaderHearsStatusLine()
+    {
+        ScreenFixture f;
+        f.addCustomer(f.type, "'A'", "'a@example.com'");
+        auto* line = f.screen->findChild<QLabel*>("lblField_7");
+        const auto heard = [line] { return QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name); };
+        QCOMPARE(heard(), QStringLiteral("Status: ."));
+        f.button("cmdSend")->click();
+        QStringList statuses;
+        connect(f.extra()->run(), &CampaignRun::statusChanged, line, [&](const QString& text) {
+            QCOMPARE(heard(), "Status: " + text);
+            statuses << text;
+        });
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(statuses, (QStringList{"Linking: a@example.com ..", "Sending: a@example.com ..", "."}));
+    }
+
+    // Test Send: one message, merged with the first recipient, to the typed address; no delivery log.
+    // However long the paced run would be, it asks nothing.
+    void testSendGoesToTypedAddressOnly()
+    {
+        ScreenFixture f;
+        state().PRateLimit = "100";
+        f.addCustomers(301);
+        f.screen->findChild<QLineEdit*>("txtTestAddress")->setText(" me@office.test ");
+        f.button("cmdTestSend")->click();
+        QVERIFY(f.waitUntilIdle());
+        QVERIFY(f.server.waitFor(1));
+        QTest::qWait(200);
+        QCOMPARE(f.recipients(), QStringList{"me@office.test"});
+        const ReceivedMail mail(f.server.message(0));
+        QCOMPARE(f.letter(0), QStringLiteral("Hello a0"));
+        // Its unsubscribe token names no customer, so following it suppresses no one.
+        const QString token = mail.listUnsubscribe.section(QStringLiteral("unsubscribe-"), 1).chopped(1);
+        const std::optional<UnsubscribeToken::Recipient> named = UnsubscribeToken::verify(state().PTokenPasscd, token);
+        QVERIFY(named);
+        QCOMPARE(named->customerId, 0);
+        QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+        QVERIFY(f.lastLog().isEmpty());
+    }
+
+    // The last run's log by outcome; "Send Failed Again" tries the refused address alone.
+    void logListsOutcomesAndSendsFailedAgain()
+    {
+        ScreenFixture f;
+        f.addCustomers({"a@example.com", "refuse-b@example.com", "c@example.com", "A@example.com"});
+        f.button("cmdSend")->click();
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(f.server.commands().count("RCPT"), 3);
+
+        const auto shown = [](DeliveryLogView* view, const QString& outcome) {
+            view->findChild<QComboBox*>("cmbOutcome")->setCurrentText(outcome);
+            const QAbstractItemModel* rows = view->findChild<QTableView*>("tblLog")->model();
+            QStringList lines;
+            for (int r = 0; r < rows->rowCount(); ++r)
+                lines << rows->index(r, 0).data().toString() + " " + rows->index(r, 1).data().toString();
+            lines.sort(); // answers and skips may be logged in either order
+            return lines;
+        };
+        bool opened = false;
+        onModal<DeliveryLogView>([&](DeliveryLogView* view) {
+            opened = true;
+            const auto closed = qScopeGuard([view] { if (view->isVisible()) view->reject(); }); // also when a check fails
+            QCOMPARE(shown(view, "All").size(), 4);
+            QCOMPARE(shown(view, "Failed"), QStringList{"refuse-b@example.com Failed"});
+            QCOMPARE(shown(view, "Skipped"), QStringList{"A@example.com Skipped"});
+            view->findChild<QLineEdit*>("txtAddress")->setText("a@EXAMPLE");
+            QCOMPARE(shown(view, "All"), (QStringList{"A@example.com Skipped", "a@example.com Sent"}));
+            view->findChild<QPushButton*>("cmdSendFailed")->click();
+        });
+        f.button("cmdLog")->click();
+        QVERIFY(opened);
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(f.server.commands().count("RCPT"), 4);
+        QCOMPARE(f.server.files().size(), 2);
+        const QStringList again = f.deliveryLines();
+        QCOMPARE(again.size(), 1);
+        QVERIFY(again.first().startsWith("refuse-b@example.com\t"));
+
+        QStringList latest; // the log now shows the run just made
+        onModal<DeliveryLogView>([&](DeliveryLogView* view) {
+            latest = shown(view, "All");
+            view->reject();
+        });
+        f.button("cmdLog")->click();
+        QCOMPARE(latest, QStringList{"refuse-b@example.com Failed"});
+        QVERIFY(!f.extra()->isRunning());
+    }
 };
-
-void TestCampaignScreens::screensCarryTheirSendRow_data()
-{
-    QTest::addColumn<QString>("screen");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("news") << "KKSNews" << "Send News >";
-    QTest::newRow("lead") << "KKMLead" << "Market Lead >";
-    QTest::newRow("survey") << "KKESurvey" << "Email Survey >";
-}
-
-void TestCampaignScreens::screensCarryTheirSendRow()
-{
-    QFETCH(QString, screen);
-    TestDataFolder folder;
-    ScriptedMessages messages;
-    RecordEngine engine;
-    RecordScreen* s = engine.open(screen);
-    QTEST(s->findChild<QPushButton*>("cmdSend")->text(), "caption");
-    QCOMPARE(s->findChild<QLabel*>("lblField_7")->text(), QStringLiteral("."));
-    QVERIFY(!s->findChild<QProgressBar*>("prgSend")->isVisible());
-    s->close();
-}
-
-void TestCampaignScreens::sendStopsAtValidation()
-{
-    ScreenFixture f;
-    f.addCustomer(f.type, "'A'", "'a@example.com'");
-    f.screen->setText(5, QString()); // no sent date
-    f.button("cmdSend")->click();
-    QVERIFY(!f.extra()->isRunning());
-    QCOMPARE(f.status(), QStringLiteral("."));
-    QCOMPARE(f.messages.titles.size(), 1); // the validation message only
-    QVERIFY(f.lastLog().isEmpty());
-}
-
-// The Selection screen writes " ( CCountry = 'India' )" and the run mails exactly the Indian
-// customers of the campaign's type.
-void TestCampaignScreens::selectionThenSendMailsExactlyTheMatches()
-{
-    ScreenFixture f;
-    f.addCustomer(f.type, "'Asha'", "'asha@example.in'");
-    f.addCustomer(f.type, "'Hans'", "'hans@example.de'", "'Germany'");
-    f.addCustomer(f.otherType, "'Ravi'", "'ravi@example.in'");
-    f.addCustomer(f.type, "'Meera'", "'meera@example.in'");
-
-    bool shown = false;
-    onNextModal([&](QWidget* w) {
-        shown = true;
-        auto* select = qobject_cast<KKSelect*>(w);
-        QVERIFY(select);
-        select->findChild<QComboBox*>("cmbField1")->setCurrentText("CCountry");
-        select->findChild<QComboBox*>("cmbOperator1")->setCurrentText("=");
-        select->findChild<QLineEdit*>("txtInquiry1")->setText("India");
-        select->findChild<QPushButton*>("cmdView")->click();
-        select->findChild<QPushButton*>("cmdOk")->click();
-    });
-    Engine::RunOperation(Operation::Modify); // the field buttons work in Edit
-    f.screen->listButton(4)->click();
-    QVERIFY(shown);
-    QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));
-
-    f.button("cmdSend")->click();
-    QVERIFY(f.waitUntilIdle());
-    QVERIFY(f.server.waitFor(2));
-    QTest::qWait(200);
-    QCOMPARE(f.recipients(), (QStringList{"asha@example.in", "meera@example.in"}));
-    QCOMPARE(f.status(), QStringLiteral("."));
-}
-
-void TestCampaignScreens::stopInMidRunKeepsLogAndWindow()
-{
-    ScreenFixture f;
-    f.addCustomers(500, "c");
-
-    f.button("cmdSend")->click();
-    QVERIFY(f.extra()->isRunning());
-    QVERIFY(f.server.waitFor(20));
-    QVERIFY(!f.button("cmdSend")->isEnabled());
-    f.button("cmdSend")->click(); // a second run cannot start
-    f.screen->close();            // nor can the screen close under the run
-    QVERIFY(f.screen && f.screen->isVisible());
-    QVERIFY(!f.engine.closeActiveModule()); // and the main window's end waits for it too
-    QVERIFY(f.screen->findChild<QProgressBar*>("prgSend")->text().endsWith(" of 500"));
-
-    f.button("cmdStop")->click();
-    QVERIFY(f.waitUntilIdle());
-    QCOMPARE(f.status(), QStringLiteral("."));
-    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
-    QTest::qWait(300);
-    // One line per recipient handed over: sent, or (the one composed ahead) not sent.
-    const QStringList lines = f.deliveryLines();
-    QVERIFY(lines.size() < 500);
-    QCOMPARE(lines.filter("\tsent").size(), f.server.files().size());
-    QVERIFY(lines.size() - f.server.files().size() <= 1);
-    QCOMPARE(lines.filter("\tnot sent: the run was stopped").size(), lines.size() - f.server.files().size());
-    QCOMPARE(f.screen->findChild<QProgressBar*>("prgSend")->value(), lines.size());
-    QCOMPARE(QDir(f.folder.file("Docs/Sent")).entryList({"*.log"}).size(), 1);
-
-    // The window lives on and the screen closes once the run is over.
-    QVERIFY(f.button("cmdSend")->isEnabled());
-    f.screen->close();
-    QCoreApplication::processEvents();
-    QVERIFY(!f.screen || !f.screen->isVisible());
-}
-
-// The status line's accessible name follows every status of a run.
-void TestCampaignScreens::screenReaderHearsStatusLine()
-{
-    ScreenFixture f;
-    f.addCustomer(f.type, "'A'", "'a@example.com'");
-    auto* line = f.screen->findChild<QLabel*>("lblField_7");
-    const auto heard = [line] { return QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name); };
-    QCOMPARE(heard(), QStringLiteral("Status: ."));
-    f.button("cmdSend")->click();
-    QStringList statuses;
-    connect(f.extra()->run(), &CampaignRun::statusChanged, line, [&](const QString& text) {
-        QCOMPARE(heard(), "Status: " + text);
-        statuses << text;
-    });
-    QVERIFY(f.waitUntilIdle());
-    QCOMPARE(statuses, (QStringList{"Linking: a@example.com ..", "Sending: a@example.com ..", "."}));
-}
-
-// Test Send: one message, merged with the first recipient, to the typed address; no delivery log.
-// However long the paced run would be, it asks nothing.
-void TestCampaignScreens::testSendGoesToTypedAddressOnly()
-{
-    ScreenFixture f;
-    state().PRateLimit = "100";
-    f.addCustomers(301);
-    f.screen->findChild<QLineEdit*>("txtTestAddress")->setText(" me@office.test ");
-    f.button("cmdTestSend")->click();
-    QVERIFY(f.waitUntilIdle());
-    QVERIFY(f.server.waitFor(1));
-    QTest::qWait(200);
-    QCOMPARE(f.recipients(), QStringList{"me@office.test"});
-    const ReceivedMail mail(f.server.message(0));
-    QCOMPARE(f.letter(0), QStringLiteral("Hello a0"));
-    // Its unsubscribe token names no customer, so following it suppresses no one.
-    const QString token = mail.listUnsubscribe.section(QStringLiteral("unsubscribe-"), 1).chopped(1);
-    const std::optional<UnsubscribeToken::Recipient> named = UnsubscribeToken::verify(state().PTokenPasscd, token);
-    QVERIFY(named);
-    QCOMPARE(named->customerId, 0);
-    QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
-    QVERIFY(f.lastLog().isEmpty());
-}
-
-// The last run's log by outcome; "Send Failed Again" tries the refused address alone.
-void TestCampaignScreens::logListsOutcomesAndSendsFailedAgain()
-{
-    ScreenFixture f;
-    f.addCustomers({"a@example.com", "refuse-b@example.com", "c@example.com", "A@example.com"});
-    f.button("cmdSend")->click();
-    QVERIFY(f.waitUntilIdle());
-    QCOMPARE(f.server.commands().count("RCPT"), 3);
-
-    const auto shown = [](DeliveryLogView* view, const QString& outcome) {
-        view->findChild<QComboBox*>("cmbOutcome")->setCurrentText(outcome);
-        const QAbstractItemModel* rows = view->findChild<QTableView*>("tblLog")->model();
-        QStringList lines;
-        for (int r = 0; r < rows->rowCount(); ++r)
-            lines << rows->index(r, 0).data().toString() + " " + rows->index(r, 1).data().toString();
-        lines.sort(); // answers and skips may be logged in either order
-        return lines;
-    };
-    bool opened = false;
-    onModal<DeliveryLogView>([&](DeliveryLogView* view) {
-        opened = true;
-        const auto closed = qScopeGuard([view] { if (view->isVisible()) view->reject(); }); // also when a check fails
-        QCOMPARE(shown(view, "All").size(), 4);
-        QCOMPARE(shown(view, "Failed"), QStringList{"refuse-b@example.com Failed"});
-        QCOMPARE(shown(view, "Skipped"), QStringList{"A@example.com Skipped"});
-        view->findChild<QLineEdit*>("txtAddress")->setText("a@EXAMPLE");
-        QCOMPARE(shown(view, "All"), (QStringList{"A@example.com Skipped", "a@example.com Sent"}));
-        view->findChild<QPushButton*>("cmdSendFailed")->click();
-    });
-    f.button("cmdLog")->click();
-    QVERIFY(opened);
-    QVERIFY(f.waitUntilIdle());
-    QCOMPARE(f.server.commands().count("RCPT"), 4);
-    QCOMPARE(f.server.files().size(), 2);
-    const QStringList again = f.deliveryLines();
-    QCOMPARE(again.size(), 1);
-    QVERIFY(again.first().startsWith("refuse-b@example.com\t"));
-
-    QStringList latest; // the log now shows the run just made
-    onModal<DeliveryLogView>([&](DeliveryLogView* view) {
-        latest = shown(view, "All");
-        view->reject();
-    });
-    f.button("cmdLog")->click();
-    QCOMPARE(latest, QStringList{"refuse-b@example.com Failed"});
-    QVERIFY(!f.extra()->isRunning());
-}
 
 QTEST_MAIN(TestCampaignScreens)
 #include "tst_campaignscreens.moc"

@@ -129,142 +129,134 @@ struct RepliesFixture {
 class TestProcessReplies : public QObject {
     Q_OBJECT
 private slots:
-    void handlesRepliesAndLeavesTheRest_data();
-    void handlesRepliesAndLeavesTheRest();
-    void failureChangesNothing_data();
-    void failureChangesNothing();
-    void repliesToASentCampaign();
-    void cleanup() { qunsetenv("KORVINA_IMAP_CA_FILE"); }
-};
+    // Genuine unsubscribe requests and permanent failures of customers' addresses are put on the
+    // suppression list and filed; every other message stays in the inbox exactly as it was.
+    void handlesRepliesAndLeavesTheRest_data()
+    {
+        QTest::addColumn<QStringList>("mailbox");
+        QTest::addColumn<QStringList>("handled");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QStringList>("suppressed");
 
-// Genuine unsubscribe requests and permanent failures of customers' addresses are put on the
-// suppression list and filed; every other message stays in the inbox exactly as it was.
-void TestProcessReplies::handlesRepliesAndLeavesTheRest_data()
-{
-    QTest::addColumn<QStringList>("mailbox");
-    QTest::addColumn<QStringList>("handled");
-    QTest::addColumn<QString>("summary");
-    QTest::addColumn<QStringList>("suppressed");
-
-    QTest::newRow("unsubscribe request") << QStringList{"unsubscribe"} << QStringList{"unsubscribe"}
-                                         << "1 unsubscribed, 0 bounced, 0 other messages left alone"
-                                         << QStringList{"anna@example.com|U|ktMLead 12"};
-    QTest::newRow("permanent failure") << QStringList{"bounce"} << QStringList{"bounce"}
-                                       << "0 unsubscribed, 1 bounced, 0 other messages left alone"
-                                       << QStringList{"Ravi@Example.IN|B|ktSNews 3"};
-    QTest::newRow("report in base64, returned message of another customer")
-        << QStringList{"bounce in base64"} << QStringList{"bounce in base64"}
-        << "0 unsubscribed, 1 bounced, 0 other messages left alone" << QStringList{"jo@example.de|B|"};
-    QTest::newRow("apostrophe in the address")
-        << QStringList{"bounce with an apostrophe"} << QStringList{"bounce with an apostrophe"}
-        << "0 unsubscribed, 1 bounced, 0 other messages left alone" << QStringList{"o'brien@example.ie|B|ktSNews 3"};
-    for (const char* other : {"delayed", "expired", "stranger", "forged", "letter"})
-        QTest::newRow(other) << QStringList{QLatin1String(other)} << QStringList{}
-                             << "0 unsubscribed, 0 bounced, 1 other message left alone" << QStringList{};
-    QTest::newRow("all at once") << QStringList{"letter", "unsubscribe", "delayed", "bounce", "forged", "stranger"}
-                                 << QStringList{"unsubscribe", "bounce"}
-                                 << "1 unsubscribed, 1 bounced, 4 other messages left alone"
-                                 << QStringList{"anna@example.com|U|ktMLead 12", "Ravi@Example.IN|B|ktSNews 3"};
-}
-
-void TestProcessReplies::handlesRepliesAndLeavesTheRest()
-{
-    QFETCH(QStringList, mailbox);
-    QFETCH(QStringList, handled);
-    QFETCH(QString, summary);
-    QFETCH(QStringList, suppressed);
-    RepliesFixture f;
-    QList<QByteArray> left;
-    for (const QString& name : mailbox) {
-        f.server.deliver(f.message(name));
-        if (!handled.contains(name))
-            left << f.message(name);
+        QTest::newRow("unsubscribe request") << QStringList{"unsubscribe"} << QStringList{"unsubscribe"}
+                                             << "1 unsubscribed, 0 bounced, 0 other messages left alone"
+                                             << QStringList{"anna@example.com|U|ktMLead 12"};
+        QTest::newRow("permanent failure") << QStringList{"bounce"} << QStringList{"bounce"}
+                                           << "0 unsubscribed, 1 bounced, 0 other messages left alone"
+                                           << QStringList{"Ravi@Example.IN|B|ktSNews 3"};
+        QTest::newRow("report in base64, returned message of another customer")
+            << QStringList{"bounce in base64"} << QStringList{"bounce in base64"}
+            << "0 unsubscribed, 1 bounced, 0 other messages left alone" << QStringList{"jo@example.de|B|"};
+        QTest::newRow("apostrophe in the address")
+            << QStringList{"bounce with an apostrophe"} << QStringList{"bounce with an apostrophe"}
+            << "0 unsubscribed, 1 bounced, 0 other messages left alone" << QStringList{"o'brien@example.ie|B|ktSNews 3"};
+        for (const char* other : {"delayed", "expired", "stranger", "forged", "letter"})
+            QTest::newRow(other) << QStringList{QLatin1String(other)} << QStringList{}
+                                 << "0 unsubscribed, 0 bounced, 1 other message left alone" << QStringList{};
+        QTest::newRow("all at once") << QStringList{"letter", "unsubscribe", "delayed", "bounce", "forged", "stranger"}
+                                     << QStringList{"unsubscribe", "bounce"}
+                                     << "1 unsubscribed, 1 bounced, 4 other messages left alone"
+                                     << QStringList{"anna@example.com|U|ktMLead 12", "Ravi@Example.IN|B|ktSNews 3"};
     }
+    void handlesRepliesAndLeavesTheRest()
+    {
+        QFETCH(QStringList, mailbox);
+        QFETCH(QStringList, handled);
+        QFETCH(QString, summary);
+        QFETCH(QStringList, suppressed);
+        RepliesFixture f;
+        QList<QByteArray> left;
+        for (const QString& name : mailbox) {
+            f.server.deliver(f.message(name));
+            if (!handled.contains(name))
+                left << f.message(name);
+        }
 
-    KKReplies screen;
-    QCOMPARE(screen.exec(), int(QDialog::Accepted));
-    QCOMPARE(f.messages.shown, QStringList{summary});
-    QCOMPARE(suppressionList(), suppressed);
-    QCOMPARE(f.server.messages(folderName).size(), handled.size());
-    const QList<ImapServer::Stored> inbox = f.server.messages();
-    QCOMPARE(inbox.size(), left.size());
-    for (const ImapServer::Stored& message : inbox) {
-        QVERIFY(left.contains(message.data));
-        QCOMPARE(message.flags, QString()); // still unread
-    }
-}
-
-// The password never goes over a connection without TLS, a folder name cannot carry a command,
-// and a mailbox that is not set is said so: each once, with nothing read or written.
-void TestProcessReplies::failureChangesNothing_data()
-{
-    QTest::addColumn<bool>("tls");
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("server without TLS") << false << "127.0.0.1" << folderName << "no TLS";
-    QTest::newRow("folder with a command") << true << "127.0.0.1" << "X\r\nA9 DELETE INBOX" << "folder name";
-    QTest::newRow("no mailbox set") << true << "" << folderName << "Enter the IMAP server";
-}
-
-void TestProcessReplies::failureChangesNothing()
-{
-    QFETCH(bool, tls);
-    QFETCH(QString, server);
-    QFETCH(QString, folder);
-    QFETCH(QString, said);
-    RepliesFixture f(ImapServer::Options{tls ? ImapServer::Tls::Required : ImapServer::Tls::None});
-    state().PImapSrvr = server;
-    state().PImapFolder = folder;
-    f.server.deliver(f.message(QStringLiteral("unsubscribe")));
-    f.server.deliver(f.message(QStringLiteral("bounce")));
-
-    KKReplies screen;
-    QCOMPARE(screen.exec(), int(QDialog::Rejected));
-    QCOMPARE(f.messages.shown.size(), 1);
-    QVERIFY2(f.messages.shown.at(0).contains(said), qPrintable(f.messages.shown.at(0)));
-    QVERIFY(suppressionList().isEmpty());
-    QCOMPARE(f.server.messages().size(), 2);
-    QVERIFY(!f.server.log().contains(QLatin1String("Login: user=")) || tls);
-}
-
-// A campaign goes out; one customer presses her mail program's Unsubscribe, another's mailbox is
-// gone. Process Replies puts both on the list and the next run skips them.
-void TestProcessReplies::repliesToASentCampaign()
-{
-    CampaignFixture f;
-    ImapServer office;
-    f.addCustomers({"anna@example.com", "ravi@example.in"});
-    const QString news = f.addNews(QStringLiteral("Spring offers"), QStringLiteral("Dear <<CFirst>>"));
-    QVERIFY(f.run(CampaignKind::News, news));
-    QVERIFY(f.server.waitFor(2));
-    for (int i = 0; i < 2; ++i) {
-        const ReceivedMail sent(f.server.message(i));
-        if (sent.toAddress == QLatin1String("anna@example.com")) {
-            const QUrl mailto(sent.listUnsubscribe.mid(1, sent.listUnsubscribe.size() - 2));
-            office.deliver("From: Anna <anna@example.com>\r\nTo: " + mailto.path().toLatin1() + "\r\nSubject: "
-                           + QUrlQuery(mailto).queryItemValue(QStringLiteral("subject")).toLatin1() + "\r\n\r\n");
-        } else {
-            const qsizetype end = sent.raw.indexOf("\r\n\r\n");
-            const QByteArray header = sent.raw.left(end >= 0 ? end : sent.raw.indexOf("\n\n")) + "\r\n";
-            office.deliver(report(sent.toAddress, QStringLiteral("failed"), QStringLiteral("5.1.1"), header));
+        KKReplies screen;
+        QCOMPARE(screen.exec(), int(QDialog::Accepted));
+        QCOMPARE(f.messages.shown, QStringList{summary});
+        QCOMPARE(suppressionList(), suppressed);
+        QCOMPARE(f.server.messages(folderName).size(), handled.size());
+        const QList<ImapServer::Stored> inbox = f.server.messages();
+        QCOMPARE(inbox.size(), left.size());
+        for (const ImapServer::Stored& message : inbox) {
+            QVERIFY(left.contains(message.data));
+            QCOMPARE(message.flags, QString()); // still unread
         }
     }
 
-    // The mailbox always needs a log-in; the test's SMTP server offers no encryption, so the
-    // campaign goes out without one.
-    useMailbox(office);
-    KKReplies screen;
-    QCOMPARE(screen.exec(), int(QDialog::Accepted));
-    QCOMPARE(f.messages.shown.last(), QStringLiteral("1 unsubscribed, 1 bounced, 0 other messages left alone"));
-    state().PSmtpUser.clear();
-    QCOMPARE(suppressionList(), (QStringList{"anna@example.com|U|ktSNews 7", "ravi@example.in|B|ktSNews 7"}));
-    QVERIFY(f.run(CampaignKind::News, news));
-    QCOMPARE(f.server.files().size(), 2);
-    const QString log = f.deliveryLines().join(QLatin1Char('\n'));
-    QVERIFY2(log.contains(QLatin1String("skipped: unsubscribed")) && log.contains(QLatin1String("skipped: bounced")),
-             qPrintable(log));
-}
+    // The password never goes over a connection without TLS, a folder name cannot carry a command,
+    // and a mailbox that is not set is said so: each once, with nothing read or written.
+    void failureChangesNothing_data()
+    {
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("server without TLS") << false << "127.0.0.1" << folderName << "no TLS";
+        QTest::newRow("folder with a command") << true << "127.0.0.1" << "X\r\nA9 DELETE INBOX" << "folder name";
+        QTest::newRow("no mailbox set") << true << "" << folderName << "Enter the IMAP server";
+    }
+    void failureChangesNothing()
+    {
+        QFETCH(bool, tls);
+        QFETCH(QString, server);
+        QFETCH(QString, folder);
+        QFETCH(QString, said);
+        RepliesFixture f(ImapServer::Options{tls ? ImapServer::Tls::Required : ImapServer::Tls::None});
+        state().PImapSrvr = server;
+        state().PImapFolder = folder;
+        f.server.deliver(f.message(QStringLiteral("unsubscribe")));
+        f.server.deliver(f.message(QStringLiteral("bounce")));
+
+        KKReplies screen;
+        QCOMPARE(screen.exec(), int(QDialog::Rejected));
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY2(f.messages.shown.at(0).contains(said), qPrintable(f.messages.shown.at(0)));
+        QVERIFY(suppressionList().isEmpty());
+        QCOMPARE(f.server.messages().size(), 2);
+        QVERIFY(!f.server.log().contains(QLatin1String("Login: user=")) || tls);
+    }
+
+    // A campaign goes out; one customer presses her mail program's Unsubscribe, another's mailbox is
+    // gone. Process Replies puts both on the list and the next run skips them.
+    void repliesToASentCampaign()
+    {
+        CampaignFixture f;
+        ImapServer office;
+        f.addCustomers({"anna@example.com", "ravi@example.in"});
+        const QString news = f.addNews(QStringLiteral("Spring offers"), QStringLiteral("Dear <<CFirst>>"));
+        QVERIFY(f.run(CampaignKind::News, news));
+        QVERIFY(f.server.waitFor(2));
+        for (int i = 0; i < 2; ++i) {
+            const ReceivedMail sent(f.server.message(i));
+            if (sent.toAddress == QLatin1String("anna@example.com")) {
+                const QUrl mailto(sent.listUnsubscribe.mid(1, sent.listUnsubscribe.size() - 2));
+                office.deliver("From: Anna <anna@example.com>\r\nTo: " + mailto.path().toLatin1() + "\r\nSubject: "
+                               + QUrlQuery(mailto).queryItemValue(QStringLiteral("subject")).toLatin1() + "\r\n\r\n");
+            } else {
+                const qsizetype end = sent.raw.indexOf("\r\n\r\n");
+                const QByteArray header = sent.raw.left(end >= 0 ? end : sent.raw.indexOf("\n\n")) + "\r\n";
+                office.deliver(report(sent.toAddress, QStringLiteral("failed"), QStringLiteral("5.1.1"), header));
+            }
+        }
+
+        // The mailbox always needs a log-in; the test's SMTP server offers no encryption, so the
+        // campaign goes out without one.
+        useMailbox(office);
+        KKReplies screen;
+        QCOMPARE(screen.exec(), int(QDialog::Accepted));
+        QCOMPARE(f.messages.shown.last(), QStringLiteral("1 unsubscribed, 1 bounced, 0 other messages left alone"));
+        state().PSmtpUser.clear();
+        QCOMPARE(suppressionList(), (QStringList{"anna@example.com|U|ktSNews 7", "ravi@example.in|B|ktSNews 7"}));
+        QVERIFY(f.run(CampaignKind::News, news));
+        QCOMPARE(f.server.files().size(), 2);
+        const QString log = f.deliveryLines().join(QLatin1Char('\n'));
+        QVERIFY2(log.contains(QLatin1String("skipped: unsubscribed")) && log.contains(QLatin1String("skipped: bounced")),
+                 qPrintable(log));
+    }
+    void cleanup() { qunsetenv("KORVINA_IMAP_CA_FILE"); }
+};
 
 QTEST_MAIN(TestProcessReplies)
 #include "tst_processreplies.moc"

@@ -52,11 +52,83 @@ class TstCriteria : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase_data() { addBackendRows(); }
-    void init();
-    void cleanup();
-    void screenReadsOnlyItsTable_data();
-    void screenReadsOnlyItsTable();
-    void reportCommandRefuses();
+    void init()
+    {
+        m_folder = std::make_unique<TestDataFolder>(folderOptions(m_server));
+        m_messages = std::make_unique<ScriptedMessages>();
+        m_folder->exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', 'Retail', '')"));
+        m_folder->exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CCountry, CEmail, CType) VALUES "
+                                      "('2026-02-03', 'Asha', 'India', 'asha@example.in', 1), "
+                                      "('2026-02-03', 'Anna', 'Germany', 'anna@example.de', 1)"));
+        m_folder->exec(QStringLiteral("UPDATE kaPreference SET PPasscd = 'mail-secret'"));
+        m_folder->exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
+                                      "VALUES ('2026-12-04', 1, 'ref', 'Offer', 'Hello', '')"));
+        state().PMailType.clear(); // no mail leaves: the recipients are what counts
+    }
+
+    void cleanup()
+    {
+        if (RecordScreen* s = Engine::activeScreen())
+            s->close();
+        QCoreApplication::processEvents();
+        m_messages.reset();
+        m_folder.reset();
+    }
+
+    void screenReadsOnlyItsTable_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("selection: union on kaUser in Criteria")
+            << "selection" << " ( 0=1 ) UNION SELECT u.*, u.*, u.* FROM kaUser u";
+        QTest::newRow("selection view: comment in a value") << "selection view" << "x'--";
+        QTest::newRow("campaign: union on kaUser") << "campaign"
+                                                   << " ( 0=1 ) UNION SELECT * FROM ktCustomer, kaUser WHERE 0=1";
+        QTest::newRow("inquiry: comment in a value") << "inquiry" << "x'--";
+        QTest::newRow("export: union on kaUser") << "export" << "x' UNION SELECT EId, ULogin || ':' || UPasscd FROM kaUser WHERE '1'='1";
+        QTest::newRow("find: subquery on kaUser") << "find" << "x' Or CFirst In (SELECT ULogin FROM kaUser) Or 'a'='b";
+        QTest::newRow("report: comment in a value") << "report" << "x'--";
+    }
+    void screenReadsOnlyItsTable()
+    {
+        QFETCH(QString, screen);
+        QFETCH(QString, typed);
+        m_messages->clear();
+        m_listed.clear();
+        const QHash<QString, void (TstCriteria::*)(const QString&)> attacks{
+            {"selection", &TstCriteria::selection}, {"selection view", &TstCriteria::selectionView},
+            {"campaign", &TstCriteria::campaign},   {"inquiry", &TstCriteria::inquiry},
+            {"export", &TstCriteria::exportListing}, {"find", &TstCriteria::findListing},
+            {"report", &TstCriteria::report}};
+        (this->*attacks.value(screen))(typed);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(m_listed, QString());
+        QCOMPARE(m_messages->count(ReadScope::message()), 1);
+        QVERIFY2(!m_messages->shown.contains(QLatin1String("Error!")), qPrintable(m_messages->shown.join('|')));
+        QCOMPARE(m_folder->count(QStringLiteral("ktCustomer")), 2);
+    }
+
+    void reportCommandRefuses()
+    {
+        QStringList database;
+        if (onServer())
+            database << QStringLiteral("--database") << state().DatabaseUrl;
+        state().connection->close(); // the program opens the database itself
+        QTemporaryDir dir;
+        if (!onServer())
+            QCOMPARE(runKorvina({QStringLiteral("--data"), dir.path(), QStringLiteral("--init")}).code, 0);
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const ProcessRun run = runKorvina(QStringList{QStringLiteral("--data"), dir.path()} + database
+                                          + QStringList{QStringLiteral("--report"), QStringLiteral("54"),
+                                                        QStringLiteral("--criterion"),
+                                                        QStringLiteral("x' ) UNION SELECT 0, ULogin, 1 FROM kaUser --"),
+                                                        QStringLiteral("--pdf"), pdf});
+        QCOMPARE(run.code, 4);
+        QVERIFY2(run.errors.contains(ReadScope::message()), qPrintable(run.errors));
+        QVERIFY(!run.errors.contains(QLatin1String("Chief")));
+        QVERIFY(!QFileInfo::exists(pdf));
+    }
 
 private:
     // Each attacks one screen and notes in m_listed what it listed afterwards.
@@ -73,29 +145,6 @@ private:
     std::unique_ptr<TestDataFolder> m_folder;
     std::unique_ptr<ScriptedMessages> m_messages;
 };
-
-void TstCriteria::init()
-{
-    m_folder = std::make_unique<TestDataFolder>(folderOptions(m_server));
-    m_messages = std::make_unique<ScriptedMessages>();
-    m_folder->exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', 'Retail', '')"));
-    m_folder->exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CCountry, CEmail, CType) VALUES "
-                                  "('2026-02-03', 'Asha', 'India', 'asha@example.in', 1), "
-                                  "('2026-02-03', 'Anna', 'Germany', 'anna@example.de', 1)"));
-    m_folder->exec(QStringLiteral("UPDATE kaPreference SET PPasscd = 'mail-secret'"));
-    m_folder->exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
-                                  "VALUES ('2026-12-04', 1, 'ref', 'Offer', 'Hello', '')"));
-    state().PMailType.clear(); // no mail leaves: the recipients are what counts
-}
-
-void TstCriteria::cleanup()
-{
-    if (RecordScreen* s = Engine::activeScreen())
-        s->close();
-    QCoreApplication::processEvents();
-    m_messages.reset();
-    m_folder.reset();
-}
 
 // The Selection screen opened on a Send News record whose Criteria field holds `criteria`.
 struct SelectionScreen {
@@ -183,62 +232,6 @@ void TstCriteria::report(const QString& typed)
     KKReport screen(QStringLiteral("Type Summary"));
     screen.findChild<QLineEdit*>(QStringLiteral("txtReport1"))->setText(typed);
     screen.view();
-}
-
-void TstCriteria::screenReadsOnlyItsTable_data()
-{
-    QTest::addColumn<QString>("screen");
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("selection: union on kaUser in Criteria")
-        << "selection" << " ( 0=1 ) UNION SELECT u.*, u.*, u.* FROM kaUser u";
-    QTest::newRow("selection view: comment in a value") << "selection view" << "x'--";
-    QTest::newRow("campaign: union on kaUser") << "campaign"
-                                               << " ( 0=1 ) UNION SELECT * FROM ktCustomer, kaUser WHERE 0=1";
-    QTest::newRow("inquiry: comment in a value") << "inquiry" << "x'--";
-    QTest::newRow("export: union on kaUser") << "export" << "x' UNION SELECT EId, ULogin || ':' || UPasscd FROM kaUser WHERE '1'='1";
-    QTest::newRow("find: subquery on kaUser") << "find" << "x' Or CFirst In (SELECT ULogin FROM kaUser) Or 'a'='b";
-    QTest::newRow("report: comment in a value") << "report" << "x'--";
-}
-
-void TstCriteria::screenReadsOnlyItsTable()
-{
-    QFETCH(QString, screen);
-    QFETCH(QString, typed);
-    m_messages->clear();
-    m_listed.clear();
-    const QHash<QString, void (TstCriteria::*)(const QString&)> attacks{
-        {"selection", &TstCriteria::selection}, {"selection view", &TstCriteria::selectionView},
-        {"campaign", &TstCriteria::campaign},   {"inquiry", &TstCriteria::inquiry},
-        {"export", &TstCriteria::exportListing}, {"find", &TstCriteria::findListing},
-        {"report", &TstCriteria::report}};
-    (this->*attacks.value(screen))(typed);
-    if (QTest::currentTestFailed())
-        return;
-    QCOMPARE(m_listed, QString());
-    QCOMPARE(m_messages->count(ReadScope::message()), 1);
-    QVERIFY2(!m_messages->shown.contains(QLatin1String("Error!")), qPrintable(m_messages->shown.join('|')));
-    QCOMPARE(m_folder->count(QStringLiteral("ktCustomer")), 2);
-}
-
-void TstCriteria::reportCommandRefuses()
-{
-    QStringList database;
-    if (onServer())
-        database << QStringLiteral("--database") << state().DatabaseUrl;
-    state().connection->close(); // the program opens the database itself
-    QTemporaryDir dir;
-    if (!onServer())
-        QCOMPARE(runKorvina({QStringLiteral("--data"), dir.path(), QStringLiteral("--init")}).code, 0);
-    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-    const ProcessRun run = runKorvina(QStringList{QStringLiteral("--data"), dir.path()} + database
-                                      + QStringList{QStringLiteral("--report"), QStringLiteral("54"),
-                                                    QStringLiteral("--criterion"),
-                                                    QStringLiteral("x' ) UNION SELECT 0, ULogin, 1 FROM kaUser --"),
-                                                    QStringLiteral("--pdf"), pdf});
-    QCOMPARE(run.code, 4);
-    QVERIFY2(run.errors.contains(ReadScope::message()), qPrintable(run.errors));
-    QVERIFY(!run.errors.contains(QLatin1String("Chief")));
-    QVERIFY(!QFileInfo::exists(pdf));
 }
 
 QTEST_MAIN(TstCriteria)

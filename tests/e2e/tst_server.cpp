@@ -155,14 +155,272 @@ class TstServer : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.why())); }
-    void copyOfADemoFolder();
-    void initOnTheServer();
-    void twoDesksOnOneDatabase();
-    void sealedArchiveRestores_data();
-    void sealedArchiveRestores();
-    void pgDumpNeverHoldsUpTheDesk_data();
-    void pgDumpNeverHoldsUpTheDesk();
-    void runningDesk();
+    void copyOfADemoFolder()
+    {
+        TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
+        const Desk server(m_server);
+        Connection& file = *state().connection;
+        const auto copy = [&] { return runKorvina({"--data", folder.path(), "--copy-to", server.url}); };
+
+        // A copy that fails half-way (a text longer than its column, which the file let in) leaves
+        // the server without a table and the file as it was.
+        file.open();
+        folder.exec(QStringLiteral("UPDATE kaCustomize SET CRemarks = '%1'").arg(QString(30, QLatin1Char('x'))));
+        file.close();
+        const QByteArray spoilt = digest(folder.databasePath());
+        ProcessRun run = copy();
+        QCOMPARE(run.code, 1);
+        QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
+        QVERIFY2(run.text().contains(QLatin1String("CRemarks in row 1 of kaCustomize")), qPrintable(run.text()));
+        QCOMPARE(m_server.psql(server.database, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QStringLiteral("0"));
+        QCOMPARE(digest(folder.databasePath()), spoilt);
+
+        // Not while a desk has the file open.
+        file.open();
+        folder.exec("UPDATE kaCustomize SET CRemarks = 'Look and behaviour'");
+        // A picture's bytes arrive as they are, zero bytes and backslashes included.
+        folder.exec("INSERT INTO kaPicture (EDate, PCid, PName, PType, PSize, PData) VALUES "
+                    "('2026-12-06', 'p1@korvina', 'logo.png', 'image/png', 5, X'00FF5C2700')");
+        run = copy();
+        file.close();
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.text().contains(QLatin1String("open in another copy")), qPrintable(run.text()));
+
+        run = copy();
+        QVERIFY2(run.code == 0, qPrintable(run.text()));
+        QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
+        file.open();
+        for (const SchemaTable& t : Schema::tables()) {
+            const QString count = m_server.psql(server.database, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name));
+            QVERIFY2(run.text().contains(QStringLiteral("%1: %2 rows").arg(t.name, count)), qPrintable(run.text()));
+            QCOMPARE(m_server.psql(server.database, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"EId\"").arg(t.name)),
+                     fileRows(file, t.name));
+        }
+        file.close();
+        // New rows are numbered after the copied ones.
+        const QString highest = m_server.psql(server.database, "SELECT max(\"EId\") FROM \"ktCustomer\"");
+        const QString added = m_server.psql(server.database, "INSERT INTO \"ktCustomer\" (\"EDate\") VALUES (now()) RETURNING \"EId\"");
+        QCOMPARE(added.section(QLatin1Char('\n'), 0, 0), QString::number(highest.toInt() + 1));
+
+        // A second copy into the same database is refused and changes nothing.
+        const QString customers = m_server.psql(server.database, "SELECT count(*) FROM \"ktCustomer\"");
+        run = copy();
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.text().contains(QLatin1String("empty database")), qPrintable(run.text()));
+        QCOMPARE(m_server.psql(server.database, "SELECT count(*) FROM \"ktCustomer\""), customers);
+    }
+
+    void initOnTheServer()
+    {
+        const Desk desk(m_server);
+        ProcessRun init = desk.korvina({"--init", "--demo"});
+        QVERIFY2(init.code == 0, qPrintable(init.text()));
+        QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
+        QCOMPARE(m_server.psql(desk.database, "SELECT \"ULogin\" FROM \"kaUser\" WHERE \"EId\" = 1"), QStringLiteral("Chief"));
+        QVERIFY(m_server.psql(desk.database, "SELECT count(*) FROM \"ktCustomer\"").toInt() > 0);
+        const QString another = desk.path() + QStringLiteral("/another");
+        init = runKorvina({"--data", another, "--database", desk.url, "--init"});
+        QCOMPARE(init.code, 1);
+        QVERIFY(!QFileInfo::exists(another));
+        QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
+        QVERIFY2(init.text().contains(QLatin1String("empty database")), qPrintable(init.text()));
+    }
+
+    // Desk A starts, archives the server's database and edits a customer that desk B saves
+    // meanwhile; its later saves go through a restart of the server and wait out its absence.
+    void twoDesksOnOneDatabase()
+    {
+        const std::unique_ptr<Desk> deskA = demoDesk();
+        QVERIFY(deskA);
+        QTemporaryDir deskB;
+        QDir(deskB.path()).mkpath(QStringLiteral("Docs"));
+
+        // Desk A starts first and writes the day's archive of the server's database.
+        Application app;
+        ScriptedMessages messages;
+        KKMain* main = startDesk(app, deskA->path(), deskA->url);
+        QVERIFY(main);
+        QCOMPARE(messages.shown, QStringList());
+        const QString archive = QStringLiteral("/Arch/Ko%1.dump").arg(state().clock.today().addDays(-1).toString("yyMMdd"));
+        QVERIFY(QFileInfo(deskA->path() + archive).size() > 0);
+        const QFileDevice::Permissions everyone(0x7077);
+        QCOMPARE(QFile::permissions(deskA->path() + archive) & everyone, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFile::permissions(deskA->path() + "/Arch") & everyone, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        {
+            QFile sealed(deskA->path() + archive);
+            QVERIFY(sealed.open(QIODevice::ReadOnly));
+            const QByteArray bytes = sealed.readAll();
+            QVERIFY2(!bytes.contains("PGDMP") && !bytes.contains("kaUser"), "the archive is sealed");
+        }
+
+        // Desk A shows the newest customer for editing; meanwhile desk B changes and saves it.
+        RecordScreen* screen = editNewestCustomer(main, QStringLiteral("Desk A"));
+        QProcess deskBRun;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KORVINA_TEST_DESK"), deskB.path() + QLatin1Char('\n') + deskA->url);
+        deskBRun.setProcessEnvironment(env);
+        deskBRun.setProcessChannelMode(QProcess::MergedChannels);
+        deskBRun.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(deskBRun.waitForFinished(120000));
+        const QString deskBSaw = QString::fromUtf8(deskBRun.readAll());
+        QVERIFY2(deskBRun.exitCode() == 0, qPrintable(deskBSaw));
+        QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
+        // Desk B found the archive done: it wrote none, and never said the database was in use.
+        QVERIFY(!QFileInfo::exists(deskB.path() + archive));
+        QVERIFY2(!deskBSaw.contains(QLatin1String("In-Use")), qPrintable(deskBSaw));
+
+        // Desk A's save over desk B's change asks; reloaded, the screen shows desk B's change.
+        const QString conflict = QStringLiteral("Changed by another user; your changes are kept on screen: reload or overwrite?");
+        messages.answers = {true}; // Reload
+        main->toolbarAction(5)->trigger(); // Save
+        QCOMPARE(messages.shown, QStringList{conflict});
+        QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
+        QCOMPARE(screen->text(20), QStringLiteral("Desk B")); // the screen shows what is stored now
+
+        // Edited again over what is stored now, desk A's save goes through.
+        editNewestCustomer(main, QStringLiteral("Desk A"));
+        main->toolbarAction(5)->trigger();
+        QCOMPARE(messages.shown, QStringList{conflict});
+        QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk A"));
+        messages.clear();
+
+        // A restart of the server between two saves goes unnoticed.
+        editNewestCustomer(main, QStringLiteral("After a restart"));
+        QVERIFY2(m_server.restart(), qPrintable(m_server.why()));
+        main->toolbarAction(5)->trigger();
+        QCOMPARE(messages.shown, QStringList());
+        QCOMPARE(newestRemarks(*deskA), QStringLiteral("After a restart"));
+
+        // With the server away, one message, and the edit stays to be saved again.
+        editNewestCustomer(main, QStringLiteral("Saved at last"));
+        QVERIFY2(m_server.halt(), qPrintable(m_server.why()));
+        main->toolbarAction(5)->trigger();
+        const bool resumed = m_server.resume();
+        QCOMPARE(messages.shown, QStringList{QStringLiteral("The database server cannot be reached; your changes are kept on "
+                                                            "screen. Save again when it is back.")});
+        QVERIFY(screen->isEditing());
+        QCOMPARE(screen->text(20), QStringLiteral("Saved at last"));
+        QVERIFY2(resumed, qPrintable(m_server.why()));
+        main->toolbarAction(5)->trigger();
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(newestRemarks(*deskA), QStringLiteral("Saved at last"));
+        QVERIFY(!screen->isEditing());
+    }
+
+    void sealedArchiveRestores_data()
+    {
+        QTest::addColumn<int>("damage"); // bytes cut from the end, or -1: one byte changed in the middle
+        QTest::addColumn<int>("code");
+        QTest::newRow("whole") << 0 << 0;
+        QTest::newRow("one byte changed") << -1 << int(ExitCode::RestoreFailed);
+        QTest::newRow("cut short") << 100 << int(ExitCode::RestoreFailed);
+    }
+    void sealedArchiveRestores()
+    {
+        QFETCH(int, damage);
+        const std::unique_ptr<Desk> desk = demoDesk();
+        QVERIFY(desk);
+        const QString archive = desk->path() + QStringLiteral("/Arch/Ko240304.dump");
+        {
+            DeskState deskState(desk->path(), desk->url);
+            QCOMPARE(ServerArchive::run(desk->url, archive), ServerArchive::Outcome::Written);
+        }
+        QFile file(archive);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (damage < 0) {
+            file.seek(file.size() / 2);
+            const char c = file.peek(1).at(0);
+            file.write(QByteArray(1, char(c ^ 0x20)));
+        } else if (damage > 0) {
+            file.resize(file.size() - damage);
+        }
+        file.close();
+
+        const Desk target(m_server);
+        const ProcessRun run = runKorvina({"--restore-archive", archive, "--database", target.url});
+        QFETCH(int, code);
+        QVERIFY2(run.code == code, qPrintable(run.text()));
+        QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
+        const QString customers = QStringLiteral("SELECT count(*) FROM \"ktCustomer\"");
+        if (run.code == 0)
+            QCOMPARE(m_server.psql(target.database, customers), m_server.psql(desk->database, customers));
+        else
+            QCOMPARE(m_server.psql(target.database, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QStringLiteral("0"));
+    }
+
+    void pgDumpNeverHoldsUpTheDesk_data()
+    {
+        QTest::addColumn<bool>("stall");
+        QTest::addColumn<QString>("message");
+        // The password written as a parameter of the URL reaches pg_dump too.
+        QTest::newRow("password in the query") << false << QString();
+        QTest::newRow("stuck pg_dump") << true
+                                       << QString("The day's archive copy could not be written: pg_dump did not finish in "
+                                                  "time. The start goes on without it.");
+    }
+    void pgDumpNeverHoldsUpTheDesk()
+    {
+        QFETCH(bool, stall);
+        const Desk desk(m_server);
+        QString queryUrl = desk.url;
+        queryUrl.replace(QStringLiteral(":") + PgTestServer::password() + QStringLiteral("@"), QStringLiteral("@"));
+        queryUrl += QStringLiteral("?password=") + PgTestServer::password();
+        qputenv("KORVINA_PG_DUMP", writeCheckingPgDump(desk.path()).toLocal8Bit());
+        qputenv("KORVINA_TEST_PIDFILE", (desk.path() + QStringLiteral("/pid")).toLocal8Bit());
+        if (stall)
+            qputenv("KORVINA_TEST_STALL", "1");
+        ServerArchive::setTimeLimit(1500);
+        bool ok = false;
+        QStringList shown;
+        {
+            DeskState deskState(desk.path(), queryUrl);
+            ScriptedMessages messages;
+            ok = Maintenance().run();
+            shown = messages.shown;
+        }
+        qunsetenv("KORVINA_PG_DUMP");
+        qunsetenv("KORVINA_TEST_PIDFILE");
+        qunsetenv("KORVINA_TEST_STALL");
+        QVERIFY(ok); // the start goes on
+        QTEST(shown.join(QLatin1Char('|')), "message");
+        const QStringList archives = QDir(desk.path() + QStringLiteral("/Arch")).entryList(QDir::Files);
+        QCOMPARE(archives.size(), stall ? 0 : 1);
+        QVERIFY(!alive(pidIn(desk.path() + QStringLiteral("/pid"))));
+        if (stall) {
+            QFile listing(desk.path() + QStringLiteral("/Docs/Korvina.Err"));
+            QVERIFY(listing.open(QIODevice::ReadOnly));
+            QVERIFY(listing.readAll().contains("pg_dump did not finish"));
+        }
+    }
+
+    // A running desk, its archive copy under way: its command line, as the process list shows it,
+    // carries no password, it never dumps core, and killed it leaves no pg_dump behind.
+    void runningDesk()
+    {
+        const Desk desk(m_server);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KORVINA_PG_DUMP"), writeCheckingPgDump(desk.path()));
+        env.insert(QStringLiteral("KORVINA_TEST_PIDFILE"), desk.path() + QStringLiteral("/pid"));
+        env.insert(QStringLiteral("KORVINA_TEST_STALL"), QStringLiteral("1"));
+        QProcess running;
+        running.setProcessEnvironment(env);
+        running.start(korvinaBinary(), {"--data", desk.path(), "--database", desk.url});
+        QVERIFY(running.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(pidIn(desk.path() + QStringLiteral("/pid")) > 0, 60000);
+        const qint64 dump = pidIn(desk.path() + QStringLiteral("/pid"));
+        QVERIFY(alive(dump));
+        const auto proc = [&](const char* file) {
+            QFile f(QStringLiteral("/proc/%1/%2").arg(running.processId()).arg(QLatin1String(file)));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray shown = proc("cmdline");
+        QVERIFY2(shown.contains("127.0.0.1") && !shown.contains(PgTestServer::password().toUtf8()), shown.constData());
+        QVERIFY2(QString::fromLatin1(proc("limits")).contains(QRegularExpression(QStringLiteral("Max core file size +0 +0"))),
+                 "a desk never dumps core");
+        running.kill();
+        QVERIFY(running.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(dump), 5000);
+    }
     void cleanup() { ServerArchive::setTimeLimit(0); }
 
 private:
@@ -182,275 +440,6 @@ private:
 
     PgTestServer m_server;
 };
-
-void TstServer::copyOfADemoFolder()
-{
-    TestDataFolder folder({.content = DemoData::fill, .open = false, .login = false});
-    const Desk server(m_server);
-    Connection& file = *state().connection;
-    const auto copy = [&] { return runKorvina({"--data", folder.path(), "--copy-to", server.url}); };
-
-    // A copy that fails half-way (a text longer than its column, which the file let in) leaves
-    // the server without a table and the file as it was.
-    file.open();
-    folder.exec(QStringLiteral("UPDATE kaCustomize SET CRemarks = '%1'").arg(QString(30, QLatin1Char('x'))));
-    file.close();
-    const QByteArray spoilt = digest(folder.databasePath());
-    ProcessRun run = copy();
-    QCOMPARE(run.code, 1);
-    QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
-    QVERIFY2(run.text().contains(QLatin1String("CRemarks in row 1 of kaCustomize")), qPrintable(run.text()));
-    QCOMPARE(m_server.psql(server.database, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QStringLiteral("0"));
-    QCOMPARE(digest(folder.databasePath()), spoilt);
-
-    // Not while a desk has the file open.
-    file.open();
-    folder.exec("UPDATE kaCustomize SET CRemarks = 'Look and behaviour'");
-    // A picture's bytes arrive as they are, zero bytes and backslashes included.
-    folder.exec("INSERT INTO kaPicture (EDate, PCid, PName, PType, PSize, PData) VALUES "
-                "('2026-12-06', 'p1@korvina', 'logo.png', 'image/png', 5, X'00FF5C2700')");
-    run = copy();
-    file.close();
-    QCOMPARE(run.code, 1);
-    QVERIFY2(run.text().contains(QLatin1String("open in another copy")), qPrintable(run.text()));
-
-    run = copy();
-    QVERIFY2(run.code == 0, qPrintable(run.text()));
-    QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
-    file.open();
-    for (const SchemaTable& t : Schema::tables()) {
-        const QString count = m_server.psql(server.database, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name));
-        QVERIFY2(run.text().contains(QStringLiteral("%1: %2 rows").arg(t.name, count)), qPrintable(run.text()));
-        QCOMPARE(m_server.psql(server.database, QStringLiteral("SELECT * FROM \"%1\" ORDER BY \"EId\"").arg(t.name)),
-                 fileRows(file, t.name));
-    }
-    file.close();
-    // New rows are numbered after the copied ones.
-    const QString highest = m_server.psql(server.database, "SELECT max(\"EId\") FROM \"ktCustomer\"");
-    const QString added = m_server.psql(server.database, "INSERT INTO \"ktCustomer\" (\"EDate\") VALUES (now()) RETURNING \"EId\"");
-    QCOMPARE(added.section(QLatin1Char('\n'), 0, 0), QString::number(highest.toInt() + 1));
-
-    // A second copy into the same database is refused and changes nothing.
-    const QString customers = m_server.psql(server.database, "SELECT count(*) FROM \"ktCustomer\"");
-    run = copy();
-    QCOMPARE(run.code, 1);
-    QVERIFY2(run.text().contains(QLatin1String("empty database")), qPrintable(run.text()));
-    QCOMPARE(m_server.psql(server.database, "SELECT count(*) FROM \"ktCustomer\""), customers);
-}
-
-void TstServer::initOnTheServer()
-{
-    const Desk desk(m_server);
-    ProcessRun init = desk.korvina({"--init", "--demo"});
-    QVERIFY2(init.code == 0, qPrintable(init.text()));
-    QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
-    QCOMPARE(m_server.psql(desk.database, "SELECT \"ULogin\" FROM \"kaUser\" WHERE \"EId\" = 1"), QStringLiteral("Chief"));
-    QVERIFY(m_server.psql(desk.database, "SELECT count(*) FROM \"ktCustomer\"").toInt() > 0);
-    const QString another = desk.path() + QStringLiteral("/another");
-    init = runKorvina({"--data", another, "--database", desk.url, "--init"});
-    QCOMPARE(init.code, 1);
-    QVERIFY(!QFileInfo::exists(another));
-    QVERIFY2(!init.text().contains(PgTestServer::password()), qPrintable(init.text()));
-    QVERIFY2(init.text().contains(QLatin1String("empty database")), qPrintable(init.text()));
-}
-
-// Desk A starts, archives the server's database and edits a customer that desk B saves
-// meanwhile; its later saves go through a restart of the server and wait out its absence.
-void TstServer::twoDesksOnOneDatabase()
-{
-    const std::unique_ptr<Desk> deskA = demoDesk();
-    QVERIFY(deskA);
-    QTemporaryDir deskB;
-    QDir(deskB.path()).mkpath(QStringLiteral("Docs"));
-
-    // Desk A starts first and writes the day's archive of the server's database.
-    Application app;
-    ScriptedMessages messages;
-    KKMain* main = startDesk(app, deskA->path(), deskA->url);
-    QVERIFY(main);
-    QCOMPARE(messages.shown, QStringList());
-    const QString archive = QStringLiteral("/Arch/Ko%1.dump").arg(state().clock.today().addDays(-1).toString("yyMMdd"));
-    QVERIFY(QFileInfo(deskA->path() + archive).size() > 0);
-    const QFileDevice::Permissions everyone(0x7077);
-    QCOMPARE(QFile::permissions(deskA->path() + archive) & everyone, QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(QFile::permissions(deskA->path() + "/Arch") & everyone, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    {
-        QFile sealed(deskA->path() + archive);
-        QVERIFY(sealed.open(QIODevice::ReadOnly));
-        const QByteArray bytes = sealed.readAll();
-        QVERIFY2(!bytes.contains("PGDMP") && !bytes.contains("kaUser"), "the archive is sealed");
-    }
-
-    // Desk A shows the newest customer for editing; meanwhile desk B changes and saves it.
-    RecordScreen* screen = editNewestCustomer(main, QStringLiteral("Desk A"));
-    QProcess deskBRun;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KORVINA_TEST_DESK"), deskB.path() + QLatin1Char('\n') + deskA->url);
-    deskBRun.setProcessEnvironment(env);
-    deskBRun.setProcessChannelMode(QProcess::MergedChannels);
-    deskBRun.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(deskBRun.waitForFinished(120000));
-    const QString deskBSaw = QString::fromUtf8(deskBRun.readAll());
-    QVERIFY2(deskBRun.exitCode() == 0, qPrintable(deskBSaw));
-    QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
-    // Desk B found the archive done: it wrote none, and never said the database was in use.
-    QVERIFY(!QFileInfo::exists(deskB.path() + archive));
-    QVERIFY2(!deskBSaw.contains(QLatin1String("In-Use")), qPrintable(deskBSaw));
-
-    // Desk A's save over desk B's change asks; reloaded, the screen shows desk B's change.
-    const QString conflict = QStringLiteral("Changed by another user; your changes are kept on screen: reload or overwrite?");
-    messages.answers = {true}; // Reload
-    main->toolbarAction(5)->trigger(); // Save
-    QCOMPARE(messages.shown, QStringList{conflict});
-    QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
-    QCOMPARE(screen->text(20), QStringLiteral("Desk B")); // the screen shows what is stored now
-
-    // Edited again over what is stored now, desk A's save goes through.
-    editNewestCustomer(main, QStringLiteral("Desk A"));
-    main->toolbarAction(5)->trigger();
-    QCOMPARE(messages.shown, QStringList{conflict});
-    QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk A"));
-    messages.clear();
-
-    // A restart of the server between two saves goes unnoticed.
-    editNewestCustomer(main, QStringLiteral("After a restart"));
-    QVERIFY2(m_server.restart(), qPrintable(m_server.why()));
-    main->toolbarAction(5)->trigger();
-    QCOMPARE(messages.shown, QStringList());
-    QCOMPARE(newestRemarks(*deskA), QStringLiteral("After a restart"));
-
-    // With the server away, one message, and the edit stays to be saved again.
-    editNewestCustomer(main, QStringLiteral("Saved at last"));
-    QVERIFY2(m_server.halt(), qPrintable(m_server.why()));
-    main->toolbarAction(5)->trigger();
-    const bool resumed = m_server.resume();
-    QCOMPARE(messages.shown, QStringList{QStringLiteral("The database server cannot be reached; your changes are kept on "
-                                                        "screen. Save again when it is back.")});
-    QVERIFY(screen->isEditing());
-    QCOMPARE(screen->text(20), QStringLiteral("Saved at last"));
-    QVERIFY2(resumed, qPrintable(m_server.why()));
-    main->toolbarAction(5)->trigger();
-    QCOMPARE(messages.shown.size(), 1);
-    QCOMPARE(newestRemarks(*deskA), QStringLiteral("Saved at last"));
-    QVERIFY(!screen->isEditing());
-}
-
-void TstServer::sealedArchiveRestores_data()
-{
-    QTest::addColumn<int>("damage"); // bytes cut from the end, or -1: one byte changed in the middle
-    QTest::addColumn<int>("code");
-    QTest::newRow("whole") << 0 << 0;
-    QTest::newRow("one byte changed") << -1 << int(ExitCode::RestoreFailed);
-    QTest::newRow("cut short") << 100 << int(ExitCode::RestoreFailed);
-}
-
-void TstServer::sealedArchiveRestores()
-{
-    QFETCH(int, damage);
-    const std::unique_ptr<Desk> desk = demoDesk();
-    QVERIFY(desk);
-    const QString archive = desk->path() + QStringLiteral("/Arch/Ko240304.dump");
-    {
-        DeskState deskState(desk->path(), desk->url);
-        QCOMPARE(ServerArchive::run(desk->url, archive), ServerArchive::Outcome::Written);
-    }
-    QFile file(archive);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    if (damage < 0) {
-        file.seek(file.size() / 2);
-        const char c = file.peek(1).at(0);
-        file.write(QByteArray(1, char(c ^ 0x20)));
-    } else if (damage > 0) {
-        file.resize(file.size() - damage);
-    }
-    file.close();
-
-    const Desk target(m_server);
-    const ProcessRun run = runKorvina({"--restore-archive", archive, "--database", target.url});
-    QFETCH(int, code);
-    QVERIFY2(run.code == code, qPrintable(run.text()));
-    QVERIFY2(!run.text().contains(PgTestServer::password()), qPrintable(run.text()));
-    const QString customers = QStringLiteral("SELECT count(*) FROM \"ktCustomer\"");
-    if (run.code == 0)
-        QCOMPARE(m_server.psql(target.database, customers), m_server.psql(desk->database, customers));
-    else
-        QCOMPARE(m_server.psql(target.database, "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), QStringLiteral("0"));
-}
-
-void TstServer::pgDumpNeverHoldsUpTheDesk_data()
-{
-    QTest::addColumn<bool>("stall");
-    QTest::addColumn<QString>("message");
-    // The password written as a parameter of the URL reaches pg_dump too.
-    QTest::newRow("password in the query") << false << QString();
-    QTest::newRow("stuck pg_dump") << true
-                                   << QString("The day's archive copy could not be written: pg_dump did not finish in "
-                                              "time. The start goes on without it.");
-}
-
-void TstServer::pgDumpNeverHoldsUpTheDesk()
-{
-    QFETCH(bool, stall);
-    const Desk desk(m_server);
-    QString queryUrl = desk.url;
-    queryUrl.replace(QStringLiteral(":") + PgTestServer::password() + QStringLiteral("@"), QStringLiteral("@"));
-    queryUrl += QStringLiteral("?password=") + PgTestServer::password();
-    qputenv("KORVINA_PG_DUMP", writeCheckingPgDump(desk.path()).toLocal8Bit());
-    qputenv("KORVINA_TEST_PIDFILE", (desk.path() + QStringLiteral("/pid")).toLocal8Bit());
-    if (stall)
-        qputenv("KORVINA_TEST_STALL", "1");
-    ServerArchive::setTimeLimit(1500);
-    bool ok = false;
-    QStringList shown;
-    {
-        DeskState deskState(desk.path(), queryUrl);
-        ScriptedMessages messages;
-        ok = Maintenance().run();
-        shown = messages.shown;
-    }
-    qunsetenv("KORVINA_PG_DUMP");
-    qunsetenv("KORVINA_TEST_PIDFILE");
-    qunsetenv("KORVINA_TEST_STALL");
-    QVERIFY(ok); // the start goes on
-    QTEST(shown.join(QLatin1Char('|')), "message");
-    const QStringList archives = QDir(desk.path() + QStringLiteral("/Arch")).entryList(QDir::Files);
-    QCOMPARE(archives.size(), stall ? 0 : 1);
-    QVERIFY(!alive(pidIn(desk.path() + QStringLiteral("/pid"))));
-    if (stall) {
-        QFile listing(desk.path() + QStringLiteral("/Docs/Korvina.Err"));
-        QVERIFY(listing.open(QIODevice::ReadOnly));
-        QVERIFY(listing.readAll().contains("pg_dump did not finish"));
-    }
-}
-
-// A running desk, its archive copy under way: its command line, as the process list shows it,
-// carries no password, it never dumps core, and killed it leaves no pg_dump behind.
-void TstServer::runningDesk()
-{
-    const Desk desk(m_server);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KORVINA_PG_DUMP"), writeCheckingPgDump(desk.path()));
-    env.insert(QStringLiteral("KORVINA_TEST_PIDFILE"), desk.path() + QStringLiteral("/pid"));
-    env.insert(QStringLiteral("KORVINA_TEST_STALL"), QStringLiteral("1"));
-    QProcess running;
-    running.setProcessEnvironment(env);
-    running.start(korvinaBinary(), {"--data", desk.path(), "--database", desk.url});
-    QVERIFY(running.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(pidIn(desk.path() + QStringLiteral("/pid")) > 0, 60000);
-    const qint64 dump = pidIn(desk.path() + QStringLiteral("/pid"));
-    QVERIFY(alive(dump));
-    const auto proc = [&](const char* file) {
-        QFile f(QStringLiteral("/proc/%1/%2").arg(running.processId()).arg(QLatin1String(file)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray shown = proc("cmdline");
-    QVERIFY2(shown.contains("127.0.0.1") && !shown.contains(PgTestServer::password().toUtf8()), shown.constData());
-    QVERIFY2(QString::fromLatin1(proc("limits")).contains(QRegularExpression(QStringLiteral("Max core file size +0 +0"))),
-             "a desk never dumps core");
-    running.kill();
-    QVERIFY(running.waitForFinished());
-    QTRY_VERIFY_WITH_TIMEOUT(!alive(dump), 5000);
-}
 
 int main(int argc, char** argv)
 {
