@@ -46,7 +46,7 @@ void TstDatabaseFile::encryptedAndCompacted()
 
     // Neither file shows the SQLite header, a customer's name or a table's name; only its password opens it.
     for (const QString& path : {folder.databasePath(), target}) {
-        const QByteArray bytes = [&] { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }();
+        const QByteArray bytes = fileContents(path);
         QVERIFY(bytes.size() > 1024 && !bytes.startsWith(QByteArray("SQLite format 3\0", 16)));
         QVERIFY(!bytes.contains(secret.toUtf8()) && !bytes.contains(QByteArray("ktCustomer")));
         // A wrong key reads like a damaged file: the engine cannot tell the two apart.

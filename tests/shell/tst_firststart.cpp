@@ -1,4 +1,3 @@
-#include "ShellFixture.h"
 #include "common/TestSupport.h"
 
 #include "base/Program.h"

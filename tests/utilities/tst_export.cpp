@@ -11,12 +11,6 @@
 class ExportTest : public QObject {
     Q_OBJECT
 
-    static QByteArray readFile(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
 private slots:
     void writesTheFile_data()
     {
@@ -42,7 +36,7 @@ private slots:
         screen.fileBox()->setText(f.folder.file("Docs/" + name));
         screen.exportRecords();
         QCOMPARE(f.messages.shown, QStringList({"Total Records: 2", "Confirm Export?", "Done!"}));
-        QCOMPARE(readFile(f.folder.file("Docs/" + name)), content);
+        QCOMPARE(fileContents(f.folder.file("Docs/" + name)), content);
         QCOMPARE(screen.progressLabel()->text(), QString("2.."));
         QCOMPARE(screen.result(), int(QDialog::Accepted));
     }
@@ -107,7 +101,7 @@ private slots:
         const QString path = f.folder.file("Docs/all.Txt");
         screen.fileBox()->setText(path);
         screen.exportRecords();
-        const QList<QByteArray> lines = readFile(path).split('\n');
+        const QList<QByteArray> lines = fileContents(path).split('\n');
         QCOMPARE(lines.size(), 1202); // header, 1200 records, nothing after the last CR LF
         QCOMPARE(lines.at(0), QByteArray("EId ;\r"));
         QCOMPARE(lines.at(1200), QByteArray("1200;\r"));
@@ -123,9 +117,7 @@ private slots:
         KKExport screen;
         screen.browser().ListRecords();
         const QString path = f.folder.file("Docs/run.Txt");
-        QFile earlier(path);
-        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
-        earlier.close();
+        QVERIFY(writeFile(path, "earlier"));
         screen.fileBox()->setText(path);
         bool frameEnabled = true;
         QTimer::singleShot(0, &screen, [&] {
@@ -136,7 +128,7 @@ private slots:
         screen.exportRecords();
         QVERIFY(!frameEnabled);
         QCOMPARE(f.messages.shown, QStringList({"Total Records: 3000", "Confirm Export?", "Stopped! No File Written."}));
-        QCOMPARE(readFile(path), QByteArray("earlier"));
+        QCOMPARE(fileContents(path), QByteArray("earlier"));
         QVERIFY(screen.progressLabel()->text().chopped(2).toInt() < 3000);
         QVERIFY(screen.findChild<QWidget*>("frmMain")->isEnabled());
         QVERIFY(screen.result() != QDialog::Accepted);

@@ -30,7 +30,7 @@ class ImportTest : public QObject {
                     cells << v.toString();
                 text += cells.join(',').toUtf8() + "\r\n";
             }
-            ok = SheetFiles::writeText(path, text);
+            ok = writeFile(path, text);
         }
         if (!ok)
             qFatal("cannot write %s", qPrintable(path));
@@ -66,7 +66,7 @@ private slots:
         state().clock.setFixed(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
         const QString yesterday = ArchiveNames::archivePath(QDate(2026, 12, 4));
         const QString today = ArchiveNames::archivePath(QDate(2026, 12, 5));
-        QVERIFY(SheetFiles::writeText(yesterday, "copy") && SheetFiles::writeText(today, "copy"));
+        QVERIFY(writeFile(yesterday, "copy") && writeFile(today, "copy"));
         for (const int type : {2, 1000})
             f.folder.exec(QString("INSERT INTO kmCustType (EId, EDate, CCategory) VALUES (%1, '2024-01-01', 'T%1')").arg(type));
         const QString path = writeBook(f, kind,
@@ -279,7 +279,7 @@ private slots:
         writeBook(f, "xlsx", {{"CFirst"}, {"Ann"}});
         QString path = file.isEmpty() ? QString() : f.folder.file("Docs/" + file);
         if (file == "text.xlsx")
-            SheetFiles::writeText(path, "CFirst\r\nAnn\r\n");
+            writeFile(path, "CFirst\r\nAnn\r\n");
         f.messages.answers = {confirm};
 
         KKImport screen;
