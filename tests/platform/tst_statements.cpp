@@ -78,8 +78,7 @@ void TstStatements::forms_data()
 void TstStatements::forms()
 {
     QFETCH(QString, sql);
-    QFETCH(QString, firstNames);
-    QCOMPARE(column(sql), firstNames);
+    QTEST(column(sql), "firstNames");
 }
 
 // Names sort as people expect: accented letters among the plain ones, letter case aside.

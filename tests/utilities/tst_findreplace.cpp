@@ -66,8 +66,6 @@ private slots:
         QFETCH(QString, criterion);
         QFETCH(QString, column);
         QFETCH(QString, value);
-        QFETCH(QStringList, after);
-        QFETCH(QString, firstInGrid);
         UtilityFixture f;
         prepare(f);
         KKFindRepl screen;
@@ -81,10 +79,10 @@ private slots:
         screen.replaceRecords();
         QVERIFY(answer.asked);
         QCOMPARE(f.messages.shown, QStringList({"Confirm Replace?", "Record(s) Replaced!"}));
-        QCOMPARE(f.column(column), after);
+        QTEST(f.column(column), "after");
         // The grid shows the new values; a further replace needs a new find.
         const int at = screen.browser().fieldBox()->currentData().toInt();
-        QCOMPARE(screen.browser().grid()->cellText(1, at), firstInGrid);
+        QTEST(screen.browser().grid()->cellText(1, at), "firstInGrid");
         screen.replaceRecords();
         QCOMPARE(f.messages.shown.last(), QString("Find Records!"));
     }
