@@ -242,19 +242,6 @@ private slots:
         QCOMPARE(f.messages.shown, QStringList{"No Records!"});
     }
 
-    void invalidFieldsAreNamed()
-    {
-        UtilityFixture f;
-        const QString path = writeBook(f, "csv", {{"CFirst", "Nickname", "Shoe size"}, {"Ann", "Annie", "38"}});
-        KKImport screen;
-        list(screen, path);
-        screen.browser().SelectAllFields();
-        screen.importRecords();
-        QCOMPARE(f.messages.shown.last(), QString("Invalid Fields:\r\n\r\nNickname\r\nShoe size\r\n"));
-        QCOMPARE(f.folder.count("ktCustomer"), 0);
-        QVERIFY(!screen.endsProgram());
-    }
-
     void refusals_data()
     {
         QTest::addColumn<QString>("file"); // what txtFile names
@@ -268,6 +255,9 @@ private slots:
                                          << QStringList{"Total Records: 1", "Select Fields!"};
         QTest::newRow("not confirmed") << "book.xlsx" << "import all" << false
                                        << QStringList{"Total Records: 1", "Confirm Import?"};
+        QTest::newRow("columns the table lacks")
+            << "book.csv" << "import all" << true
+            << QStringList{"Total Records: 1", "Invalid Fields:\r\n\r\nNickname\r\nShoe size\r\n"};
     }
     void refusals()
     {
@@ -277,6 +267,7 @@ private slots:
         QFETCH(QStringList, shown);
         UtilityFixture f;
         writeBook(f, "xlsx", {{"CFirst"}, {"Ann"}});
+        writeBook(f, "csv", {{"CFirst", "Nickname", "Shoe size"}, {"Ann", "Annie", "38"}});
         QString path = file.isEmpty() ? QString() : f.folder.file("Docs/" + file);
         if (file == "text.xlsx")
             writeFile(path, "CFirst\r\nAnn\r\n");
@@ -295,7 +286,8 @@ private slots:
         QCOMPARE(f.messages.shown, shown);
         QCOMPARE(f.errorListing(), QString()); // an unreadable file is not logged
         QCOMPARE(f.folder.count("ktCustomer"), 0);
-        QCOMPARE(screen.browser().fieldList()->count(), shown.first().startsWith("Total") ? 1 : 0);
+        QCOMPARE(screen.browser().fieldList()->count() > 0, shown.first().startsWith("Total"));
+        QVERIFY(!screen.endsProgram());
     }
 };
 
