@@ -1,10 +1,5 @@
 #include "EngineFixture.h"
 
-#include "base/ProgramState.h"
-#include "platform/DateText.h"
-
-#include <QGroupBox>
-
 // The record operations on a master screen and on the customer screen, against the database.
 class OperationsTest : public QObject {
     Q_OBJECT
