@@ -35,12 +35,6 @@ Accounts accounts()
     const QString name = QString::fromLocal8Bit(me->pw_name);
     return {me->pw_uid, me->pw_gid, name, QString::fromLocal8Bit(getgrgid(getgid())->gr_name), name};
 }
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size(), qPrintable(path));
-}
 }
 
 ImapServer::ImapServer(const Options& options) : m_dir(QDir::tempPath() + QStringLiteral("/korvina-imap-XXXXXX"))
@@ -76,12 +70,12 @@ void ImapServer::writeConfiguration(const Options& options)
 {
     const Accounts a = accounts();
     const QString dir = m_dir.path();
-    writeFile(dir + QStringLiteral("/users"), QStringLiteral("%1:{PLAIN}%2:%3:%4::%5/mail\n")
-                                                  .arg(user(), password())
-                                                  .arg(a.mailUid)
-                                                  .arg(a.mailGid)
-                                                  .arg(dir)
-                                                  .toUtf8());
+    QVERIFY(writeFile(dir + QStringLiteral("/users"), QStringLiteral("%1:{PLAIN}%2:%3:%4::%5/mail\n")
+                                                          .arg(user(), password())
+                                                          .arg(a.mailUid)
+                                                          .arg(a.mailGid)
+                                                          .arg(dir)
+                                                          .toUtf8()));
     QString conf = QStringLiteral(
         "base_dir = %1/run\nstate_dir = %1/run\ninstance_name = korvina-test-%2\nlog_path = %1/dovecot.log\n"
         "protocols = imap\nlisten = 127.0.0.1\nauth_mechanisms = plain login\nauth_verbose = yes\nauth_failure_delay = 0\n"
@@ -100,7 +94,7 @@ void ImapServer::writeConfiguration(const Options& options)
         conf += QStringLiteral("ssl = no\ndisable_plaintext_auth = no\n");
     if (!options.move)
         conf += QStringLiteral("imap_capability = IMAP4rev1 LITERAL+ SASL-IR ID ENABLE IDLE UIDPLUS NAMESPACE\n");
-    writeFile(dir + QStringLiteral("/dovecot.conf"), conf.toUtf8());
+    QVERIFY(writeFile(dir + QStringLiteral("/dovecot.conf"), conf.toUtf8()));
 }
 
 // The mailbox belongs to the user the server reads it as.
@@ -129,13 +123,13 @@ void ImapServer::deliver(const QByteArray& message, bool seen, const QString& fo
     for (const char* sub : {"cur", "new", "tmp"})
         QDir(path).mkpath(QLatin1String(sub));
     if (folder.compare(QLatin1String("INBOX"), Qt::CaseInsensitive) != 0)
-        writeFile(path + QStringLiteral("/maildirfolder"), {});
+        QVERIFY(writeFile(path + QStringLiteral("/maildirfolder"), {}));
     const QString name = QStringLiteral("%1.M%2P%3.korvina-test")
                              .arg(QDateTime::currentSecsSinceEpoch())
                              .arg(++m_delivered)
                              .arg(QCoreApplication::applicationPid());
     const QString temporary = path + QStringLiteral("/tmp/") + name;
-    writeFile(temporary, message);
+    QVERIFY(writeFile(temporary, message));
     const QString final = seen ? path + QStringLiteral("/cur/") + name + QStringLiteral(":2,S")
                                : path + QStringLiteral("/new/") + name;
     QVERIFY(QFile::rename(temporary, final));
@@ -148,11 +142,8 @@ QList<ImapServer::Stored> ImapServer::messages(const QString& folder) const
     for (const char* sub : {"new", "cur"}) {
         QDir dir(folderPath(folder) + QLatin1Char('/') + QLatin1String(sub));
         for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-            QFile f(dir.filePath(name));
-            if (!f.open(QIODevice::ReadOnly))
-                continue;
             const qsizetype info = name.indexOf(QLatin1String(":2,"));
-            found.append({f.readAll(), info < 0 ? QString() : name.mid(info + 3)});
+            found.append({fileContents(dir.filePath(name)), info < 0 ? QString() : name.mid(info + 3)});
         }
     }
     return found;
@@ -160,6 +151,5 @@ QList<ImapServer::Stored> ImapServer::messages(const QString& folder) const
 
 QString ImapServer::log() const
 {
-    QFile f(m_dir.filePath(QStringLiteral("dovecot.log")));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return QString::fromUtf8(fileContents(m_dir.filePath(QStringLiteral("dovecot.log"))));
 }

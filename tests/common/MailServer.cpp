@@ -6,16 +6,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QtTest>
-
-namespace {
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-}
 
 MailServer::MailServer(const Options& options)
 {
@@ -69,10 +60,10 @@ QStringList MailServer::files() const
 
 QStringList MailServer::commands() const
 {
-    return QString::fromLatin1(readFile(m_dir.filePath(QStringLiteral("commands.log")))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromLatin1(fileContents(m_dir.filePath(QStringLiteral("commands.log")))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QByteArray MailServer::message(int i) const { return readFile(files().value(i)); }
+QByteArray MailServer::message(int i) const { return fileContents(files().value(i)); }
 
 bool MailServer::waitFor(int n, int timeoutMs) const
 {

@@ -140,6 +140,19 @@ void onModalMatching(std::function<bool(QWidget*)> matches, std::function<void(Q
     timer->start();
 }
 
+QByteArray fileContents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 void writeTestCertificate(const QString& folder)
 {
     QProcess openssl;

@@ -100,6 +100,11 @@ void onModal(std::function<void(T*)> action, int timeoutMs = 60000)
                     [action](QWidget* w) { action(static_cast<T*>(w)); }, timeoutMs);
 }
 
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileContents(const QString& path);
+// Writes bytes as the whole of a file, making its folder; false when it cannot.
+bool writeFile(const QString& path, const QByteArray& bytes);
+
 // Writes a self-signed certificate for 127.0.0.1 (cert.pem) and its key (key.pem) into folder;
 // the certificate serves the client as its CA file. The test fails when openssl does.
 void writeTestCertificate(const QString& folder);

@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QtTest>
-#include <memory>
 
 // A record module opened by the engine on a fresh database, with messages scripted.
 struct EngineFixture {

@@ -1,4 +1,6 @@
+#include "PlatformFixture.h"
 #include "common/MailServer.h"
+#include "common/TestSupport.h"
 
 #include "platform/AppError.h"
 #include "platform/HtmlText.h"
@@ -58,332 +60,296 @@ QList<QByteArray> headerLines(const QByteArray& raw)
 class TestMailTransport : public QObject {
     Q_OBJECT
 private slots:
-    void messagesArriveAsComposed_data();
-    void messagesArriveAsComposed();
-    void unusableAddressesAreRefused_data();
-    void unusableAddressesAreRefused();
-    void controlCharactersNeverReachHeaders_data();
-    void controlCharactersNeverReachHeaders();
-    void refusedRecipientLeavesConnectionUsable();
-    void secureServersWithAuthentication_data();
-    void secureServersWithAuthentication();
-    void serverNotListening();
-    void portRules_data();
-    void portRules();
-    void desktopMailThroughSendmailProgram();
-    void missingSendmailProgramCannotOpen();
-    void htmlBecomesPlainText_data();
-    void htmlBecomesPlainText();
-};
-
-// Plain text and HTML, ASCII and not, short and very long lines, over one SMTP connection.
-void TestMailTransport::messagesArriveAsComposed_data()
-{
-    QTest::addColumn<QString>("recipient");
-    QTest::addColumn<QString>("subject");
-    QTest::addColumn<QString>("body");
-    QTest::addColumn<bool>("html");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("address");
-
-    QTest::newRow("plain ascii") << "Anna<anna@example.com>" << "Spring offers" << "Dear Anna,\r\nsee you.\r\n\r\nMgNews:12/04/2026-12"
-                                 << false << "Anna" << "anna@example.com";
-    QTest::newRow("non-ascii name and subject")
-        << "Jürgen Østergård<jo@example.dk>" << "Grüße aus Köln – 10 % Rabatt" << "Schöne Grüße\nvon uns" << false
-        << "Jürgen Østergård" << "jo@example.dk";
-    QTest::newRow("html with a long line")
-        << "Ravi<ravi@example.in>" << "Lead" << "<html><body><p>" + QString(3000, QLatin1Char('x')) + "</p></body></html>"
-        << true << "Ravi" << "ravi@example.in";
-    QTest::newRow("bare address") << "solo@example.org" << "Hi" << "text" << false << "" << "solo@example.org";
-}
-
-void TestMailTransport::messagesArriveAsComposed()
-{
-    QFETCH(QString, recipient);
-    QFETCH(QString, subject);
-    QFETCH(QString, body);
-    QFETCH(bool, html);
-    QFETCH(QString, name);
-    QFETCH(QString, address);
-
-    MailServer server;
-    SmtpTransport transport(smtpTo(server));
-    transport.open();
-    const MailMessage message = letter(recipient, subject, body, html ? BodyKind::Html : BodyKind::PlainText);
-    QCOMPARE(sendError(transport, message), QString());
-    QCOMPARE(sendError(transport, message), QString()); // the same connection carries the next one
-    QVERIFY(server.waitFor(2));
-
-    const ReceivedMail mail(server.message(0));
-    QCOMPARE(mail.subject, subject);
-    QCOMPARE(mail.toName, name);
-    QCOMPARE(mail.toAddress, address);
-    QCOMPARE(mail.contentType, html ? QStringLiteral("multipart/alternative") : QStringLiteral("text/plain"));
-    if (!html)
-        QCOMPARE(mail.charset.toLower(), QStringLiteral("utf-8"));
-    QCOMPARE(QString(html ? mail.html : mail.plain).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed(),
-             QString(body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed());
-    QVERIFY(mail.from.contains(QLatin1String("sales@korvina.test")));
-    for (const char* header : {"Date", "Message-Id", "MIME-Version"})
-        QVERIFY2(mail.hasHeader(header), header);
-    QVERIFY(mail.longestLine() <= 78);
-    // The Message-ID is in the sender's domain.
-    QVERIFY2(QRegularExpression("\nMessage-Id: <[^@>\\s]+@korvina\\.test>\r?\n").match(QString::fromLatin1(mail.raw)).hasMatch(),
-             mail.raw.constData());
-    // Headers of a message that is not ASCII travel as encoded words only.
-    const QByteArray head = mail.raw.left(mail.raw.indexOf("\r\n\r\n") + 1);
-    QVERIFY(std::all_of(head.begin(), head.end(), [](char c) { return uchar(c) < 0x80; }));
-}
-
-void TestMailTransport::unusableAddressesAreRefused_data()
-{
-    QTest::addColumn<QString>("recipient");
-    QTest::newRow("empty address") << "Anna<>";
-    QTest::newRow("nothing at all") << "";
-    QTest::newRow("no domain") << "Anna<anna>";
-    QTest::newRow("two addresses") << "Anna<a@x.com, b@y.com>";
-    QTest::newRow("line break in the address") << "Eve<eve@example.com\r\nBcc: x@example.org>";
-}
-
-// A customer's name or a subject holding CR, LF, NUL or another control character stays in
-// its own header; no header is added.
-void TestMailTransport::controlCharactersNeverReachHeaders_data()
-{
-    QTest::addColumn<QString>("recipient");
-    QTest::addColumn<QString>("subject");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("shownSubject");
-    const QString nul(QChar(0));
-    QTest::newRow("CR LF in the name") << "Eve\r\nBcc: x@example.org<eve@example.com>" << "Offer"
-                                       << "Eve  Bcc: x@example.org" << "Offer";
-    QTest::newRow("CR LF in the subject") << "Eve<eve@example.com>" << "Offer\r\nBcc: x@example.org"
-                                          << "Eve" << "Offer  Bcc: x@example.org";
-    QTest::newRow("NUL, LF and a tab in a subject that is not ASCII")
-        << "Jürgen<jo@example.de>" << "Grüße\n" + nul + "Bcc:\tx@example.org" << "Jürgen" << "Grüße  Bcc: x@example.org";
-}
-
-void TestMailTransport::controlCharactersNeverReachHeaders()
-{
-    QFETCH(QString, recipient);
-    QFETCH(QString, subject);
-    QFETCH(QString, name);
-    QFETCH(QString, shownSubject);
-    MailComposer composer;
-    const QByteArray raw = composer.compose(letter(recipient, subject, "b"), QDateTime::currentDateTime(),
-                                            MailComposer::LineEnd::CrLf).data;
-    for (const QByteArray& line : headerLines(raw)) {
-        QVERIFY2(!line.toLower().startsWith("bcc:"), line.constData());
-        QVERIFY2(std::none_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x20 && c != '\r' && c != '\t'; }),
-                 line.constData());
-    }
-    const ReceivedMail mail(raw);
-    QCOMPARE(mail.toName, name);
-    QCOMPARE(mail.subject, shownSubject);
-}
-
-void TestMailTransport::unusableAddressesAreRefused()
-{
-    QFETCH(QString, recipient);
-    MailComposer composer;
-    try {
-        composer.compose(letter(recipient, QStringLiteral("s"), QStringLiteral("b")), QDateTime::currentDateTime(),
-                         MailComposer::LineEnd::CrLf);
-        QFAIL("the composer accepted the address");
-    } catch (const AppError& e) {
-        QCOMPARE(e.number(), MailErrors::BadAddress);
-    }
-}
-
-void TestMailTransport::refusedRecipientLeavesConnectionUsable()
-{
-    MailServer server;
-    SmtpTransport transport(smtpTo(server));
-    transport.open();
-    MailFailure failure = MailFailure::Connection;
-    const QString error = sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "s", "b"), &failure);
-    QVERIFY2(error.contains(QLatin1String("550")) && error.contains(QLatin1String("refuse@example.com")), qPrintable(error));
-    QCOMPARE(failure, MailFailure::Message);
-    QCOMPARE(sendError(transport, letter(QStringLiteral("Y<fine@example.com>"), "s", "b")), QString());
-    QVERIFY(server.waitFor(1));
-    QCOMPARE(server.files().size(), 1);
-}
-
-// With a user name the password goes over an encrypted line only, and at most once a run:
-// a failure that ends the run is remembered and the server is not asked again.
-void TestMailTransport::secureServersWithAuthentication_data()
-{
-    QTest::addColumn<MailServer::Tls>("tls");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("trusted");
-    QTest::addColumn<bool>("delivered");
-    QTest::addColumn<MailFailure>("failure");
-    QTest::addColumn<int>("logins");
-    const QString right = "s3cret-Pass";
-    QTest::newRow("starttls, right password") << MailServer::Tls::StartTls << right << true << true << MailFailure::Message << 1;
-    QTest::newRow("implicit tls, right password") << MailServer::Tls::Implicit << right << true << true << MailFailure::Message << 1;
-    QTest::newRow("starttls, wrong password")
-        << MailServer::Tls::StartTls << "wrong-Pass" << true << false << MailFailure::Authentication << 1;
-    QTest::newRow("implicit tls, wrong password")
-        << MailServer::Tls::Implicit << "wrong-Pass" << true << false << MailFailure::Authentication << 1;
-    QTest::newRow("no encryption offered") << MailServer::Tls::None << right << true << false << MailFailure::NoEncryption << 0;
-    QTest::newRow("unknown certificate") << MailServer::Tls::StartTls << right << false << false << MailFailure::Encryption << 0;
-}
-
-void TestMailTransport::secureServersWithAuthentication()
-{
-    QFETCH(MailServer::Tls, tls);
-    QFETCH(QString, password);
-    QFETCH(bool, trusted);
-    QFETCH(bool, delivered);
-    QFETCH(MailFailure, failure);
-    QFETCH(int, logins);
-
-    MailServer server({tls, QStringLiteral("mailer"), QStringLiteral("s3cret-Pass"), true});
-    // The test server cannot listen on 465: the server name asks for TLS from the start instead.
-    MailSettings settings = smtpTo(server);
-    if (tls == MailServer::Tls::Implicit)
-        settings.server = QStringLiteral("smtps://127.0.0.1");
-    settings.user = QStringLiteral("mailer");
-    settings.password = password;
-    if (trusted)
-        settings.caFile = server.certificate();
-    SmtpTransport transport(settings);
-    transport.open();
-    QStringList heard;
-    for (int i = 0; i < 2; ++i) {
-        MailFailure hit = MailFailure::Message;
-        const QString error = sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"), &hit);
-        QVERIFY2(error.isEmpty() == delivered, qPrintable(error));
-        QVERIFY2(!error.contains(password), "the password appears in an error");
-        if (!delivered) {
-            QCOMPARE(hit, failure);
-            QVERIFY(endsRun(hit));
-            if (i == 1)
-                QCOMPARE(server.commands(), heard); // the second message did not reach the server
-        }
-        heard = server.commands();
-    }
-    QCOMPARE(heard.count("AUTH"), logins);
-    if (failure == MailFailure::NoEncryption) {
-        MailFailure hit = MailFailure::Message;
-        QCOMPARE(sendError(transport, letter("Anna<anna@example.com>", "s", "b"), &hit),
-                 QString::number(MailErrors::SendFailed) + " The mail server offers no encryption; the password was not sent.");
-    }
-    if (delivered)
-        QVERIFY(server.waitFor(2));
-    QCOMPARE(server.files().size(), delivered ? 2 : 0);
-}
-
-void TestMailTransport::serverNotListening()
-{
-    int freePort = 0;
+    // Plain text and HTML, ASCII and not, short and very long lines, over one SMTP connection.
+    void messagesArriveAsComposed_data()
     {
-        MailServer gone;
-        freePort = gone.port();
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+
+        QTest::newRow("plain ascii") << "Anna<anna@example.com>" << "Spring offers" << "Dear Anna,\r\nsee you.\r\n\r\nMgNews:12/04/2026-12"
+                                     << false << "Anna" << "anna@example.com";
+        QTest::newRow("non-ascii name and subject")
+            << "Jürgen Østergård<jo@example.dk>" << "Grüße aus Köln – 10 % Rabatt" << "Schöne Grüße\nvon uns" << false
+            << "Jürgen Østergård" << "jo@example.dk";
+        QTest::newRow("html with a long line")
+            << "Ravi<ravi@example.in>" << "Lead" << "<html><body><p>" + QString(3000, QLatin1Char('x')) + "</p></body></html>"
+            << true << "Ravi" << "ravi@example.in";
+        QTest::newRow("bare address") << "solo@example.org" << "Hi" << "text" << false << "" << "solo@example.org";
     }
-    MailSettings settings;
-    settings.server = QStringLiteral("127.0.0.1");
-    settings.port = QString::number(freePort);
-    SmtpTransport transport(settings);
-    transport.open();
-    for (int i = 0; i < 2; ++i) {
-        MailFailure failure = MailFailure::Message;
-        QVERIFY(sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"), &failure)
-                    .startsWith(QString::number(MailErrors::SendFailed)));
-        QCOMPARE(failure, MailFailure::Connection);
+
+    void messagesArriveAsComposed()
+    {
+        QFETCH(QString, recipient);
+        QFETCH(QString, subject);
+        QFETCH(QString, body);
+        QFETCH(bool, html);
+
+        MailServer server;
+        SmtpTransport transport(smtpTo(server));
+        transport.open();
+        const MailMessage message = letter(recipient, subject, body, html ? BodyKind::Html : BodyKind::PlainText);
+        QCOMPARE(sendError(transport, message), QString());
+        QCOMPARE(sendError(transport, message), QString()); // the same connection carries the next one
+        QVERIFY(server.waitFor(2));
+
+        const ReceivedMail mail(server.message(0));
+        QCOMPARE(mail.subject, subject);
+        QTEST(mail.toName, "name");
+        QTEST(mail.toAddress, "address");
+        QCOMPARE(mail.contentType, html ? QStringLiteral("multipart/alternative") : QStringLiteral("text/plain"));
+        if (!html)
+            QCOMPARE(mail.charset.toLower(), QStringLiteral("utf-8"));
+        QCOMPARE(QString(html ? mail.html : mail.plain).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed(),
+                 QString(body).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed());
+        QVERIFY(mail.from.contains(QLatin1String("sales@korvina.test")));
+        for (const char* header : {"Date", "Message-Id", "MIME-Version"})
+            QVERIFY2(mail.hasHeader(header), header);
+        QVERIFY(mail.longestLine() <= 78);
+        // The Message-ID is in the sender's domain.
+        QVERIFY2(QRegularExpression("\nMessage-Id: <[^@>\\s]+@korvina\\.test>\r?\n").match(QString::fromLatin1(mail.raw)).hasMatch(),
+                 mail.raw.constData());
+        // Headers of a message that is not ASCII travel as encoded words only.
+        const QByteArray head = mail.raw.left(mail.raw.indexOf("\r\n\r\n") + 1);
+        QVERIFY(std::all_of(head.begin(), head.end(), [](char c) { return uchar(c) < 0x80; }));
     }
-}
 
-void TestMailTransport::portRules_data()
-{
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("url");
-    QTest::newRow("empty") << "mail.example.com" << "" << "smtp://mail.example.com:25";
-    QTest::newRow("submission") << "mail.example.com" << "587" << "smtp://mail.example.com:587";
-    QTest::newRow("implicit tls") << "mail.example.com" << "465" << "smtps://mail.example.com:465";
-    QTest::newRow("blanks around") << " mail.example.com " << " 465 " << "smtps://mail.example.com:465";
-    QTest::newRow("tls named with the server") << "smtps://mail.example.com" << "2465" << "smtps://mail.example.com:2465";
-    QTest::newRow("plain named with the server") << "smtp://mail.example.com" << "" << "smtp://mail.example.com:25";
-}
+    void unusableAddressesAreRefused_data()
+    {
+        QTest::addColumn<QString>("recipient");
+        QTest::newRow("empty address") << "Anna<>";
+        QTest::newRow("nothing at all") << "";
+        QTest::newRow("no domain") << "Anna<anna>";
+        QTest::newRow("two addresses") << "Anna<a@x.com, b@y.com>";
+        QTest::newRow("line break in the address") << "Eve<eve@example.com\r\nBcc: x@example.org>";
+    }
 
-void TestMailTransport::portRules()
-{
-    QFETCH(QString, server);
-    QFETCH(QString, port);
-    QFETCH(QString, url);
-    MailSettings settings;
-    settings.server = server;
-    settings.port = port;
-    QCOMPARE(SmtpTransport(settings).url(), url);
-}
+    void unusableAddressesAreRefused()
+    {
+        QFETCH(QString, recipient);
+        MailComposer composer;
+        QCOMPARE(errorOf([&] {
+                     composer.compose(letter(recipient, "s", "b"), QDateTime::currentDateTime(), MailComposer::LineEnd::CrLf);
+                 }),
+                 MailErrors::BadAddress);
+    }
 
-void TestMailTransport::desktopMailThroughSendmailProgram()
-{
-    MailServer server;
-    QTemporaryDir sent;
-    MailSettings settings;
-    settings.sendmail = QStringLiteral("msmtp --host 127.0.0.1 --port %1 --from desk@korvina.test").arg(server.port());
-    settings.sentFolder = sent.filePath(QStringLiteral("Docs/Sent"));
-    SendmailTransport transport(settings);
-    transport.open();
-    QCOMPARE(sendError(transport, letter(QStringLiteral("Ravi<ravi@example.in>"), "Offer", "<p>Hi</p>", BodyKind::Html)),
-             QString());
-    QVERIFY(!sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "Offer", "b")).isEmpty());
-    QVERIFY(server.waitFor(1));
+    // A customer's name or a subject holding CR, LF, NUL or another control character stays in
+    // its own header; no header is added.
+    void controlCharactersNeverReachHeaders_data()
+    {
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shownSubject");
+        const QString nul(QChar(0));
+        QTest::newRow("CR LF in the name") << "Eve\r\nBcc: x@example.org<eve@example.com>" << "Offer"
+                                           << "Eve  Bcc: x@example.org" << "Offer";
+        QTest::newRow("CR LF in the subject") << "Eve<eve@example.com>" << "Offer\r\nBcc: x@example.org"
+                                              << "Eve" << "Offer  Bcc: x@example.org";
+        QTest::newRow("NUL, LF and a tab in a subject that is not ASCII")
+            << "Jürgen<jo@example.de>" << "Grüße\n" + nul + "Bcc:\tx@example.org" << "Jürgen" << "Grüße  Bcc: x@example.org";
+    }
 
-    const ReceivedMail mail(server.message(0));
-    QCOMPARE(mail.toAddress, QStringLiteral("ravi@example.in"));
-    QCOMPARE(mail.parts, (QStringList{"multipart/alternative", "text/plain", "text/html"}));
-    QVERIFY2(mail.from.contains(QLatin1String("desk@korvina.test")), qPrintable(mail.from)); // chosen by the mail system
-    QVERIFY2(QRegularExpression("\nMessage-Id: <[^@>\\s]+@korvina\\.test>\r?\n").match(QString::fromLatin1(mail.raw)).hasMatch(),
-             mail.raw.constData());
-    const QStringList copies = QDir(settings.sentFolder).entryList({QStringLiteral("*.eml")});
-    QCOMPARE(copies.size(), 1); // only what was accepted
-    QFile copy(settings.sentFolder + QLatin1Char('/') + copies.first());
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(ReceivedMail(copy.readAll()).html.trimmed(), QStringLiteral("<p>Hi</p>"));
-}
+    void controlCharactersNeverReachHeaders()
+    {
+        QFETCH(QString, recipient);
+        QFETCH(QString, subject);
+        MailComposer composer;
+        const QByteArray raw = composer.compose(letter(recipient, subject, "b"), QDateTime::currentDateTime(),
+                                                MailComposer::LineEnd::CrLf).data;
+        for (const QByteArray& line : headerLines(raw)) {
+            QVERIFY2(!line.toLower().startsWith("bcc:"), line.constData());
+            QVERIFY2(std::none_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x20 && c != '\r' && c != '\t'; }),
+                     line.constData());
+        }
+        const ReceivedMail mail(raw);
+        QTEST(mail.toName, "name");
+        QTEST(mail.subject, "shownSubject");
+    }
 
-void TestMailTransport::missingSendmailProgramCannotOpen()
-{
-    MailSettings settings;
-    settings.sendmail = QStringLiteral("/nonexistent/sendmail");
-    SendmailTransport transport(settings);
-    QVERIFY_THROWS_EXCEPTION(AppError, transport.open());
-    QVERIFY(sendError(transport, letter(QStringLiteral("A<a@b.com>"), "s", "b")).startsWith(QString::number(MailErrors::NoTransport)));
-}
+    void refusedRecipientLeavesConnectionUsable()
+    {
+        MailServer server;
+        SmtpTransport transport(smtpTo(server));
+        transport.open();
+        MailFailure failure = MailFailure::Connection;
+        const QString error = sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "s", "b"), &failure);
+        QVERIFY2(error.contains(QLatin1String("550")) && error.contains(QLatin1String("refuse@example.com")), qPrintable(error));
+        QCOMPARE(failure, MailFailure::Message);
+        QCOMPARE(sendError(transport, letter(QStringLiteral("Y<fine@example.com>"), "s", "b")), QString());
+        QVERIFY(server.waitFor(1));
+        QCOMPARE(server.files().size(), 1);
+    }
 
-void TestMailTransport::htmlBecomesPlainText_data()
-{
-    QTest::addColumn<QString>("html");
-    QTest::addColumn<QString>("plain");
-    QTest::newRow("paragraphs, head and styles left out")
-        << "<html><head><title>T</title><style>p{color:red}</style></head><body><p>One\n  two</p><p>Three<br>four</p>"
-           "<script>var x = '<p>';</script></body></html>"
-        << "One two\n\nThree\nfour";
-    QTest::newRow("links keep their address")
-        << "<p>See <a href=\"https://example.com/offer?a=1&amp;b=2\">our offer</a>, "
-           "<a href='mailto:desk@example.com'>desk@example.com</a> or <a href=\"https://example.com\">https://example.com</a>.</p>"
-        << "See our offer (https://example.com/offer?a=1&b=2), desk@example.com or https://example.com.";
-    QTest::newRow("lists, nested and numbered")
-        << "<p>Offers:</p><ul><li>Tea</li><li>Cups<ol><li>small</li><li>large</li></ol></li></ul><p>End</p>"
-        << "Offers:\n\n- Tea\n- Cups\n  1. small\n  2. large\n\nEnd";
-    QTest::newRow("entities and pictures")
-        << "<div>Caf&eacute; &amp; b&#228;ckerei&nbsp;&#x20AC;5 <img src=\"cid:x\" alt=\"Logo\"></div>"
-        << "Caf\u00e9 & b\u00e4ckerei \u20ac5 [Logo]";
-    QTest::newRow("tables by rows") << "<table><tr><td>A</td><td>B</td></tr><tr><td>C</td></tr></table>"
-                                    << "A B\nC";
-    QTest::newRow("text after the document") << "<html><body><p>x</p></body></html>\r\n\r\nMgLead:12/04/2026-3"
-                                             << "x\n\nMgLead:12/04/2026-3";
-}
+    // With a user name the password goes over an encrypted line only, and at most once a run:
+    // a failure that ends the run is remembered and the server is not asked again.
+    void secureServersWithAuthentication_data()
+    {
+        QTest::addColumn<MailServer::Tls>("tls");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<bool>("delivered");
+        QTest::addColumn<MailFailure>("failure");
+        QTest::addColumn<int>("logins");
+        const QString right = "s3cret-Pass";
+        QTest::newRow("starttls, right password") << MailServer::Tls::StartTls << right << true << true << MailFailure::Message << 1;
+        QTest::newRow("implicit tls, right password") << MailServer::Tls::Implicit << right << true << true << MailFailure::Message << 1;
+        QTest::newRow("starttls, wrong password")
+            << MailServer::Tls::StartTls << "wrong-Pass" << true << false << MailFailure::Authentication << 1;
+        QTest::newRow("implicit tls, wrong password")
+            << MailServer::Tls::Implicit << "wrong-Pass" << true << false << MailFailure::Authentication << 1;
+        QTest::newRow("no encryption offered") << MailServer::Tls::None << right << true << false << MailFailure::NoEncryption << 0;
+        QTest::newRow("unknown certificate") << MailServer::Tls::StartTls << right << false << false << MailFailure::Encryption << 0;
+    }
 
-void TestMailTransport::htmlBecomesPlainText()
-{
-    QFETCH(QString, html);
-    QFETCH(QString, plain);
-    QCOMPARE(HtmlText::toPlain(html), plain);
-}
+    void secureServersWithAuthentication()
+    {
+        QFETCH(MailServer::Tls, tls);
+        QFETCH(QString, password);
+        QFETCH(bool, trusted);
+        QFETCH(bool, delivered);
+        QFETCH(MailFailure, failure);
+
+        MailServer server({tls, QStringLiteral("mailer"), QStringLiteral("s3cret-Pass"), true});
+        // The test server cannot listen on 465: the server name asks for TLS from the start instead.
+        MailSettings settings = smtpTo(server);
+        if (tls == MailServer::Tls::Implicit)
+            settings.server = QStringLiteral("smtps://127.0.0.1");
+        settings.user = QStringLiteral("mailer");
+        settings.password = password;
+        if (trusted)
+            settings.caFile = server.certificate();
+        SmtpTransport transport(settings);
+        transport.open();
+        QStringList heard;
+        for (int i = 0; i < 2; ++i) {
+            MailFailure hit = MailFailure::Message;
+            const QString error = sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"), &hit);
+            QVERIFY2(error.isEmpty() == delivered, qPrintable(error));
+            QVERIFY2(!error.contains(password), "the password appears in an error");
+            if (!delivered) {
+                QCOMPARE(hit, failure);
+                QVERIFY(endsRun(hit));
+                if (i == 1)
+                    QCOMPARE(server.commands(), heard); // the second message did not reach the server
+            }
+            heard = server.commands();
+        }
+        QTEST(int(heard.count("AUTH")), "logins");
+        if (failure == MailFailure::NoEncryption) {
+            MailFailure hit = MailFailure::Message;
+            QCOMPARE(sendError(transport, letter("Anna<anna@example.com>", "s", "b"), &hit),
+                     QString::number(MailErrors::SendFailed) + " The mail server offers no encryption; the password was not sent.");
+        }
+        if (delivered)
+            QVERIFY(server.waitFor(2));
+        QCOMPARE(server.files().size(), delivered ? 2 : 0);
+    }
+
+    void serverNotListening()
+    {
+        SmtpTransport transport(smtpTo(MailServer())); // that server is gone: nobody listens on its port
+        transport.open();
+        for (int i = 0; i < 2; ++i) {
+            MailFailure failure = MailFailure::Message;
+            QVERIFY(sendError(transport, letter(QStringLiteral("Anna<anna@example.com>"), "s", "b"), &failure)
+                        .startsWith(QString::number(MailErrors::SendFailed)));
+            QCOMPARE(failure, MailFailure::Connection);
+        }
+    }
+
+    void portRules_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("empty") << "mail.example.com" << "" << "smtp://mail.example.com:25";
+        QTest::newRow("submission") << "mail.example.com" << "587" << "smtp://mail.example.com:587";
+        QTest::newRow("implicit tls") << "mail.example.com" << "465" << "smtps://mail.example.com:465";
+        QTest::newRow("blanks around") << " mail.example.com " << " 465 " << "smtps://mail.example.com:465";
+        QTest::newRow("tls named with the server") << "smtps://mail.example.com" << "2465" << "smtps://mail.example.com:2465";
+        QTest::newRow("plain named with the server") << "smtp://mail.example.com" << "" << "smtp://mail.example.com:25";
+    }
+
+    void portRules()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, port);
+        MailSettings settings;
+        settings.server = server;
+        settings.port = port;
+        QTEST(SmtpTransport(settings).url(), "url");
+    }
+
+    void desktopMailThroughSendmailProgram()
+    {
+        MailServer server;
+        QTemporaryDir sent;
+        MailSettings settings;
+        settings.sendmail = QStringLiteral("msmtp --host 127.0.0.1 --port %1 --from desk@korvina.test").arg(server.port());
+        settings.sentFolder = sent.filePath(QStringLiteral("Docs/Sent"));
+        SendmailTransport transport(settings);
+        transport.open();
+        QCOMPARE(sendError(transport, letter(QStringLiteral("Ravi<ravi@example.in>"), "Offer", "<p>Hi</p>", BodyKind::Html)),
+                 QString());
+        QVERIFY(!sendError(transport, letter(QStringLiteral("X<refuse@example.com>"), "Offer", "b")).isEmpty());
+        QVERIFY(server.waitFor(1));
+
+        const ReceivedMail mail(server.message(0));
+        QCOMPARE(mail.toAddress, QStringLiteral("ravi@example.in"));
+        QCOMPARE(mail.parts, (QStringList{"multipart/alternative", "text/plain", "text/html"}));
+        QVERIFY2(mail.from.contains(QLatin1String("desk@korvina.test")), qPrintable(mail.from)); // chosen by the mail system
+        QVERIFY2(QRegularExpression("\nMessage-Id: <[^@>\\s]+@korvina\\.test>\r?\n").match(QString::fromLatin1(mail.raw)).hasMatch(),
+                 mail.raw.constData());
+        const QStringList copies = QDir(settings.sentFolder).entryList({QStringLiteral("*.eml")});
+        QCOMPARE(copies.size(), 1); // only what was accepted
+        QCOMPARE(ReceivedMail(fileContents(settings.sentFolder + QLatin1Char('/') + copies.first())).html.trimmed(),
+                 QStringLiteral("<p>Hi</p>"));
+    }
+
+    void missingSendmailProgramCannotOpen()
+    {
+        MailSettings settings;
+        settings.sendmail = QStringLiteral("/nonexistent/sendmail");
+        SendmailTransport transport(settings);
+        QVERIFY_THROWS_EXCEPTION(AppError, transport.open());
+        QVERIFY(sendError(transport, letter(QStringLiteral("A<a@b.com>"), "s", "b")).startsWith(QString::number(MailErrors::NoTransport)));
+    }
+
+    void htmlBecomesPlainText_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("plain");
+        QTest::newRow("paragraphs, head and styles left out")
+            << "<html><head><title>T</title><style>p{color:red}</style></head><body><p>One\n  two</p><p>Three<br>four</p>"
+               "<script>var x = '<p>';</script></body></html>"
+            << "One two\n\nThree\nfour";
+        QTest::newRow("links keep their address")
+            << "<p>See <a href=\"https://example.com/offer?a=1&amp;b=2\">our offer</a>, "
+               "<a href='mailto:desk@example.com'>desk@example.com</a> or <a href=\"https://example.com\">https://example.com</a>.</p>"
+            << "See our offer (https://example.com/offer?a=1&b=2), desk@example.com or https://example.com.";
+        QTest::newRow("lists, nested and numbered")
+            << "<p>Offers:</p><ul><li>Tea</li><li>Cups<ol><li>small</li><li>large</li></ol></li></ul><p>End</p>"
+            << "Offers:\n\n- Tea\n- Cups\n  1. small\n  2. large\n\nEnd";
+        QTest::newRow("entities and pictures")
+            << "<div>Caf&eacute; &amp; b&#228;ckerei&nbsp;&#x20AC;5 <img src=\"cid:x\" alt=\"Logo\"></div>"
+            << "Caf\u00e9 & b\u00e4ckerei \u20ac5 [Logo]";
+        QTest::newRow("tables by rows") << "<table><tr><td>A</td><td>B</td></tr><tr><td>C</td></tr></table>"
+                                        << "A B\nC";
+        QTest::newRow("text after the document") << "<html><body><p>x</p></body></html>\r\n\r\nMgLead:12/04/2026-3"
+                                                 << "x\n\nMgLead:12/04/2026-3";
+    }
+
+    void htmlBecomesPlainText()
+    {
+        QFETCH(QString, html);
+        QTEST(HtmlText::toPlain(html), "plain");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestMailTransport)
 #include "tst_mailtransport.moc"

@@ -1,5 +1,4 @@
 // The options screen (old archive copies, error listing) and the specifics screen (size, counts).
-#include "ShellFixture.h"
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 #include "base/ProgramState.h"

@@ -1,4 +1,3 @@
-#include "ShellFixture.h"
 #include "common/ProgramProcess.h"
 #include "common/TestSupport.h"
 #include "common/VirtualDisplay.h"

@@ -2,6 +2,8 @@
 // Workbook files written at test time: .xlsx through libxlsxwriter, .ods as a zip of its XML
 // parts (packed by Python's zipfile), .csv as text; and workbooks as other programs write them:
 // LibreOffice (headless, legacy .xls too) and Python's openpyxl.
+#include "common/TestSupport.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
@@ -99,12 +101,6 @@ inline bool writeOds(const QString& path, const QVector<Sheet>& sheets)
     return QProcess::execute("/usr/bin/python3", {"-c", pack, path, content, manifest}) == 0;
 }
 
-inline bool writeText(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // The customers every foreign workbook holds, as the import lists them (dates in the US
 // short date): a merged first cell, texts that look like numbers, a formula with a text result
 // and one with a number.
@@ -149,7 +145,7 @@ inline bool writeFlatOds(const QString& path)
         "</office:automatic-styles><office:body><office:spreadsheet>"
         "<table:table table:name=\"Notes\"><table:table-row>" + text("not this one") + "</table:table-row></table:table>"
         "<table:table table:name=\"Sheet1\">" + rows + "</table:table></office:spreadsheet></office:body></office:document>";
-    return writeText(path, document.toUtf8());
+    return writeFile(path, document.toUtf8());
 }
 
 // LibreOffice's conversion of a file into `format` ("xlsx", "ods", "xls") beside it; empty

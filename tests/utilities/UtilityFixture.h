@@ -5,7 +5,6 @@
 #include "utilities/TableBrowser.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,11 +43,7 @@ struct UtilityFixture {
             values << r.field(0).text();
         return values;
     }
-    QString errorListing() const
-    {
-        QFile f(folder.file("Docs/Korvina.Err"));
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+    QString errorListing() const { return QString::fromUtf8(fileContents(folder.file("Docs/Korvina.Err"))); }
 
     static void select(TableBrowser& browser, const QStringList& names)
     {

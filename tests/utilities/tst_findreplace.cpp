@@ -39,95 +39,69 @@ class FindReplaceTest : public QObject {
     }
 
 private slots:
-    void replacesTheWholeValueOfTheFoundRecords_data()
+    // Replace writes the whole value into the chosen column of every record found, once the
+    // access code is given; each refusal leaves the column as it was.
+    void replace_data()
     {
         QTest::addColumn<QString>("criterion"); // "column|op|value"
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QStringList>("after");
-        QTest::addColumn<QString>("firstInGrid");
-        QTest::newRow("city of one country") << "CCountry|=|India" << "CCity" << "Kochi"
-                                             << QStringList{"Kochi", "Lyon", "Kochi"} << "Kochi";
-        QTest::newRow("empty criterion changes all") << "CCountry|=|" << "CCity" << "Rome"
-                                                     << QStringList{"Rome", "Rome", "Rome"} << "Rome";
-        QTest::newRow("decimal comma in a number column") << "CFirst|Like|B" << "CRating" << "12,5"
-                                                          << QStringList{"", "12.5", ""} << "12.50";
-        QTest::newRow("date column") << "CType|>|1" << "EDate" << "6/7/2025"
-                                     << QStringList{"05/01/2024", "06/07/2025", "06/07/2025"} << "06/07/2025";
-        QTest::newRow("the program's own date") << "CType|>|1" << "EDate" << "12/31/2024"
-                                                << QStringList{"05/01/2024", "12/31/2024", "12/31/2024"} << "12/31/2024";
-        QTest::newRow("existing type id") << "CCountry|=|France" << "CType" << "1000"
-                                          << QStringList{"1", "1000", "3"} << "1000";
-        QTest::newRow("text column cut to its size") << "CType|=|2" << "CZipCode" << QString(40, '7')
-                                                     << QStringList{"", QString(10, '7'), ""} << QString(10, '7');
-    }
-    void replacesTheWholeValueOfTheFoundRecords()
-    {
-        QFETCH(QString, criterion);
-        QFETCH(QString, column);
-        QFETCH(QString, value);
-        QFETCH(QStringList, after);
-        QFETCH(QString, firstInGrid);
-        UtilityFixture f;
-        prepare(f);
-        KKFindRepl screen;
-        const QStringList c = criterion.split('|');
-        UtilityFixture::criterion(screen.browser(), c[0], c[1], c[2]);
-        screen.browser().ListRecords();
-        screen.browser().fieldBox()->setCurrentText(column);
-        screen.valueBox()->setText(value);
-        f.messages.clear();
-        AccessAnswer answer("Secret");
-        screen.replaceRecords();
-        QVERIFY(answer.asked);
-        QCOMPARE(f.messages.shown, QStringList({"Confirm Replace?", "Record(s) Replaced!"}));
-        QCOMPARE(f.column(column), after);
-        // The grid shows the new values; a further replace needs a new find.
-        const int at = screen.browser().fieldBox()->currentData().toInt();
-        QCOMPARE(screen.browser().grid()->cellText(1, at), firstInGrid);
-        screen.replaceRecords();
-        QCOMPARE(f.messages.shown.last(), QString("Find Records!"));
-    }
-
-    void refusals_data()
-    {
-        QTest::addColumn<QString>("criterion");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("confirm");
         QTest::addColumn<QString>("code"); // the access code typed; "-": no prompt expected
         QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("after"); // the column's values afterwards
+        QTest::addColumn<QString>("firstInGrid"); // once replaced; empty: nothing replaced
+        const QStringList cities{"Pune", "Lyon", "Delhi"}, types{"1", "2", "3"};
+        const auto replaced = [](int found) {
+            return QStringList{QString("Total Records: %1").arg(found), "Confirm Replace?", "Record(s) Replaced!"};
+        };
+        QTest::newRow("city of one country") << "CCountry|=|India" << "CCity" << "Kochi" << true << "Secret"
+                                             << replaced(2) << QStringList{"Kochi", "Lyon", "Kochi"} << "Kochi";
+        QTest::newRow("empty criterion changes all") << "CCountry|=|" << "CCity" << "Rome" << true << "Secret"
+                                                     << replaced(3) << QStringList{"Rome", "Rome", "Rome"} << "Rome";
+        QTest::newRow("decimal comma in a number column") << "CFirst|Like|B" << "CRating" << "12,5" << true << "Secret"
+                                                          << replaced(1) << QStringList{"", "12.5", ""} << "12.50";
+        QTest::newRow("date column") << "CType|>|1" << "EDate" << "6/7/2025" << true << "Secret" << replaced(2)
+                                     << QStringList{"05/01/2024", "06/07/2025", "06/07/2025"} << "06/07/2025";
+        QTest::newRow("the program's own date") << "CType|>|1" << "EDate" << "12/31/2024" << true << "Secret" << replaced(2)
+                                                << QStringList{"05/01/2024", "12/31/2024", "12/31/2024"} << "12/31/2024";
+        QTest::newRow("existing type id") << "CCountry|=|France" << "CType" << "1000" << true << "Secret"
+                                          << replaced(1) << QStringList{"1", "1000", "3"} << "1000";
+        QTest::newRow("text column cut to its size") << "CType|=|2" << "CZipCode" << QString(40, '7') << true << "Secret"
+                                                     << replaced(1) << QStringList{"", QString(10, '7'), ""}
+                                                     << QString(10, '7');
         QTest::newRow("nothing found") << "CCity|=|Oslo" << "CCity" << "X" << true << "-"
-                                       << QStringList{"Total Records: 0", "No Records!"};
+                                       << QStringList{"Total Records: 0", "No Records!"} << cities << "";
         QTest::newRow("key column") << "CCity|=|" << "EId" << "7" << true << "-"
-                                    << QStringList{"Total Records: 3", "Invalid Field!"};
+                                    << QStringList{"Total Records: 3", "Invalid Field!"} << types << "";
         QTest::newRow("blank value") << "CCity|=|" << "CCity" << "   " << true << "-"
-                                     << QStringList{"Total Records: 3", "No Text!"};
+                                     << QStringList{"Total Records: 3", "No Text!"} << cities << "";
         QTest::newRow("text for a number") << "CCity|=|" << "CType" << "abc" << true << "-"
-                                           << QStringList{"Total Records: 3", "Invalid Text!"};
+                                           << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
         QTest::newRow("text for a date") << "CCity|=|" << "EDate" << "soon" << true << "-"
-                                         << QStringList{"Total Records: 3", "Invalid Text!"};
+                                         << QStringList{"Total Records: 3", "Invalid Text!"}
+                                         << QStringList(3, "05/01/2024") << "";
         QTest::newRow("exponent for a type id") << "CCity|=|" << "CType" << "1e3" << true << "-"
-                                                << QStringList{"Total Records: 3", "Invalid Text!"};
+                                                << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
         QTest::newRow("type id that does not exist") << "CCity|=|" << "CType" << "4" << true << "-"
-                                                     << QStringList{"Total Records: 3", "Invalid Text!"};
+                                                     << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
         QTest::newRow("fraction for a whole number") << "CCity|=|" << "CType" << "2.5" << true << "-"
-                                                     << QStringList{"Total Records: 3", "Invalid Text!"};
+                                                     << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
         QTest::newRow("not confirmed") << "CCity|=|" << "CCity" << "X" << false << "-"
-                                       << QStringList{"Total Records: 3", "Confirm Replace?"};
+                                       << QStringList{"Total Records: 3", "Confirm Replace?"} << cities << "";
         QTest::newRow("wrong code") << "CCity|=|" << "CCity" << "X" << true << "secret"
-                                    << QStringList{"Total Records: 3", "Confirm Replace?"};
+                                    << QStringList{"Total Records: 3", "Confirm Replace?"} << cities << "";
         QTest::newRow("empty code") << "CCity|=|" << "CCity" << "X" << true << ""
-                                    << QStringList{"Total Records: 3", "Confirm Replace?"};
+                                    << QStringList{"Total Records: 3", "Confirm Replace?"} << cities << "";
     }
-    void refusals()
+    void replace()
     {
         QFETCH(QString, criterion);
         QFETCH(QString, column);
         QFETCH(QString, value);
         QFETCH(bool, confirm);
         QFETCH(QString, code);
-        QFETCH(QStringList, shown);
+        QFETCH(QString, firstInGrid);
         UtilityFixture f;
         prepare(f);
         f.messages.answers = {confirm};
@@ -143,9 +117,15 @@ private slots:
         AccessAnswer answer(code);
         screen.replaceRecords();
         QCOMPARE(answer.asked, code != "-");
-        QCOMPARE(f.messages.shown, shown);
-        QCOMPARE(f.column("CCity"), QStringList({"Pune", "Lyon", "Delhi"}));
-        QCOMPARE(f.column("CType"), QStringList({"1", "2", "3"}));
+        QTEST(f.messages.shown, "shown");
+        QTEST(f.column(column), "after");
+        if (firstInGrid.isEmpty())
+            return;
+        // The grid shows the new values; a further replace needs a new find.
+        const int at = screen.browser().fieldBox()->currentData().toInt();
+        QCOMPARE(screen.browser().grid()->cellText(1, at), firstInGrid);
+        screen.replaceRecords();
+        QCOMPARE(f.messages.shown.last(), QString("Find Records!"));
     }
 
     void eachOpeningAsksForTheModifyPassword()

@@ -30,7 +30,7 @@ class ImportTest : public QObject {
                     cells << v.toString();
                 text += cells.join(',').toUtf8() + "\r\n";
             }
-            ok = SheetFiles::writeText(path, text);
+            ok = writeFile(path, text);
         }
         if (!ok)
             qFatal("cannot write %s", qPrintable(path));
@@ -66,7 +66,7 @@ private slots:
         state().clock.setFixed(QDateTime(QDate(2026, 12, 5), QTime(10, 0)));
         const QString yesterday = ArchiveNames::archivePath(QDate(2026, 12, 4));
         const QString today = ArchiveNames::archivePath(QDate(2026, 12, 5));
-        QVERIFY(SheetFiles::writeText(yesterday, "copy") && SheetFiles::writeText(today, "copy"));
+        QVERIFY(writeFile(yesterday, "copy") && writeFile(today, "copy"));
         for (const int type : {2, 1000})
             f.folder.exec(QString("INSERT INTO kmCustType (EId, EDate, CCategory) VALUES (%1, '2024-01-01', 'T%1')").arg(type));
         const QString path = writeBook(f, kind,
@@ -242,19 +242,6 @@ private slots:
         QCOMPARE(f.messages.shown, QStringList{"No Records!"});
     }
 
-    void invalidFieldsAreNamed()
-    {
-        UtilityFixture f;
-        const QString path = writeBook(f, "csv", {{"CFirst", "Nickname", "Shoe size"}, {"Ann", "Annie", "38"}});
-        KKImport screen;
-        list(screen, path);
-        screen.browser().SelectAllFields();
-        screen.importRecords();
-        QCOMPARE(f.messages.shown.last(), QString("Invalid Fields:\r\n\r\nNickname\r\nShoe size\r\n"));
-        QCOMPARE(f.folder.count("ktCustomer"), 0);
-        QVERIFY(!screen.endsProgram());
-    }
-
     void refusals_data()
     {
         QTest::addColumn<QString>("file"); // what txtFile names
@@ -268,6 +255,9 @@ private slots:
                                          << QStringList{"Total Records: 1", "Select Fields!"};
         QTest::newRow("not confirmed") << "book.xlsx" << "import all" << false
                                        << QStringList{"Total Records: 1", "Confirm Import?"};
+        QTest::newRow("columns the table lacks")
+            << "book.csv" << "import all" << true
+            << QStringList{"Total Records: 1", "Invalid Fields:\r\n\r\nNickname\r\nShoe size\r\n"};
     }
     void refusals()
     {
@@ -277,9 +267,10 @@ private slots:
         QFETCH(QStringList, shown);
         UtilityFixture f;
         writeBook(f, "xlsx", {{"CFirst"}, {"Ann"}});
+        writeBook(f, "csv", {{"CFirst", "Nickname", "Shoe size"}, {"Ann", "Annie", "38"}});
         QString path = file.isEmpty() ? QString() : f.folder.file("Docs/" + file);
         if (file == "text.xlsx")
-            SheetFiles::writeText(path, "CFirst\r\nAnn\r\n");
+            writeFile(path, "CFirst\r\nAnn\r\n");
         f.messages.answers = {confirm};
 
         KKImport screen;
@@ -295,7 +286,8 @@ private slots:
         QCOMPARE(f.messages.shown, shown);
         QCOMPARE(f.errorListing(), QString()); // an unreadable file is not logged
         QCOMPARE(f.folder.count("ktCustomer"), 0);
-        QCOMPARE(screen.browser().fieldList()->count(), shown.first().startsWith("Total") ? 1 : 0);
+        QCOMPARE(screen.browser().fieldList()->count() > 0, shown.first().startsWith("Total"));
+        QVERIFY(!screen.endsProgram());
     }
 };
 
