@@ -229,7 +229,7 @@ private slots:
                                           + row + (row.endsWith("</" + prefix + "row>") ? "</" + prefix + "sheetData></" + prefix + "worksheet>" : "")}};
         for (auto f = written.begin(); f != written.end(); ++f) {
             QDir().mkpath(QFileInfo(parts + "/" + f.key()).path());
-            QVERIFY(SheetFiles::writeText(parts + "/" + f.key(), f.value()));
+            QVERIFY(writeFile(parts + "/" + f.key(), f.value()));
         }
         const QString path = dir.filePath("parts.xlsx");
         QCOMPARE(QProcess::execute("/usr/bin/python3", {"-c", "import os, sys, zipfile\n"
