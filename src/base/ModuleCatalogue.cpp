@@ -211,13 +211,16 @@ void addContent(QVector<ModuleDef>& all)
 void addCampaigns(QVector<ModuleDef>& all)
 {
     for (const CampaignFamily& c : CampaignFamily::all()) {
+        // The content is picked by the caption of its own key ("News Id").
         const auto content = std::find_if(all.cbegin(), all.cend(), [&](const ModuleDef& m) { return m.id == c.content; });
+        const QByteArray contentKey = content->fields.at(0).caption.toLatin1();
         const QByteArray source = (c.pickColumn + QStringLiteral(", EId From ") + c.contentTable()).toLatin1();
         FieldDef criteria;
         criteria.button = B::Selector; // the recipient selection screen fills it; typing is allowed too
         all << module(c.module, c.screen().toLatin1(), c.caption.toLatin1(), c.table().toLatin1(),
-                      {M::Transaction, 1, c.menuCaption.toLatin1(), c.reportNumber}, (c.name + QStringLiteral(" Id")).toLatin1(),
-                      {{content->fields.at(0).caption.toLatin1(), pick(source)}, {"Customer Type", pick("CCategory, EId From kmCustType")},
+                      {M::Transaction, 1, c.menuCaption.toLatin1(), c.reportNumber},
+                      (c.name + QStringLiteral(" Id")).toLatin1(),
+                      {{contentKey, pick(source)}, {"Customer Type", pick("CCategory, EId From kmCustType")},
                        {"Criteria", criteria}, {"Sent Date", date()}, {"Remarks", text()}});
     }
 

@@ -35,14 +35,17 @@ QVector<ReportDef> campaignReports()
 {
     QVector<ReportDef> lists;
     for (const CampaignFamily& f : CampaignFamily::all()) {
-        ReportDef r = report(f.reportNumber, "", "", "a.EDate", CriterionKind::DateRange, -1, {"pCompName", "pFilter"}, {}, "");
+        ReportDef r = report(f.reportNumber, "", "", "a.EDate", CriterionKind::DateRange, -1, {"pCompName", "pFilter"},
+                             {}, "");
         r.caption = f.reportCaption;
         r.layoutFile = f.reportLayout;
         const QString content = f.contentColumn(), type = f.column(QStringLiteral("CType"));
-        r.head = QStringList{QStringLiteral("SELECT a.EId, a.EDate, a.%1, a.%2, ").arg(content, type),
-                             QStringLiteral(" a.%1, b.%2, c.CCategory FROM %3 as a, ").arg(f.column(QStringLiteral("SentDate")), f.subjectColumn, f.table()),
-                             QStringLiteral(" %1 as b, kmCustType as c WHERE a.%2=b.EId and ").arg(f.contentTable(), content),
-                             QStringLiteral(" a.%1=c.EId ").arg(type)};
+        r.head = QStringList{
+            QStringLiteral("SELECT a.EId, a.EDate, a.%1, a.%2, ").arg(content, type),
+            QStringLiteral(" a.%1, b.%2, c.CCategory FROM %3 as a, ")
+                .arg(f.column(QStringLiteral("SentDate")), f.subjectColumn, f.table()),
+            QStringLiteral(" %1 as b, kmCustType as c WHERE a.%2=b.EId and ").arg(f.contentTable(), content),
+            QStringLiteral(" a.%1=c.EId ").arg(type)};
         lists << r;
     }
     return lists;

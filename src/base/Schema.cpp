@@ -57,8 +57,10 @@ QVector<SchemaTable> build()
         all << make("ktSUpdate", cols);
     }
     for (const CampaignFamily& f : CampaignFamily::all())
-        all << make(f.table().toLatin1(), {{f.contentColumn(), C::Id, 0, f.contentTable()}, {f.column(QStringLiteral("CType")), C::Id, 0, QStringLiteral("kmCustType")},
-                                           {f.column(QStringLiteral("Criteria")), C::Text, 100}, {f.column(QStringLiteral("SentDate")), C::Date, 0},
+        all << make(f.table().toLatin1(), {{f.contentColumn(), C::Id, 0, f.contentTable()},
+                                           {f.column(QStringLiteral("CType")), C::Id, 0, QStringLiteral("kmCustType")},
+                                           {f.column(QStringLiteral("Criteria")), C::Text, 100},
+                                           {f.column(QStringLiteral("SentDate")), C::Date, 0},
                                            {f.column(QStringLiteral("Remarks")), C::Text, 20}});
     all << make("kaEnterprise", {text("EName", 30), text("EShort", 15), text("EDesc", 30), text("EAddr1", 30),
                                  text("EAddr2", 30), text("EAddr3", 30), text("ECity", 20), text("EState", 20),
