@@ -248,8 +248,9 @@ void XmlPartReader::readStartTag(qsizetype end)
         const std::string_view name(data + nameStart, size_t(i - nameStart));
         while (i < stop && isSpace(data[i]))
             ++i;
-        if (i < stop && data[i] == '=')
-            ++i;
+        if (i >= stop || data[i] != '=')
+            damaged(QStringLiteral("the attribute %1 has no value").arg(asText(name)));
+        ++i;
         while (i < stop && isSpace(data[i]))
             ++i;
         if (i >= stop || (data[i] != '"' && data[i] != '\''))

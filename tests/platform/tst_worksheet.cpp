@@ -202,6 +202,7 @@ private slots:
             utf16 += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
         QTest::newRow("UTF-16 shared strings") << QByteArray() << QByteArray("<row r='2'><c r='A2' t='s'><v>0</v></c></row>") << utf16 << "zwölf|";
         QTest::newRow("end tag of another element") << QByteArray() << QByteArray("<row r='2'><c r='A2'><v>1</c></v></row>") << one << QString();
+        QTest::newRow("attribute without =") << QByteArray() << QByteArray("<row r='2'><c r='A2' t 'n'><v>1</v></c></row>") << one << QString();
         QTest::newRow("unknown reference") << QByteArray() << QByteArray("<row r='2'><c r='A2' t='str'><v>&nbsp;</v></c></row>") << one << QString();
         QTest::newRow("entities declared") << QByteArray() << QByteArray("<row r='2'><c r='A2' t='s'><v>0</v></c></row>")
                                            << "<!DOCTYPE sst [<!ENTITY a 'aaaaaaaa'>]><sst>" + one + "</sst>" << QString();
