@@ -104,17 +104,11 @@ XlsxWorksheet::XlsxWorksheet(const QString& path, const QString& sheetName) : m_
             workbook = r.target;
     const QHash<QString, Relation> parts = relations(workbook);
     QString sheetPart;
-    {
-        const std::unique_ptr<QIODevice> device = m_zip.open(workbook);
-        XmlPartReader xml(device.get(), where(workbook));
-        for (XmlPartReader::Token t; (t = xml.next()) != XmlPartReader::Token::Done;) {
-            if (t != XmlPartReader::Token::Start)
-                continue;
-            if (xml.is("workbookPr"))
-                m_1904 = isTrue(xml.attribute("date1904"));
-            else if (xml.is("sheet") && sheetPart.isEmpty() && xml.attributeText("name").compare(sheetName, Qt::CaseInsensitive) == 0)
-                sheetPart = parts.value(xml.attributeText("id")).target;
-        }
+    for (XmlPartReader xml = openPart(workbook); xml.nextStart();) {
+        if (xml.is("workbookPr"))
+            m_1904 = isTrue(xml.attribute("date1904"));
+        else if (xml.is("sheet") && sheetPart.isEmpty() && xml.attributeText("name").compare(sheetName, Qt::CaseInsensitive) == 0)
+            sheetPart = parts.value(xml.attributeText("id")).target;
     }
     if (sheetPart.isEmpty())
         throw AppError(WorkbookErrors::InvalidFile, kSource, QStringLiteral("%1 has no worksheet named %2.").arg(path, sheetName));
@@ -124,8 +118,7 @@ XlsxWorksheet::XlsxWorksheet(const QString& path, const QString& sheetName) : m_
         else if (r.type.endsWith(QLatin1String("/styles")))
             readStyles(r.target);
     }
-    m_sheetPart = m_zip.open(sheetPart);
-    m_sheet = std::make_unique<XmlPartReader>(m_sheetPart.get(), where(sheetPart));
+    m_sheet = std::make_unique<XmlPartReader>(openPart(sheetPart));
 }
 
 XlsxWorksheet::~XlsxWorksheet() = default;
@@ -135,7 +128,10 @@ void XlsxWorksheet::damaged(const QString& why) const
     throw AppError(WorkbookErrors::InvalidFile, kSource, QStringLiteral("%1 cannot be read as a workbook: %2").arg(m_path, why));
 }
 
-QString XlsxWorksheet::where(const QString& part) const { return QStringLiteral("%1 (%2)").arg(m_path, part); }
+XmlPartReader XlsxWorksheet::openPart(const QString& part)
+{
+    return XmlPartReader(m_zip.open(part), QStringLiteral("%1 (%2)").arg(m_path, part));
+}
 
 // The relationships of a part (of the package for none), by id.
 QHash<QString, XlsxWorksheet::Relation> XlsxWorksheet::relations(const QString& part)
@@ -144,20 +140,16 @@ QHash<QString, XlsxWorksheet::Relation> XlsxWorksheet::relations(const QString& 
     const QString name = relationsOf(part);
     if (!m_zip.contains(name))
         return found;
-    const std::unique_ptr<QIODevice> device = m_zip.open(name);
-    XmlPartReader xml(device.get(), where(name));
-    for (XmlPartReader::Token t; (t = xml.next()) != XmlPartReader::Token::Done;)
-        if (t == XmlPartReader::Token::Start && xml.is("Relationship"))
+    for (XmlPartReader xml = openPart(name); xml.nextStart();)
+        if (xml.is("Relationship"))
             found.insert(xml.attributeText("Id"), {xml.attributeText("Type"), partName(folderOf(part), xml.attributeText("Target"))});
     return found;
 }
 
 void XlsxWorksheet::readStrings(const QString& part)
 {
-    const std::unique_ptr<QIODevice> device = m_zip.open(part);
-    XmlPartReader xml(device.get(), where(part));
-    for (XmlPartReader::Token t; (t = xml.next()) != XmlPartReader::Token::Done;)
-        if (t == XmlPartReader::Token::Start && xml.is("si")) {
+    for (XmlPartReader xml = openPart(part); xml.nextStart();)
+        if (xml.is("si")) {
             appendItemText(xml, m_strings);
             m_stringEnds << m_strings.size();
         }
@@ -167,8 +159,7 @@ void XlsxWorksheet::readStrings(const QString& part)
 
 void XlsxWorksheet::readStyles(const QString& part)
 {
-    const std::unique_ptr<QIODevice> device = m_zip.open(part);
-    XmlPartReader xml(device.get(), where(part));
+    XmlPartReader xml = openPart(part);
     QSet<int> dateFormats;
     bool inCellFormats = false;
     int index = 0;
@@ -205,9 +196,10 @@ bool XlsxWorksheet::isDateFormatCode(const QString& code)
 bool XlsxWorksheet::next(WorksheetRow& row)
 {
     XmlPartReader& xml = *m_sheet;
-    for (XmlPartReader::Token t = xml.next(); t != XmlPartReader::Token::Start || !xml.is("row"); t = xml.next())
-        if (t == XmlPartReader::Token::Done)
+    do {
+        if (!xml.nextStart())
             return false;
+    } while (!xml.is("row"));
     const int number = wholeNumber(xml.attribute("r"));
     row.number = number > 0 ? number : m_lastRow + 1;
     m_lastRow = row.number;

@@ -27,7 +27,7 @@ private:
         QString target;
     };
     QHash<QString, Relation> relations(const QString& part);
-    QString where(const QString& part) const;
+    XmlPartReader openPart(const QString& part);
     void readStrings(const QString& part);
     void readStyles(const QString& part);
     QVariant readCell();
@@ -41,7 +41,6 @@ private:
     QVector<qsizetype> m_stringEnds;
     QSet<int> m_dateStyles; // cell format indexes that show dates
     bool m_1904 = false;
-    std::unique_ptr<QIODevice> m_sheetPart;
     std::unique_ptr<XmlPartReader> m_sheet;
     QByteArray m_value; // the cell's value as written, kept for its room
     int m_lastRow = 0;

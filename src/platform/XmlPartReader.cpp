@@ -3,8 +3,6 @@
 #include "platform/AppError.h"
 #include "platform/WorksheetRows.h"
 
-#include <QIODevice>
-
 #include <charconv>
 #include <cstring>
 
@@ -69,7 +67,10 @@ template<typename Out> bool appendReference(Out& out, std::string_view reference
 
 }
 
-XmlPartReader::XmlPartReader(QIODevice* device, QString where) : m_device(device), m_where(std::move(where)) {}
+XmlPartReader::XmlPartReader(std::unique_ptr<QIODevice> device, QString where)
+    : m_device(std::move(device)), m_where(std::move(where))
+{
+}
 
 void XmlPartReader::damaged(const QString& why) const
 {
@@ -201,6 +202,14 @@ XmlPartReader::Token XmlPartReader::next()
             return Token::Start;
         }
     }
+}
+
+bool XmlPartReader::nextStart()
+{
+    for (Token t = next(); t != Token::Done; t = next())
+        if (t == Token::Start)
+            return true;
+    return false;
 }
 
 bool XmlPartReader::nextChild(int depth)

@@ -3,11 +3,12 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class QIODevice;
+#include <QIODevice>
 
 // A pull reader for the XML parts of a workbook, made for the size of a worksheet: a few
 // comparisons a tag and no allocation once it runs. It knows elements, attributes, text,
@@ -22,11 +23,14 @@ class XmlPartReader {
 public:
     enum class Token { Start, End, Done };
 
-    XmlPartReader(QIODevice* device, QString where);
+    // Reads the part from `device`, which it keeps.
+    XmlPartReader(std::unique_ptr<QIODevice> device, QString where);
 
     // The next start or end of an element; the text between is passed over. An empty element
     // (<v/>) gives its Start and then its End.
     Token next();
+    // The next start of an element, passing over ends; false at the end of the part.
+    bool nextStart();
     // How many elements are open; an element counts from its Start up to its End.
     int depth() const { return int(m_open.size()); }
     // The next element started directly inside the element open at `depth`, passing over
@@ -62,7 +66,7 @@ private:
     void readEndTag(qsizetype end);
     template<typename Out> void decode(Out& out, std::string_view text, bool attribute) const;
 
-    QIODevice* m_device;
+    std::unique_ptr<QIODevice> m_device;
     QString m_where;
     QStringDecoder m_utf16;
     QByteArray m_buffer;
