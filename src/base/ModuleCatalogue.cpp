@@ -1,7 +1,6 @@
 #include "base/ModuleCatalogue.h"
 
 #include "base/CampaignFamily.h"
-#include "base/Schema.h"
 
 #include <algorithm>
 
@@ -11,20 +10,9 @@ namespace {
 // that an id of a million and above, put in by the program, shows whole.
 constexpr int kIdLength = 10;
 using B = FieldDef::Button;
-
-// The caption and width of every column come from here; the width also follows the schema.
-struct Row {
-    const char* caption;
-    FieldDef def;
-};
+using C = SchemaColumn;
 
 FieldDef text() { return {}; }
-
-FieldDef withCaption(FieldDef d, const QString& caption)
-{
-    d.caption = caption;
-    return d;
-}
 
 FieldDef cycle(const char* choices, bool enabled = true)
 {
@@ -97,9 +85,34 @@ struct Place {
     Permissions permissions = Permissions::Open;
 };
 
+// One field: its caption, its box, and the table's column it edits. The box's width follows the
+// column: text(n) is n, numbers and ids a whole key, dates 10, memo 65500.
+struct Row {
+    QString caption;
+    FieldDef def;
+    SchemaColumn column;
+};
+using Rows = QVector<Row>;
+
+void add(ModuleDef& m, const Row& row)
+{
+    FieldDef f = row.def;
+    f.caption = row.caption;
+    f.column = row.column.name;
+    switch (row.column.kind) {
+    case C::Text:
+    case C::Memo: f.maxLength = row.column.width; break;
+    case C::Date: f.maxLength = 10; break;
+    default: f.maxLength = kIdLength; f.rightAligned = true; break;
+    }
+    m.fields << f;
+    m.columns << row.column;
+    m.fieldCount = int(m.fields.size()) - 1;
+}
+
 // Builds a module: field 0 (the id) and 1 (the entry date) are the same on every screen.
 ModuleDef module(ModuleId moduleId, const char* screen, const char* caption, const char* table, Place place,
-                 const char* idCaption, std::initializer_list<std::pair<const char*, FieldDef>> rest)
+                 const QString& idCaption, const Rows& rest)
 {
     ModuleDef m;
     m.id = moduleId;
@@ -112,49 +125,24 @@ ModuleDef module(ModuleId moduleId, const char* screen, const char* caption, con
     m.menuCaption = QString::fromLatin1(place.menuCaption);
     m.permissions = place.permissions;
     FieldDef key;
-    key.caption = QString::fromLatin1(idCaption);
-    key.maxLength = kIdLength;
     key.enabled = false;
     key.locked = true;
-    key.rightAligned = true;
-    FieldDef entry = date(false);
-    entry.caption = QStringLiteral("Entry Date");
-    entry.maxLength = 10;
-    m.fields << key << entry;
-    for (const auto& [c, d] : rest)
-        m.fields << withCaption(d, QString::fromLatin1(c));
-    m.fieldCount = int(m.fields.size()) - 1;
-
-    // Widths follow the table's columns: text(n) is n, numbers and ids a whole key, dates 10,
-    // memo 65500.
-    if (const SchemaTable* t = Schema::table(m.table)) {
-        for (int i = 2; i < m.fields.size() && i < t->columns.size(); ++i) {
-            const SchemaColumn& col = t->columns.at(i);
-            FieldDef& f = m.fields[i];
-            switch (col.kind) {
-            case SchemaColumn::Text:
-            case SchemaColumn::Memo: f.maxLength = col.width; break;
-            case SchemaColumn::Date: f.maxLength = 10; break;
-            default: f.maxLength = kIdLength; f.rightAligned = true; break;
-            }
-        }
-    }
+    add(m, {idCaption, key, C::id("EId")});
+    add(m, {QStringLiteral("Entry Date"), date(false), C::date("EDate")});
+    for (const Row& row : rest)
+        add(m, row);
     return m;
 }
 
-// Every field learns its column; the field count is the highest index.
-void bindColumns(ModuleDef& m)
+ModuleDef addedIn(ModuleDef m, int version)
 {
-    m.fieldCount = int(m.fields.size()) - 1;
-    if (const SchemaTable* t = Schema::table(m.table))
-        for (int i = 0; i < m.fields.size() && i < t->columns.size(); ++i)
-            m.fields[i].column = t->columns.at(i).name;
+    m.since = version;
+    return m;
 }
 
 using M = ModuleMenu;
 using P = Permissions;
 using Id = ModuleId;
-using Fields = std::initializer_list<std::pair<const char*, FieldDef>>;
 
 // The first four columns of the table's newest record, under these titles.
 ModuleDef withPane(ModuleDef m, QStringList titles)
@@ -167,44 +155,57 @@ ModuleDef withPane(ModuleDef m, QStringList titles)
 void addContent(QVector<ModuleDef>& all)
 {
     all << withPane(module(Id::Customer, "KKCustomer", "Customers", "ktCustomer", {M::Transaction, 0, "Customers", 41},
-                           "Customer Id",
-                           {{"Title", cycle("Mr/Mrs/Ms/Dr")}, {"First Name", text()}, {"Last Name", text()},
-                            {"Company", gap(text())}, {"Address 1", text()}, {"Address 2", text()}, {"City", text()},
-                            {"State", text()}, {"Country", text()}, {"Zip Code", gap(text())},
-                            {"Office Phone", text()}, {"Home Phone", text()}, {"Mobile Phone", text()},
-                            {"Fax Number", text()}, {"Email Address", text()}, {"Website", text()},
-                            {"Customer Type", designText(pick("CCategory, EId From kmCustType"), "C")},
-                            {"Active", cycle("Yes/No", false)}, {"Remarks", text()}}),
+                           QStringLiteral("Customer Id"),
+                           {{"Title", cycle("Mr/Mrs/Ms/Dr"), C::text("CTitle", 5)},
+                            {"First Name", text(), C::text("CFirst", 20)},
+                            {"Last Name", text(), C::text("CLast", 20)},
+                            {"Company", gap(text()), C::text("CCompany", 50)},
+                            {"Address 1", text(), C::text("CAddr1", 50)},
+                            {"Address 2", text(), C::text("CAddr2", 50)},
+                            {"City", text(), C::text("CCity", 20)},
+                            {"State", text(), C::text("CState", 20)},
+                            {"Country", text(), C::text("CCountry", 20)},
+                            {"Zip Code", gap(text()), C::text("CZipCode", 10)},
+                            {"Office Phone", text(), C::text("CTelOff", 20)},
+                            {"Home Phone", text(), C::text("CTelHome", 20)},
+                            {"Mobile Phone", text(), C::text("CTelMob", 20)},
+                            {"Fax Number", text(), C::text("CFax", 20)},
+                            {"Email Address", text(), C::text("CEmail", 50)},
+                            {"Website", text(), C::text("CWebsite", 50)},
+                            {"Customer Type", designText(pick("CCategory, EId From kmCustType"), "C"),
+                             C::id("CType", "kmCustType")},
+                            {"Active", cycle("Yes/No", false), C::letter("CActive")},
+                            {"Remarks", text(), C::text("CRemarks", 50)}}),
                     {"Id:", "Date:", "Title:", "Name:"});
 
-    all << withPane(module(Id::News, "KKNews", "News", "ktNews", {M::Transaction, 0, "News", 46}, "News Id",
-                           {{"News Type", pick("NCategory, EId From kmNewsType")}, {"Reference", text()},
-                            {"Email Subject", text()}, {"Message(Text)", multiline(text())}, {"Remarks", text()}}),
+    all << withPane(module(Id::News, "KKNews", "News", "ktNews", {M::Transaction, 0, "News", 46}, QStringLiteral("News Id"),
+                           {{"News Type", pick("NCategory, EId From kmNewsType"), C::id("NType", "kmNewsType")},
+                            {"Reference", text(), C::text("NReference", 50)},
+                            {"Email Subject", text(), C::text("NSubject", 50)},
+                            {"Message(Text)", multiline(text()), C::memo("NMessage")},
+                            {"Remarks", text(), C::text("NRemarks", 20)}}),
                     {"Id:", "Date:", "NType:", "Ref:"});
 
-    all << withPane(module(Id::Lead, "KKLead", "Leads", "ktLead", {M::Transaction, 0, "Leads", 47}, "Lead Id",
-                           {{"Reference", text()}, {"Email Subject", text()},
-                            {"Message(Html)", engineFilled(text())}, {"Remarks", text()}}),
+    all << withPane(module(Id::Lead, "KKLead", "Leads", "ktLead", {M::Transaction, 0, "Leads", 47}, QStringLiteral("Lead Id"),
+                           {{"Reference", text(), C::text("LReference", 50)},
+                            {"Email Subject", text(), C::text("LSubject", 50)},
+                            {"Message(Html)", engineFilled(text()), C::memo("LMessage")},
+                            {"Remarks", text(), C::text("LRemarks", 20)}}),
                     {"Id:", "Date:", "Ref:", "Subject:"});
 
-    ModuleDef m = module(Id::Survey, "KKSurvey", "Surveys", "ktSurvey", {M::Transaction, 0, "Surveys", 48}, "Survey Id",
-                         Fields{});
-    FieldDef type = cycle("Rating/Rating");
-    type.caption = QStringLiteral("Survey Type");
     FieldDef count = cycle("10/10", false);
-    count.caption = QStringLiteral("Query Count");
     count.rightAligned = true;
-    m.fields << type << count;
-    for (const char* c : {"Survey Name", "Message", "Web Link"})
-        m.fields << withCaption(text(), QString::fromLatin1(c));
+    Rows survey{{"Survey Type", cycle("Rating/Rating"), C::letter("SType")},
+                {"Query Count", count, C::number("SCount")},
+                {"Survey Name", text(), C::text("SName", 50)},
+                {"Message", text(), C::text("SMessage", 250)},
+                {"Web Link", text(), C::text("SLink", 150)}};
     for (int q = 1; q <= 10; ++q)
-        m.fields << withCaption(text(), QStringLiteral("Query %1").arg(q));
-    m.fields << withCaption(text(), QStringLiteral("Remarks"));
-    m.fieldCount = int(m.fields.size()) - 1;
-    const SchemaTable* t = Schema::table(m.table);
-    for (int i = 2; i <= m.fieldCount; ++i)
-        m.fields[i].maxLength = t->columns.at(i).kind == SchemaColumn::Text ? t->columns.at(i).width : kIdLength;
-    all << withPane(m, {"Id:", "Date:", "SType:", "Count:"});
+        survey << Row{QStringLiteral("Query %1").arg(q), text(), C::text(QStringLiteral("SQuery%1").arg(q), 250)};
+    survey << Row{QStringLiteral("Remarks"), text(), C::text("SRemarks", 20)};
+    all << withPane(module(Id::Survey, "KKSurvey", "Surveys", "ktSurvey", {M::Transaction, 0, "Surveys", 48},
+                           QStringLiteral("Survey Id"), survey),
+                    {"Id:", "Date:", "SType:", "Count:"});
 }
 
 // The three campaign screens, one per kind of content, and the survey answers.
@@ -213,71 +214,105 @@ void addCampaigns(QVector<ModuleDef>& all)
     for (const CampaignFamily& c : CampaignFamily::all()) {
         // The content is picked by the caption of its own key ("News Id").
         const auto content = std::find_if(all.cbegin(), all.cend(), [&](const ModuleDef& m) { return m.id == c.content; });
-        const QByteArray contentKey = content->fields.at(0).caption.toLatin1();
         const QByteArray source = (c.pickColumn + QStringLiteral(", EId From ") + c.contentTable()).toLatin1();
         FieldDef criteria;
         criteria.button = B::Selector; // the recipient selection screen fills it; typing is allowed too
         all << module(c.module, c.screen().toLatin1(), c.caption.toLatin1(), c.table().toLatin1(),
-                      {M::Transaction, 1, c.menuCaption.toLatin1(), c.reportNumber},
-                      (c.name + QStringLiteral(" Id")).toLatin1(),
-                      {{contentKey, pick(source)}, {"Customer Type", pick("CCategory, EId From kmCustType")},
-                       {"Criteria", criteria}, {"Sent Date", date()}, {"Remarks", text()}});
+                      {M::Transaction, 1, c.menuCaption.toLatin1(), c.reportNumber}, c.name + QStringLiteral(" Id"),
+                      {{content->fields.at(0).caption, pick(source), C::id(c.contentColumn(), c.contentTable())},
+                       {"Customer Type", pick("CCategory, EId From kmCustType"),
+                        C::id(c.column(QStringLiteral("CType")), QStringLiteral("kmCustType"))},
+                       {"Criteria", criteria, C::text(c.column(QStringLiteral("Criteria")), 100)},
+                       {"Sent Date", date(), C::date(c.column(QStringLiteral("SentDate")))},
+                       {"Remarks", text(), C::text(c.column(QStringLiteral("Remarks")), 20)}});
     }
 
-    ModuleDef m = module(Id::SurveyUpdate, "KKSUpdate", "Survey Updates", "ktSUpdate",
-                         {M::Transaction, 2, "Survey Updates", 56}, "SUpdate Id", Fields{});
-    m.fields << withCaption(pick("SName, EId From ktSurvey"), QStringLiteral("Survey Id"));
-    for (int a = 1; a <= 10; ++a) {
-        FieldDef d = cycle("0/1/2/3/4/5/6/7/8/9/10", false);
-        d.rightAligned = true;
-        m.fields << withCaption(d, QStringLiteral("Answer %1").arg(a));
-    }
-    m.fields << withCaption(text(), QStringLiteral("Remarks"));
-    m.fieldCount = int(m.fields.size()) - 1;
-    for (int i = 2; i <= m.fieldCount; ++i)
-        m.fields[i].maxLength = i == m.fieldCount ? 20 : kIdLength;
-    all << m;
+    Rows answers{{"Survey Id", pick("SName, EId From ktSurvey"), C::id("SSurveyId", "ktSurvey")}};
+    for (int a = 1; a <= 10; ++a)
+        answers << Row{QStringLiteral("Answer %1").arg(a), cycle("0/1/2/3/4/5/6/7/8/9/10", false),
+                       C::number(QStringLiteral("SAnswer%1").arg(a))};
+    answers << Row{QStringLiteral("Remarks"), text(), C::text("SRemarks", 20)};
+    all << module(Id::SurveyUpdate, "KKSUpdate", "Survey Updates", "ktSUpdate", {M::Transaction, 2, "Survey Updates", 56},
+                  QStringLiteral("SUpdate Id"), answers);
 }
 
 void addMasters(QVector<ModuleDef>& all)
 {
     all << module(Id::CustomerType, "KKCustType", "Customer Type", "kmCustType", {M::Master, 0, "Customer Type"},
-                  "Type Id", {{"Customer Type", text()}, {"Remarks", text()}});
-    all << module(Id::NewsType, "KKNewsType", "News Type", "kmNewsType", {M::Master, 0, "News Type"}, "Type Id",
-                  {{"News Type", text()}, {"Remarks", text()}});
-    all << module(Id::Suppression, "KKSuppression", "Suppression List", "kaSuppression",
-                  {M::Master, 1, "Suppression List"}, "Entry Id",
-                  {{"Email Address", text()}, {"Reason", cycle("Unsubscribed/Bounced/Manual", false)},
-                   {"Campaign", text()}, {"Remarks", text()}});
+                  QStringLiteral("Type Id"),
+                  {{"Customer Type", text(), C::text("CCategory", 10)}, {"Remarks", text(), C::text("CRemarks", 20)}});
+    all << module(Id::NewsType, "KKNewsType", "News Type", "kmNewsType", {M::Master, 0, "News Type"},
+                  QStringLiteral("Type Id"),
+                  {{"News Type", text(), C::text("NCategory", 10)}, {"Remarks", text(), C::text("NRemarks", 20)}});
+    // Addresses no campaign may mail.
+    all << addedIn(module(Id::Suppression, "KKSuppression", "Suppression List", "kaSuppression",
+                          {M::Master, 1, "Suppression List"}, QStringLiteral("Entry Id"),
+                          {{"Email Address", text(), C::text("SAddress", 50)},
+                           {"Reason", cycle("Unsubscribed/Bounced/Manual", false), C::letter("SReason")},
+                           {"Campaign", text(), C::text("SCampaign", 30)},
+                           {"Remarks", text(), C::text("SRemarks", 20)}}),
+                   2);
 }
 
 void addAdministration(QVector<ModuleDef>& all)
 {
     all << module(Id::Enterprise, "KKEnterprise", "Enterprise", "kaEnterprise",
-                  {M::Admin, 0, "Enterprise", 0, P::SingleRowAdmin}, "Enterprise Id",
-                  {{"Enterprise Name", text()}, {"Short Name", text()}, {"Description", text()},
-                   {"Address 1", text()}, {"Address 2", text()}, {"Address 3", text()}, {"City", text()},
-                   {"State", text()}, {"Country", text()}, {"Telephone", text()}, {"Email Id", text()},
-                   {"Website", text()}, {"Modify Password", masked()}, {"Remarks", text()}});
-    all << module(Id::User, "KKUser", "Users", "kaUser", {M::Admin, 0, "Users", 0, P::Users}, "User Id",
-                  {{"LoginId", text()}, {"Password", masked()}, {"Hint", text()},
-                   {"Login Mode", cycle("Admin/User", false)}, {"Remarks", text()}});
+                  {M::Admin, 0, "Enterprise", 0, P::SingleRowAdmin}, QStringLiteral("Enterprise Id"),
+                  {{"Enterprise Name", text(), C::text("EName", 30)},
+                   {"Short Name", text(), C::text("EShort", 15)},
+                   {"Description", text(), C::text("EDesc", 30)},
+                   {"Address 1", text(), C::text("EAddr1", 30)},
+                   {"Address 2", text(), C::text("EAddr2", 30)},
+                   {"Address 3", text(), C::text("EAddr3", 30)},
+                   {"City", text(), C::text("ECity", 20)},
+                   {"State", text(), C::text("EState", 20)},
+                   {"Country", text(), C::text("ECountry", 20)},
+                   {"Telephone", text(), C::text("ETelephone", 30)},
+                   {"Email Id", text(), C::text("EEmail", 50)},
+                   {"Website", text(), C::text("EWebsite", 50)},
+                   {"Modify Password", masked(), C::text("EPasscd", 10)},
+                   {"Remarks", text(), C::text("ERemarks", 20)}});
+    all << module(Id::User, "KKUser", "Users", "kaUser", {M::Admin, 0, "Users", 0, P::Users}, QStringLiteral("User Id"),
+                  {{"LoginId", text(), C::text("ULogin", 10)},
+                   {"Password", masked(), C::text("UPasscd", 10)},
+                   {"Hint", text(), C::text("UHint", 10)},
+                   {"Login Mode", cycle("Admin/User", false), C::letter("UMode")},
+                   {"Remarks", text(), C::text("URemarks", 20)}});
+    // Version 2 added the bulk-mail settings after the first eight; the tokens' key is named
+    // like the passwords, which no grid shows.
     all << module(Id::Preference, "KKPreference", "Preference", "kaPreference",
-                  {M::Admin, 1, "Preferences", 0, P::SingleRow}, "Preference Id",
-                  {{"Mail Footer", cycle("Yes/No", false)}, {"Mail Protocol", cycle("OutlookDefault/SMTP", false)},
-                   {"SMTP Server", text()}, {"SMTP Port", text()}, {"SMTP From", text()}, {"SMTP User", text()},
-                   {"SMTP Password", masked()}, {"Remarks", text()}, {"Unsubscribe Address", text()},
-                   {"Reply-To", text()}, {"Rate Limit", text()}, {"IMAP Server", text()}, {"IMAP Port", text()},
-                   {"IMAP Folder", text()}, {"Token Key", masked()}});
+                  {M::Admin, 1, "Preferences", 0, P::SingleRow}, QStringLiteral("Preference Id"),
+                  {{"Mail Footer", cycle("Yes/No", false), C::letter("PMailFoot")},
+                   {"Mail Protocol", cycle("OutlookDefault/SMTP", false), C::letter("PMailType")},
+                   {"SMTP Server", text(), C::text("PSmtpSrvr", 50)},
+                   {"SMTP Port", text(), C::text("PSmtpPort", 10)},
+                   {"SMTP From", text(), C::text("PSmtpFrom", 50)},
+                   {"SMTP User", text(), C::text("PSmtpUser", 50)},
+                   {"SMTP Password", masked(), C::text("PPasscd", 20)},
+                   {"Remarks", text(), C::text("PRemarks", 20)},
+                   {"Unsubscribe Address", text(), C::text("PUnsubAddr", 50).addedIn(2)},
+                   {"Reply-To", text(), C::text("PReplyTo", 50).addedIn(2)},
+                   {"Rate Limit", text(), C::text("PRateLimit", 6).addedIn(2)},
+                   {"IMAP Server", text(), C::text("PImapSrvr", 50).addedIn(2)},
+                   {"IMAP Port", text(), C::text("PImapPort", 10).addedIn(2)},
+                   {"IMAP Folder", text(), C::text("PImapFolder", 50).addedIn(2)},
+                   {"Token Key", masked(), C::text("PTokenPasscd", 64).addedIn(2)}});
     FieldDef swatch;
     swatch.button = B::Selector;
     all << module(Id::Customize, "KKCustomize", "Customize", "kaCustomize", {M::Admin, 2, "Customize", 0, P::SingleRow},
-                  "Customize Id",
-                  {{"Back Color", swatch}, {"Back Texture", swatch}, {"Text Font", swatch},
-                   {"Text Size", swatch}, {"Text Color", swatch}, {"Default Screen", cycle("Yes/No", false)},
-                   {"Enable Admin", cycle("Yes/No", false)}, {"Modify Password", cycle("Yes/No", false)},
-                   {"Allow Delete", cycle("Yes/No", false)}, {"Delete Password", cycle("Yes/No", false)},
-                   {"Show Dashboard", cycle("Yes/No", false)}, {"Remarks", text()}});
+                  QStringLiteral("Customize Id"),
+                  {{"Back Color", swatch, C::text("CBackColor", 10)},
+                   {"Back Texture", swatch, C::text("CTexTure", 10)},
+                   {"Text Font", swatch, C::text("CTextFont", 10)},
+                   {"Text Size", swatch, C::text("CTextSize", 10)},
+                   {"Text Color", swatch, C::text("CTextColor", 10)},
+                   {"Default Screen", cycle("Yes/No", false), C::letter("CDefaScrn")},
+                   {"Enable Admin", cycle("Yes/No", false), C::letter("CAdminDisp")},
+                   {"Modify Password", cycle("Yes/No", false), C::letter("CModiPass")},
+                   {"Allow Delete", cycle("Yes/No", false), C::letter("CAllowDele")},
+                   {"Delete Password", cycle("Yes/No", false), C::letter("CDelePass")},
+                   {"Show Dashboard", cycle("Yes/No", false), C::letter("CShowDash")},
+                   {"Remarks", text(), C::text("CRemarks", 20)}});
 }
 
 // In menu order: the Transaction, Master and Admin menus list their modules as they come here.
@@ -288,8 +323,6 @@ QVector<ModuleDef> build()
     addCampaigns(all);
     addMasters(all);
     addAdministration(all);
-    for (ModuleDef& m : all)
-        bindColumns(m);
     return all;
 }
 }

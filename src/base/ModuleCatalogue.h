@@ -1,4 +1,6 @@
 #pragma once
+#include "base/Schema.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -65,8 +67,8 @@ enum class Permissions {
 };
 
 // A record module: a screen bound to one table and driven by the record engine. The catalogue
-// holds the one description of each module: the menus and the dashboard are made from it, and
-// its own behaviour (a ModuleExtra) lives in its folder, registered under its id.
+// holds the one description of each module: its table, the menus and the dashboard are made
+// from it, and its own behaviour (a ModuleExtra) lives in its folder, registered under its id.
 struct ModuleDef {
     ModuleId id = ModuleId::Customer;
     QString screen;           // "KKCustomer"
@@ -80,6 +82,8 @@ struct ModuleDef {
     Permissions permissions = Permissions::Open;
     QStringList paneTitles;   // the dashboard pane's field titles ("Id:" ...); none: no pane
     QVector<FieldDef> fields; // 0..fieldCount
+    QVector<SchemaColumn> columns; // the table's: column i is field i's
+    int since = 1;            // the schema version that added the table
 
     // The index of the field bound to a column ("LMessage" -> 4); -1 when there is none.
     int indexOf(const QString& column) const;

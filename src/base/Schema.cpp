@@ -1,6 +1,6 @@
 #include "base/Schema.h"
 
-#include "base/CampaignFamily.h"
+#include "base/ModuleCatalogue.h"
 #include "base/ProgramState.h"
 #include "platform/Connection.h"
 #include "platform/DateText.h"
@@ -10,83 +10,23 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 using C = SchemaColumn;
 
-SchemaColumn text(const char* name, int width) { return {QString::fromLatin1(name), C::Text, width}; }
-SchemaColumn letter(const char* name) { return text(name, 1); }
-SchemaColumn id(const char* name, const char* master = "") { return {QString::fromLatin1(name), C::Id, 0, QString::fromLatin1(master)}; }
-SchemaColumn number(const char* name) { return {QString::fromLatin1(name), C::Number, 0}; }
-SchemaColumn date(const char* name) { return {QString::fromLatin1(name), C::Date, 0}; }
-SchemaColumn memo(const char* name) { return {QString::fromLatin1(name), C::Memo, 65500}; }
-SchemaColumn bytes(const char* name) { return {QString::fromLatin1(name), C::Bytes, 0}; }
-
-SchemaTable make(const char* name, QVector<SchemaColumn> rest)
-{
-    SchemaTable t{QString::fromLatin1(name), {id("EId"), date("EDate")}};
-    t.columns += rest;
-    return t;
-}
-
+// The tables no screen edits; every other table is a record module's, told by its catalogue entry.
 QVector<SchemaTable> build()
 {
     QVector<SchemaTable> all;
-    all << make("ktCustomer", {text("CTitle", 5), text("CFirst", 20), text("CLast", 20), text("CCompany", 50),
-                               text("CAddr1", 50), text("CAddr2", 50), text("CCity", 20), text("CState", 20),
-                               text("CCountry", 20), text("CZipCode", 10), text("CTelOff", 20),
-                               text("CTelHome", 20), text("CTelMob", 20), text("CFax", 20), text("CEmail", 50),
-                               text("CWebsite", 50), id("CType", "kmCustType"), letter("CActive"), text("CRemarks", 50)});
-    all << make("kmCustType", {text("CCategory", 10), text("CRemarks", 20)});
-    all << make("kmNewsType", {text("NCategory", 10), text("NRemarks", 20)});
-    all << make("ktNews", {id("NType", "kmNewsType"), text("NReference", 50), text("NSubject", 50), memo("NMessage"),
-                           text("NRemarks", 20)});
-    all << make("ktLead", {text("LReference", 50), text("LSubject", 50), memo("LMessage"), text("LRemarks", 20)});
-    {
-        QVector<SchemaColumn> cols{letter("SType"), number("SCount"), text("SName", 50), text("SMessage", 250),
-                                   text("SLink", 150)};
-        for (int q = 1; q <= 10; ++q)
-            cols << SchemaColumn{QStringLiteral("SQuery%1").arg(q), C::Text, 250};
-        cols << text("SRemarks", 20);
-        all << make("ktSurvey", cols);
-    }
-    {
-        QVector<SchemaColumn> cols{id("SSurveyId", "ktSurvey")};
-        for (int a = 1; a <= 10; ++a)
-            cols << SchemaColumn{QStringLiteral("SAnswer%1").arg(a), C::Number, 0};
-        cols << text("SRemarks", 20);
-        all << make("ktSUpdate", cols);
-    }
-    for (const CampaignFamily& f : CampaignFamily::all())
-        all << make(f.table().toLatin1(), {{f.contentColumn(), C::Id, 0, f.contentTable()},
-                                           {f.column(QStringLiteral("CType")), C::Id, 0, QStringLiteral("kmCustType")},
-                                           {f.column(QStringLiteral("Criteria")), C::Text, 100},
-                                           {f.column(QStringLiteral("SentDate")), C::Date, 0},
-                                           {f.column(QStringLiteral("Remarks")), C::Text, 20}});
-    all << make("kaEnterprise", {text("EName", 30), text("EShort", 15), text("EDesc", 30), text("EAddr1", 30),
-                                 text("EAddr2", 30), text("EAddr3", 30), text("ECity", 20), text("EState", 20),
-                                 text("ECountry", 20), text("ETelephone", 30), text("EEmail", 50),
-                                 text("EWebsite", 50), text("EPasscd", 10), text("ERemarks", 20)});
-    all << make("kaUser", {text("ULogin", 10), text("UPasscd", 10), text("UHint", 10), letter("UMode"),
-                           text("URemarks", 20)});
-    all << make("kaPreference", {letter("PMailFoot"), letter("PMailType"), text("PSmtpSrvr", 50),
-                                 text("PSmtpPort", 10), text("PSmtpFrom", 50), text("PSmtpUser", 50),
-                                 text("PPasscd", 20), text("PRemarks", 20),
-                                 // version 2: bulk-mail settings, after the first eight; the
-                                 // tokens' key is named like the passwords, which no grid shows
-                                 text("PUnsubAddr", 50), text("PReplyTo", 50), text("PRateLimit", 6),
-                                 text("PImapSrvr", 50), text("PImapPort", 10), text("PImapFolder", 50),
-                                 text("PTokenPasscd", 64)});
-    all << make("kaCustomize", {text("CBackColor", 10), text("CTexTure", 10), text("CTextFont", 10),
-                                text("CTextSize", 10), text("CTextColor", 10), letter("CDefaScrn"),
-                                letter("CAdminDisp"), letter("CModiPass"), letter("CAllowDele"),
-                                letter("CDelePass"), letter("CShowDash"), text("CRemarks", 20)});
-    // version 2: addresses no campaign may mail, and the schema's version
-    all << make("kaSuppression", {text("SAddress", 50), letter("SReason"), text("SCampaign", 30),
-                                  text("SRemarks", 20)});
-    all << make("kaVersion", {number("VNumber")});
-    // version 3: the letters' pictures, each under the Content-ID its HTML names it by (cid:)
-    all << make("kaPicture", {text("PCid", 64), text("PName", 100), text("PType", 50), number("PSize"),
-                              bytes("PData")});
+    for (const ModuleDef& m : ModuleCatalogue::modules())
+        all << SchemaTable{m.table, m.columns, m.since};
+    all << SchemaTable{QStringLiteral("kaVersion"), {C::id("EId"), C::date("EDate"), C::number("VNumber")}, 2};
+    // the letters' pictures, each under the Content-ID its HTML names it by (cid:)
+    all << SchemaTable{QStringLiteral("kaPicture"),
+                       {C::id("EId"), C::date("EDate"), C::text("PCid", 64), C::text("PName", 100),
+                        C::text("PType", 50), C::number("PSize"), C::bytes("PData")},
+                       3};
     return all;
 }
 }
@@ -97,6 +37,17 @@ const QVector<SchemaTable>& tables()
 {
     static const QVector<SchemaTable> all = build();
     return all;
+}
+
+int newestVersion()
+{
+    int newest = 1;
+    for (const SchemaTable& t : tables()) {
+        newest = std::max(newest, t.since);
+        for (const SchemaColumn& c : t.columns)
+            newest = std::max(newest, c.since);
+    }
+    return newest;
 }
 
 const SchemaTable* table(const QString& name)

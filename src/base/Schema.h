@@ -4,23 +4,43 @@
 
 class Connection;
 
-// The tables of the database at its newest version, as data: column order, kinds and widths.
-// Database creation builds the tables from this, and the screens' box widths agree with it.
+// The tables of the database at its newest version, as data: column order, kinds and widths,
+// and the schema version that added each. A record module's table is told by its catalogue
+// entry (its fields' columns); the other tables are listed in Schema.cpp. Database creation
+// builds the tables from this, and the upgrade adds what each version added.
 struct SchemaColumn {
     enum Kind { Id, Number, Date, Text, Memo, Bytes };
     QString name;
     Kind kind;
     int width = 0; // Text: n; Memo: 65500; others: 0 (Bytes: a file's worth)
     QString master = {}; // Id: the table whose EId it holds (none for a row's own EId)
+    int since = 1;       // the schema version that added it to its table
+
+    static SchemaColumn text(const QString& name, int width) { return {name, Text, width}; }
+    static SchemaColumn letter(const QString& name) { return text(name, 1); }
+    static SchemaColumn id(const QString& name, const QString& master = {}) { return {name, Id, 0, master}; }
+    static SchemaColumn number(const QString& name) { return {name, Number, 0}; }
+    static SchemaColumn date(const QString& name) { return {name, Date, 0}; }
+    static SchemaColumn memo(const QString& name) { return {name, Memo, 65500}; }
+    static SchemaColumn bytes(const QString& name) { return {name, Bytes, 0}; }
+    SchemaColumn addedIn(int version) const
+    {
+        SchemaColumn c = *this;
+        c.since = version;
+        return c;
+    }
 };
 
 struct SchemaTable {
     QString name;
     QVector<SchemaColumn> columns; // EId and EDate first
+    int since = 1;                 // the schema version that added the table
 };
 
 namespace Schema {
 const QVector<SchemaTable>& tables();
+// The newest version any table or column names.
+int newestVersion();
 const SchemaTable* table(const QString& name);
 // The statement that creates a table on the embedded engine ("CREATE TABLE ...").
 QString createStatement(const SchemaTable& table);

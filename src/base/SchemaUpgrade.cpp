@@ -9,6 +9,8 @@
 #include "platform/DateText.h"
 #include "platform/DbBackend.h"
 
+#include <QHash>
+
 namespace {
 const QString kSource = QStringLiteral("Database upgrade");
 // The server's lock that keeps two copies from upgrading at once: "KvUp" in ASCII.
@@ -23,34 +25,33 @@ bool hasTable(Connection& c, const QString& table)
     }
 }
 
-void createTable(Connection& c, const char* table)
+// What a version added, as the schema tells it: new tables, and new columns after those of
+// older tables (ALTER TABLE puts them last, where a new database has them).
+void addSchema(Connection& c, int version)
 {
-    c.execute(Schema::createStatement(*Schema::table(QLatin1String(table))));
+    for (const SchemaTable& t : Schema::tables()) {
+        if (t.since == version) {
+            c.execute(Schema::createStatement(t));
+            continue;
+        }
+        if (t.since < version)
+            for (const SchemaColumn& column : t.columns)
+                if (column.since == version)
+                    c.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(t.name, Schema::columnDefinition(column)));
+    }
 }
 
-void addColumns(Connection& c, const char* table, std::initializer_list<const char*> names)
+// Version 2 brought bulk mail: its settings are filled from the sender's, and the schema's
+// version is kept from then on.
+void fillBulkMail(Connection& c)
 {
-    const SchemaTable& t = *Schema::table(QLatin1String(table));
-    for (const char* name : names)
-        for (const SchemaColumn& column : t.columns)
-            if (column.name == QLatin1String(name))
-                c.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(t.name, Schema::columnDefinition(column)));
-}
-
-// Version 2: the suppression list, the bulk-mail preferences and the schema's version.
-void addBulkMail(Connection& c)
-{
-    addColumns(c, "kaPreference",
-               {"PUnsubAddr", "PReplyTo", "PRateLimit", "PImapSrvr", "PImapPort", "PImapFolder", "PTokenPasscd"});
     Schema::fillMailSettings(c);
-    createTable(c, "kaSuppression");
-    createTable(c, "kaVersion");
     c.backend().execute(QStringLiteral("INSERT INTO kaVersion (EDate, VNumber) VALUES (?, 1)"),
                         {DateText::toIso(state().clock.today())});
 }
 
-// Version 3: the letters' pictures in a table of their own.
-void addPictures(Connection& c) { createTable(c, "kaPicture"); }
+// The rows a version's new tables and columns need, beyond what the schema tells.
+const QHash<int, SchemaUpgrade::Fill> kFills{{2, fillBulkMail}};
 
 void recordVersion(Connection& c, int version)
 {
@@ -61,7 +62,9 @@ void applySteps(Connection& c, int from)
 {
     for (const SchemaUpgrade::Step& step : SchemaUpgrade::steps())
         if (step.version > from) {
-            step.apply(c);
+            addSchema(c, step.version);
+            if (step.fill)
+                step.fill(c);
             recordVersion(c, step.version);
         }
 }
@@ -71,14 +74,16 @@ namespace SchemaUpgrade {
 
 const QVector<Step>& steps()
 {
-    static const QVector<Step> all{
-        {2, "suppression list and bulk-mail preferences", addBulkMail},
-        {3, "pictures of the letters", addPictures},
-    };
+    static const QVector<Step> all = [] {
+        QVector<Step> made;
+        for (int version = 2; version <= Schema::newestVersion(); ++version)
+            made << Step{version, kFills.value(version)};
+        return made;
+    }();
     return all;
 }
 
-int currentVersion() { return steps().last().version; }
+int currentVersion() { return Schema::newestVersion(); }
 
 int storedVersion(Connection& c)
 {

@@ -8,16 +8,17 @@ class Connection;
 // program up to the newest. A database made by this program starts at currentVersion(); one
 // without a version (kaVersion) is version 1, the fourteen tables of the first release.
 //
-// Each step takes a database from the version before it to its own version, and only names
-// what it adds (a new step goes at the end of the table in SchemaUpgrade.cpp). run() applies
-// every step a database lacks, and records the new version, in one transaction: a failure
-// leaves the database exactly as it was.
+// Each step takes a database from the version before it to its own version. What it adds comes
+// from the schema: the tables and columns marked with that version (a new module's table is
+// marked in its catalogue entry), and, where rows must be filled too, a fill function in
+// SchemaUpgrade.cpp. run() applies every step a database lacks, and records the new version, in
+// one transaction: a failure leaves the database exactly as it was.
 namespace SchemaUpgrade {
 
+using Fill = void (*)(Connection& connection);
 struct Step {
-    int version;         // the version the step makes
-    const char* summary; // what it adds, for the error listing and the tests
-    void (*apply)(Connection& connection);
+    int version; // the version the step makes
+    Fill fill;   // the rows it fills beyond its tables and columns; may be null
 };
 
 const QVector<Step>& steps();

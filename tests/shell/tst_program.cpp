@@ -7,7 +7,6 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 #include "base/ExitCode.h"
-#include "base/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -148,7 +147,6 @@ private slots:
             QCOMPARE(r.field(e.position).type(), e.type);
             QCOMPARE(r.field(e.position).definedSize(), e.size);
         }
-        QCOMPARE(Schema::tables().size(), 17);
         // The required rows.
         QCOMPARE(folder.count("kaEnterprise"), 1);
         QCOMPARE(folder.count("kaPreference"), 1);
