@@ -29,6 +29,7 @@ struct CampaignFamily {
     int reportNumber;      // the list of the campaigns sent: 50
     QString reportCaption; // "SendNews List"
     QString reportLayout;  // "KVSendRepo.Krp"
+    int since = 1;         // the schema version that added its table
 
     QString screen() const { return QStringLiteral("KK") + name; }
     QString table() const { return QStringLiteral("kt") + name; }

@@ -217,14 +217,16 @@ void addCampaigns(QVector<ModuleDef>& all)
         const QByteArray source = (c.pickColumn + QStringLiteral(", EId From ") + c.contentTable()).toLatin1();
         FieldDef criteria;
         criteria.button = B::Selector; // the recipient selection screen fills it; typing is allowed too
-        all << module(c.module, c.screen().toLatin1(), c.caption.toLatin1(), c.table().toLatin1(),
-                      {M::Transaction, 1, c.menuCaption.toLatin1(), c.reportNumber}, c.name + QStringLiteral(" Id"),
-                      {{content->fields.at(0).caption, pick(source), C::id(c.contentColumn(), c.contentTable())},
-                       {"Customer Type", pick("CCategory, EId From kmCustType"),
-                        C::id(c.column(QStringLiteral("CType")), QStringLiteral("kmCustType"))},
-                       {"Criteria", criteria, C::text(c.column(QStringLiteral("Criteria")), 100)},
-                       {"Sent Date", date(), C::date(c.column(QStringLiteral("SentDate")))},
-                       {"Remarks", text(), C::text(c.column(QStringLiteral("Remarks")), 20)}});
+        const ModuleDef m =
+            module(c.module, c.screen().toLatin1(), c.caption.toLatin1(), c.table().toLatin1(),
+                   {M::Transaction, 1, c.menuCaption.toLatin1(), c.reportNumber}, c.name + QStringLiteral(" Id"),
+                   {{content->fields.at(0).caption, pick(source), C::id(c.contentColumn(), c.contentTable())},
+                    {"Customer Type", pick("CCategory, EId From kmCustType"),
+                     C::id(c.column(QStringLiteral("CType")), QStringLiteral("kmCustType"))},
+                    {"Criteria", criteria, C::text(c.column(QStringLiteral("Criteria")), 100)},
+                    {"Sent Date", date(), C::date(c.column(QStringLiteral("SentDate")))},
+                    {"Remarks", text(), C::text(c.column(QStringLiteral("Remarks")), 20)}});
+        all << addedIn(m, c.since);
     }
 
     Rows answers{{"Survey Id", pick("SName, EId From ktSurvey"), C::id("SSurveyId", "ktSurvey")}};
