@@ -134,6 +134,7 @@ ModuleDef module(ModuleId moduleId, const char* screen, const char* caption, con
     return m;
 }
 
+// A table new to a released version is marked with it: the upgrade makes it in older databases.
 ModuleDef addedIn(ModuleDef m, int version)
 {
     m.since = version;

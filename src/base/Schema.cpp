@@ -15,7 +15,7 @@
 namespace {
 using C = SchemaColumn;
 
-// The tables no screen edits; every other table is a record module's, told by its catalogue entry.
+// Every record module's table, as its catalogue entry tells it, then the tables no screen edits.
 QVector<SchemaTable> build()
 {
     QVector<SchemaTable> all;
