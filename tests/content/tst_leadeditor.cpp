@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QMimeData>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,12 +24,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QString sourceFile(const QString& name)
 {
     return qEnvironmentVariable("KORVINA_SOURCE_DIR") + QStringLiteral("/resources/Docs/") + name;
@@ -104,7 +97,7 @@ QString loadFile(LeadEditor& e, const QString& file)
 {
     e.chooseOpenFile = [file](const QString&, const QString&, const QString&) { return file; };
     e.loadClick();
-    return QString::fromUtf8(readAll(file));
+    return QString::fromUtf8(fileContents(file));
 }
 
 // The boxed letter loaded and open for editing; its text as the file has it.
@@ -295,8 +288,7 @@ private slots:
             image.fill(Qt::darkCyan);
             QVERIFY(image.save(path));
         } else if (!size.isValid()) {
-            QFile text(path);
-            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+            QVERIFY(writeFile(path, "not a picture"));
             message = QDir::toNativeSeparators(path) + QStringLiteral(" is not an image!");
         }
         m_messages->answers = answers;
@@ -346,9 +338,7 @@ private slots:
         const QString id = PictureStore::keep(*state().connection, {{}, QStringLiteral("Sale banner.png"), "image/png", bytes});
         const QString name = QStringLiteral("Sale_banner-%1.png").arg(id.left(8));
         const QString beside = m_data->file(QStringLiteral("Docs/") + name);
-        QFile old(beside);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older, longer file of the user's") > 0);
-        old.close();
+        QVERIFY(writeFile(beside, "an older, longer file of the user's"));
         LeadEditor e;
         QList<QUrl> opened;
         e.openInBrowser = [&](const QUrl& url) { opened << url; return true; };
@@ -358,11 +348,11 @@ private slots:
                                               "</BODY></HTML>  \r\n");
         openForEditing(e, stored.arg("cid:" + id));
         e.tabClick(tab);
-        QCOMPARE(readAll(page), stored.arg(name).toUtf8());
-        QCOMPARE(readAll(beside), bytes);
+        QCOMPARE(fileContents(page), stored.arg(name).toUtf8());
+        QCOMPARE(fileContents(beside), bytes);
         openForEditing(e, QStringLiteral("<p>short</p>"));
         e.tabClick(tab);
-        QCOMPARE(readAll(page), QByteArray("<p>short</p>"));
+        QCOMPARE(fileContents(page), QByteArray("<p>short</p>"));
         QCOMPARE(opened, tab == 8 ? QList<QUrl>(2, QUrl::fromLocalFile(page)) : QList<QUrl>());
         QVERIFY(m_messages->shown.isEmpty());
         if (tab == 8)
@@ -371,7 +361,7 @@ private slots:
         select(e, QStringLiteral("short"));
         e.selClick(3);
         e.tabClick(9);
-        QCOMPARE(readAll(page), QByteArray("<html><head></head><body><p><i>short</i></p></body></html>"));
+        QCOMPARE(fileContents(page), QByteArray("<html><head></head><body><p><i>short</i></p></body></html>"));
         page.clear();
         const QStringList before = QDir(m_data->file(QStringLiteral("Docs"))).entryList(QDir::Files);
         e.tabClick(9);
