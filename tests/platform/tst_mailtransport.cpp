@@ -276,15 +276,12 @@ private slots:
         QCOMPARE(copies.size(), 1); // only what was accepted
         QCOMPARE(ReceivedMail(fileContents(settings.sentFolder + QLatin1Char('/') + copies.first())).html.trimmed(),
                  QStringLiteral("<p>Hi</p>"));
-    }
 
-    void missingSendmailProgramCannotOpen()
-    {
-        MailSettings settings;
+        // A program that is not there cannot open, and nothing is sent without it.
         settings.sendmail = QStringLiteral("/nonexistent/sendmail");
-        SendmailTransport transport(settings);
-        QVERIFY_THROWS_EXCEPTION(AppError, transport.open());
-        QVERIFY(sendError(transport, letter(QStringLiteral("A<a@b.com>"), "s", "b")).startsWith(QString::number(MailErrors::NoTransport)));
+        SendmailTransport missing(settings);
+        QVERIFY_THROWS_EXCEPTION(AppError, missing.open());
+        QVERIFY(sendError(missing, letter(QStringLiteral("A<a@b.com>"), "s", "b")).startsWith(QString::number(MailErrors::NoTransport)));
     }
 
     void htmlBecomesPlainText_data()
