@@ -302,18 +302,6 @@ private slots:
         QVERIFY2(longest < answerMs + loadMs, qPrintable(QString::number(longest)));
     }
 
-    // A paced run of more than a few hundred messages asks first; No sends nothing.
-    void longPacedRunSaysHowLongFirst()
-    {
-        CampaignFixture f;
-        state().PRateLimit = "100";
-        f.addCustomers(301);
-        f.messages.answers = {false};
-        QVERIFY(f.run(CampaignKind::News, f.addNews("s", "b")));
-        QCOMPARE(f.messages.shown, QStringList{"301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"});
-        QCOMPARE(f.server.commands().count("MAIL"), 0);
-    }
-
     // Resume mails only those whom earlier runs of the same campaign did not reach.
     void resumeSkipsWhatWasSent()
     {

@@ -127,7 +127,7 @@ private slots:
     }
 
     // Test Send: one message, merged with the first recipient, to the typed address; no delivery log.
-    // However long the paced run would be, it asks nothing.
+    // However long the paced run would be, it asks nothing; Send asks first, and No sends nothing.
     void testSendGoesToTypedAddressOnly()
     {
         ScreenFixture f;
@@ -148,6 +148,12 @@ private slots:
         QCOMPARE(named->customerId, 0);
         QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
         QVERIFY(f.lastLog().isEmpty());
+
+        f.messages.answers = {false};
+        f.button("cmdSend")->click();
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(f.messages.shown.last(), QStringLiteral("301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"));
+        QCOMPARE(f.server.commands().count("MAIL"), 1);
     }
 
     // The last run's log by outcome; "Send Failed Again" tries the refused address alone.
