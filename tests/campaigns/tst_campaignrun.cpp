@@ -393,24 +393,6 @@ private slots:
             QCOMPARE(f.letter(1), QStringLiteral("Hello B"));
     }
 
-    void runWritesNothingToDatabase()
-    {
-        CampaignFixture f;
-        f.addCustomer(f.type, "'A'", "'a@example.com'");
-        const QString id = f.addNews("s", "b");
-        f.folder.exec("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
-                      "VALUES ('2026-12-01', " + id + ", " + f.type + ", ' ( 1=1 )', '2026-12-02', 'r')");
-        auto snapshot = [&] {
-            QStringList all;
-            for (const char* t : {"ktSNews", "ktNews", "ktCustomer", "kmCustType", "kaPreference"})
-                all << QString::number(f.folder.count(t));
-            return all << f.folder.scalar("Select SSentDate From ktSNews") << f.folder.scalar("Select NMessage From ktNews");
-        };
-        const QStringList before = snapshot();
-        QVERIFY(f.run(CampaignKind::News, id));
-        QCOMPARE(snapshot(), before);
-    }
-
     // Addresses on the suppression list and repeats within the run (letter case aside) are left
     // out and logged; everyone else gets one message with Reply-To and a token of their own.
     void suppressedAndRepeatedAddressesAreSkipped()

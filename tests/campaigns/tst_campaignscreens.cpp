@@ -34,6 +34,24 @@ private slots:
         s->close();
     }
 
+    // A run from the screen writes nothing to the database, not even the record's sent date.
+    void runWritesNothingToDatabase()
+    {
+        ScreenFixture f;
+        f.addCustomer(f.type, "'A'", "'a@example.com'");
+        auto snapshot = [&] {
+            QStringList all;
+            for (const char* t : {"ktSNews", "ktNews", "ktCustomer", "kmCustType", "kaPreference"})
+                all << QString::number(f.folder.count(t));
+            return all << f.folder.scalar("Select SSentDate From ktSNews") << f.folder.scalar("Select NMessage From ktNews");
+        };
+        const QStringList before = snapshot();
+        f.button("cmdSend")->click();
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(f.server.commands().count("MAIL"), 1);
+        QCOMPARE(snapshot(), before);
+    }
+
     void sendStopsAtValidation()
     {
         ScreenFixture f;
