@@ -119,9 +119,6 @@ private slots:
         steps << ".";
         QCOMPARE(f.statuses, steps);
         QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
-        QCOMPARE(f.deliveryLines().size(), 3);
-        QVERIFY(f.deliveryLines().first().startsWith("anna@example.com\t"));
-        QVERIFY(f.deliveryLines().first().endsWith("\tsent"));
     }
 
     // Every Null column of a recipient is one failed merge step, whether its tag is used or not;
