@@ -9,7 +9,6 @@
 #include "engine/RecordScreen.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -118,11 +117,7 @@ struct CampaignFixture {
         return (cut >= 0 ? text.left(cut) : text).trimmed();
     }
 
-    static QString readText(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+    static QString readText(const QString& path) { return QString::fromUtf8(fileContents(path)); }
     QStringList deliveryLines() const
     {
         return readText(logFile.isEmpty() ? lastLog() : logFile).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

@@ -119,9 +119,6 @@ private slots:
         steps << ".";
         QCOMPARE(f.statuses, steps);
         QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
-        QCOMPARE(f.deliveryLines().size(), 3);
-        QVERIFY(f.deliveryLines().first().startsWith("anna@example.com\t"));
-        QVERIFY(f.deliveryLines().first().endsWith("\tsent"));
     }
 
     // Every Null column of a recipient is one failed merge step, whether its tag is used or not;
@@ -265,13 +262,15 @@ private slots:
         QCOMPARE(f.errorListing().split('\n', Qt::SkipEmptyParts).size(), lines.filter("\tfailed: ").size());
     }
 
-    // A server that never answers QUIT: the window keeps answering while the run ends.
-    void closingNeverHoldsUpWindow()
+    // 1200 messages a minute: the k-th message is handed over k times 50 ms after the first. A
+    // server that never answers QUIT is waited for off the window's thread: the window keeps answering.
+    void runKeepsItsPaceAndTheWindowAnswering()
     {
         constexpr qint64 answerMs = 100; // the window's promise; the machine's load may add to it
         constexpr qint64 loadMs = 400;
         CampaignFixture f(MailServer::Options{MailServer::Tls::None, {}, {}, true, false});
-        f.addCustomers(2);
+        state().PRateLimit = "1200";
+        f.addCustomers(5);
         QElapsedTimer clock;
         qint64 last = 0;
         qint64 longest = 0;
@@ -280,24 +279,6 @@ private slots:
             longest = std::max(longest, clock.elapsed() - last);
             last = clock.elapsed();
         });
-        clock.start();
-        tick.start(10);
-        QVERIFY(f.run(CampaignKind::News, f.addNews("s", "b")));
-        QCOMPARE(f.server.files().size(), 2);
-        QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
-        QVERIFY(f.server.commands().contains("QUIT"));
-        // The goodbye was waited for (a coarse timer may fire a little early), off the window's thread.
-        QVERIFY2(clock.elapsed() > CampaignRun::closeGraceMs * 9 / 10, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY2(longest < answerMs + loadMs, qPrintable(QString::number(longest)));
-    }
-
-    // 1200 messages a minute: the k-th message is handed over k times 50 ms after the first.
-    void rateLimitHoldsOverRun()
-    {
-        CampaignFixture f;
-        state().PRateLimit = "1200";
-        f.addCustomers(5);
-        QElapsedTimer clock;
         QList<qint64> handed;
         QVERIFY(f.run(f.request(CampaignKind::News, f.addNews("s", "b")), [&](CampaignRun& run) {
             QObject::connect(&run, &CampaignRun::statusChanged, [&](const QString& text) {
@@ -305,23 +286,17 @@ private slots:
                     handed << clock.elapsed();
             });
             clock.start();
+            tick.start(10);
         }));
         QCOMPARE(handed.size(), 5);
         for (int k = 1; k < 5; ++k)
             QVERIFY2(handed.at(k) - handed.at(0) >= k * 50 - 5, qPrintable(QString::number(handed.at(k) - handed.at(0))));
         QCOMPARE(f.server.files().size(), 5);
-    }
-
-    // A paced run of more than a few hundred messages asks first; No sends nothing.
-    void longPacedRunSaysHowLongFirst()
-    {
-        CampaignFixture f;
-        state().PRateLimit = "100";
-        f.addCustomers(301);
-        f.messages.answers = {false};
-        QVERIFY(f.run(CampaignKind::News, f.addNews("s", "b")));
-        QCOMPARE(f.messages.shown, QStringList{"301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"});
-        QCOMPARE(f.server.commands().count("MAIL"), 0);
+        QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
+        QVERIFY(f.server.commands().contains("QUIT"));
+        // The goodbye was waited for (a coarse timer may fire a little early), off the window's thread.
+        QVERIFY2(clock.elapsed() - handed.last() > CampaignRun::closeGraceMs * 9 / 10, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(longest < answerMs + loadMs, qPrintable(QString::number(longest)));
     }
 
     // Resume mails only those whom earlier runs of the same campaign did not reach.
@@ -333,10 +308,7 @@ private slots:
         QVERIFY(f.run(CampaignKind::News, id));
         f.folder.exec("UPDATE ktCustomer SET CEmail = 'b@example.com' WHERE CEmail = 'refuse-b@example.com'");
         // Another campaign's log counts for nothing.
-        QFile other(f.folder.file("Docs/Sent/20260101-000000-KKSNews-77.log"));
-        QVERIFY(other.open(QIODevice::WriteOnly));
-        other.write("b@example.com\t2026-01-01T00:00:00\tsent\n");
-        other.close();
+        QVERIFY(writeFile(f.folder.file("Docs/Sent/20260101-000000-KKSNews-77.log"), "b@example.com\t2026-01-01T00:00:00\tsent\n"));
 
         CampaignRun::Request request = f.request(CampaignKind::News, id);
         request.resume = true;
@@ -418,24 +390,6 @@ private slots:
             QCOMPARE(f.letter(1), QStringLiteral("Hello B"));
     }
 
-    void runWritesNothingToDatabase()
-    {
-        CampaignFixture f;
-        f.addCustomer(f.type, "'A'", "'a@example.com'");
-        const QString id = f.addNews("s", "b");
-        f.folder.exec("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
-                      "VALUES ('2026-12-01', " + id + ", " + f.type + ", ' ( 1=1 )', '2026-12-02', 'r')");
-        auto snapshot = [&] {
-            QStringList all;
-            for (const char* t : {"ktSNews", "ktNews", "ktCustomer", "kmCustType", "kaPreference"})
-                all << QString::number(f.folder.count(t));
-            return all << f.folder.scalar("Select SSentDate From ktSNews") << f.folder.scalar("Select NMessage From ktNews");
-        };
-        const QStringList before = snapshot();
-        QVERIFY(f.run(CampaignKind::News, id));
-        QCOMPARE(snapshot(), before);
-    }
-
     // Addresses on the suppression list and repeats within the run (letter case aside) are left
     // out and logged; everyone else gets one message with Reply-To and a token of their own.
     void suppressedAndRepeatedAddressesAreSkipped()
@@ -478,9 +432,7 @@ private slots:
         CampaignFixture f;
         const QByteArray red = png(Qt::red), blue = png(Qt::blue), green = png(Qt::green);
         const QString bluePath = f.folder.file("Docs/blue dot.png");
-        QFile blueFile(bluePath);
-        QVERIFY(blueFile.open(QIODevice::WriteOnly) && blueFile.write(blue) == blue.size());
-        blueFile.close();
+        QVERIFY(writeFile(bluePath, blue));
         const QString greenId = PictureStore::keep(*state().connection, {{}, "green.png", "image/png", green});
         const QString fileUrl = QUrl::fromLocalFile(bluePath).toString(QUrl::FullyEncoded);
         f.addCustomers({"anna@example.com", "ben@example.com"});

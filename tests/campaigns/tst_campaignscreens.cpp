@@ -34,20 +34,36 @@ private slots:
         s->close();
     }
 
-    void sendStopsAtValidation()
+    // Send is refused, with the validation message only, while the record is not valid; a run
+    // from the screen writes nothing to the database, not even the record's sent date.
+    void sendValidatesAndRunWritesNothing()
     {
         ScreenFixture f;
         f.addCustomer(f.type, "'A'", "'a@example.com'");
-        f.screen->setText(5, QString()); // no sent date
+        const QString sent = f.screen->text(5);
+        f.screen->setText(5, QString());
         f.button("cmdSend")->click();
         QVERIFY(!f.extra()->isRunning());
         QCOMPARE(f.status(), QStringLiteral("."));
         QCOMPARE(f.messages.titles.size(), 1); // the validation message only
         QVERIFY(f.lastLog().isEmpty());
+
+        f.screen->setText(5, sent);
+        auto snapshot = [&] {
+            QStringList all;
+            for (const char* t : {"ktSNews", "ktNews", "ktCustomer", "kmCustType", "kaPreference"})
+                all << QString::number(f.folder.count(t));
+            return all << f.folder.scalar("Select SSentDate From ktSNews") << f.folder.scalar("Select NMessage From ktNews");
+        };
+        const QStringList before = snapshot();
+        f.button("cmdSend")->click();
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(f.server.commands().count("MAIL"), 1);
+        QCOMPARE(snapshot(), before);
     }
 
     // The Selection screen writes " ( CCountry = 'India' )" and the run mails exactly the Indian
-    // customers of the campaign's type.
+    // customers of the campaign's type; the status line's accessible name follows every status.
     void selectionThenSendMailsExactlyTheMatches()
     {
         ScreenFixture f;
@@ -72,12 +88,22 @@ private slots:
         QVERIFY(shown);
         QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));
 
+        auto* line = f.screen->findChild<QLabel*>("lblField_7");
+        const auto heard = [line] { return QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name); };
+        QCOMPARE(heard(), QStringLiteral("Status: ."));
         f.button("cmdSend")->click();
+        QStringList statuses;
+        connect(f.extra()->run(), &CampaignRun::statusChanged, line, [&](const QString& text) {
+            QCOMPARE(heard(), "Status: " + text);
+            statuses << text;
+        });
         QVERIFY(f.waitUntilIdle());
         QVERIFY(f.server.waitFor(2));
         QTest::qWait(200);
         QCOMPARE(f.recipients(), (QStringList{"asha@example.in", "meera@example.in"}));
         QCOMPARE(f.status(), QStringLiteral("."));
+        QCOMPARE(statuses, (QStringList{"Linking: asha@example.in ..", "Sending: asha@example.in ..",
+                                        "Linking: meera@example.in ..", "Sending: meera@example.in ..", "."}));
     }
 
     void stopInMidRunKeepsLogAndWindow()
@@ -116,26 +142,8 @@ private slots:
         QVERIFY(!f.screen || !f.screen->isVisible());
     }
 
-    // The status line's accessible name follows every status of a run.
-    void screenReaderHearsStatusLine()
-    {
-        ScreenFixture f;
-        f.addCustomer(f.type, "'A'", "'a@example.com'");
-        auto* line = f.screen->findChild<QLabel*>("lblField_7");
-        const auto heard = [line] { return QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name); };
-        QCOMPARE(heard(), QStringLiteral("Status: ."));
-        f.button("cmdSend")->click();
-        QStringList statuses;
-        connect(f.extra()->run(), &CampaignRun::statusChanged, line, [&](const QString& text) {
-            QCOMPARE(heard(), "Status: " + text);
-            statuses << text;
-        });
-        QVERIFY(f.waitUntilIdle());
-        QCOMPARE(statuses, (QStringList{"Linking: a@example.com ..", "Sending: a@example.com ..", "."}));
-    }
-
     // Test Send: one message, merged with the first recipient, to the typed address; no delivery log.
-    // However long the paced run would be, it asks nothing.
+    // However long the paced run would be, it asks nothing; Send asks first, and No sends nothing.
     void testSendGoesToTypedAddressOnly()
     {
         ScreenFixture f;
@@ -156,6 +164,12 @@ private slots:
         QCOMPARE(named->customerId, 0);
         QCOMPARE(f.messages.shown, QStringList{"Message(s) Sent!"});
         QVERIFY(f.lastLog().isEmpty());
+
+        f.messages.answers = {false};
+        f.button("cmdSend")->click();
+        QVERIFY(f.waitUntilIdle());
+        QCOMPARE(f.messages.shown.last(), QStringLiteral("301 Messages At 100 Per Minute Take About 4 Minute(s). Send Now?"));
+        QCOMPARE(f.server.commands().count("MAIL"), 1);
     }
 
     // The last run's log by outcome; "Send Failed Again" tries the refused address alone.

@@ -4,7 +4,7 @@
 #include "base/ProgramState.h"
 #include "base/UnsubscribeToken.h"
 #include "campaigns/KKReplies.h"
-#include "platform/Recordset.h"
+#include "platform/PlatformFixture.h"
 
 #include <QUrlQuery>
 #include <QtTest>
@@ -70,13 +70,7 @@ void useMailbox(const ImapServer& server)
 // "address|reason|campaign" of every entry of the suppression list.
 QStringList suppressionList()
 {
-    QStringList rows;
-    Recordset r;
-    r.open(QStringLiteral("Select SAddress, SReason, SCampaign From kaSuppression Order By EId"), *state().connection,
-           CursorType::Static, LockType::ReadOnly);
-    for (; !r.eof(); r.moveNext())
-        rows << r.field(0).text() + QLatin1Char('|') + r.field(1).text() + QLatin1Char('|') + r.field(2).text();
-    return rows;
+    return rows(*state().connection, QStringLiteral("Select SAddress, SReason, SCampaign From kaSuppression Order By EId"));
 }
 
 struct RepliesFixture {
@@ -138,12 +132,6 @@ private slots:
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QStringList>("suppressed");
 
-        QTest::newRow("unsubscribe request") << QStringList{"unsubscribe"} << QStringList{"unsubscribe"}
-                                             << "1 unsubscribed, 0 bounced, 0 other messages left alone"
-                                             << QStringList{"anna@example.com|U|ktMLead 12"};
-        QTest::newRow("permanent failure") << QStringList{"bounce"} << QStringList{"bounce"}
-                                           << "0 unsubscribed, 1 bounced, 0 other messages left alone"
-                                           << QStringList{"Ravi@Example.IN|B|ktSNews 3"};
         QTest::newRow("report in base64, returned message of another customer")
             << QStringList{"bounce in base64"} << QStringList{"bounce in base64"}
             << "0 unsubscribed, 1 bounced, 0 other messages left alone" << QStringList{"jo@example.de|B|"};

@@ -7,20 +7,17 @@
 #include <QLineEdit>
 
 namespace {
-struct Row {
-    QString field, op, value;
-};
-
 // The Selection screen opened on the fixture's campaign, filled in as a user would.
 struct Selection {
     explicit Selection(ScreenFixture& f) : select(*f.screen) { select.load(); }
     template <class T>
     T* child(const char* name) { return select.findChild<T*>(name); }
-    void fill(int n, const Row& row)
+    // Row n of the criteria as "field|operator|value".
+    void fill(int n, const QString& row)
     {
-        child<QComboBox>(n == 1 ? "cmbField1" : "cmbField2")->setCurrentText(row.field);
-        child<QComboBox>(n == 1 ? "cmbOperator1" : "cmbOperator2")->setCurrentText(row.op);
-        child<QLineEdit>(n == 1 ? "txtInquiry1" : "txtInquiry2")->setText(row.value);
+        child<QComboBox>(n == 1 ? "cmbField1" : "cmbField2")->setCurrentText(row.section('|', 0, 0));
+        child<QComboBox>(n == 1 ? "cmbOperator1" : "cmbOperator2")->setCurrentText(row.section('|', 1, 1));
+        child<QLineEdit>(n == 1 ? "txtInquiry1" : "txtInquiry2")->setText(row.section('|', 2));
     }
     int previewRows() { return child<DataGrid>("grdSelect")->rowCount() - 1; }
     KKSelect select;
@@ -43,42 +40,32 @@ private slots:
     // fit its column stops it, with field 4 and the preview as they were.
     void viewBuildsCriterion_data()
     {
-        QTest::addColumn<QString>("field1");
-        QTest::addColumn<QString>("op1");
-        QTest::addColumn<QString>("value1");
+        QTest::addColumn<QString>("row1"); // field|operator|value
         QTest::addColumn<QString>("join");
-        QTest::addColumn<QString>("field2");
-        QTest::addColumn<QString>("op2");
-        QTest::addColumn<QString>("value2");
+        QTest::addColumn<QString>("row2");
         QTest::addColumn<QString>("criterion");
         QTest::addColumn<int>("count");
         QTest::addColumn<bool>("refused");
 
-        QTest::newRow("nothing entered") << "CFirst" << "Like" << "" << "" << "CFirst" << "Like" << "" << " ( 1=1 )" << 3 << false;
-        QTest::newRow("like, value trimmed") << "CFirst" << "Like" << " An " << "" << "" << "" << "" << " ( CFirst Like 'An%' )" << 1
-                                             << false;
-        QTest::newRow("equal text") << "CCountry" << "=" << "India" << "" << "" << "" << "" << " ( CCountry = 'India' )" << 2 << false;
-        QTest::newRow("number with decimal comma") << "EId" << "=" << "2,5" << "" << "" << "" << "" << " ( EId = 2.5 )" << 0 << false;
-        QTest::newRow("date") << "EDate" << "=" << "2/3/2026" << "" << "" << "" << "" << " ( EDate = #02/03/2026# )" << 3 << false;
-        QTest::newRow("row 2 only, Or") << "CFirst" << "Like" << "" << "Or" << "CCountry" << "=" << "India"
-                                        << " ( 1=1 Or CCountry = 'India' )" << 3 << false;
-        QTest::newRow("both rows, And") << "CFirst" << "Like" << "A" << "And" << "CCountry" << "=" << "India"
+        QTest::newRow("nothing entered") << "CFirst|Like|" << "" << "CFirst|Like|" << " ( 1=1 )" << 3 << false;
+        QTest::newRow("like, value trimmed") << "CFirst|Like| An " << "" << "" << " ( CFirst Like 'An%' )" << 1 << false;
+        QTest::newRow("equal text") << "CCountry|=|India" << "" << "" << " ( CCountry = 'India' )" << 2 << false;
+        QTest::newRow("number with decimal comma") << "EId|=|2,5" << "" << "" << " ( EId = 2.5 )" << 0 << false;
+        QTest::newRow("date") << "EDate|=|2/3/2026" << "" << "" << " ( EDate = #02/03/2026# )" << 3 << false;
+        QTest::newRow("row 2 only, Or") << "CFirst|Like|" << "Or" << "CCountry|=|India" << " ( 1=1 Or CCountry = 'India' )" << 3 << false;
+        QTest::newRow("both rows, And") << "CFirst|Like|A" << "And" << "CCountry|=|India"
                                         << " ( CFirst Like 'A%' And CCountry = 'India' )" << 1 << false;
-        QTest::newRow("row 2 without join ignored") << "CFirst" << "Like" << "R" << "" << "CCountry" << "=" << "Germany"
-                                                    << " ( CFirst Like 'R%' )" << 1 << false;
-        QTest::newRow("not a number") << "EId" << "=" << "abc" << "And" << "" << "" << "" << " ( 1=1 )" << 3 << true;
-        QTest::newRow("not a date") << "EDate" << "=" << "31/31/2026" << "And" << "" << "" << "" << " ( 1=1 )" << 3 << true;
-        QTest::newRow("row 2 not a number") << "CFirst" << "Like" << "" << "And" << "CType" << "=" << "x" << " ( 1=1 )" << 3 << true;
+        QTest::newRow("row 2 without join ignored") << "CFirst|Like|R" << "" << "CCountry|=|Germany" << " ( CFirst Like 'R%' )" << 1
+                                                    << false;
+        QTest::newRow("not a number") << "EId|=|abc" << "And" << "" << " ( 1=1 )" << 3 << true;
+        QTest::newRow("not a date") << "EDate|=|31/31/2026" << "And" << "" << " ( 1=1 )" << 3 << true;
+        QTest::newRow("row 2 not a number") << "CFirst|Like|" << "And" << "CType|=|x" << " ( 1=1 )" << 3 << true;
     }
     void viewBuildsCriterion()
     {
-        QFETCH(QString, field1);
-        QFETCH(QString, op1);
-        QFETCH(QString, value1);
+        QFETCH(QString, row1);
         QFETCH(QString, join);
-        QFETCH(QString, field2);
-        QFETCH(QString, op2);
-        QFETCH(QString, value2);
+        QFETCH(QString, row2);
         QFETCH(QString, criterion);
         QFETCH(int, count);
         QFETCH(bool, refused);
@@ -86,10 +73,10 @@ private slots:
         ScreenFixture f;
         addCustomers(f);
         Selection s(f);
-        s.fill(1, {field1, op1, value1});
+        s.fill(1, row1);
         s.child<QComboBox>("cmbJoin")->setCurrentText(join);
-        if (!field2.isEmpty())
-            s.fill(2, {field2, op2, value2});
+        if (!row2.isEmpty())
+            s.fill(2, row2);
         f.messages.clear();
         s.select.view();
         QCOMPARE(f.screen->text(4), criterion);
@@ -136,9 +123,9 @@ private slots:
         addCustomers(f);
         {
             Selection s(f);
-            s.fill(1, {"CCountry", "=", "India"});
+            s.fill(1, "CCountry|=|India");
             s.select.view(); // View writes field 4 already
-            s.fill(1, {"CCountry", "=", "Germany"});
+            s.fill(1, "CCountry|=|Germany");
             s.select.reject(); // x
         }
         QCOMPARE(f.screen->text(4), QStringLiteral(" ( CCountry = 'India' )"));

@@ -268,14 +268,12 @@ private slots:
         f.set(9, QStringLiteral("Changed, not saved"));
         script->click();
         QFile file(f.folder.file(QStringLiteral("Docs/Temp01.Htm")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString page = QString::fromUtf8(file.readAll());
+        const QString page = QString::fromUtf8(fileContents(file.fileName()));
         // The message's picture is written beside the page, which names it.
         const QString picture = QStringLiteral("care-%1.png").arg(id.left(8));
         QVERIFY(page.contains(QStringLiteral("<b>CUSTOMER CARE</b>")));
         QVERIFY2(page.contains(QStringLiteral("\r\nTell us<img src='%1' alt=''><br>\r\n").arg(picture)), qPrintable(page));
-        QFile beside(f.folder.file(QStringLiteral("Docs/") + picture));
-        QVERIFY(beside.open(QIODevice::ReadOnly) && beside.readAll() == "png bytes");
+        QCOMPARE(fileContents(f.folder.file(QStringLiteral("Docs/") + picture)), QByteArray("png bytes"));
         QVERIFY(page.contains(QStringLiteral("<b>Changed, not saved</b>")));
         QCOMPARE(page.count(QStringLiteral("<b>Question ")), 9); // the tenth is the changed one
         QCOMPARE(f.messages.shown, QStringList{QStringLiteral("Script Generated!")});
@@ -304,10 +302,6 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Temp01.Htm"));
-        const auto readAll = [&path] {
-            QFile f(path);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        };
         std::array<QString, 10> questions;
         for (int i = 0; i < 10; ++i)
             questions[std::size_t(i)] = QStringLiteral("How do you rate item %1?").arg(i + 1);
@@ -336,14 +330,14 @@ private slots:
         expected += QStringLiteral("<tr><td width='800' colspan='2' align='Center'>\r\n"
                                    "<br><Input Type='Submit' Value='Submit' Name='S1'>\r\n"
                                    "</td></tr></Table>\r\n</Body></Html>\r\n");
-        const QByteArray written = readAll();
+        const QByteArray written = fileContents(path);
         QCOMPARE(QString::fromUtf8(written), expected);
 
         std::array<QString, 10> longer = questions;
         longer[0] = QString(200, QLatin1Char('x'));
         QVERIFY(SurveyPage::write(path, QStringLiteral("n"), QStringLiteral("m"), longer));
         QVERIFY(SurveyPage::write(path, name, message, questions));
-        QCOMPARE(readAll(), written);
+        QCOMPARE(fileContents(path), written);
     }
 };
 

@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QMimeData>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,12 +24,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QString sourceFile(const QString& name)
 {
     return qEnvironmentVariable("KORVINA_SOURCE_DIR") + QStringLiteral("/resources/Docs/") + name;
@@ -104,7 +97,7 @@ QString loadFile(LeadEditor& e, const QString& file)
 {
     e.chooseOpenFile = [file](const QString&, const QString&, const QString&) { return file; };
     e.loadClick();
-    return QString::fromUtf8(readAll(file));
+    return QString::fromUtf8(fileContents(file));
 }
 
 // The boxed letter loaded and open for editing; its text as the file has it.
@@ -295,8 +288,7 @@ private slots:
             image.fill(Qt::darkCyan);
             QVERIFY(image.save(path));
         } else if (!size.isValid()) {
-            QFile text(path);
-            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+            QVERIFY(writeFile(path, "not a picture"));
             message = QDir::toNativeSeparators(path) + QStringLiteral(" is not an image!");
         }
         m_messages->answers = answers;
@@ -346,9 +338,7 @@ private slots:
         const QString id = PictureStore::keep(*state().connection, {{}, QStringLiteral("Sale banner.png"), "image/png", bytes});
         const QString name = QStringLiteral("Sale_banner-%1.png").arg(id.left(8));
         const QString beside = m_data->file(QStringLiteral("Docs/") + name);
-        QFile old(beside);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older, longer file of the user's") > 0);
-        old.close();
+        QVERIFY(writeFile(beside, "an older, longer file of the user's"));
         LeadEditor e;
         QList<QUrl> opened;
         e.openInBrowser = [&](const QUrl& url) { opened << url; return true; };
@@ -358,11 +348,11 @@ private slots:
                                               "</BODY></HTML>  \r\n");
         openForEditing(e, stored.arg("cid:" + id));
         e.tabClick(tab);
-        QCOMPARE(readAll(page), stored.arg(name).toUtf8());
-        QCOMPARE(readAll(beside), bytes);
+        QCOMPARE(fileContents(page), stored.arg(name).toUtf8());
+        QCOMPARE(fileContents(beside), bytes);
         openForEditing(e, QStringLiteral("<p>short</p>"));
         e.tabClick(tab);
-        QCOMPARE(readAll(page), QByteArray("<p>short</p>"));
+        QCOMPARE(fileContents(page), QByteArray("<p>short</p>"));
         QCOMPARE(opened, tab == 8 ? QList<QUrl>(2, QUrl::fromLocalFile(page)) : QList<QUrl>());
         QVERIFY(m_messages->shown.isEmpty());
         if (tab == 8)
@@ -371,7 +361,7 @@ private slots:
         select(e, QStringLiteral("short"));
         e.selClick(3);
         e.tabClick(9);
-        QCOMPARE(readAll(page), QByteArray("<html><head></head><body><p><i>short</i></p></body></html>"));
+        QCOMPARE(fileContents(page), QByteArray("<html><head></head><body><p><i>short</i></p></body></html>"));
         page.clear();
         const QStringList before = QDir(m_data->file(QStringLiteral("Docs"))).entryList(QDir::Files);
         e.tabClick(9);
@@ -425,7 +415,7 @@ private slots:
     void formattingChangesOnlyTheSelection_data()
     {
         QTest::addColumn<QString>("body");
-        QTest::addColumn<QString>("action"); // font, colour, center, or link:<text typed in the dialog>
+        QTest::addColumn<QString>("action"); // font, colour, center, link:<text typed in the dialog> or paste:<html>
         QTest::addColumn<QString>("expected");
         const QString p = QStringLiteral("<p>One two three</p><p>Four</p>");
         QTest::newRow("font on one word")
@@ -438,8 +428,26 @@ private slots:
             << p << "link:two" << "<p>One <a href=\"http://www.example.com/shop\">two</a> three</p><p>Four</p>";
         QTest::newRow("link with the text typed")
             << p << "link:our shop" << "<p>One <a href=\"http://www.example.com/shop\">our shop</a> three</p><p>Four</p>";
+        // HTML pasted from another program keeps its structure and visible styles, and nothing else.
+        QTest::newRow("pasted from a word processor")
+            << "<p>two</p>" << "paste:<html xmlns:o=\"urn:schemas-microsoft-com:office:office\"><head><meta charset=\"utf-8\"><style>p.MsoNormal{margin:0}"
+               "</style></head><body><!--StartFragment--><p class=\"MsoNormal\" style=\"margin:0cm;mso-line-height-alt:12pt;"
+               "background-color:initial;background-image:initial;background-position:initial;background-size:initial;"
+               "background-repeat:initial;background-origin:initial;background-clip:initial;background-attachment:initial\">"
+               "<b>Spring</b> <span class=\"SpellE\" style=\"mso-spl-e:yes\">sale</span><o:p></o:p></p><!--[if gte mso 9]><xml><o:OfficeDocumentSettings/></xml><![endif]-->"
+               "<!--EndFragment--></body></html>"
+            << "<p style=\"margin: 0cm;\"><b>Spring</b> sale</p>";
+        QTest::newRow("pasted table and list")
+            << "<p>two</p>" << "paste:<table class=\"t\" border=\"1\"><tr><td style=\"color:#c00;font-weight:bold\">A</td></tr></table>"
+               "<ul class=\"l\"><li lang=\"en\">B</li></ul>"
+            << "<table border=\"1\"><tbody><tr><td style=\"color:#c00;font-weight:bold\">A</td></tr></tbody></table>"
+               "<ul><li>B</li></ul>";
+        QTest::newRow("pasted from an office writer")
+            << "<p>two</p>" << "paste:<p lang=\"en-GB\" class=\"western\" style=\"margin-bottom: 0cm; background: transparent\">Hi <a href=\"https://example.com/\" "
+               "onclick=\"x()\">there</a></p>"
+            << "<p style=\"margin-bottom: 0cm;\">Hi <a href=\"https://example.com/\">there</a></p>";
     }
-    // Font, colour, alignment and links change the selected word and nothing around it.
+    // Font, colour, alignment, links and pasted HTML change the selection and nothing around it.
     void formattingChangesOnlyTheSelection()
     {
         QFETCH(QString, body);
@@ -461,6 +469,7 @@ private slots:
             text = action.mid(5);
             return true;
         };
+        e.show();
         openForEditing(e, Letter.arg(body));
         select(e, QStringLiteral("two"));
         if (action == QLatin1String("font"))
@@ -469,9 +478,17 @@ private slots:
             e.textColourButton()->click();
         else if (action == QLatin1String("center"))
             e.selClick(6);
-        else
+        else if (action.startsWith(QLatin1String("link:")))
             e.selClick(1);
-        QCOMPARE(e.html(), Letter.arg(expected));
+        else {
+            auto* data = new QMimeData;
+            data->setHtml(action.mid(6));
+            data->setText(QStringLiteral("plain"));
+            QGuiApplication::clipboard()->setMimeData(data);
+            e.view()->triggerPageAction(QWebEnginePage::Paste);
+        }
+        QTRY_COMPARE(e.html(), Letter.arg(expected)); // a paragraph pasted over makes way
+        QVERIFY(parsesBackTheSame(e, e.html()));
         if (action == QLatin1String("font"))
             QCOMPARE(opened, QStringLiteral("Georgia 18"));
         if (action.startsWith(QLatin1String("link:")))
@@ -507,46 +524,6 @@ private slots:
         QTEST(opened, "shown");
         QCOMPARE(offered, LeadDialogs::mailFamilies());
         QCOMPARE(family, QStringLiteral("Tahoma"));
-    }
-
-    void pastedHtmlCleaned_data()
-    {
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("kept");
-        QTest::newRow("word processor paragraph")
-            << "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\"><head><meta charset=\"utf-8\"><style>p.MsoNormal{margin:0}"
-               "</style></head><body><!--StartFragment--><p class=\"MsoNormal\" style=\"margin:0cm;mso-line-height-alt:12pt;"
-               "background-color:initial;background-image:initial;background-position:initial;background-size:initial;"
-               "background-repeat:initial;background-origin:initial;background-clip:initial;background-attachment:initial\">"
-               "<b>Spring</b> <span class=\"SpellE\" style=\"mso-spl-e:yes\">sale</span><o:p></o:p></p><!--[if gte mso 9]><xml><o:OfficeDocumentSettings/></xml><![endif]-->"
-               "<!--EndFragment--></body></html>"
-            << "<p style=\"margin: 0cm;\"><b>Spring</b> sale</p>";
-        QTest::newRow("table and list")
-            << "<table class=\"t\" border=\"1\"><tr><td style=\"color:#c00;font-weight:bold\">A</td></tr></table>"
-               "<ul class=\"l\"><li lang=\"en\">B</li></ul>"
-            << "<table border=\"1\"><tbody><tr><td style=\"color:#c00;font-weight:bold\">A</td></tr></tbody></table>"
-               "<ul><li>B</li></ul>";
-        QTest::newRow("office writer")
-            << "<p lang=\"en-GB\" class=\"western\" style=\"margin-bottom: 0cm; background: transparent\">Hi <a href=\"https://example.com/\" "
-               "onclick=\"x()\">there</a></p>"
-            << "<p style=\"margin-bottom: 0cm;\">Hi <a href=\"https://example.com/\">there</a></p>";
-    }
-    // HTML pasted from another program keeps its structure and visible styles, and nothing else.
-    void pastedHtmlCleaned()
-    {
-        QFETCH(QString, pasted);
-        QFETCH(QString, kept);
-        LeadEditor e;
-        e.show();
-        openForEditing(e, Letter.arg(QStringLiteral("<p>Before</p>")));
-        select(e, QStringLiteral("Before"));
-        auto* data = new QMimeData;
-        data->setHtml(pasted);
-        data->setText(QStringLiteral("plain"));
-        QGuiApplication::clipboard()->setMimeData(data);
-        e.view()->triggerPageAction(QWebEnginePage::Paste);
-        QTRY_COMPARE(e.html(), Letter.arg(kept)); // the paragraph pasted over makes way
-        QVERIFY(parsesBackTheSame(e, e.html()));
     }
 
     void editCarriedBackIntoTheGivenText_data()

@@ -197,7 +197,6 @@ private slots:
         }
         rs.close();
 
-        // Written values are converted to the column's type, or refused naming the column.
         rs.open(QStringLiteral("kxKinds"), db(), CursorType::Dynamic, LockType::Optimistic);
         rs.addNew();
         // Each write is converted to the column's type or refused naming the column; then what is stored and shown.

@@ -129,17 +129,11 @@ private slots:
         QCOMPARE(r.field(2).type(), FieldType::Date);
         QCOMPARE(r.field(3).type(), int(FieldType::VarChar)); // texts and a number
         QCOMPARE(listed(sheet), QStringList({"Ann|3|05/01/2024|x;y", "|12.5|12/31/2023|   ", "Zoë|||7"}));
-        r.close();
 
         // Criteria of every kind run on the sheet as on a table.
-        r.open("Select * From [Sheet1$] Where EDate > #01/01/2024# ", sheet.connection());
-        QCOMPARE(r.recordCount(), 1);
-        r.close();
-        r.open("Select * From [Sheet1$] Where cfirst Like 'zo%' ", sheet.connection());
-        QCOMPARE(r.recordCount(), 1);
-        r.close();
-        r.open("Select * From [Sheet1$] Where CTYPE >= 3", sheet.connection());
-        QCOMPARE(r.recordCount(), 2);
+        QCOMPARE(rows(sheet.connection(), "Select cFirst From [Sheet1$] Where EDate > #01/01/2024# "), QStringList{"Ann"});
+        QCOMPARE(rows(sheet.connection(), "Select cFirst From [Sheet1$] Where cfirst Like 'zo%' "), QStringList{"Zoë"});
+        QCOMPARE(rows(sheet.connection(), "Select cFirst From [Sheet1$] Where CTYPE >= 3"), QStringList({"Ann", ""}));
     }
 
     void refusesWhatIsNotAWorkbook_data()
@@ -162,21 +156,15 @@ private slots:
         else if (kind.startsWith("text"))
             writeFile(path, "EId,CFirst\n1,Ann\n");
         else if (kind == "truncated.xlsx") {
-            QFile whole(write("xlsx", {{"Sheet1", customers()}}));
-            QVERIFY(whole.open(QIODevice::ReadOnly));
-            writeFile(path, whole.read(whole.size() * 2 / 3));
+            const QByteArray whole = fileContents(write("xlsx", {{"Sheet1", customers()}}));
+            writeFile(path, whole.left(whole.size() * 2 / 3));
         } else if (kind == "nosheet.xlsx")
             path = write("xlsx", {{"Customers", customers()}});
         else if (kind == "nosheet.ods")
             path = write("ods", {{"Customers", customers()}});
 
         WorksheetDatabase sheet;
-        try {
-            sheet.load(path);
-            QFAIL("the file was read");
-        } catch (const AppError& e) {
-            QCOMPARE(e.number(), WorkbookErrors::InvalidFile);
-        }
+        QCOMPARE(errorOf([&] { sheet.load(path); }), WorkbookErrors::InvalidFile);
         QVERIFY(!sheet.isLoaded());
     }
 
@@ -240,14 +228,12 @@ private slots:
                                                         path, parts}),
                  0);
         WorksheetDatabase sheet;
-        try {
-            QVERIFY(sheet.load(path));
-            QCOMPARE(listed(sheet), QStringList{expected});
-        } catch (const AppError& e) {
-            QVERIFY2(expected.isEmpty(), qPrintable(e.description()));
-            QCOMPARE(e.number(), WorkbookErrors::InvalidFile);
-        }
+        std::optional<AppError> e;
+        QVERIFY2(errorOf([&] { sheet.load(path); }, &e) == (expected.isEmpty() ? WorkbookErrors::InvalidFile : 0),
+                 e ? qPrintable(e->description()) : "read");
         QVERIFY(expected.isEmpty() != sheet.isLoaded());
+        if (sheet.isLoaded())
+            QCOMPARE(listed(sheet), QStringList{expected});
     }
 
     // Fields are trimmed of what QString counts as blanks and cut by characters, not bytes.
@@ -309,14 +295,12 @@ private slots:
                 QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
         }
         ExportFile file;
-        try {
+        const int error = errorOf([&] {
             file.open(path, ExportFile::Format::FixedWidth, {5});
             file.writeRecord({"new"});
             file.discard();
-            QCOMPARE(kind, QString("discarded"));
-        } catch (const AppError&) {
-            QVERIFY(kind != "discarded");
-        }
+        });
+        QCOMPARE(error != 0, kind != "discarded");
         if (kind == "device") {
             QVERIFY(!QFileInfo(path).isFile() && QFileInfo::exists(path));
             return;

@@ -26,13 +26,6 @@ struct UtilityFixture {
         }
         folder.exec("COMMIT");
     }
-    void addManyCustomers(int n) const
-    {
-        QStringList rows;
-        for (int i = 0; i < n; ++i)
-            rows << QString("First%1|City|Land|1").arg(i);
-        addCustomers(rows);
-    }
     // The customers' values of one column, in EId order.
     QStringList column(const QString& name) const
     {

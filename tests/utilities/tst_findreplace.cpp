@@ -72,27 +72,18 @@ private slots:
                                                      << QString(10, '7');
         QTest::newRow("nothing found") << "CCity|=|Oslo" << "CCity" << "X" << true << "-"
                                        << QStringList{"Total Records: 0", "No Records!"} << cities << "";
-        QTest::newRow("key column") << "CCity|=|" << "EId" << "7" << true << "-"
-                                    << QStringList{"Total Records: 3", "Invalid Field!"} << types << "";
-        QTest::newRow("blank value") << "CCity|=|" << "CCity" << "   " << true << "-"
-                                     << QStringList{"Total Records: 3", "No Text!"} << cities << "";
-        QTest::newRow("text for a number") << "CCity|=|" << "CType" << "abc" << true << "-"
-                                           << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
-        QTest::newRow("text for a date") << "CCity|=|" << "EDate" << "soon" << true << "-"
-                                         << QStringList{"Total Records: 3", "Invalid Text!"}
+        const auto refused = [](const char* text) { return QStringList{"Total Records: 3", text}; };
+        QTest::newRow("key column") << "CCity|=|" << "EId" << "7" << true << "-" << refused("Invalid Field!") << types << "";
+        QTest::newRow("blank value") << "CCity|=|" << "CCity" << "   " << true << "-" << refused("No Text!") << cities << "";
+        QTest::newRow("text for a number") << "CCity|=|" << "CType" << "abc" << true << "-" << refused("Invalid Text!") << types << "";
+        QTest::newRow("text for a date") << "CCity|=|" << "EDate" << "soon" << true << "-" << refused("Invalid Text!")
                                          << QStringList(3, "05/01/2024") << "";
-        QTest::newRow("exponent for a type id") << "CCity|=|" << "CType" << "1e3" << true << "-"
-                                                << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
-        QTest::newRow("type id that does not exist") << "CCity|=|" << "CType" << "4" << true << "-"
-                                                     << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
-        QTest::newRow("fraction for a whole number") << "CCity|=|" << "CType" << "2.5" << true << "-"
-                                                     << QStringList{"Total Records: 3", "Invalid Text!"} << types << "";
-        QTest::newRow("not confirmed") << "CCity|=|" << "CCity" << "X" << false << "-"
-                                       << QStringList{"Total Records: 3", "Confirm Replace?"} << cities << "";
-        QTest::newRow("wrong code") << "CCity|=|" << "CCity" << "X" << true << "secret"
-                                    << QStringList{"Total Records: 3", "Confirm Replace?"} << cities << "";
-        QTest::newRow("empty code") << "CCity|=|" << "CCity" << "X" << true << ""
-                                    << QStringList{"Total Records: 3", "Confirm Replace?"} << cities << "";
+        QTest::newRow("exponent for a type id") << "CCity|=|" << "CType" << "1e3" << true << "-" << refused("Invalid Text!") << types << "";
+        QTest::newRow("type id that does not exist") << "CCity|=|" << "CType" << "4" << true << "-" << refused("Invalid Text!") << types << "";
+        QTest::newRow("fraction for a whole number") << "CCity|=|" << "CType" << "2.5" << true << "-" << refused("Invalid Text!") << types << "";
+        QTest::newRow("not confirmed") << "CCity|=|" << "CCity" << "X" << false << "-" << refused("Confirm Replace?") << cities << "";
+        QTest::newRow("wrong code") << "CCity|=|" << "CCity" << "X" << true << "secret" << refused("Confirm Replace?") << cities << "";
+        QTest::newRow("empty code") << "CCity|=|" << "CCity" << "X" << true << "" << refused("Confirm Replace?") << cities << "";
     }
     void replace()
     {
