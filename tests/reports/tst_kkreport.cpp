@@ -213,15 +213,12 @@ private slots:
         QVERIFY2(viewer.pageCount() > 1 && viewer.pageCount() < viewer.reportPages(), qPrintable(QString::number(viewer.pageCount())));
         QVERIFY(viewer.findChild<QLabel*>("lblPage")->text().contains("stopped"));
 
-        QFile old(m_folder->file("old.pdf"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("the last good report");
-        old.close();
+        const QString old = m_folder->file("old.pdf");
+        QVERIFY(writeFile(old, "the last good report"));
         QTimer::singleShot(0, &viewer, &ReportViewer::stop);
-        QVERIFY(!viewer.savePdf(old.fileName()));
+        QVERIFY(!viewer.savePdf(old));
         QVERIFY(!viewer.isBusy());
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("the last good report"));
+        QCOMPARE(fileContents(old), QByteArray("the last good report"));
         QCOMPARE(QDir(m_folder->path()).entryList({"old.pdf*"}), QStringList{"old.pdf"});
         viewer.setReport(nullptr);
     }
