@@ -316,7 +316,8 @@ private slots:
         QTEST(box->text(), "expected");
     }
 
-    // The clause spliced into each kind of statement (whole statements run in tst_reportpdf).
+    // The clause spliced into each kind of statement (whole statements run in tst_reportpdf), the
+    // same on every desktop: dates month first whatever the locale.
     void statement_data()
     {
         QTest::addColumn<int>("number");
@@ -356,10 +357,14 @@ private slots:
         QFETCH(QDate, to);
         const ReportDef* report = ReportCatalogue::find(number);
         QVERIFY(report);
-        const ReportCriterion c = ReportCriterion::build(*report, {value, typeName, to.toString("MM/dd/yyyy"), from, to});
-        QCOMPARE(c.check, ReportCriterion::Check::Ok);
-        QTEST(c.clause, "clause");
-        QTEST(c.description, "description");
+        for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
+                                      QLocale(QLocale::Finnish, QLocale::Finland), QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+            QLocale::setDefault(locale);
+            const ReportCriterion c = ReportCriterion::build(*report, {value, typeName, to.toString("MM/dd/yyyy"), from, to});
+            QCOMPARE(c.check, ReportCriterion::Check::Ok);
+            QTEST(c.clause, "clause");
+            QTEST(c.description, "description");
+        }
     }
 
     void refused_data()
@@ -383,22 +388,6 @@ private slots:
         const ReportCriterion c = ReportCriterion::build(*ReportCatalogue::find(number), {value, {}, {}, from, to});
         QTEST(ReportCriterion::message(c.check), "message");
         QVERIFY(c.clause.isEmpty());
-    }
-
-    void datesMonthFirstInEveryLocale_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
-        QTest::newRow("Finnish") << QLocale(QLocale::Finnish, QLocale::Finland);
-        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom);
-    }
-    void datesMonthFirstInEveryLocale()
-    {
-        QFETCH(QLocale, locale);
-        QLocale::setDefault(locale);
-        const ReportCriterion c = ReportCriterion::build(*ReportCatalogue::find(50),
-                                                         {"x", {}, {}, QDate(2024, 3, 4), QDate(2024, 12, 25)});
-        QCOMPARE(c.clause, QString(" And ( a.EDate Between #03/04/2024# And #12/25/2024# ) "));
     }
 };
 
