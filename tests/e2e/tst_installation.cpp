@@ -71,12 +71,14 @@ private slots:
         }
     }
 
+    // The installed icons at every size, and the window's own icon down to sixteen pixels.
     void iconsRenderedAtEverySize()
     {
         for (int size : {16, 24, 32, 48, 64, 128, 256}) {
             const QImage icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/").arg(size) + appId + ".png"));
             QCOMPARE(icon.size(), QSize(size, size));
         }
+        QVERIFY(!QIcon(":/icons/" + appId + ".svg").pixmap(16, 16).isNull());
     }
 
     void manualPageMatchesHelp_data()
@@ -171,11 +173,6 @@ private slots:
         QFile::remove(bin + "/Korvina.Kys");
         QCOMPARE(r.code, 1);
         QVERIFY2(r.errors.contains(bin + "/Korvina.Kys"), qPrintable(r.errors));
-    }
-
-    void windowIconDrawsAtSixteenPixels()
-    {
-        QVERIFY(!QIcon(":/icons/" + appId + ".svg").pixmap(16, 16).isNull());
     }
 };
 
