@@ -1,8 +1,5 @@
 #include "engine/EngineFixture.h"
 
-#include "engine/ModuleExtra.h"
-#include "admin/CustomizeSwatches.h"
-
 // The administration modules: the Customize swatches and what saving the settings changes.
 class AdminTest : public QObject {
     Q_OBJECT

@@ -21,7 +21,6 @@
 #include "utilities/TableBrowser.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>

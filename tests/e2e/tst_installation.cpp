@@ -4,7 +4,6 @@
 #include <QDirIterator>
 #include <QIcon>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>

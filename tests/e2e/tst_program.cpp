@@ -14,7 +14,6 @@
 #include "utilities/TableBrowser.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
