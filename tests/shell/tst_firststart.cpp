@@ -61,22 +61,12 @@ private slots:
         QDir().mkpath(m_dir.path());
     }
 
-    void dataFolderChoice_data()
+    // --data wins over a portable copy beside the program, its path made clean (the program
+    // without --data, portable or not, is e2e.tst_installation's installedProgramFindsItsDataFolder).
+    void givenDataFolderWinsAndIsCleaned()
     {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("portable");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("user folder") << "" << false << "xdg/Korvina";
-        QTest::newRow("portable copy beside the program") << "" << true << "program";
-        QTest::newRow("--data over a portable copy") << "elsewhere/./office/" << true << "elsewhere/office";
-    }
-    void dataFolderChoice()
-    {
-        QFETCH(QString, chosen);
-        QFETCH(bool, portable);
-        QFETCH(QString, expected);
-        write(portable ? "program/Korvina.Kys" : "program/korvina", {});
-        QCOMPARE(InstallPaths::dataFolder(chosen.isEmpty() ? chosen : path(chosen), path("program")), path(expected));
+        write("program/Korvina.Kys", {});
+        QCOMPARE(InstallPaths::dataFolder(path("elsewhere/./office/"), path("program")), path("elsewhere/office"));
     }
 
     void resourceFolder_data()
