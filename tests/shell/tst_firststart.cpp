@@ -69,21 +69,10 @@ private slots:
         QCOMPARE(InstallPaths::dataFolder(path("elsewhere/./office/"), path("program")), path("elsewhere/office"));
     }
 
-    void resourceFolder_data()
+    // A program in the build tree (as this test is) takes the sources' resources (an installed one
+    // takes its share folder or refuses: e2e.tst_installation's installedProgramUsesInstalledResources).
+    void resourceFolderOfTheBuildTree()
     {
-        QTest::addColumn<QString>("programFolder");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("installed") << "prefix/bin" << "prefix/share/korvina";
-        QTest::newRow("elsewhere, without a share folder") << "loose/bin" << "";
-    }
-    void resourceFolder()
-    {
-        QFETCH(QString, programFolder);
-        QFETCH(QString, expected);
-        write("prefix/share/korvina/Bin/KVKorvina.html", "<html/>");
-        QDir().mkpath(path(programFolder));
-        QCOMPARE(InstallPaths::resourceFolder(path(programFolder)), expected.isEmpty() ? expected : path(expected));
-        // A program in the build tree (as this test is) takes the sources' resources.
         QCOMPARE(InstallPaths::resourceFolder(QCoreApplication::applicationDirPath()),
                  QDir::cleanPath(qEnvironmentVariable("KORVINA_SOURCE_DIR") + "/resources"));
     }
