@@ -1,15 +1,14 @@
 #include "engine/EngineFixture.h"
 
-#include "engine/ModuleExtra.h"
-#include "admin/CustomizeSwatches.h"
-
 // The administration modules: the Customize swatches and what saving the settings changes.
 class AdminTest : public QObject {
     Q_OBJECT
 
-    // A main window stand-in that records what the hooks ask of it.
+    // A main window stand-in that records what the hooks ask of it while it lives.
     struct FakeMain : MainView {
         QStringList calls;
+        FakeMain() { state().mainView = this; }
+        ~FakeMain() override { state().mainView = nullptr; }
         void setStatusText(int panel, const QString& text) override { calls << QString("status%1=%2").arg(panel).arg(text); }
         void showEnterpriseName(const QString& name) override { calls << "comp=" + name; }
         void applyTexture() override { calls << "texture=" + state().CTexTure; }
@@ -50,7 +49,6 @@ private slots:
     {
         EngineFixture f;
         FakeMain main;
-        state().mainView = &main;
         f.open("KKCustomize");
         f.run(Operation::Modify);
         f.set(2, "255");       // red back colour
@@ -74,14 +72,12 @@ private slots:
         f.open("KKCustType");
         QVERIFY(f.screen()->fieldLabel(2)->palette().color(QPalette::Window) != QColor(255, 255, 0));
         f.run(Operation::Exit);
-        state().mainView = nullptr;
     }
 
     void savingEnterpriseAndPreferencesUpdatesTheProgram()
     {
         EngineFixture f;
         FakeMain main;
-        state().mainView = &main;
         f.open("KKEnterprise");
         f.run(Operation::Modify);
         f.set(3, "Harbour");
@@ -101,7 +97,6 @@ private slots:
         f.run(Operation::Save);
         QCOMPARE(state().PMailType, QString("S"));
         QCOMPARE(state().PSmtpSrvr, QString("mail.example.com"));
-        state().mainView = nullptr;
     }
     // The suppression list on its screen: an entry typed in is "by hand", an address is listed
     // once whatever its letter case, a malformed one is refused, and Delete takes it off.

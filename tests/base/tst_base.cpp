@@ -4,6 +4,7 @@
 #include "base/Program.h"
 #include "base/ProgramState.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSemaphore>
 #include <QTimer>
@@ -34,26 +35,34 @@ private slots:
         QTEST(IsNumberText(text), "number");
     }
 
-    // The error listing holds typed text: it is created readable by its owner only, and an
-    // existing listing that others could read is closed to them.
-    void errorListingIsPrivate()
+    // Each failure, logged or caught by Guard, is one "Error!" and one line of the error listing:
+    // date-time, number, source, description (a comma in it kept, a server's message of several
+    // lines on one line). The listing holds typed text: it is created readable by its owner only,
+    // and an existing listing that others could read is closed to them.
+    void errorListingHasALinePerFailure()
     {
         TestDataFolder folder({.open = false, .login = false});
         ScriptedMessages messages;
         const QString listing = state().ErrorListing;
-        LogError(AppError(3075, "Korvina database", "Syntax error"));
+        const auto lines = [&] { return QString::fromUtf8(fileContents(listing)).split('\n', Qt::SkipEmptyParts); };
+        LogError(AppError(3075, "Korvina database", "Syntax error, in query"));
         QCOMPARE(QFile::permissions(listing) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
         QFile::setPermissions(listing, QFile::permissions(listing) | QFile::ReadGroup | QFile::ReadOther);
-        LogError(AppError(3075, "Korvina database", "Syntax error"));
+        QVERIFY(!Guard([] { throw AppError(13, "ApplyLook", "Type mismatch"); }));
+        QVERIFY(Guard([] {}));
         QCOMPARE(QFile::permissions(listing) & QFileDevice::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(messages.shown, QStringList(2, "Error!"));
-        // A server's message of several lines stays one entry of one line.
         LogError(AppError(3000, "Korvina database", "ERROR:  value too long\nDETAIL:  in row 3\r\nHINT:  shorten it"));
-        QFile file(listing);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-        QCOMPARE(lines.size(), 3);
-        QVERIFY2(lines.last().endsWith(",ERROR:  value too long DETAIL:  in row 3 HINT:  shorten it"), lines.last());
+        QCOMPARE(messages.shown, QStringList(3, "Error!"));
+        const QStringList logged = lines();
+        QCOMPARE(logged.size(), 3);
+        QVERIFY2(logged.at(0).endsWith(",3075,Korvina database,Syntax error, in query"), qPrintable(logged.at(0)));
+        QVERIFY2(logged.at(1).endsWith(",13,ApplyLook,Type mismatch"), qPrintable(logged.at(1)));
+        QVERIFY2(logged.at(2).endsWith(",ERROR:  value too long DETAIL:  in row 3 HINT:  shorten it"), qPrintable(logged.at(2)));
+
+        // A missing Docs folder is made again so that nothing goes unrecorded.
+        QDir(folder.file("Docs")).removeRecursively();
+        LogError(AppError(1, "x", "y"));
+        QCOMPARE(lines().size(), 1);
     }
 
     // Work run off the thread leaves its events running (a timer fires while the work waits

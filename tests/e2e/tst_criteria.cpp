@@ -21,7 +21,6 @@
 #include "utilities/TableBrowser.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -38,6 +37,23 @@ QString cells(const DataGrid* grid)
             out << grid->cellText(row, column);
     return out.join(QLatin1Char('|'));
 }
+
+// The Selection screen opened on a Send News record whose Criteria field holds `criteria`.
+struct SelectionScreen {
+    SelectionScreen(const TestDataFolder& folder, const QString& criteria)
+    {
+        folder.exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
+                                   "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
+                        .arg(QString(criteria).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        screen = engine.open(QStringLiteral("KKSNews"));
+        select = std::make_unique<KKSelect>(*screen);
+        select->load();
+    }
+    QString listed() const { return cells(select->findChild<DataGrid*>(QStringLiteral("grdSelect"))); }
+    RecordEngine engine;
+    RecordScreen* screen = nullptr;
+    std::unique_ptr<KKSelect> select;
+};
 
 void criterion(TableBrowser& browser, const QString& column, const QString& op, const QString& value)
 {
@@ -132,107 +148,82 @@ private slots:
 
 private:
     // Each attacks one screen and notes in m_listed what it listed afterwards.
-    void selection(const QString& typed);
-    void selectionView(const QString& typed);
-    void campaign(const QString& typed);
-    void inquiry(const QString& typed);
-    void exportListing(const QString& typed);
-    void findListing(const QString& typed);
-    void report(const QString& typed);
+    void selection(const QString& typed)
+    {
+        const SelectionScreen s(*m_folder, typed);
+        m_listed = s.listed();
+        QCOMPARE_EQ(s.screen->text(4), typed);
+    }
+
+    void selectionView(const QString& typed)
+    {
+        const SelectionScreen s(*m_folder, QStringLiteral(" ( 1=1 )"));
+        const QString before = s.listed();
+        s.select->findChild<QComboBox*>(QStringLiteral("cmbField1"))->setCurrentText(QStringLiteral("CFirst"));
+        s.select->findChild<QLineEdit*>(QStringLiteral("txtInquiry1"))->setText(typed);
+        s.select->view();
+        // Nothing changes: the preview, the Criteria field and the program's criterion.
+        QCOMPARE_EQ(s.listed(), before);
+        QCOMPARE_EQ(s.screen->text(4), QStringLiteral(" ( 1=1 )"));
+        QCOMPARE_EQ(s.select->criterion(), QStringLiteral(" ( 1=1 )"));
+    }
+
+    void campaign(const QString& typed)
+    {
+        CampaignRun run({&CampaignFamily::of(CampaignKind::News), QStringLiteral("1"), QStringLiteral("1"),
+                         QStringLiteral("1"), typed});
+        QSignalSpy finished(&run, &CampaignRun::finished);
+        QSignalSpy progress(&run, &CampaignRun::progressChanged);
+        run.start();
+        if (finished.isEmpty())
+            finished.wait(30000);
+        m_listed = progress.isEmpty() ? QString() : QStringLiteral("recipients listed");
+    }
+
+    void inquiry(const QString& typed)
+    {
+        RecordEngine engine;
+        engine.open(QStringLiteral("KKCustomer"));
+        KKInquiry screen;
+        QVERIFY(screen.load());
+        const QString before = cells(screen.grid());
+        screen.fieldBox()->setCurrentText(QStringLiteral("CFirst"));
+        screen.findChild<QLineEdit*>()->setText(typed);
+        screen.search();
+        QCOMPARE_EQ(cells(screen.grid()), before);
+    }
+
+    void exportListing(const QString& typed)
+    {
+        KKExport screen;
+        screen.browser().fieldList()->findItems(QStringLiteral("CFirst"), Qt::MatchExactly).first()->setSelected(true);
+        criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
+        QCOMPARE_EQ(screen.browser().valueBox()->text(), typed);
+        screen.browser().ListRecords();
+        m_listed = cells(screen.browser().grid());
+    }
+
+    void findListing(const QString& typed)
+    {
+        KKFindRepl screen;
+        criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
+        screen.browser().ListRecords();
+        m_listed = cells(screen.browser().grid());
+    }
+
+    void report(const QString& typed)
+    {
+        state().ReportNumber = 54;
+        KKReport screen(QStringLiteral("Type Summary"));
+        screen.findChild<QLineEdit*>(QStringLiteral("txtReport1"))->setText(typed);
+        screen.view();
+    }
 
     QString m_listed;
     PgTestServer m_server;
     std::unique_ptr<TestDataFolder> m_folder;
     std::unique_ptr<ScriptedMessages> m_messages;
 };
-
-// The Selection screen opened on a Send News record whose Criteria field holds `criteria`.
-struct SelectionScreen {
-    SelectionScreen(const TestDataFolder& folder, const QString& criteria)
-    {
-        folder.exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
-                                   "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
-                        .arg(QString(criteria).replace(QLatin1Char('\''), QStringLiteral("''"))));
-        screen = engine.open(QStringLiteral("KKSNews"));
-        select = std::make_unique<KKSelect>(*screen);
-        select->load();
-    }
-    QString listed() const { return cells(select->findChild<DataGrid*>(QStringLiteral("grdSelect"))); }
-    RecordEngine engine;
-    RecordScreen* screen = nullptr;
-    std::unique_ptr<KKSelect> select;
-};
-
-void TstCriteria::selection(const QString& typed)
-{
-    const SelectionScreen s(*m_folder, typed);
-    m_listed = s.listed();
-    QCOMPARE_EQ(s.screen->text(4), typed);
-}
-
-void TstCriteria::selectionView(const QString& typed)
-{
-    const SelectionScreen s(*m_folder, QStringLiteral(" ( 1=1 )"));
-    const QString before = s.listed();
-    s.select->findChild<QComboBox*>(QStringLiteral("cmbField1"))->setCurrentText(QStringLiteral("CFirst"));
-    s.select->findChild<QLineEdit*>(QStringLiteral("txtInquiry1"))->setText(typed);
-    s.select->view();
-    // Nothing changes: the preview, the Criteria field and the program's criterion.
-    QCOMPARE_EQ(s.listed(), before);
-    QCOMPARE_EQ(s.screen->text(4), QStringLiteral(" ( 1=1 )"));
-    QCOMPARE_EQ(s.select->criterion(), QStringLiteral(" ( 1=1 )"));
-}
-
-void TstCriteria::campaign(const QString& typed)
-{
-    CampaignRun run({&CampaignFamily::of(CampaignKind::News), QStringLiteral("1"), QStringLiteral("1"),
-                     QStringLiteral("1"), typed});
-    QSignalSpy finished(&run, &CampaignRun::finished);
-    QSignalSpy progress(&run, &CampaignRun::progressChanged);
-    run.start();
-    if (finished.isEmpty())
-        finished.wait(30000);
-    m_listed = progress.isEmpty() ? QString() : QStringLiteral("recipients listed");
-}
-
-void TstCriteria::inquiry(const QString& typed)
-{
-    RecordEngine engine;
-    engine.open(QStringLiteral("KKCustomer"));
-    KKInquiry screen;
-    QVERIFY(screen.load());
-    const QString before = cells(screen.grid());
-    screen.fieldBox()->setCurrentText(QStringLiteral("CFirst"));
-    screen.findChild<QLineEdit*>()->setText(typed);
-    screen.search();
-    QCOMPARE_EQ(cells(screen.grid()), before);
-}
-
-void TstCriteria::exportListing(const QString& typed)
-{
-    KKExport screen;
-    screen.browser().fieldList()->findItems(QStringLiteral("CFirst"), Qt::MatchExactly).first()->setSelected(true);
-    criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
-    QCOMPARE_EQ(screen.browser().valueBox()->text(), typed);
-    screen.browser().ListRecords();
-    m_listed = cells(screen.browser().grid());
-}
-
-void TstCriteria::findListing(const QString& typed)
-{
-    KKFindRepl screen;
-    criterion(screen.browser(), QStringLiteral("CFirst"), QStringLiteral("="), typed);
-    screen.browser().ListRecords();
-    m_listed = cells(screen.browser().grid());
-}
-
-void TstCriteria::report(const QString& typed)
-{
-    state().ReportNumber = 54;
-    KKReport screen(QStringLiteral("Type Summary"));
-    screen.findChild<QLineEdit*>(QStringLiteral("txtReport1"))->setText(typed);
-    screen.view();
-}
 
 QTEST_MAIN(TstCriteria)
 #include "tst_criteria.moc"

@@ -1,9 +1,9 @@
 #include "common/ProgramProcess.h"
+#include "common/TestSupport.h"
 
 #include <QDirIterator>
 #include <QIcon>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,15 +11,10 @@
 namespace {
 const QString appId = QStringLiteral("org.korvina.Korvina");
 
-QString contents(const QString& path)
+// The first match of the pattern's group in a file.
+QString firstMatch(const QString& file, const QString& pattern)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-QString firstMatch(const QString& text, const QString& pattern)
-{
-    return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).captured(1);
+    return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(QString::fromUtf8(fileContents(file))).captured(1);
 }
 
 // The lines under a heading up to the next heading (a line that starts at column 0), as one
@@ -70,17 +65,19 @@ private slots:
             while (it.hasNext()) {
                 const QString file = it.next();
                 const QString copy = installed(QStringLiteral("share/korvina") + file.mid(source.size()));
-                QVERIFY2(contents(copy) == contents(file), qPrintable(copy));
+                QVERIFY2(fileContents(copy) == fileContents(file), qPrintable(copy));
             }
         }
     }
 
+    // The installed icons at every size, and the window's own icon down to sixteen pixels.
     void iconsRenderedAtEverySize()
     {
         for (int size : {16, 24, 32, 48, 64, 128, 256}) {
             const QImage icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/").arg(size) + appId + ".png"));
             QCOMPARE(icon.size(), QSize(size, size));
         }
+        QVERIFY(!QIcon(":/icons/" + appId + ".svg").pixmap(16, 16).isNull());
     }
 
     void manualPageMatchesHelp_data()
@@ -118,7 +115,7 @@ private slots:
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString file = it.next();
-            for (const QRegularExpressionMatch& m : read.globalMatch(contents(file)))
+            for (const QRegularExpressionMatch& m : read.globalMatch(QString::fromUtf8(fileContents(file))))
                 QVERIFY2(help.contains("\n  " + m.captured(1) + " "), qPrintable(m.captured(1) + " in " + file));
         }
     }
@@ -128,27 +125,25 @@ private slots:
         for (const ProcessRun& r : {runProcess("desktop-file-validate", {entry()}), runProcess("appstreamcli", {"validate", "--no-net", metadata()})})
             QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
         // The menu entry starts the installed program with the installed icon.
-        QCOMPARE(firstMatch(contents(entry()), "^Exec=(\\S+)"), QString("korvina"));
-        const QString icon = firstMatch(contents(entry()), "^Icon=(.+)$");
+        QCOMPARE(firstMatch(entry(), "^Exec=(\\S+)"), QString("korvina"));
+        const QString icon = firstMatch(entry(), "^Icon=(.+)$");
         QVERIFY(QFileInfo::exists(installed("share/icons/hicolor/scalable/apps/" + icon + ".svg")));
         // The newest release in the metadata is the version the program reports.
         const ProcessRun version = runProcess(program(), {"--version"});
-        QCOMPARE(version.output.trimmed(), "Korvina " + firstMatch(contents(metadata()), "<release version=\"([^\"]+)\""));
+        QCOMPARE(version.output.trimmed(), "Korvina " + firstMatch(metadata(), "<release version=\"([^\"]+)\""));
     }
 
     void installedProgramUsesInstalledResources()
     {
         // A file that only the installed share folder holds reaches the new DataFolder.
         const QString marker = installed("share/korvina/Docs/Lead-Installed.Htm");
-        QFile f(marker);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("<p>installed</p>") > 0);
-        f.close();
+        QVERIFY(writeFile(marker, "<p>installed</p>"));
         QTemporaryDir data;
         ProcessRun r = runProcess(program(), {"--data", data.path() + "/office", "--init", "--demo"});
-        QVERIFY(f.remove());
+        QVERIFY(QFile::remove(marker));
         QVERIFY2(r.code == 0, qPrintable(r.output + r.errors));
         QVERIFY(QFileInfo::exists(data.path() + "/office/Korvina.Kys"));
-        QCOMPARE(contents(data.path() + "/office/Docs/Lead-Installed.Htm"), QString("<p>installed</p>"));
+        QCOMPARE(fileContents(data.path() + "/office/Docs/Lead-Installed.Htm"), QByteArray("<p>installed</p>"));
 
         // Without its share folder the installed program refuses rather than make an incomplete one.
         const QString share = installed("share/korvina");
@@ -177,11 +172,6 @@ private slots:
         QFile::remove(bin + "/Korvina.Kys");
         QCOMPARE(r.code, 1);
         QVERIFY2(r.errors.contains(bin + "/Korvina.Kys"), qPrintable(r.errors));
-    }
-
-    void windowIconDrawsAtSixteenPixels()
-    {
-        QVERIFY(!QIcon(":/icons/" + appId + ".svg").pixmap(16, 16).isNull());
     }
 };
 

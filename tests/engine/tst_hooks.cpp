@@ -8,6 +8,16 @@
 class HooksTest : public QObject {
     Q_OBJECT
 
+    // The access code window's answer: the code typed and the key that closes it.
+    static void answerAccessCode(const char* code, Qt::Key key)
+    {
+        onNextModal([code, key](QWidget* w) {
+            auto* p = static_cast<KKAccess*>(w);
+            QTest::keyClicks(p->codeBox(), QLatin1String(code));
+            QTest::keyClick(p->codeBox(), key);
+        });
+    }
+
     static void insertCustomer(EngineFixture& f, const QString& type)
     {
         f.folder.exec("INSERT INTO ktCustomer (EDate, CTitle, CFirst, CLast, CCompany, CAddr1, CAddr2, CCity, CState, "
@@ -103,31 +113,19 @@ private slots:
         f.open("KKCustType");
 
         // Wrong letter case: refused silently.
-        onNextModal([](QWidget* w) {
-            auto* p = static_cast<KKAccess*>(w);
-            QTest::keyClicks(p->codeBox(), "access");
-            QTest::keyClick(p->codeBox(), Qt::Key_Return);
-        });
+        answerAccessCode("access", Qt::Key_Return);
         f.run(Operation::Modify);
         QVERIFY(!f.editing());
         QVERIFY(f.messages.shown.isEmpty());
 
         // Esc after the right code grants like Enter.
-        onNextModal([](QWidget* w) {
-            auto* p = static_cast<KKAccess*>(w);
-            QTest::keyClicks(p->codeBox(), "Access");
-            QTest::keyClick(p->codeBox(), Qt::Key_Escape);
-        });
+        answerAccessCode("Access", Qt::Key_Escape);
         f.run(Operation::Modify);
         QVERIFY(f.editing());
         f.run(Operation::Cancel);
 
         // Delete asks for the code first, then confirms.
-        onNextModal([](QWidget* w) {
-            auto* p = static_cast<KKAccess*>(w);
-            QTest::keyClicks(p->codeBox(), "Access");
-            QTest::keyClick(p->codeBox(), Qt::Key_Return);
-        });
+        answerAccessCode("Access", Qt::Key_Return);
         f.run(Operation::Delete);
         QCOMPARE(f.messages.shown.first(), QString("Confirm Delete?"));
         QCOMPARE(f.folder.count("kmCustType"), 0);

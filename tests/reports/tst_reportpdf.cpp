@@ -301,19 +301,14 @@ private slots:
         QFETCH(bool, printed);
         QFETCH(QString, logged);
         const QString file = state().BinFolder + ReportCatalogue::find(number)->layoutFile;
-        if (layout == "-") {
+        if (layout == "-")
             QVERIFY(QFile::remove(file));
-        } else if (!layout.isEmpty()) {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(layout.toUtf8());
-        }
+        else if (!layout.isEmpty())
+            QVERIFY(writeFile(file, layout.toUtf8()));
         const QString pdf = writeReport(*m_folder, number, {value});
         QCOMPARE(m_messages->count("Error!"), 1);
         QCOMPARE(!pdf.isEmpty(), printed);
-        QFile listing(state().ErrorListing);
-        QVERIFY(listing.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(listing.readAll()).split('\n', Qt::SkipEmptyParts);
+        const QStringList lines = QString::fromUtf8(fileContents(state().ErrorListing)).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].contains(logged), qPrintable(lines[0]));
         if (printed)
@@ -325,13 +320,9 @@ private slots:
     {
         const QString bin = state().BinFolder;
         QVERIFY(QFile::remove(bin + "KVSurvAnly.Krp"));
-        QFile own(bin + "KVAddrList.Krp");
-        QVERIFY(own.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        own.write("{\"title\": \"Our own\"}");
-        own.close();
+        QVERIFY(writeFile(bin + "KVAddrList.Krp", "{\"title\": \"Our own\"}"));
         QCOMPARE(LayoutFiles::installMissing(bin), QStringList{"KVSurvAnly.Krp"});
-        QVERIFY(own.open(QIODevice::ReadOnly));
-        QCOMPARE(own.readAll(), QByteArray("{\"title\": \"Our own\"}"));
+        QCOMPARE(fileContents(bin + "KVAddrList.Krp"), QByteArray("{\"title\": \"Our own\"}"));
         QCOMPARE(QDir(bin).entryList({"KV*.Krp"}).size(), 13);
     }
 };

@@ -61,39 +61,18 @@ private slots:
         QDir().mkpath(m_dir.path());
     }
 
-    void dataFolderChoice_data()
+    // --data wins over a portable copy beside the program, its path made clean (the program
+    // without --data, portable or not, is e2e.tst_installation's installedProgramFindsItsDataFolder).
+    void givenDataFolderWinsAndIsCleaned()
     {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("portable");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("user folder") << "" << false << "xdg/Korvina";
-        QTest::newRow("portable copy beside the program") << "" << true << "program";
-        QTest::newRow("--data over a portable copy") << "elsewhere/./office/" << true << "elsewhere/office";
-    }
-    void dataFolderChoice()
-    {
-        QFETCH(QString, chosen);
-        QFETCH(bool, portable);
-        QFETCH(QString, expected);
-        write(portable ? "program/Korvina.Kys" : "program/korvina", {});
-        QCOMPARE(InstallPaths::dataFolder(chosen.isEmpty() ? chosen : path(chosen), path("program")), path(expected));
+        write("program/Korvina.Kys", {});
+        QCOMPARE(InstallPaths::dataFolder(path("elsewhere/./office/"), path("program")), path("elsewhere/office"));
     }
 
-    void resourceFolder_data()
+    // A program in the build tree (as this test is) takes the sources' resources (an installed one
+    // takes its share folder or refuses: e2e.tst_installation's installedProgramUsesInstalledResources).
+    void resourceFolderOfTheBuildTree()
     {
-        QTest::addColumn<QString>("programFolder");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("installed") << "prefix/bin" << "prefix/share/korvina";
-        QTest::newRow("elsewhere, without a share folder") << "loose/bin" << "";
-    }
-    void resourceFolder()
-    {
-        QFETCH(QString, programFolder);
-        QFETCH(QString, expected);
-        write("prefix/share/korvina/Bin/KVKorvina.html", "<html/>");
-        QDir().mkpath(path(programFolder));
-        QCOMPARE(InstallPaths::resourceFolder(path(programFolder)), expected.isEmpty() ? expected : path(expected));
-        // A program in the build tree (as this test is) takes the sources' resources.
         QCOMPARE(InstallPaths::resourceFolder(QCoreApplication::applicationDirPath()),
                  QDir::cleanPath(qEnvironmentVariable("KORVINA_SOURCE_DIR") + "/resources"));
     }

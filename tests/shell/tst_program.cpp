@@ -17,11 +17,6 @@
 class ProgramTest : public QObject {
     Q_OBJECT
 
-    static QStringList listingLines()
-    {
-        return QString::fromLocal8Bit(fileContents(state().ErrorListing)).split('\n', Qt::SkipEmptyParts);
-    }
-
 private slots:
     // The real program on a display of its own, for each way a start can go: it shows the
     // window of the row, the key a user would press answers it, and it ends with the row's code.
@@ -79,27 +74,6 @@ private slots:
         QVERIFY(!QFile::exists(folder + "/Korvina.Cpt"));
         if (anotherCopy)
             QCOMPARE(fileContents(folder + "/Korvina.Kys"), customers);
-    }
-
-    void logErrorWritesOneLinePerFailure()
-    {
-        TestDataFolder folder;
-        ScriptedMessages messages;
-        LogError(AppError(3075, "Korvina database", "Syntax error, in query"));
-        QVERIFY(!Guard([] { throw AppError(13, "ApplyLook", "Type mismatch"); }));
-        QVERIFY(Guard([] {}));
-        const QStringList lines = listingLines();
-        QCOMPARE(lines.size(), 2);
-        QCOMPARE(messages.shown, QStringList({"Error!", "Error!"}));
-        // date-time, number, source, description; a comma in the description is kept as it is
-        QVERIFY(lines.at(0).endsWith(",3075,Korvina database,Syntax error, in query"));
-        QVERIFY(lines.at(1).endsWith(",13,ApplyLook,Type mismatch"));
-
-        // A missing Docs folder is created again so that nothing goes unrecorded.
-        QDir(folder.file("Docs")).removeRecursively();
-        LogError(AppError(1, "x", "y"));
-        QCOMPARE(listingLines().size(), 1);
-        QCOMPARE(messages.count("Error!"), 3);
     }
 
     void loadersCopyEveryValue()
