@@ -107,7 +107,6 @@ void add(ModuleDef& m, const Row& row)
     }
     m.fields << f;
     m.columns << row.column;
-    m.fieldCount = int(m.fields.size()) - 1;
 }
 
 // Builds a module: field 0 (the id) and 1 (the entry date) are the same on every screen.
@@ -131,6 +130,7 @@ ModuleDef module(ModuleId moduleId, const char* screen, const char* caption, con
     add(m, {QStringLiteral("Entry Date"), date(false), C::date("EDate")});
     for (const Row& row : rest)
         add(m, row);
+    m.fieldCount = int(m.fields.size()) - 1;
     return m;
 }
 

@@ -41,12 +41,15 @@ const QVector<SchemaTable>& tables()
 
 int newestVersion()
 {
-    int newest = 1;
-    for (const SchemaTable& t : tables()) {
-        newest = std::max(newest, t.since);
-        for (const SchemaColumn& c : t.columns)
-            newest = std::max(newest, c.since);
-    }
+    static const int newest = [] {
+        int found = 1;
+        for (const SchemaTable& t : tables()) {
+            found = std::max(found, t.since);
+            for (const SchemaColumn& c : t.columns)
+                found = std::max(found, c.since);
+        }
+        return found;
+    }();
     return newest;
 }
 

@@ -51,37 +51,26 @@ void fillBulkMail(Connection& c)
 }
 
 // The rows a version's new tables and columns need, beyond what the schema tells.
-const QHash<int, SchemaUpgrade::Fill> kFills{{2, fillBulkMail}};
+const QHash<int, void (*)(Connection&)> kFills{{2, fillBulkMail}};
 
 void recordVersion(Connection& c, int version)
 {
     c.backend().execute(QStringLiteral("UPDATE kaVersion SET VNumber = ?"), {version});
 }
 
+// Each version in turn, from the one after the database's to the newest.
 void applySteps(Connection& c, int from)
 {
-    for (const SchemaUpgrade::Step& step : SchemaUpgrade::steps())
-        if (step.version > from) {
-            addSchema(c, step.version);
-            if (step.fill)
-                step.fill(c);
-            recordVersion(c, step.version);
-        }
+    for (int version = from + 1; version <= SchemaUpgrade::currentVersion(); ++version) {
+        addSchema(c, version);
+        if (const auto fill = kFills.value(version))
+            fill(c);
+        recordVersion(c, version);
+    }
 }
 }
 
 namespace SchemaUpgrade {
-
-const QVector<Step>& steps()
-{
-    static const QVector<Step> all = [] {
-        QVector<Step> made;
-        for (int version = 2; version <= Schema::newestVersion(); ++version)
-            made << Step{version, kFills.value(version)};
-        return made;
-    }();
-    return all;
-}
 
 int currentVersion() { return Schema::newestVersion(); }
 

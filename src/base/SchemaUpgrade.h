@@ -1,6 +1,4 @@
 #pragma once
-#include <QString>
-#include <QVector>
 
 class Connection;
 
@@ -8,20 +6,14 @@ class Connection;
 // program up to the newest. A database made by this program starts at currentVersion(); one
 // without a version (kaVersion) is version 1, the fourteen tables of the first release.
 //
-// Each step takes a database from the version before it to its own version. What it adds comes
-// from the schema: the tables and columns marked with that version (a new module's table is
-// marked in its catalogue entry), and, where rows must be filled too, a fill function in
-// SchemaUpgrade.cpp. run() applies every step a database lacks, and records the new version, in
-// one transaction: a failure leaves the database exactly as it was.
+// Each version's step takes a database from the version before it. What it adds comes from the
+// schema: the tables and columns marked with that version (a new module's table is marked in
+// its catalogue entry), and, where rows must be filled too, a fill function in
+// SchemaUpgrade.cpp. The newest mark is the current version. run() applies every step a
+// database lacks, and records the new version, in one transaction: a failure leaves the
+// database exactly as it was.
 namespace SchemaUpgrade {
 
-using Fill = void (*)(Connection& connection);
-struct Step {
-    int version; // the version the step makes
-    Fill fill;   // the rows it fills beyond its tables and columns; may be null
-};
-
-const QVector<Step>& steps();
 int currentVersion();
 
 // The version the open database holds.
