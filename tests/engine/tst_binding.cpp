@@ -169,9 +169,8 @@ private slots:
         DataGrid grid;
         grid.bind(r);
         Engine::FormatGridValues(grid, r);
-        QCOMPARE(grid.cellText(0, 2), QString("Amount"));
-        QCOMPARE(grid.cellText(1, 1), QString("03/05/2025"));
-        QCOMPARE(grid.cellText(1, 2), QString("1234.50"));
+        QCOMPARE((QStringList{grid.cellText(0, 2), grid.cellText(1, 1), grid.cellText(1, 2)}),
+                 (QStringList{"Amount", "03/05/2025", "1234.50"}));
         QCOMPARE(grid.rowCount(), 2);
     }
 };
