@@ -122,9 +122,8 @@ private slots:
             QCOMPARE(r.field(e.position).definedSize(), e.size);
         }
         // The required rows.
-        QCOMPARE(folder.count("kaEnterprise"), 1);
-        QCOMPARE(folder.count("kaPreference"), 1);
-        QCOMPARE(folder.count("kaCustomize"), 1);
+        for (const char* table : {"kaEnterprise", "kaPreference", "kaCustomize"})
+            QCOMPARE(folder.count(table), 1);
         QCOMPARE(folder.scalar("Select ULogin From kaUser Where EId= 1"), QString("Chief"));
         QCOMPARE(folder.scalar("Select CShowDash From kaCustomize"), QString("Y"));
     }
