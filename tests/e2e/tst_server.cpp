@@ -64,13 +64,13 @@ int runOtherDesk(const QString& folder, const QString& url, const QString& remar
 }
 
 // pg_dump as the program must run it: no password on its command line, --no-password, its
-// input closed. It notes its process id; KORVINA_TEST_STALL makes it hang.
-QString writeCheckingPgDump(const QString& folder)
+// input closed. It notes its process id in the folder's file "pid"; stalled, it hangs.
+QString writeCheckingPgDump(const QString& folder, bool stall)
 {
     const QString path = folder + QStringLiteral("/pg_dump");
     writeFile(path, "#!/bin/sh\n"
-                    "echo $$ > \"$KORVINA_TEST_PIDFILE\"\n"
-                    "[ -n \"$KORVINA_TEST_STALL\" ] && exec sleep 600\n"
+                    "echo $$ > '" + folder.toUtf8() + "/pid'\n"
+                    + (stall ? "exec sleep 600\n" : "") +
                     "case \"$*\" in *Tiger-Lily*) echo 'the password is on the command line' >&2; exit 9;; esac\n"
                     "case \" $* \" in *' --no-password '*) ;; *) echo 'no --no-password' >&2; exit 9;; esac\n"
                     "if read -r line; then echo 'the input is open' >&2; exit 9; fi\n"
@@ -92,8 +92,6 @@ qint64 pidIn(const QString& file) { return fileContents(file).trimmed().toLongLo
 struct Desk {
     explicit Desk(PgTestServer& server) : url(server.createDatabase()), database(url.section(QLatin1Char('/'), -1)) {}
     QString path() const { return dir.path(); }
-    // The program run on the desk's folder and database.
-    ProcessRun korvina(const QStringList& more) const { return runKorvina(QStringList{"--data", path(), "--database", url} + more); }
     QTemporaryDir dir;
     QString url, database;
 };
@@ -243,15 +241,9 @@ private slots:
         QCOMPARE(messages.shown, QStringList{conflict});
         QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
         QCOMPARE(screen->text(20), QStringLiteral("Desk B")); // the screen shows what is stored now
-
-        // Edited again over what is stored now, desk A's save goes through.
-        editNewestCustomer(main, QStringLiteral("Desk A"));
-        main->toolbarAction(5)->trigger();
-        QCOMPARE(messages.shown, QStringList{conflict});
-        QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk A"));
         messages.clear();
 
-        // A restart of the server between two saves goes unnoticed.
+        // Edited again over what is stored now, the save goes through a restart of the server unnoticed.
         editNewestCustomer(main, QStringLiteral("After a restart"));
         QVERIFY2(m_server.restart(), qPrintable(m_server.why()));
         main->toolbarAction(5)->trigger();
@@ -276,10 +268,9 @@ private slots:
 
     void sealedArchiveRestores_data()
     {
-        QTest::addColumn<int>("damage"); // bytes cut from the end, or -1: one byte changed in the middle
+        QTest::addColumn<int>("damage"); // bytes cut from the end (a changed byte: platform.tst_databasefile)
         QTest::addColumn<int>("code");
         QTest::newRow("whole") << 0 << 0;
-        QTest::newRow("one byte changed") << -1 << int(ExitCode::RestoreFailed);
         QTest::newRow("cut short") << 100 << int(ExitCode::RestoreFailed);
     }
     void sealedArchiveRestores()
@@ -292,11 +283,7 @@ private slots:
             DeskState deskState(desk->path(), desk->url);
             QCOMPARE(ServerArchive::run(desk->url, archive), ServerArchive::Outcome::Written);
         }
-        QByteArray bytes = fileContents(archive);
-        if (damage < 0)
-            bytes[bytes.size() / 2] = char(bytes.at(bytes.size() / 2) ^ 0x20);
-        bytes.chop(qMax(damage, 0));
-        QVERIFY(writeFile(archive, bytes));
+        QVERIFY(writeFile(archive, fileContents(archive).chopped(damage)));
 
         const Desk target(m_server);
         const ProcessRun run = runKorvina({"--restore-archive", archive, "--database", target.url});
@@ -327,10 +314,7 @@ private slots:
         QString queryUrl = desk.url;
         queryUrl.replace(QStringLiteral(":") + PgTestServer::password() + QStringLiteral("@"), QStringLiteral("@"));
         queryUrl += QStringLiteral("?password=") + PgTestServer::password();
-        qputenv("KORVINA_PG_DUMP", writeCheckingPgDump(desk.path()).toLocal8Bit());
-        qputenv("KORVINA_TEST_PIDFILE", (desk.path() + QStringLiteral("/pid")).toLocal8Bit());
-        if (stall)
-            qputenv("KORVINA_TEST_STALL", "1");
+        qputenv("KORVINA_PG_DUMP", writeCheckingPgDump(desk.path(), stall).toLocal8Bit());
         ServerArchive::setTimeLimit(1500);
         bool ok = false;
         QStringList shown;
@@ -341,8 +325,6 @@ private slots:
             shown = messages.shown;
         }
         qunsetenv("KORVINA_PG_DUMP");
-        qunsetenv("KORVINA_TEST_PIDFILE");
-        qunsetenv("KORVINA_TEST_STALL");
         QVERIFY(ok); // the start goes on
         QTEST(shown.join(QLatin1Char('|')), "message");
         const QStringList archives = QDir(desk.path() + QStringLiteral("/Arch")).entryList(QDir::Files);
@@ -358,9 +340,7 @@ private slots:
     {
         const Desk desk(m_server);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KORVINA_PG_DUMP"), writeCheckingPgDump(desk.path()));
-        env.insert(QStringLiteral("KORVINA_TEST_PIDFILE"), desk.path() + QStringLiteral("/pid"));
-        env.insert(QStringLiteral("KORVINA_TEST_STALL"), QStringLiteral("1"));
+        env.insert(QStringLiteral("KORVINA_PG_DUMP"), writeCheckingPgDump(desk.path(), true));
         QProcess running;
         running.setProcessEnvironment(env);
         running.start(korvinaBinary(), {"--data", desk.path(), "--database", desk.url});
@@ -387,7 +367,7 @@ private:
     std::unique_ptr<Desk> demoDesk()
     {
         auto desk = std::make_unique<Desk>(m_server);
-        const ProcessRun init = desk->korvina({"--init", "--demo"});
+        const ProcessRun init = runKorvina({"--data", desk->path(), "--database", desk->url, "--init", "--demo"});
         const bool made = init.code == 0 && !init.text().contains(PgTestServer::password());
         if (!made)
             qWarning("%s", qPrintable(init.text()));
