@@ -11,11 +11,11 @@
 namespace {
 
 // The named field of every row of a statement, joined with ","; a record count that disagrees shows.
-QString column(const QString& sql, const char* name = "CFirst")
+QString column(const QString& sql, const char* name = "CFirst", const ReadScope& scope = {})
 {
     Recordset rs;
     QStringList out;
-    for (rs.open(sql, db(), CursorType::Static, LockType::ReadOnly); !rs.eof(); rs.moveNext())
+    for (rs.open(sql, db(), CursorType::Static, LockType::ReadOnly, scope); !rs.eof(); rs.moveNext())
         out << rs.field(QLatin1String(name)).text();
     return out.join(QLatin1Char(',')) + (rs.recordCount() == out.size() ? QString() : QStringLiteral(" (miscounted)"));
 }
@@ -78,14 +78,11 @@ private slots:
                  QString::fromUtf8("adam,Élodie,Émile,Emma,eve,Zoe"));
     }
 
-    void countsByGroupAreIntegers()
+    void countsByGroup()
     {
         const QString sql = QStringLiteral("Select b.CCategory, Count(a.CType) As tCount From ktCustomer a, kmCustType b "
                                            "Where a.CType = b.EId GROUP BY b.CCategory ORDER BY b.CCategory");
         QCOMPARE(column(sql, "CCategory") + QLatin1Char('=') + column(sql, "tCount"), QStringLiteral("Retail,Trade=1,3"));
-        Recordset rs;
-        rs.open(sql, db(), CursorType::Static, LockType::ReadOnly);
-        QCOMPARE(rs.field(QStringLiteral("tCount")).type(), int(FieldType::Integer));
         QCOMPARE(column(QStringLiteral("Select Count(*) As n From ktCustomer Where CFirst = 'x'"), "n"), QStringLiteral("0"));
         // Texts that differ only in case fall in one group.
         db().execute(QStringLiteral("UPDATE ktCustomer SET CCountry = 'INDIA' WHERE CFirst = 'Bob'"));
@@ -201,9 +198,9 @@ private slots:
         if (backend != QLatin1String("both") && (backend == QLatin1String("server")) != onServer())
             QSKIP("another backend's wall");
         const ReadScope scope = ReadScope::of(sql.left(sql.indexOf(QLatin1String(" Where ")) + 1));
-        Recordset rs;
+        QString names;
         std::optional<AppError> e;
-        errorOf([&] { rs.open(sql, db(), CursorType::Static, LockType::ReadOnly, scope); }, &e);
+        errorOf([&] { names = column(sql, "CFirst", scope); }, &e);
         if (listed == QLatin1String("refused")) {
             QVERIFY2(e && ReadScope::isRefusal(*e), e ? qPrintable(e->description()) : "nothing refused");
             QVERIFY(e->description().startsWith(ReadScope::message()));
@@ -211,10 +208,7 @@ private slots:
             return;
         }
         QVERIFY2(!e, e ? qPrintable(e->description()) : "");
-        QStringList names;
-        for (; !rs.eof(); rs.moveNext())
-            names << rs.field(QStringLiteral("CFirst")).text();
-        QCOMPARE(names.join(QLatin1Char(',')), listed);
+        QCOMPARE(names, listed);
     }
 
 private:
