@@ -4,15 +4,13 @@
 // is attacked once: the forms of attack are the rows of platform.tst_statements.
 #include "common/PgTestServer.h"
 #include "common/ProgramProcess.h"
-#include "common/TestSupport.h"
+#include "engine/EngineFixture.h"
 
 #include "base/ProgramState.h"
 #include "campaigns/CampaignRun.h"
 #include "campaigns/KKSelect.h"
 #include "engine/DataGrid.h"
 #include "engine/KKInquiry.h"
-#include "engine/RecordEngine.h"
-#include "engine/RecordScreen.h"
 #include "platform/Connection.h"
 #include "platform/ReadScope.h"
 #include "reports/KKReport.h"
@@ -40,17 +38,16 @@ QString cells(const DataGrid* grid)
 
 // The Selection screen opened on a Send News record whose Criteria field holds `criteria`.
 struct SelectionScreen {
-    SelectionScreen(const TestDataFolder& folder, const QString& criteria)
+    SelectionScreen(EngineFixture& f, const QString& criteria)
     {
-        folder.exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
-                                   "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
-                        .arg(QString(criteria).replace(QLatin1Char('\''), QStringLiteral("''"))));
-        screen = engine.open(QStringLiteral("KKSNews"));
+        f.folder.exec(QStringLiteral("INSERT INTO ktSNews (EDate, SNewsId, SCType, SCriteria, SSentDate, SRemarks) "
+                                     "VALUES ('2026-12-01', 1, 1, '%1', '2026-12-02', '')")
+                          .arg(QString(criteria).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        screen = f.open(QStringLiteral("KKSNews"));
         select = std::make_unique<KKSelect>(*screen);
         select->load();
     }
     QString listed() const { return cells(select->findChild<DataGrid*>(QStringLiteral("grdSelect"))); }
-    RecordEngine engine;
     RecordScreen* screen = nullptr;
     std::unique_ptr<KKSelect> select;
 };
@@ -70,26 +67,17 @@ private slots:
     void initTestCase_data() { addBackendRows(); }
     void init()
     {
-        m_folder = std::make_unique<TestDataFolder>(folderOptions(m_server));
-        m_messages = std::make_unique<ScriptedMessages>();
-        m_folder->exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', 'Retail', '')"));
-        m_folder->exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CCountry, CEmail, CType) VALUES "
+        m_f = std::make_unique<EngineFixture>(folderOptions(m_server));
+        m_f->folder.exec(QStringLiteral("INSERT INTO kmCustType (EDate, CCategory, CRemarks) VALUES ('2026-01-01', 'Retail', '')"));
+        m_f->folder.exec(QStringLiteral("INSERT INTO ktCustomer (EDate, CFirst, CCountry, CEmail, CType) VALUES "
                                       "('2026-02-03', 'Asha', 'India', 'asha@example.in', 1), "
                                       "('2026-02-03', 'Anna', 'Germany', 'anna@example.de', 1)"));
-        m_folder->exec(QStringLiteral("UPDATE kaPreference SET PPasscd = 'mail-secret'"));
-        m_folder->exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
+        m_f->folder.exec(QStringLiteral("INSERT INTO ktNews (EDate, NType, NReference, NSubject, NMessage, NRemarks) "
                                       "VALUES ('2026-12-04', 1, 'ref', 'Offer', 'Hello', '')"));
         state().PMailType.clear(); // no mail leaves: the recipients are what counts
     }
 
-    void cleanup()
-    {
-        if (RecordScreen* s = Engine::activeScreen())
-            s->close();
-        QCoreApplication::processEvents();
-        m_messages.reset();
-        m_folder.reset();
-    }
+    void cleanup() { m_f.reset(); }
 
     void screenReadsOnlyItsTable_data()
     {
@@ -109,7 +97,7 @@ private slots:
     {
         QFETCH(QString, screen);
         QFETCH(QString, typed);
-        m_messages->clear();
+        m_f->messages.clear();
         m_listed.clear();
         const QHash<QString, void (TstCriteria::*)(const QString&)> attacks{
             {"selection", &TstCriteria::selection}, {"selection view", &TstCriteria::selectionView},
@@ -120,9 +108,9 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(m_listed, QString());
-        QCOMPARE(m_messages->count(ReadScope::message()), 1);
-        QVERIFY2(!m_messages->shown.contains(QLatin1String("Error!")), qPrintable(m_messages->shown.join('|')));
-        QCOMPARE(m_folder->count(QStringLiteral("ktCustomer")), 2);
+        QCOMPARE(m_f->messages.count(ReadScope::message()), 1);
+        QVERIFY2(!m_f->messages.shown.contains(QLatin1String("Error!")), qPrintable(m_f->messages.shown.join('|')));
+        QCOMPARE(m_f->folder.count(QStringLiteral("ktCustomer")), 2);
     }
 
     void reportCommandRefuses()
@@ -150,14 +138,14 @@ private:
     // Each attacks one screen and notes in m_listed what it listed afterwards.
     void selection(const QString& typed)
     {
-        const SelectionScreen s(*m_folder, typed);
+        const SelectionScreen s(*m_f, typed);
         m_listed = s.listed();
         QCOMPARE_EQ(s.screen->text(4), typed);
     }
 
     void selectionView(const QString& typed)
     {
-        const SelectionScreen s(*m_folder, QStringLiteral(" ( 1=1 )"));
+        const SelectionScreen s(*m_f, QStringLiteral(" ( 1=1 )"));
         const QString before = s.listed();
         s.select->findChild<QComboBox*>(QStringLiteral("cmbField1"))->setCurrentText(QStringLiteral("CFirst"));
         s.select->findChild<QLineEdit*>(QStringLiteral("txtInquiry1"))->setText(typed);
@@ -182,8 +170,7 @@ private:
 
     void inquiry(const QString& typed)
     {
-        RecordEngine engine;
-        engine.open(QStringLiteral("KKCustomer"));
+        m_f->open(QStringLiteral("KKCustomer"));
         KKInquiry screen;
         QVERIFY(screen.load());
         const QString before = cells(screen.grid());
@@ -221,8 +208,7 @@ private:
 
     QString m_listed;
     PgTestServer m_server;
-    std::unique_ptr<TestDataFolder> m_folder;
-    std::unique_ptr<ScriptedMessages> m_messages;
+    std::unique_ptr<EngineFixture> m_f;
 };
 
 QTEST_MAIN(TstCriteria)
