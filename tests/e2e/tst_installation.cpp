@@ -53,11 +53,10 @@ private slots:
 
     void everyFileInItsPlace()
     {
+        // The menu entry, the metadata, the icons and the manual: the tests that read them.
         QVERIFY(QFileInfo(program()).isExecutable());
-        for (const QString& file : {entry(), metadata(), installed("share/icons/hicolor/scalable/apps/" + appId + ".svg"),
-                                    installed("share/man/man1/korvina.1.gz"),
-                                    installed("share/doc/korvina/copyright"), installed("share/doc/korvina/changelog.gz")})
-            QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
+        for (const char* file : {"copyright", "changelog.gz"})
+            QVERIFY2(QFileInfo(installed("share/doc/korvina/") + file).isFile(), file);
         // The whole resource folders, including files added to them later.
         const QString source = qEnvironmentVariable("KORVINA_SOURCE_DIR") + QStringLiteral("/resources");
         for (const char* folder : {"/Bin", "/Docs"}) {

@@ -1,11 +1,9 @@
 // Rows read one at a time from the encrypted database give every field as the record set
 // shows it, whatever SQLite stored in the column.
+#include "PlatformFixture.h"
 #include "common/TestSupport.h"
-#include "platform/Connection.h"
 #include "platform/DbBackend.h"
-#include "platform/Recordset.h"
 #include "platform/RowCursor.h"
-#include "base/ProgramState.h"
 
 #include <QtTest>
 
@@ -34,8 +32,8 @@ private slots:
         folder.exec("INSERT INTO tCursor (Txt, Note, Num, Amount, Seen, Plain) VALUES (" + values + "), (" + values + ")");
         const QString sql = "Select * From tCursor Order By EId";
         Recordset rs;
-        rs.open(sql, *state().connection);
-        const std::unique_ptr<RowCursor> rows = state().connection->backend().openCursor(sql);
+        rs.open(sql, db());
+        const std::unique_ptr<RowCursor> rows = db().backend().openCursor(sql);
         QCOMPARE(rows->columns().size(), rs.columns().size());
         int read = 0;
         for (; rows->next(); rs.moveNext(), ++read)
