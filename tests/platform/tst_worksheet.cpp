@@ -29,12 +29,7 @@ class WorksheetTest : public QObject {
     QString write(const QString& kind, const QVector<Sheet>& sheets)
     {
         const QString path = dir.filePath("book-" + QString::number(++files) + "." + kind);
-        bool ok = false;
-        if (kind == "xlsx")
-            ok = SheetFiles::writeXlsx(path, sheets);
-        else if (kind == "ods")
-            ok = SheetFiles::writeOds(path, sheets);
-        if (!ok)
+        if (!(kind == "xlsx" ? SheetFiles::writeXlsx(path, sheets) : SheetFiles::writeOds(path, sheets)))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
