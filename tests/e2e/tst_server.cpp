@@ -217,19 +217,14 @@ private slots:
 
         // Desk A shows the newest customer for editing; meanwhile desk B changes and saves it.
         RecordScreen* screen = editNewestCustomer(main, QStringLiteral("Desk A"));
-        QProcess deskBRun;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KORVINA_TEST_DESK"), deskB.path() + QLatin1Char('\n') + deskA->url);
-        deskBRun.setProcessEnvironment(env);
-        deskBRun.setProcessChannelMode(QProcess::MergedChannels);
-        deskBRun.start(QCoreApplication::applicationFilePath(), {});
-        QVERIFY(deskBRun.waitForFinished(120000));
-        const QString deskBSaw = QString::fromUtf8(deskBRun.readAll());
-        QVERIFY2(deskBRun.exitCode() == 0, qPrintable(deskBSaw));
+        const ProcessRun deskBRun = runProcess(QCoreApplication::applicationFilePath(), {}, env);
+        QVERIFY2(deskBRun.code == 0, qPrintable(deskBRun.text()));
         QCOMPARE(newestRemarks(*deskA), QStringLiteral("Desk B"));
         // Desk B found the archive done: it wrote none, and never said the database was in use.
         QVERIFY(!QFileInfo::exists(deskB.path() + archive));
-        QVERIFY2(!deskBSaw.contains(QLatin1String("In-Use")), qPrintable(deskBSaw));
+        QVERIFY2(!deskBRun.text().contains(QLatin1String("In-Use")), qPrintable(deskBRun.text()));
 
         // Desk A's save over desk B's change asks; reloaded, the screen shows desk B's change.
         const QString conflict = QStringLiteral("Changed by another user; your changes are kept on screen: reload or overwrite?");

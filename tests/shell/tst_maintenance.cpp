@@ -1,4 +1,5 @@
 // Start-up maintenance and the splash screen: daily compaction and archive, repair, refusal.
+#include "common/ProgramProcess.h"
 #include "common/TestSupport.h"
 #include "shell/DatabaseCreator.h"
 #include "base/ProgramState.h"
@@ -333,19 +334,15 @@ private slots:
             goesOn = Maintenance().run();
             shown = messages.shown;
         } else {
-            QProcess child;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("KORVINA_TEST_MOUNT", fault + ':' + folder.path());
-            child.setProcessEnvironment(env);
             QStringList unshare{"--mount", "--", QCoreApplication::applicationFilePath()};
             if (geteuid() != 0)
                 unshare = QStringList{"--user", "--map-root-user"} + unshare;
-            child.start("unshare", unshare);
-            QVERIFY(child.waitForFinished(60000));
-            const QStringList lines = QString::fromLocal8Bit(child.readAllStandardOutput()).split('\n');
-            if (child.exitCode() != 0 || lines.size() < 2)
-                QSKIP(qPrintable("a small file system cannot be mounted here: " + lines.join(' ')
-                                 + QString::fromLocal8Bit(child.readAllStandardError())));
+            const ProcessRun child = runProcess("unshare", unshare, env, 60000);
+            const QStringList lines = child.output.split('\n');
+            if (child.code != 0 || lines.size() < 2)
+                QSKIP(qPrintable("a small file system cannot be mounted here: " + lines.join(' ') + child.errors));
             shown = lines.at(0).split('|', Qt::SkipEmptyParts);
             goesOn = lines.at(1) == "ok";
             dataFolder += "/small";
