@@ -70,12 +70,10 @@ void runUnderMountIfAsked()
     // Room for the database and its engine's companions, not for a second copy of it.
     const qint64 room = fault == QLatin1String("fullcompaction") ? database + 48 * 1024 : 3 * database + (1 << 20);
     const auto mount = [](const QStringList& arguments) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral("mount"), arguments);
-        if (p.waitForFinished() && p.exitCode() == 0)
+        const ProcessRun run = runProcess(QStringLiteral("mount"), arguments);
+        if (run.code == 0)
             return;
-        std::printf("mount %s: %s\n", qPrintable(arguments.join(' ')), p.readAll().constData());
+        std::printf("mount %s: %s\n", qPrintable(arguments.join(' ')), qPrintable(run.text()));
         std::_Exit(77);
     };
     QDir().mkpath(small);
