@@ -8,13 +8,8 @@
 namespace {
 MailboxSettings mailboxOf(const ImapServer& server)
 {
-    MailboxSettings s;
-    s.server = QStringLiteral("127.0.0.1");
-    s.port = server.portText();
-    s.user = ImapServer::user();
-    s.password = ImapServer::password();
-    s.caFile = server.certificate();
-    return s;
+    return {.server = QStringLiteral("127.0.0.1"), .port = server.portText(), .user = ImapServer::user(),
+            .password = ImapServer::password(), .caFile = server.certificate()};
 }
 
 QByteArray letter(const QByteArray& subject)
