@@ -227,7 +227,7 @@ private slots:
     void pickListFillsCriterion()
     {
         open(55);
-        const QList<QStringList> types = queryRows("Select CCategory, EId From kmCustType Order By EId");
+        const QStringList type = m_folder->rows("Select CCategory, EId From kmCustType Order By EId").value(1).split('|');
         bool shown = false;
         onNextModal([&](QWidget* w) {
             auto* list = qobject_cast<KKList*>(w);
@@ -239,8 +239,8 @@ private slots:
         });
         child<QToolButton>("cmdList1")->click();
         QVERIFY(shown);
-        QCOMPARE(child<QLabel>("lblList")->text(), types[1][0]);
-        QCOMPARE(child<QLineEdit>("txtReport1")->text(), types[1][1]);
+        QCOMPARE(child<QLabel>("lblList")->text(), type[0]);
+        QCOMPARE(child<QLineEdit>("txtReport1")->text(), type[1]);
     }
 
     // Opened for a record module, the screen starts from the module's own record (for the
