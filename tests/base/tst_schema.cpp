@@ -167,9 +167,7 @@ private slots:
                                                            "%1 and was left as it was: ")
                                                        .arg(SchemaUpgrade::currentVersion())),
                  qPrintable(messages.shown.first()));
-        QFile listing(state().ErrorListing);
-        QVERIFY(listing.open(QIODevice::ReadOnly));
-        QVERIFY(listing.readAll().contains("Database upgrade,The database could not be upgraded"));
+        QVERIFY(fileContents(state().ErrorListing).contains("Database upgrade,The database could not be upgraded"));
         QCOMPARE(columnsOf(QStringLiteral("kaPreference")), preferences);
         QVERIFY(columnsOf(QStringLiteral("kaVersion")).isEmpty());
         QCOMPARE(folder.scalar("Select PSmtpFrom From kaPreference"), row);
