@@ -1,8 +1,9 @@
-// What every screen shares: number checks, the error listing, work off the thread.
+// What every screen shares: number checks, the error listing, work off the thread, unsubscribe tokens.
 #include "common/TestSupport.h"
 #include "base/OffThread.h"
 #include "base/Program.h"
 #include "base/ProgramState.h"
+#include "base/UnsubscribeToken.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,6 +77,45 @@ private slots:
                 throw AppError(3000, "test", "the events stood still");
         });
         QVERIFY_THROWS_EXCEPTION(AppError, RunOffThread([] { throw AppError(3000, "test", "failed"); }));
+    }
+
+    void tokenNamesOneRecipient_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("as made") << "" << true;
+        QTest::newRow("upper case, blanks around") << "upper" << true;
+        QTest::newRow("another customer") << "customer" << false;
+        QTest::newRow("another campaign") << "campaign" << false;
+        QTest::newRow("another kind of campaign") << "kind" << false;
+        QTest::newRow("another database's key") << "key" << false;
+        QTest::newRow("hash cut short") << "short" << false;
+    }
+    void tokenNamesOneRecipient()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, accepted);
+        const QString key = QString::fromLatin1(UnsubscribeToken::newKey());
+        const UnsubscribeToken::Recipient ann{QStringLiteral("ktMLead"), 12, 345};
+        QString token = UnsubscribeToken::make(key, ann);
+        QVERIFY2(token.startsWith("M12-345-"), qPrintable(token));
+        QString verifyKey = key;
+        if (change == "upper")
+            token = "  " + token.toUpper() + " ";
+        else if (change == "customer")
+            token.replace("-345-", "-346-");
+        else if (change == "campaign")
+            token.replace("M12-", "M13-");
+        else if (change == "kind")
+            token.replace(0, 1, "S");
+        else if (change == "key")
+            verifyKey = QString::fromLatin1(UnsubscribeToken::newKey());
+        else if (change == "short")
+            token.chop(1);
+        const auto found = UnsubscribeToken::verify(verifyKey, token);
+        QCOMPARE(found.has_value(), accepted);
+        if (accepted)
+            QCOMPARE(*found, ann);
     }
 };
 

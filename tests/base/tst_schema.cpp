@@ -7,7 +7,6 @@
 #include "base/Schema.h"
 #include "base/SchemaUpgrade.h"
 #include "base/Suppression.h"
-#include "base/UnsubscribeToken.h"
 #include "platform/AppError.h"
 #include "platform/Connection.h"
 #include "platform/DbBackend.h"
@@ -167,9 +166,7 @@ private slots:
                                                            "%1 and was left as it was: ")
                                                        .arg(SchemaUpgrade::currentVersion())),
                  qPrintable(messages.shown.first()));
-        QFile listing(state().ErrorListing);
-        QVERIFY(listing.open(QIODevice::ReadOnly));
-        QVERIFY(listing.readAll().contains("Database upgrade,The database could not be upgraded"));
+        QVERIFY(fileContents(state().ErrorListing).contains("Database upgrade,The database could not be upgraded"));
         QCOMPARE(columnsOf(QStringLiteral("kaPreference")), preferences);
         QVERIFY(columnsOf(QStringLiteral("kaVersion")).isEmpty());
         QCOMPARE(folder.scalar("Select PSmtpFrom From kaPreference"), row);
@@ -193,47 +190,6 @@ private slots:
         QVERIFY(Suppression::remove(c, QStringLiteral("ann.o_brien@example.org")));
         QVERIFY(!Suppression::remove(c, QStringLiteral("ann.o_brien@example.org")));
         QCOMPARE(folder.count("kaSuppression"), 0);
-    }
-
-    void tokenNamesOneRecipient_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("as made") << "" << true;
-        QTest::newRow("upper case, blanks around") << "upper" << true;
-        QTest::newRow("another customer") << "customer" << false;
-        QTest::newRow("another campaign") << "campaign" << false;
-        QTest::newRow("another kind of campaign") << "kind" << false;
-        QTest::newRow("another database's key") << "key" << false;
-        QTest::newRow("hash cut short") << "short" << false;
-    }
-    void tokenNamesOneRecipient()
-    {
-        if (onServer())
-            QSKIP("no database involved");
-        QFETCH(QString, change);
-        QFETCH(bool, accepted);
-        const QString key = QString::fromLatin1(UnsubscribeToken::newKey());
-        const UnsubscribeToken::Recipient ann{QStringLiteral("ktMLead"), 12, 345};
-        QString token = UnsubscribeToken::make(key, ann);
-        QVERIFY2(token.startsWith("M12-345-"), qPrintable(token));
-        QString verifyKey = key;
-        if (change == "upper")
-            token = "  " + token.toUpper() + " ";
-        else if (change == "customer")
-            token.replace("-345-", "-346-");
-        else if (change == "campaign")
-            token.replace("M12-", "M13-");
-        else if (change == "kind")
-            token.replace(0, 1, "S");
-        else if (change == "key")
-            verifyKey = QString::fromLatin1(UnsubscribeToken::newKey());
-        else if (change == "short")
-            token.chop(1);
-        const auto found = UnsubscribeToken::verify(verifyKey, token);
-        QCOMPARE(found.has_value(), accepted);
-        if (accepted)
-            QCOMPARE(*found, ann);
     }
 
 private:

@@ -5,6 +5,7 @@
 #include "campaigns/CampaignExtra.h"
 #include "campaigns/CampaignRun.h"
 #include "base/ProgramState.h"
+#include "base/UnsubscribeToken.h"
 #include "engine/RecordEngine.h"
 #include "engine/RecordScreen.h"
 
@@ -129,6 +130,15 @@ struct CampaignFixture {
         return logs.isEmpty() ? QString() : dir.filePath(logs.first());
     }
     QString errorListing() const { return readText(state().ErrorListing); }
+    // The recipient a message's List-Unsubscribe names; *token gets the token it asks to be sent back.
+    static std::optional<UnsubscribeToken::Recipient> unsubscribeRecipient(const ReceivedMail& mail, QString* token = nullptr)
+    {
+        static const QRegularExpression form("^<mailto:office@example\\.com\\?subject=unsubscribe-([^>]+)>$");
+        const QRegularExpressionMatch m = form.match(mail.listUnsubscribe);
+        if (token)
+            *token = m.captured(1);
+        return m.hasMatch() ? UnsubscribeToken::verify(state().PTokenPasscd, m.captured(1)) : std::nullopt;
+    }
     // The addresses of the messages received, in order.
     QStringList recipients() const
     {

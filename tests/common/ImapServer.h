@@ -22,7 +22,6 @@ public:
     ImapServer(const ImapServer&) = delete;
     ImapServer& operator=(const ImapServer&) = delete;
 
-    int port() const { return m_port; }
     QString portText() const { return QString::number(m_port); }
     // The server's certificate, to be trusted as a CA file by the client.
     QString certificate() const { return m_dir.filePath(QStringLiteral("cert.pem")); }

@@ -86,6 +86,19 @@ QString TestDataFolder::scalar(const QString& sql) const
     return r.eof() ? QString() : r.field(0).text();
 }
 
+QStringList TestDataFolder::rows(const QString& sql) const
+{
+    QStringList out;
+    Recordset r;
+    for (r.open(sql, *state().connection, CursorType::Static, LockType::ReadOnly); !r.eof(); r.moveNext()) {
+        QStringList cells;
+        for (int i = 0; i < r.fieldCount(); ++i)
+            cells << r.field(i).text();
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
 int TestDataFolder::count(const QString& table) const
 {
     return scalar(QStringLiteral("Select Count(*) From ") + table).toInt();

@@ -71,6 +71,8 @@ public:
     void exec(const QString& sql) const;
     // The first column of the first row of a query, as text ("" when there is no row).
     QString scalar(const QString& sql) const;
+    // Every row of a query, its cells as text joined with "|".
+    QStringList rows(const QString& sql) const;
     int count(const QString& table) const;
 
 private:

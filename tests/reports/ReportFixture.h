@@ -4,7 +4,6 @@
 #include "common/TestSupport.h"
 
 #include "base/ProgramState.h"
-#include "platform/Recordset.h"
 #include "reports/LayoutFiles.h"
 #include "base/ReportCatalogue.h"
 #include "reports/ReportCriterion.h"
@@ -65,22 +64,6 @@ inline QList<PdfWord> pdfWords(const QString& path)
                            page + 1};
         }
     }
-    return out;
-}
-
-// Rows of a query as lists of texts.
-inline QList<QStringList> queryRows(const QString& sql)
-{
-    QList<QStringList> out;
-    Recordset r;
-    r.open(sql, *state().connection, CursorType::Static, LockType::ReadOnly);
-    for (; !r.eof(); r.moveNext()) {
-        QStringList row;
-        for (int i = 0; i < r.fieldCount(); ++i)
-            row << r.field(i).text();
-        out << row;
-    }
-    r.close();
     return out;
 }
 

@@ -1,11 +1,35 @@
 // The thirteen reports printed from the demo database and read back from the PDF: headers,
-// the selected rows only, counts, label sheets, whole messages and survey averages.
+// the selected rows only, counts, label sheets, whole messages and survey averages; and the
+// program run from a scheduled job to print one, with its exit codes.
 
 #include "ReportFixture.h"
+#include "common/ProgramProcess.h"
 
 #include <QTextDocumentFragment>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 namespace {
+// A file that takes no bytes, as a full disk does: a device like /dev/full of our own when the
+// test may make one, so that a broken program cannot replace the system's.
+QString fullDisk(const TestDataFolder& folder)
+{
+    const QString node = folder.file("full");
+    if (geteuid() == 0 && mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0)
+        return node;
+    return "/dev/full";
+}
+
+// Runs the program with files limited to limit bytes: past it a write fails ("File too
+// large"), or, with kill, the system ends the program then and there.
+ProcessRun runLimited(const QStringList& args, qint64 limit, bool kill)
+{
+    const QString script = QString(kill ? "" : "trap '' XFSZ; ") + "exec prlimit --fsize=%1 \"$0\" \"$@\"";
+    return runProcess("sh", QStringList{"-c", script.arg(limit), korvinaBinary()} + args);
+}
+
 // Whether the texts appear in the page text in this order.
 bool inOrder(const QString& text, const QStringList& parts)
 {
@@ -67,18 +91,16 @@ private slots:
         QVERIFY(text.contains("Printed: 03/14/2025"));
         QVERIFY(text.contains("Page 1 of 1"));
 
-        QStringList selected;
-        for (const QStringList& row : queryRows("Select CFirst, " + column + " From ktCustomer Where CType=" + type))
-            selected << row[0] + '\t' + row[1];
-        std::sort(selected.begin(), selected.end());
+        QStringList selected = m_folder->rows("Select CFirst, " + column + " From ktCustomer Where CType=" + type);
+        selected.replaceInStrings("|", "\t").sort();
         QVERIFY(selected.size() > 2);
         QVERIFY(text.contains(QStringLiteral("Total: %1").arg(selected.size())));
         QStringList expected;
         for (const QString& s : selected)
             expected << s.section('\t', 0, 0) << s.section('\t', 1, 1);
         QVERIFY2(inOrder(text, expected), qPrintable(expected.join('|') + "\n---\n" + text));
-        for (const QStringList& row : queryRows("Select " + column + " From ktCustomer Where CType<>" + type))
-            QVERIFY2(!text.contains(row[0]), qPrintable(row[0]));
+        for (const QString& other : m_folder->rows("Select " + column + " From ktCustomer Where CType<>" + type))
+            QVERIFY2(!text.contains(other), qPrintable(other));
     }
 
     // Labels three across, seven down on A4 and ten down on Letter. A label keeps every word:
@@ -108,14 +130,14 @@ private slots:
         if (QString(QTest::currentDataTag()).endsWith("right-to-left desktop"))
             QGuiApplication::setLayoutDirection(Qt::RightToLeft);
         const QString pdf = writeReport(*m_folder, 44, {}, QPageSize::PageSizeId(paper));
-        const QList<QStringList> customers = queryRows("Select CFirst, CLast From ktCustomer");
+        const QStringList customers = m_folder->rows("Select CFirst, CLast From ktCustomer");
         const int pages = int((customers.size() + perPage - 1) / perPage);
         const QString text = pdfText(pdf);
         QVERIFY(text.contains(QStringLiteral("Page %1 of %1").arg(pages)));
         const QString first = pdfText(pdf, 1);
         int onFirst = 0;
-        for (const QStringList& c : customers)
-            onFirst += first.contains(c[0] + ' ' + c[1]);
+        for (const QString& c : customers)
+            onFirst += first.contains(QString(c).replace('|', ' '));
         QCOMPARE(onFirst, perPage);
         QVERIFY(!first.contains(m_company)); // the label report sets no formula
         const QStringList words = expected.mid(expected.startsWith('<') ? 1 : 0).split(' ');
@@ -151,7 +173,7 @@ private slots:
         QFETCH(bool, html);
         const QString table = QString(sql).section(" From ", 1).section(' ', 0, 0);
         const QString id = m_folder->scalar("Select Max(EId) From " + table);
-        const QStringList row = queryRows(sql.arg(id)).value(0);
+        const QStringList row = m_folder->rows(sql.arg(id)).value(0).split('|');
         const QString text = pdfText(writeReport(*m_folder, number, {id})).simplified();
 
         QVERIFY(text.contains(m_company));
@@ -211,8 +233,9 @@ private slots:
         const QString prefix = m_folder->scalar("Select Min(CCountry) From ktCustomer").left(2);
         QMap<QString, int> counts;
         int total = 0;
-        for (const QStringList& c : queryRows("Select a.CCountry, a.CType, b.CCategory From ktCustomer a, kmCustType b "
-                                              "Where a.CType=b.EId")) {
+        for (const QString& row : m_folder->rows("Select a.CCountry, a.CType, b.CCategory From ktCustomer a, kmCustType b "
+                                                 "Where a.CType=b.EId")) {
+            const QStringList c = row.split('|');
             if (byType ? !c[0].startsWith(prefix, Qt::CaseInsensitive) : c[1] != type)
                 continue;
             ++counts[byType ? c[1] + ' ' + c[2] : c[0]];
@@ -234,8 +257,8 @@ private slots:
         QStringList expected;
         for (int q = 1; q <= 10; ++q) {
             int answers = 0, sum = 0;
-            for (const QStringList& r : queryRows(QString("Select SAnswer%1 From ktSUpdate Where SSurveyId=%2").arg(q).arg(survey))) {
-                const int rating = r[0].toInt();
+            for (const QString& r : m_folder->rows(QString("Select SAnswer%1 From ktSUpdate Where SSurveyId=%2").arg(q).arg(survey))) {
+                const int rating = r.toInt();
                 if (rating >= 1 && rating <= 10) {
                     ++answers;
                     sum += rating;
@@ -324,6 +347,98 @@ private slots:
         QCOMPARE(LayoutFiles::installMissing(bin), QStringList{"KVSurvAnly.Krp"});
         QCOMPARE(fileContents(bin + "KVAddrList.Krp"), QByteArray("{\"title\": \"Our own\"}"));
         QCOMPARE(QDir(bin).entryList({"KV*.Krp"}).size(), 13);
+    }
+
+    // The program run from a scheduled job writes a report to a PDF without a window; its exit
+    // code says how it went.
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("stderrText");
+        QTest::addColumn<QString>("pdfText"); // expected in the PDF; empty: no PDF is written
+
+        QTest::newRow("address list of type 1") << QStringList{"--report", "41", "--criterion", "1"} << 0 << ""
+                                                << "Selection: 1- ";
+        QTest::newRow("country prefix") << QStringList{"--report", "54", "--criterion", "Ge"} << 0 << ""
+                                        << "Type Summary";
+        QTest::newRow("date range, ISO dates")
+            << QStringList{"--report", "50", "--criterion", "2000-01-01", "--to", "2099-12-31"} << 0 << ""
+            << "01/01/2000 To 12/31/2099";
+        QTest::newRow("empty result") << QStringList{"--report", "42", "--criterion", "999"} << 3 << "No Data!"
+                                      << "Phone List";
+        QTest::newRow("no such report") << QStringList{"--report", "45"} << 2 << "no report" << "";
+        QTest::newRow("report not a number") << QStringList{"--report", "x"} << 2 << "no report" << "";
+        QTest::newRow("criterion not numeric") << QStringList{"--report", "46", "--criterion", "one"} << 2
+                                               << "Invalid Criteria!" << "";
+        QTest::newRow("to-date on a list") << QStringList{"--report", "41", "--criterion", "1", "--to", "2024-01-01"}
+                                           << 2 << "--to" << "";
+        QTest::newRow("to-date without a from-date") << QStringList{"--report", "50", "--to", "2024-01-01"} << 2
+                                                     << "--criterion" << "";
+        QTest::newRow("letter paper") << QStringList{"--report", "41", "--paper", "letter"} << 0 << "" << "Address List";
+        QTest::newRow("unknown paper") << QStringList{"--report", "41", "--paper", "A5"} << 2 << "A4, Letter" << "";
+        QTest::newRow("not a date") << QStringList{"--report", "52", "--criterion", "soon"} << 2 << "Invalid Criteria!"
+                                    << "";
+    }
+    void exitCodes()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, stderrText);
+        QFETCH(QString, pdfText);
+        state().connection->close(); // the program opens the database itself
+        const QString pdf = m_folder->file("out.pdf");
+        const ProcessRun run = runKorvina(QStringList{"--data", m_folder->path()} + args + QStringList{"--pdf", pdf});
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.errors.contains(stderrText), qPrintable(run.errors));
+        QCOMPARE(QFileInfo::exists(pdf), !pdfText.isEmpty());
+        if (!pdfText.isEmpty())
+            QVERIFY(::pdfText(pdf).contains(pdfText));
+    }
+
+    // A run that fails leaves the file already there as it was, and says why in words.
+    void failedRunKeepsFile_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("how"); // "limit": writes fail part way; "kill": killed part way; "full"
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("stderrText");
+        QTest::newRow("statement refused") << QStringList{"--report", "54", "--criterion", "O'B"} << "" << 4
+                                           << "could not be made";
+        QTest::newRow("write fails part way") << QStringList{"--report", "47"} << "limit" << 5 << "File too large";
+        QTest::newRow("killed part way") << QStringList{"--report", "47"} << "kill" << -1 << "";
+        QTest::newRow("full disk") << QStringList{"--report", "41"} << "full" << 5 << "No space left on device";
+    }
+    void failedRunKeepsFile()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, how);
+        QFETCH(int, code);
+        QFETCH(QString, stderrText);
+        state().connection->close();
+        QString pdf = m_folder->file("out.pdf");
+        const QStringList data{"--data", m_folder->path()};
+        QCOMPARE(runKorvina(data + QStringList{"--report", "47", "--pdf", pdf}).code, 0);
+        const QByteArray good = fileContents(pdf);
+
+        ProcessRun run;
+        if (how == "full") {
+            pdf = fullDisk(*m_folder);
+            run = runKorvina(data + args + QStringList{"--pdf", pdf});
+        } else if (!how.isEmpty()) {
+            // Room for the database's shared-memory file (32 KB), not for the whole report.
+            QVERIFY2(good.size() > 36000, qPrintable(QString::number(good.size())));
+            run = runLimited(data + args + QStringList{"--pdf", pdf}, (good.size() + 32768) / 2, how == "kill");
+        } else {
+            run = runKorvina(data + args + QStringList{"--pdf", pdf});
+        }
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.errors.contains(stderrText), qPrintable(run.errors));
+        QVERIFY2(!run.errors.contains("Error!"), qPrintable(run.errors));
+        if (how != "full")
+            QVERIFY(fileContents(pdf) == good);
+        else
+            QVERIFY(QFileInfo(pdf).exists() && !QFileInfo(pdf).isFile());
     }
 };
 

@@ -5,7 +5,6 @@
 #include "common/TestSupport.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -52,16 +51,11 @@ inline bool writeXlsx(const QString& path, const QVector<Sheet>& sheets)
     return workbook_close(book) == LXW_NO_ERROR;
 }
 
-inline QString escaped(QString text)
-{
-    return text.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;").replace('"', "&quot;");
-}
-
 inline bool writeOds(const QString& path, const QVector<Sheet>& sheets)
 {
     QString tables;
     for (const Sheet& sheet : sheets) {
-        tables += QString("<table:table table:name=\"%1\">").arg(escaped(sheet.name));
+        tables += QString("<table:table table:name=\"%1\">").arg(sheet.name.toHtmlEscaped());
         for (const auto& row : sheet.rows) {
             tables += "<table:table-row>";
             for (const QVariant& v : row) {
@@ -75,7 +69,7 @@ inline bool writeOds(const QString& path, const QVector<Sheet>& sheets)
                                       "</text:p></table:table-cell>").arg(v.toDate().toString(Qt::ISODate));
                 else
                     tables += QString("<table:table-cell office:value-type=\"string\"><text:p>%1</text:p></table:table-cell>")
-                                  .arg(escaped(v.toString()));
+                                  .arg(v.toString().toHtmlEscaped());
             }
             tables += "</table:table-row>";
         }

@@ -27,15 +27,7 @@ struct UtilityFixture {
         folder.exec("COMMIT");
     }
     // The customers' values of one column, in EId order.
-    QStringList column(const QString& name) const
-    {
-        Recordset r;
-        r.open("Select " + name + " From ktCustomer Order By EId", *state().connection);
-        QStringList values;
-        for (; !r.eof(); r.moveNext())
-            values << r.field(0).text();
-        return values;
-    }
+    QStringList column(const QString& name) const { return folder.rows("Select " + name + " From ktCustomer Order By EId"); }
     QString errorListing() const { return QString::fromUtf8(fileContents(folder.file("Docs/Korvina.Err"))); }
 
     static void select(TableBrowser& browser, const QStringList& names)
