@@ -180,9 +180,10 @@ private slots:
         QVERIFY(run.errors.contains("--init"));
     }
 
-    // The demo content: enough customers in enough countries for reports and campaigns, and every
-    // record complete enough that the record screens can show and save it unchanged.
-    void customersTypesAndReferences()
+    // The demo content: enough customers in enough countries for reports and campaigns, every
+    // record complete enough that the record screens can show and save it unchanged, and
+    // surveys and newsletters a run can use.
+    void demoContent()
     {
         const TestDataFolder folder({.content = DemoData::fill});
         QVERIFY(folder.count(QStringLiteral("ktCustomer")) >= 50);
@@ -200,11 +201,7 @@ private slots:
             const QString sql = QStringLiteral("Select Count(*) From %1 Where %2 Not In (Select %4 From %3)");
             QVERIFY2(folder.scalar(sql.arg(p[0], p[1], p[2], p[3])) == QLatin1String("0"), reference);
         }
-    }
 
-    void noFieldIsBlank()
-    {
-        const TestDataFolder folder({.content = DemoData::fill});
         for (const char* name : {"ktCustomer", "kmCustType", "kmNewsType", "ktNews", "ktLead", "ktSurvey", "ktSUpdate",
                                  "ktSNews", "ktMLead", "ktESurvey"}) {
             const QList<QVariantMap> data = rows(QStringLiteral("Select * From ") + QLatin1String(name));
@@ -219,11 +216,7 @@ private slots:
                                  qPrintable(at + QStringLiteral(" blank or too long")));
                 }
         }
-    }
 
-    void surveysAndNewsletters()
-    {
-        const TestDataFolder folder({.content = DemoData::fill});
         for (const QVariantMap& survey : rows(QStringLiteral("Select * From ktSurvey"))) {
             QCOMPARE(survey[QStringLiteral("SCount")].toInt(), 10);
             QSet<QString> questions;
