@@ -63,16 +63,12 @@ private slots:
 
     // --data wins over a portable copy beside the program, its path made clean (the program
     // without --data, portable or not, is e2e.tst_installation's installedProgramFindsItsDataFolder).
-    void givenDataFolderWinsAndIsCleaned()
+    // A program in the build tree (as this test is) takes the sources' resources (an installed one
+    // takes its share folder or refuses: e2e.tst_installation's installedProgramUsesInstalledResources).
+    void dataAndResourceFolders()
     {
         write("program/Korvina.Kys", {});
         QCOMPARE(InstallPaths::dataFolder(path("elsewhere/./office/"), path("program")), path("elsewhere/office"));
-    }
-
-    // A program in the build tree (as this test is) takes the sources' resources (an installed one
-    // takes its share folder or refuses: e2e.tst_installation's installedProgramUsesInstalledResources).
-    void resourceFolderOfTheBuildTree()
-    {
         QCOMPARE(InstallPaths::resourceFolder(QCoreApplication::applicationDirPath()),
                  QDir::cleanPath(qEnvironmentVariable("KORVINA_SOURCE_DIR") + "/resources"));
     }
