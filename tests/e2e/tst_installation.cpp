@@ -53,7 +53,7 @@ private slots:
 
     void everyFileInItsPlace()
     {
-        // The menu entry, the metadata, the icons and the manual: the tests that read them.
+        // The menu entry, the metadata and the manual: the tests that read them.
         QVERIFY(QFileInfo(program()).isExecutable());
         for (const char* file : {"copyright", "changelog.gz"})
             QVERIFY2(QFileInfo(installed("share/doc/korvina/") + file).isFile(), file);
@@ -67,11 +67,7 @@ private slots:
                 QVERIFY2(fileContents(copy) == fileContents(file), qPrintable(copy));
             }
         }
-    }
-
-    // The installed icons at every size, and the window's own icon down to sixteen pixels.
-    void iconsRenderedAtEverySize()
-    {
+        // The installed icons at every size, and the window's own icon down to sixteen pixels.
         for (int size : {16, 24, 32, 48, 64, 128, 256}) {
             const QImage icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/").arg(size) + appId + ".png"));
             QCOMPARE(icon.size(), QSize(size, size));
