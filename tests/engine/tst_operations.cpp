@@ -21,8 +21,7 @@ private slots:
         // Add still works on the empty table.
         f.run(Operation::Add);
         QCOMPARE(f.messages.shown.last(), QString("Confirm Add?"));
-        QCOMPARE(f.text(0), QString("(New)"));
-        QCOMPARE(f.text(1), QString("03/20/2025"));
+        QCOMPARE(f.text(0) + ' ' + f.text(1), QString("(New) 03/20/2025"));
         QVERIFY(f.editing());
         f.set(2, "Retail");
         f.set(3, "Shops");
@@ -37,8 +36,7 @@ private slots:
         f.run(Operation::Add);
         f.set(2, "Ghost");
         f.run(Operation::Cancel);
-        QCOMPARE(f.text(0), id);
-        QCOMPARE(f.text(2), QString("Retail"));
+        QCOMPARE(f.text(0) + ' ' + f.text(2), id + " Retail");
         QCOMPARE(f.folder.count("kmCustType"), 1);
         QVERIFY(!state().NewRecordFlag);
 
@@ -55,9 +53,7 @@ private slots:
         f.run(Operation::Xerox);
         QVERIFY(!f.editing()); // answered No
         f.run(Operation::Xerox);
-        QCOMPARE(f.text(0), QString("(New)"));
-        QCOMPARE(f.text(1), QString("04/02/2025"));
-        QCOMPARE(f.text(3), "Rec#" + id);
+        QCOMPARE(f.text(0) + ' ' + f.text(1) + ' ' + f.text(3), "(New) 04/02/2025 Rec#" + id);
         f.run(Operation::Save);
         QCOMPARE(f.folder.scalar("Select EDate From kmCustType Where EId= " + f.text(0)), QString("04/02/2025"));
         QVERIFY(f.text(0) != id);
