@@ -21,8 +21,9 @@ class AdminTest : public QObject {
 
 private slots:
 
-    // The Customize pickers step through their swatches; saving the settings applies the look.
-    void customizePickersAndSaving()
+    // The Customize pickers step through their swatches; saving the settings applies the look,
+    // and saving the enterprise or the preferences updates the program.
+    void savingSettingsUpdatesTheProgram()
     {
         EngineFixture f;
         FakeMain main;
@@ -66,12 +67,7 @@ private slots:
         f.open("KKCustType");
         QVERIFY(f.screen()->fieldLabel(2)->palette().color(QPalette::Window) != QColor(255, 255, 0));
         f.run(Operation::Exit);
-    }
 
-    void savingEnterpriseAndPreferencesUpdatesTheProgram()
-    {
-        EngineFixture f;
-        FakeMain main;
         f.open("KKEnterprise");
         f.run(Operation::Modify);
         f.set(3, "Harbour");
