@@ -312,41 +312,29 @@ private slots:
         QTest::newRow("no type chosen") << "" << " ( 1=1 )" << QStringList{"Error!"} << 0 << 0;
         QTest::newRow("criterion the database rejects") << "type" << " ( CNoSuch = 1 )" << QStringList{"Error!"} << 0 << 0;
     }
+    // The customer table carries a password column: it is no choice for a criterion (not counted
+    // in the columns), and the preview grid hides it and holds none of its values.
     void openingPreviewsFieldFour()
     {
         QFETCH(QString, type);
         QFETCH(QString, criteria);
         QFETCH(QStringList, shown);
         QFETCH(int, columns);
+        QFETCH(int, rows);
         ScreenFixture f(criteria);
+        f.folder.exec("ALTER TABLE ktCustomer ADD COLUMN CPasscd TEXT(20)");
         addSelectionCustomers(f);
+        f.folder.exec("UPDATE ktCustomer SET CPasscd = 'Secret-' || EId");
         f.screen->setText(3, type == "type" ? f.type : type == "none" ? f.addType("Empty") : QString());
         f.messages.clear();
         Selection s(f);
         QCOMPARE(f.messages.shown, shown);
         QCOMPARE(s.child<QComboBox>("cmbField1")->count(), columns);
         QCOMPARE(s.child<QComboBox>("cmbField2")->count(), columns);
-        QTEST(s.previewRows(), "rows");
+        QCOMPARE(s.previewRows(), rows);
         if (columns)
             QCOMPARE(s.child<QComboBox>("cmbOperator1")->currentText(), QStringLiteral("Like"));
-    }
-
-    // A customer table that carries a password column: it is no choice for a criterion, and the
-    // preview grid hides it and holds none of its values.
-    void passwordColumnIsNeitherOfferedNorShown()
-    {
-        ScreenFixture f(" ( 1=1 )");
-        f.folder.exec("ALTER TABLE ktCustomer ADD COLUMN CPasscd TEXT(20)");
-        addSelectionCustomers(f);
-        f.folder.exec("UPDATE ktCustomer SET CPasscd = 'Secret-' || EId");
-        Selection s(f);
-        for (const char* combo : {"cmbField1", "cmbField2"}) {
-            auto* box = s.child<QComboBox>(combo);
-            QCOMPARE(box->findText("CPasscd"), -1);
-            QVERIFY(box->findText("CRemarks") >= 0);
-        }
         auto* grid = s.child<DataGrid>("grdSelect");
-        QCOMPARE(s.previewRows(), 3);
         int passwordColumns = 0;
         for (int c = 0; c < grid->columnCount(); ++c) {
             const bool password = grid->cellText(0, c) == QLatin1String("CPasscd");
@@ -355,7 +343,7 @@ private slots:
             for (int r = 1; r < grid->rowCount(); ++r)
                 QVERIFY2(!grid->cellText(r, c).startsWith("Secret-"), "a password is in the grid");
         }
-        QCOMPARE(passwordColumns, 1);
+        QCOMPARE(passwordColumns, rows > 0 ? 1 : 0);
     }
 };
 
